@@ -1,0 +1,31 @@
+#include "corpus/NotesText.h"
+
+#include "corpus/Error.h"
+
+#include <QFile>
+
+NotesText NotesText::Read(const QString &fileName) {
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly))
+        throw VelmoraError(QStringLiteral("Cannot open file \"%1\". %2").arg(fileName, file.errorString()));
+    QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        throw VelmoraError(QStringLiteral("Cannot read file \"%1\". %2").arg(fileName, file.errorString()));
+    return FromBytes(bytes);
+}
+
+NotesText NotesText::FromBytes(const QByteArray &bytes) {
+    NotesText t;
+    t.bytes_ = bytes;
+    if (t.bytes_.startsWith("\xEF\xBB\xBF"))
+        t.bytes_.remove(0, 3);
+    // Invalid sequences decode to U+FFFD; CR and LF always decode to themselves, so the text and the
+    // bytes split into the same number of lines.
+    t.text_ = QString::fromUtf8(t.bytes_);
+    t.lines_ = SplitLines(reinterpret_cast<const char16_t *>(t.text_.constData()), t.text_.size());
+    return t;
+}
+
+void NotesText::keepBytes() {
+    byteLines_ = SplitLines(bytes_.constData(), bytes_.size());
+}

@@ -1,0 +1,27 @@
+#pragma once
+// The one walk over the lines of a notes file. The reader keeps the records it yields; the position
+// writer also keeps where each record stands in the file, so both agree on every line.
+
+#include "corpus/Data.h"
+#include "corpus/NotesText.h"
+
+struct RecordPlace {
+    // Entry record: the line holding "</條目>" that closes its headword. Page record: the page line.
+    qsizetype closeLine = 0;
+    // The line right after the headword was taken as the entry's position line.
+    bool positionLineFollows = false;
+};
+
+// Appends each record to `records` once it is complete, so that the records before a failure stay.
+// When `places` is given, appends the place of each record alongside. Raises VelmoraError (naming
+// fileName) for a file that ends inside a headword or a position that is not a 32-bit integer.
+void WalkNotes(const NotesText &text, const QString &fileName, QList<NoteEntry> &records,
+               QList<RecordPlace> *places = nullptr);
+
+// Reads a position line: true and x, y when the position pattern matches exactly once.
+// Raises VelmoraError (naming fileName and lineIndex) when a value does not fit 32 bits.
+bool ParsePositionLine(QStringView line, qint32 &x, qint32 &y, const QString &fileName = QString(),
+                       qsizetype lineIndex = 0);
+
+// The position line as the writer puts it into a notes file.
+QString FormatPositionLine(qint32 x, qint32 y);

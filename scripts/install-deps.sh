@@ -1,0 +1,15 @@
+#!/usr/bin/env bash
+# Installs whatever build, run and test packages are missing (Debian 12). Safe to run again.
+set -euo pipefail
+pkgs=(build-essential cmake pkg-config qt6-base-dev qt6-webengine-dev libgl-dev libpcre2-dev
+      libjpeg62-turbo-dev libjpeg-turbo-progs fonts-noto-cjk xvfb xauth xdg-utils)
+missing=()
+for p in "${pkgs[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+SUDO=""
+[ "$(id -u)" -ne 0 ] && SUDO="sudo"
+echo "Installing: ${missing[*]}"
+$SUDO env DEBIAN_FRONTEND=noninteractive apt-get update -q
+$SUDO env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}"
