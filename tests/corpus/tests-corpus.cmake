@@ -1,0 +1,2 @@
+velmora_add_test(tst_notesreader corpus/tst_notesreader.cpp)
+velmora_add_test(tst_positionwriter corpus/tst_positionwriter.cpp)
