@@ -1,0 +1,58 @@
+#pragma once
+// A list box painted by the program, with the click event of the desktop toolkit the reader was made
+// for: a click on a row, and every selection move made from the keyboard (arrows, paging, typing the
+// start of a row's text), raise Click. Setting the selection from the program raises nothing.
+
+#include <QListView>
+#include <QStyledItemDelegate>
+#include <functional>
+
+class OwnerDrawList : public QListView {
+    Q_OBJECT
+public:
+    explicit OwnerDrawList(QWidget *parent = nullptr);
+
+    // The selected row, or -1.
+    int ItemIndex() const;
+    // Selects a row (or none for -1) without raising Click.
+    void SetItemIndex(int row);
+    // The height of one text line (21 pixels at the design density).
+    int itemHeight = 21;
+
+Q_SIGNALS:
+    void Click();
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+    void keyboardSearch(const QString &search) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+
+private:
+    void EmitIfMoved(int before);
+};
+
+// Paints rows through a callback: (painter, row, rect, selected). The toolkit's part stays here:
+// the text colour is the highlight-text colour on a selected row and the window-text colour otherwise,
+// and the focused row gets a focus rectangle after the row is painted.
+class OwnerDrawDelegate : public QStyledItemDelegate {
+    Q_OBJECT
+public:
+    using PaintRow = std::function<void(QPainter &, int row, const QRect &rect, bool selected)>;
+    using RowHeight = std::function<int(int row)>;
+    OwnerDrawDelegate(PaintRow paint, RowHeight height, QObject *parent);
+
+    void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override;
+    QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override;
+
+private:
+    PaintRow paint_;
+    RowHeight height_;
+};
+
+// Splits a row text into its display lines at each "<br>": an empty text is one empty line and a
+// trailing marker adds no line.
+QStringList SplitRowLines(const QString &text);
+
+// Fills the row and draws its lines at left + 2, one line height apart, in the painter's pen colour.
+void PaintRowText(QPainter &painter, const QRect &rect, const QColor &background, const QString &text,
+                  int lineHeight);
