@@ -9,6 +9,7 @@
 #include <QMainWindow>
 #include <QStringList>
 #include <array>
+#include <functional>
 #include <memory>
 
 class QCheckBox;
@@ -165,6 +166,10 @@ public:
     void lbPDFClick();
     void btReadmeClick();
 
+    // Dialog seams: tests answer the close question and see the message boxes without a person.
+    static std::function<bool(const QString &text)> confirmDialog; // Yes -> true
+    static std::function<void(const QString &text)> messageDialog;
+
     // Models behind the lists.
     EntriesModel *dataModel = nullptr;
     SearchModel *searchModel = nullptr;
@@ -173,19 +178,24 @@ public:
     std::unique_ptr<EntrySearch> search;
 
 protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
     void showEvent(QShowEvent *event) override;
 
 private:
     void CreateControls();
     void CreateViewerControls(); // images/: ScrollBox, Image, imgPoint, the zoom menu, the Timer
+    void SetUpFileLists();       // images/: models and painting of lbImg and lbPDF
+    void SetUpEntriesList();     // shell/EntriesList.cpp
+    void SetUpSearchList();      // display/SearchList.cpp
     void ConnectEvents();
     QString pendingPage;      // a page asked for while no document is ready
     bool hasPendingPage = false;
     bool blankPending = false; // a navigation to the blank page is under way
     bool initMax = false;
-    QRect storedOuter;        // outer bounds read from the settings, applied when first shown
+    QSize storedOuterSize;    // outer size read from the settings, corrected for the frame when shown
     bool firstShow = true;
+    void SetScrollBoxWidth(int width);
 };
 
 extern TfmMain *fmMain;
