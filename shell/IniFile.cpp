@@ -1,0 +1,229 @@
+#include "shell/IniFile.h"
+
+#include "corpus/Error.h"
+
+#include <QFile>
+#include <QRegularExpression>
+#include <QSaveFile>
+
+#include <climits>
+#include <cmath>
+
+namespace {
+
+// Blanks are spaces and control characters only: an ideographic or no-break space is content.
+QString TrimBlanks(QStringView s) {
+    qsizetype begin = 0;
+    qsizetype end = s.size();
+    while (begin < end && s[begin].unicode() <= ' ')
+        ++begin;
+    while (end > begin && s[end - 1].unicode() <= ' ')
+        --end;
+    return s.mid(begin, end - begin).toString();
+}
+
+bool SameName(const QString &a, const QString &b) {
+    return QString::compare(a, b, Qt::CaseInsensitive) == 0;
+}
+
+int DigitValue(QChar c, int base) {
+    const char16_t u = c.unicode();
+    int d = -1;
+    if (u >= '0' && u <= '9')
+        d = u - '0';
+    else if (u >= 'a' && u <= 'f')
+        d = u - 'a' + 10;
+    else if (u >= 'A' && u <= 'F')
+        d = u - 'A' + 10;
+    return d < base ? d : -1;
+}
+
+bool ParseInteger(const QString &s, int &out) {
+    const qsizetype n = s.size();
+    qsizetype i = 0;
+    bool negative = false;
+    if (i < n && (s[i] == u'+' || s[i] == u'-')) {
+        negative = s[i] == u'-';
+        ++i;
+    }
+    int base = 10;
+    if (i + 1 < n && s[i] == u'0' && (s[i + 1] == u'x' || s[i + 1] == u'X')) {
+        base = 16;
+        i += 2;
+    } else if (i < n && s[i] == u'$') {
+        base = 16;
+        ++i;
+    }
+    if (i == n) return false;
+    qint64 v = 0;
+    for (; i < n; ++i) {
+        const int d = DigitValue(s[i], base);
+        if (d < 0) return false;
+        v = v * base + d;
+        if (v > qint64(INT_MAX) + 1) // stops long digit strings before qint64 could overflow
+            return false;
+    }
+    if (negative) v = -v;
+    if (v > INT_MAX || v < INT_MIN) return false;
+    out = int(v);
+    return true;
+}
+
+bool ParseFloat(const QString &s, double &out) {
+    // Validated first: toDouble alone would also take "inf", "nan" and surrounding blanks.
+    static const QRegularExpression number(
+        QStringLiteral("\\A[+-]?(?:[0-9]+(?:\\.[0-9]*)?|\\.[0-9]+)(?:[eE][+-]?[0-9]+)?\\z"));
+    if (!number.match(s).hasMatch()) return false;
+    bool ok = false;
+    const double v = s.toDouble(&ok);
+    if (!ok || !std::isfinite(v)) return false;
+    out = v;
+    return true;
+}
+
+bool HasLineBreak(const QString &s) {
+    return s.contains(u'\n') || s.contains(u'\r');
+}
+
+} // namespace
+
+IniFile::IniFile(const QString &fileName) : fileName_(fileName) {
+    QFile file(fileName);
+    if (!file.exists()) return;
+    if (!file.open(QIODevice::ReadOnly)) {
+        unreadable_ = true;
+        return;
+    }
+    QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        unreadable_ = true;
+        return;
+    }
+    if (bytes.startsWith("\xEF\xBB\xBF")) bytes.remove(0, 3);
+    const QString text = QString::fromUtf8(bytes);
+
+    qsizetype current = -1; // index of the section being read; -1 before the first header
+    const qsizetype size = text.size();
+    for (qsizetype start = 0; start < size;) {
+        qsizetype end = start;
+        while (end < size && text[end] != u'\n' && text[end] != u'\r')
+            ++end;
+        const QString line = TrimBlanks(QStringView(text).mid(start, end - start));
+        start = end + 1;
+        if (end + 1 < size && text[end] == u'\r' && text[end + 1] == u'\n') ++start;
+
+        if (line.isEmpty() || line.startsWith(u';')) continue;
+        if (line.size() >= 2 && line.startsWith(u'[') && line.endsWith(u']')) {
+            sections_.append({TrimBlanks(QStringView(line).mid(1, line.size() - 2)), {}});
+            current = sections_.size() - 1;
+            continue;
+        }
+        if (current < 0) continue;
+        const qsizetype eq = line.indexOf(u'=');
+        Line l;
+        if (eq < 0) {
+            l.held = true;
+            l.key = line;
+        } else {
+            l.key = TrimBlanks(QStringView(line).left(eq));
+            l.value = TrimBlanks(QStringView(line).mid(eq + 1));
+        }
+        sections_[current].lines.append(l);
+    }
+}
+
+// A name may head more than one section: all of them are searched in file order, the first key wins.
+const IniFile::Line *IniFile::find(const QString &section, const QString &key) const {
+    for (const Section &s : sections_) {
+        if (!SameName(s.name, section)) continue;
+        for (const Line &l : s.lines) {
+            if (!l.held && SameName(l.key, key)) return &l;
+        }
+    }
+    return nullptr;
+}
+
+QString IniFile::ReadString(const QString &section, const QString &key, const QString &def) const {
+    const Line *l = find(section, key);
+    return l ? l->value : def;
+}
+
+int IniFile::ReadInteger(const QString &section, const QString &key, int def) const {
+    const Line *l = find(section, key);
+    int v = 0;
+    return l && ParseInteger(l->value, v) ? v : def;
+}
+
+bool IniFile::ReadBool(const QString &section, const QString &key, bool def) const {
+    return ReadInteger(section, key, def ? 1 : 0) != 0;
+}
+
+double IniFile::ReadFloat(const QString &section, const QString &key, double def) const {
+    const Line *l = find(section, key);
+    double v = 0;
+    return l && ParseFloat(l->value, v) ? v : def;
+}
+
+void IniFile::WriteString(const QString &section, const QString &key, const QString &value) {
+    // A line break would split the entry into lines that read back as other keys or sections.
+    if (HasLineBreak(section) || HasLineBreak(key) || HasLineBreak(value) || key.contains(u'=') ||
+        key.startsWith(u';') || key.startsWith(u'['))
+        throw VelmoraError(QStringLiteral("The settings file \"%1\" cannot hold the key \"%2\" of section "
+                                          "\"%3\" with the value \"%4\".")
+                               .arg(fileName_, key, section, value));
+
+    Line *line = const_cast<Line *>(find(section, key));
+    if (line) {
+        line->value = value;
+        return;
+    }
+    Line added;
+    added.key = key;
+    added.value = value;
+    for (Section &s : sections_) {
+        if (SameName(s.name, section)) {
+            s.lines.append(added);
+            return;
+        }
+    }
+    sections_.append({section, {added}});
+}
+
+void IniFile::WriteInteger(const QString &section, const QString &key, int value) {
+    WriteString(section, key, QString::number(value));
+}
+
+void IniFile::WriteBool(const QString &section, const QString &key, bool value) {
+    WriteString(section, key, value ? QStringLiteral("1") : QStringLiteral("0"));
+}
+
+void IniFile::WriteFloat(const QString &section, const QString &key, double value) {
+    // QString::asprintf formats with "." whatever the process locale is.
+    WriteString(section, key, QString::asprintf("%.15g", value));
+}
+
+void IniFile::UpdateFile() {
+    if (unreadable_)
+        throw VelmoraError(
+            QStringLiteral("The settings file \"%1\" could not be read, so it was not overwritten.")
+                .arg(fileName_));
+
+    QString text;
+    for (const Section &s : std::as_const(sections_)) {
+        text += u'[' + s.name + QStringLiteral("]\r\n");
+        for (const Line &l : s.lines)
+            text += (l.held ? l.key : l.key + u'=' + l.value) + QStringLiteral("\r\n");
+        text += QStringLiteral("\r\n");
+    }
+
+    // QSaveFile writes a temporary file beside the target and renames it only when all went well.
+    QSaveFile file(fileName_);
+    if (!file.open(QIODevice::WriteOnly))
+        throw VelmoraError(
+            QStringLiteral("Cannot write the settings file \"%1\": %2").arg(fileName_, file.errorString()));
+    file.write("\xEF\xBB\xBF");
+    file.write(text.toUtf8());
+    if (!file.commit())
+        throw VelmoraError(
+            QStringLiteral("Cannot write the settings file \"%1\": %2").arg(fileName_, file.errorString()));
+}

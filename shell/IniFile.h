@@ -1,0 +1,59 @@
+#pragma once
+// A settings file in INI form, held in memory: read with defaults, written back whole by UpdateFile.
+//
+// The file is UTF-8 (a byte-order mark is skipped on reading and written on writing) with "[Section]"
+// headers and "Key=Value" lines. Section and key names are compared without regard to letter case.
+// Comment lines (";"), empty lines and lines before the first section are not kept; a line without "="
+// inside a section is kept and written back in its place. Writing keeps every other section and key in
+// its place: a new key goes to the end of its section, a new section to the end of the file.
+
+#include <QList>
+#include <QString>
+
+class IniFile {
+public:
+    // Loads the file when it exists; a missing file gives an empty store.
+    explicit IniFile(const QString &fileName);
+
+    const QString &fileName() const { return fileName_; }
+
+    // A key that is present yields its value even when that is empty.
+    QString ReadString(const QString &section, const QString &key, const QString &def) const;
+    // Decimal or hexadecimal ("0x", "0X" or "$") with an optional sign; an empty, unreadable or
+    // out-of-range value gives the default.
+    int ReadInteger(const QString &section, const QString &key, int def) const;
+    // Read as an integer: non-zero is true.
+    bool ReadBool(const QString &section, const QString &key, bool def) const;
+    // A decimal number with "." as separator and an optional exponent.
+    double ReadFloat(const QString &section, const QString &key, double def) const;
+
+    // The writers raise VelmoraError for names or values that would not read back as written
+    // (a line break anywhere, "=" in a key, a key beginning with ";" or "[").
+    void WriteString(const QString &section, const QString &key, const QString &value);
+    void WriteInteger(const QString &section, const QString &key, int value);
+    void WriteBool(const QString &section, const QString &key, bool value);
+    // Shortest general form with at most 15 significant digits ("1", "0.75").
+    void WriteFloat(const QString &section, const QString &key, double value);
+
+    // Replaces the file atomically with the store's contents; raises VelmoraError naming the file
+    // when it cannot be written (the old file then stays as it was).
+    void UpdateFile();
+
+private:
+    struct Line {
+        bool held = false; // a line without "=": `key` holds the whole line
+        QString key;
+        QString value;
+    };
+    struct Section {
+        QString name;
+        QList<Line> lines;
+    };
+
+    const Line *find(const QString &section, const QString &key) const;
+
+    QString fileName_;
+    QList<Section> sections_;
+    // The file exists but could not be read: writing it would destroy what it holds.
+    bool unreadable_ = false;
+};

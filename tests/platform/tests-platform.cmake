@@ -1,0 +1,4 @@
+# Windows-style paths and folder listing on a case-sensitive file system.
+velmora_add_test(tst_winpath platform/tst_winpath.cpp)
+# The desktop open with the desktop replaced; built with the window library.
+velmora_add_test(tst_desktopopen platform/tst_desktopopen.cpp GUI)

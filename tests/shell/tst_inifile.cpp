@@ -1,0 +1,344 @@
+#include "corpus/Error.h"
+#include "shell/IniFile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <climits>
+#include <unistd.h>
+
+namespace {
+
+const QByteArray Bom("\xEF\xBB\xBF");
+
+void WriteBytes(const QString &fileName, const QByteArray &bytes) {
+    QFile f(fileName);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    QCOMPARE(f.write(bytes), bytes.size());
+}
+
+QByteArray ReadBytes(const QString &fileName) {
+    QFile f(fileName);
+    if (!f.open(QIODevice::ReadOnly)) return QByteArray("<unreadable>");
+    return f.readAll();
+}
+
+} // namespace
+
+class TestIniFile : public QObject {
+    Q_OBJECT
+
+private:
+    QTemporaryDir dir_;
+    QString path(const QString &name) const { return dir_.filePath(name); }
+
+private Q_SLOTS:
+    void initTestCase() { QVERIFY(dir_.isValid()); }
+
+    // The window state file as the program writes it when none exists yet, and read back.
+    void windowStateFile() {
+        const QString file = path("velmoranote.ini");
+        {
+            IniFile ini(file);
+            QCOMPARE(ini.ReadInteger("System", "Top", -7), -7); // missing file: defaults
+            ini.WriteInteger("System", "Top", 120);
+            ini.WriteInteger("System", "Left", 200);
+            ini.WriteInteger("System", "Width", 1400);
+            ini.WriteInteger("System", "Height", 900);
+            ini.WriteFloat("System", "ImageRate", 0.75);
+            ini.WriteBool("System", "InitMax", false);
+            ini.WriteInteger("Panel", "Top", 57);
+            ini.WriteInteger("Panel", "Left", 1);
+            ini.WriteInteger("Panel", "Left2", 829);
+            ini.WriteInteger("Panel", "Width", 248);
+            ini.WriteInteger("Panel", "Width2", 569);
+            ini.WriteInteger("Panel", "Height", 692);
+            ini.UpdateFile();
+        }
+        QCOMPARE(ReadBytes(file),
+                 Bom + "[System]\r\nTop=120\r\nLeft=200\r\nWidth=1400\r\nHeight=900\r\n"
+                       "ImageRate=0.75\r\nInitMax=0\r\n\r\n"
+                       "[Panel]\r\nTop=57\r\nLeft=1\r\nLeft2=829\r\nWidth=248\r\nWidth2=569\r\n"
+                       "Height=692\r\n\r\n");
+
+        const IniFile ini(file);
+        QCOMPARE(ini.ReadInteger("System", "Width", 0), 1400);
+        QCOMPARE(ini.ReadFloat("System", "ImageRate", 1.0), 0.75);
+        QCOMPARE(ini.ReadBool("System", "InitMax", true), false);
+        QCOMPARE(ini.ReadInteger("panel", "LEFT2", 0), 829);
+        QCOMPARE(ini.ReadString("Panel", "Height", QString()), QStringLiteral("692"));
+    }
+
+    // Every written type reads back as the value written, through a second store on the same file.
+    void roundTrip() {
+        const QString file = path("roundtrip.ini");
+        const QString text = QStringLiteral("澄溪導師筆記 = x; [y]");
+        const double rate = double(1.1f);
+        {
+            IniFile ini(file);
+            ini.WriteString("System", "Title", text);
+            ini.WriteString("System", "Empty", QString());
+            ini.WriteInteger("System", "Min", INT_MIN);
+            ini.WriteBool("System", "On", true);
+            ini.WriteFloat("System", "Rate", rate);
+            ini.WriteFloat("System", "Tiny", 1.5e-300);
+            ini.UpdateFile();
+        }
+        const IniFile ini(file);
+        QCOMPARE(ini.ReadString("System", "Title", QString()), text);
+        QCOMPARE(ini.ReadString("System", "Empty", QStringLiteral("def")), QString()); // present, so not def
+        QCOMPARE(ini.ReadInteger("System", "Min", 0), INT_MIN);
+        QCOMPARE(ini.ReadBool("System", "On", false), true);
+        QCOMPARE(ini.ReadFloat("System", "Rate", 0), rate); // 15 digits are enough for a float's value
+        QCOMPARE(float(ini.ReadFloat("System", "Rate", 0)), 1.1f);
+        QCOMPARE(ini.ReadFloat("System", "Tiny", 0), 1.5e-300);
+    }
+
+    // What a value reads as through ReadInteger and ReadBool; the default is -1 (true for bool).
+    void readInteger_data() {
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<int>("expected");
+        QTest::newRow("decimal") << "1400" << 1400;
+        QTest::newRow("signs") << "-12" << -12;
+        QTest::newRow("plus") << "+12" << 12;
+        QTest::newRow("hex 0x") << "0x20" << 32;
+        QTest::newRow("hex 0X") << "0X1f" << 31;
+        QTest::newRow("hex $") << "$Ff" << 255;
+        QTest::newRow("negative hex") << "-$10" << -16;
+        QTest::newRow("zero") << "0" << 0;
+        QTest::newRow("largest") << "2147483647" << INT_MAX;
+        QTest::newRow("smallest") << "-2147483648" << INT_MIN;
+        QTest::newRow("overflow") << "2147483648" << -1;
+        QTest::newRow("hex overflow") << "0xFFFFFFFF" << -1;
+        QTest::newRow("long overflow") << "99999999999999999999999" << -1;
+        QTest::newRow("letters") << "abc" << -1;
+        QTest::newRow("trailing text") << "12px" << -1;
+        QTest::newRow("decimal point") << "1.5" << -1;
+        QTest::newRow("prefix only") << "0x" << -1;
+        QTest::newRow("sign only") << "-" << -1;
+        QTest::newRow("empty") << "" << -1;
+        QTest::newRow("inner blank") << "1 2" << -1;
+        QTest::newRow("full-width digits") << "１２" << -1;
+    }
+    void readInteger() {
+        QFETCH(QString, value);
+        QFETCH(int, expected);
+        const QString file = path("int.ini");
+        WriteBytes(file, "[S]\r\nK=" + value.toUtf8() + "\r\n");
+        const IniFile ini(file);
+        QCOMPARE(ini.ReadInteger("S", "K", -1), expected);
+        QCOMPARE(ini.ReadBool("S", "K", true), expected != 0);
+    }
+
+    void readFloat_data() {
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<double>("expected");
+        QTest::newRow("integer") << "2" << 2.0;
+        QTest::newRow("fraction") << "0.75" << 0.75;
+        QTest::newRow("no leading digit") << ".5" << 0.5;
+        QTest::newRow("no trailing digit") << "3." << 3.0;
+        QTest::newRow("exponent") << "1.5e3" << 1500.0;
+        QTest::newRow("negative exponent") << "-2E-2" << -0.02;
+        QTest::newRow("widened float") << "1.10000002384186" << 1.10000002384186;
+        QTest::newRow("comma") << "1,5" << -1.0;
+        QTest::newRow("letters") << "abc" << -1.0;
+        QTest::newRow("inf") << "inf" << -1.0;
+        QTest::newRow("nan") << "nan" << -1.0;
+        QTest::newRow("hex") << "0x10" << -1.0;
+        QTest::newRow("overflow") << "1e999" << -1.0;
+        QTest::newRow("bare exponent") << "e5" << -1.0;
+        QTest::newRow("empty") << "" << -1.0;
+    }
+    void readFloat() {
+        QFETCH(QString, value);
+        QFETCH(double, expected);
+        const QString file = path("float.ini");
+        WriteBytes(file, "[S]\r\nK=" + value.toUtf8() + "\r\n");
+        QCOMPARE(IniFile(file).ReadFloat("S", "K", -1.0), expected);
+    }
+
+    void writeFloat_data() {
+        QTest::addColumn<double>("value");
+        QTest::addColumn<QByteArray>("written");
+        QTest::newRow("one") << 1.0 << QByteArray("1");
+        QTest::newRow("three quarters") << 0.75 << QByteArray("0.75");
+        QTest::newRow("widened 1.1f") << double(1.1f) << QByteArray("1.10000002384186");
+        QTest::newRow("widened 0.9f") << double(0.9f) << QByteArray("0.899999976158142");
+        QTest::newRow("negative") << -0.5 << QByteArray("-0.5");
+        QTest::newRow("large") << 1e20 << QByteArray("1e+20");
+        QTest::newRow("small") << 1e-5 << QByteArray("1e-05");
+        QTest::newRow("rounded") << 123456789012345678.0 << QByteArray("1.23456789012346e+17");
+    }
+    void writeFloat() {
+        QFETCH(double, value);
+        QFETCH(QByteArray, written);
+        const QString file = path("wfloat.ini");
+        QFile::remove(file);
+        IniFile ini(file);
+        ini.WriteFloat("S", "K", value);
+        ini.UpdateFile();
+        QCOMPARE(ReadBytes(file), Bom + "[S]\r\nK=" + written + "\r\n\r\n");
+    }
+
+    // A file as found on disk: what one lookup gives, and the file written back without changes.
+    void format_data() {
+        QTest::addColumn<QByteArray>("input");
+        QTest::addColumn<QString>("section");
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QString>("expected"); // "<def>" when the key is not found
+        QTest::addColumn<QByteArray>("output");
+
+        QTest::newRow("bom and LF") << QByteArray(Bom + "[S]\nK=v\n") << "S"
+                                    << "K"
+                                    << "v" << QByteArray("[S]\r\nK=v\r\n\r\n");
+        QTest::newRow("no bom, CR only") << QByteArray("[S]\rA=1\rK=v") << "S"
+                                         << "K"
+                                         << "v" << QByteArray("[S]\r\nA=1\r\nK=v\r\n\r\n");
+        QTest::newRow("blanks trimmed") << QByteArray("  [ S ]  \r\n\t K \t=  a b  \r\n") << "S"
+                                        << "K"
+                                        << "a b" << QByteArray("[S]\r\nK=a b\r\n\r\n");
+        QTest::newRow("ideographic space kept")
+            << QByteArray("[S]\r\nK=\xE3\x80\x80x\r\n") << "S"
+            << "K" << QStringLiteral("\u3000x") << QByteArray("[S]\r\nK=\xE3\x80\x80x\r\n\r\n");
+        QTest::newRow("letter case") << QByteArray("[system]\r\ntItLe=t\r\n") << "SYSTEM"
+                                     << "title"
+                                     << "t" << QByteArray("[system]\r\ntItLe=t\r\n\r\n");
+        QTest::newRow("unicode case")
+            << QByteArray("[\xC3\x84]\r\n\xC3\x96=x\r\n") << QStringLiteral("ä") << QStringLiteral("ö") << "x"
+            << QByteArray("[\xC3\x84]\r\n\xC3\x96=x\r\n\r\n");
+        QTest::newRow("comments and empty lines dropped")
+            << QByteArray("[S]\r\n; note\r\n\r\n  ;K=no\r\nK=v\r\n") << "S"
+            << "K"
+            << "v" << QByteArray("[S]\r\nK=v\r\n\r\n");
+        QTest::newRow("lines before the first section dropped")
+            << QByteArray("K=early\r\nstray\r\n[S]\r\n") << "S"
+            << "K"
+            << "<def>" << QByteArray("[S]\r\n\r\n");
+        QTest::newRow("line without = held in place")
+            << QByteArray("[S]\r\nA=1\r\n  just text  \r\nB=2\r\n") << "S"
+            << "just text"
+            << "<def>" << QByteArray("[S]\r\nA=1\r\njust text\r\nB=2\r\n\r\n");
+        QTest::newRow("first = splits") << QByteArray("[S]\r\nK = a=b = c\r\n") << "S"
+                                        << "K"
+                                        << "a=b = c" << QByteArray("[S]\r\nK=a=b = c\r\n\r\n");
+        QTest::newRow("empty value is a value") << QByteArray("[S]\r\nK=\r\n") << "S"
+                                                << "K"
+                                                << "" << QByteArray("[S]\r\nK=\r\n\r\n");
+        QTest::newRow("duplicate key: first wins") << QByteArray("[S]\r\nK=1\r\nk=2\r\n") << "S"
+                                                   << "K"
+                                                   << "1" << QByteArray("[S]\r\nK=1\r\nk=2\r\n\r\n");
+        QTest::newRow("repeated section searched too")
+            << QByteArray("[S]\r\nA=1\r\n[T]\r\n[s]\r\nK=2\r\n") << "S"
+            << "K"
+            << "2" << QByteArray("[S]\r\nA=1\r\n\r\n[T]\r\n\r\n[s]\r\nK=2\r\n\r\n");
+        QTest::newRow("unclosed bracket is no header") << QByteArray("[S]\r\n[T\r\nK=v\r\n") << "S"
+                                                       << "K"
+                                                       << "v" << QByteArray("[S]\r\n[T\r\nK=v\r\n\r\n");
+        QTest::newRow("key of another section") << QByteArray("[S]\r\n[T]\r\nK=v\r\n") << "S"
+                                                << "K"
+                                                << "<def>" << QByteArray("[S]\r\n\r\n[T]\r\nK=v\r\n\r\n");
+    }
+    void format() {
+        QFETCH(QByteArray, input);
+        QFETCH(QString, section);
+        QFETCH(QString, key);
+        QFETCH(QString, expected);
+        QFETCH(QByteArray, output);
+        const QString file = path("format.ini");
+        WriteBytes(file, input);
+        IniFile ini(file);
+        QCOMPARE(ini.ReadString(section, key, QStringLiteral("<def>")), expected);
+        ini.UpdateFile();
+        QCOMPARE(ReadBytes(file), Bom + output);
+    }
+
+    // Writing the program's keys leaves everything else where it was.
+    void foreignContentKeptInPlace() {
+        const QString file = path("foreign.ini");
+        WriteBytes(file, "[System]\r\nTop=1\r\nTop=9\r\nColour=red\r\nheld line\r\n\r\n"
+                         "[Other]\r\nX=1\r\n\r\n"
+                         "[Panel]\r\nWidth=3\r\n");
+        IniFile ini(file);
+        ini.WriteInteger("system", "TOP", 5);     // replaces the first Top, keeps its spelling
+        ini.WriteInteger("System", "InitMax", 1); // new key: end of its section
+        ini.WriteInteger("Panel", "Width", 4);
+        ini.WriteString("New", "K", "v"); // new section: end of the file
+        ini.UpdateFile();
+        QCOMPARE(ReadBytes(file),
+                 Bom + "[System]\r\nTop=5\r\nTop=9\r\nColour=red\r\nheld line\r\nInitMax=1\r\n\r\n"
+                       "[Other]\r\nX=1\r\n\r\n"
+                       "[Panel]\r\nWidth=4\r\n\r\n"
+                       "[New]\r\nK=v\r\n\r\n");
+    }
+
+    // Names and values that would come back as other lines are refused, and nothing changes.
+    void unwritable_data() {
+        QTest::addColumn<QString>("section");
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QString>("value");
+        QTest::newRow("line break in value") << "S"
+                                             << "K"
+                                             << "1\r\n[Evil]";
+        QTest::newRow("line break in key") << "S"
+                                           << "K\nX"
+                                           << "1";
+        QTest::newRow("CR in section") << "S\rT"
+                                       << "K"
+                                       << "1";
+        QTest::newRow("= in key") << "S"
+                                  << "a=b"
+                                  << "1";
+        QTest::newRow("comment key") << "S"
+                                     << ";K"
+                                     << "1";
+        QTest::newRow("header-like key") << "S"
+                                         << "[K"
+                                         << "]";
+    }
+    void unwritable() {
+        QFETCH(QString, section);
+        QFETCH(QString, key);
+        QFETCH(QString, value);
+        const QString file = path("unwritable.ini");
+        WriteBytes(file, "[S]\r\nK=old\r\n");
+        IniFile ini(file);
+        QVERIFY_THROWS_EXCEPTION(VelmoraError, ini.WriteString(section, key, value));
+        ini.UpdateFile();
+        QCOMPARE(ReadBytes(file), Bom + "[S]\r\nK=old\r\n\r\n");
+    }
+
+    // A file that cannot be written raises an error naming it and leaves no file behind.
+    void failedWriteCreatesNothing() {
+        const QString folder = path("no-such-folder");
+        const QString file = folder + "/velmoranote.ini";
+        const QStringList before = QDir(dir_.path()).entryList(QDir::AllEntries | QDir::Hidden);
+        IniFile ini(file);
+        ini.WriteInteger("System", "Top", 1);
+        try {
+            ini.UpdateFile();
+            QFAIL("UpdateFile did not raise");
+        } catch (const VelmoraError &e) {
+            QVERIFY2(e.message().contains(file), qPrintable(e.message()));
+        }
+        QVERIFY(!QFileInfo::exists(folder));
+        QCOMPARE(QDir(dir_.path()).entryList(QDir::AllEntries | QDir::Hidden), before);
+    }
+
+    // A file that exists but cannot be read is not replaced by an empty one.
+    void unreadableFileNotReplaced() {
+        if (geteuid() == 0) QSKIP("root reads every file");
+        const QString file = path("locked.ini");
+        WriteBytes(file, "[S]\r\nK=v\r\n");
+        QVERIFY(QFile::setPermissions(file, QFileDevice::WriteOwner));
+        IniFile ini(file);
+        QCOMPARE(ini.ReadString("S", "K", "def"), QStringLiteral("def"));
+        QVERIFY_THROWS_EXCEPTION(VelmoraError, ini.UpdateFile());
+        QVERIFY(QFile::setPermissions(file, QFileDevice::ReadOwner | QFileDevice::WriteOwner));
+        QCOMPARE(ReadBytes(file), QByteArray("[S]\r\nK=v\r\n"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestIniFile)
+#include "tst_inifile.moc"
