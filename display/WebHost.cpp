@@ -1,0 +1,91 @@
+#include "display/WebHost.h"
+
+#include "display/EntryPage.h"
+#include "shell/Main.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QWebEngineProfile>
+#include <QWebEngineScript>
+#include <QWebEngineSettings>
+#include <QWebEngineUrlRequestInfo>
+#include <QWebEngineView>
+
+void OfflineInterceptor::interceptRequest(QWebEngineUrlRequestInfo &info) {
+    if (info.requestUrl() != QUrl(QStringLiteral("about:blank")))
+        info.block(true);
+}
+
+EntryWebPage::EntryWebPage(QWebEngineProfile *profile, QObject *parent) : QWebEnginePage(profile, parent) {
+    QWebEngineSettings *s = settings();
+    // Markup in the notes reaches the page as it is; its scripts must not run.
+    s->setAttribute(QWebEngineSettings::JavascriptEnabled, false);
+    s->setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, false);
+    s->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, false);
+    s->setAttribute(QWebEngineSettings::LocalContentCanAccessFileUrls, false);
+    s->setAttribute(QWebEngineSettings::PluginsEnabled, false);
+    s->setAttribute(QWebEngineSettings::AutoLoadImages, false);
+    s->setAttribute(QWebEngineSettings::DnsPrefetchEnabled, false);
+}
+
+bool EntryWebPage::acceptNavigationRequest(const QUrl &url, NavigationType type, bool isMainFrame) {
+    Q_UNUSED(type);
+    // Only the blank page the program asks for; links in the notes lead nowhere.
+    return isMainFrame && url == QUrl(QStringLiteral("about:blank")) && type != NavigationTypeLinkClicked;
+}
+
+QWebEnginePage *EntryWebPage::createWindow(WebWindowType) { return nullptr; }
+
+QWebEngineView *CreateWebView(QWidget *parent) {
+    auto *view = new QWebEngineView(parent);
+    auto *profile = new QWebEngineProfile(view); // off the record: nothing is stored on disk
+    profile->setHttpCacheType(QWebEngineProfile::MemoryHttpCache);
+    profile->setPersistentCookiesPolicy(QWebEngineProfile::NoPersistentCookies);
+    profile->setUrlRequestInterceptor(new OfflineInterceptor(profile));
+    view->setPage(new EntryWebPage(profile, view));
+    view->setContextMenuPolicy(Qt::NoContextMenu);
+    return view;
+}
+
+QString DocumentWriteScript(const QString &page) {
+    // The page travels as a JSON string literal, so no character of it can end the script early.
+    const QByteArray literal = QJsonDocument(QJsonArray{page}).toJson(QJsonDocument::Compact);
+    return QStringLiteral("(function(){var p=") + QString::fromUtf8(literal) +
+           QStringLiteral("[0];document.open();document.write(p);document.close();})();");
+}
+
+void TfmMain::ShowEntry(int bookIndex, int entryIndex, const QString &highlight) {
+    const NoteEntry &entry = notebooks[bookIndex]->entries[entryIndex];
+    if (entry.isPage) {
+        blankPending = true;
+        hasPendingPage = false;
+        lastWrittenPage.clear();
+        WebBrowser1->setUrl(QUrl(QStringLiteral("about:blank")));
+    } else {
+        WritePage(HighlightWords(BuildEntryPage(entry), highlight));
+    }
+    ShowEntryOnImage(bookIndex, entryIndex);
+}
+
+void TfmMain::WritePage(const QString &body) {
+    const QString page = WrapPage(body);
+    lastWrittenPage = page;
+    // Until the blank document has loaded there is nothing to write into: keep the page for then.
+    if (!htmlDocument || blankPending) {
+        pendingPage = page;
+        hasPendingPage = true;
+        return;
+    }
+    htmlDocument->runJavaScript(DocumentWriteScript(page), QWebEngineScript::ApplicationWorld);
+}
+
+void TfmMain::WebBrowser1DocumentComplete() {
+    if (QWebEnginePage *page = WebBrowser1->page())
+        htmlDocument = page;
+    blankPending = false;
+    if (hasPendingPage && htmlDocument) {
+        hasPendingPage = false;
+        htmlDocument->runJavaScript(DocumentWriteScript(pendingPage), QWebEngineScript::ApplicationWorld);
+        pendingPage.clear();
+    }
+}

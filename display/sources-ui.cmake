@@ -1,0 +1,3 @@
+list(APPEND VELMORA_UI_SOURCES
+  display/WebHost.h display/WebHost.cpp
+  display/SearchList.h display/SearchList.cpp)
