@@ -26,6 +26,7 @@ public:
 } // namespace
 
 int main(int argc, char *argv[]) {
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts); // the web view asks for it
     ReaderApplication app(argc, argv);
     try {
         TfmMain window(QCoreApplication::applicationFilePath());

@@ -1,0 +1,300 @@
+// The reader window: start-up with and without settings, failures that stop the start, the close
+// question, the entries list's rows and colours, and the page written into the web view.
+#include "corpus/Error.h"
+#include "images/PageView.h"
+#include "shell/IniFile.h"
+#include "shell/Main.h"
+#include "shell/OwnerDrawList.h"
+#include "support/ReaderFixture.h"
+
+#include <QCheckBox>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QSplitter>
+#include <QWebEngineScript>
+#include <QWebEngineView>
+#include <QtTest>
+
+namespace {
+
+const QByteArray kNotesK = "<page>K1</page>\n"
+                           "<條目>甲條</條目>\n"
+                           "<座標 x=\"10\" y=\"20\"/>\n"
+                           "<內容>甲文</內容>\n"
+                           "<條目>乙條</條目>\n"
+                           "<內容>乙文<script>document.title='ran'</script></內容>\n"
+                           "<page>K2</page>\n"
+                           "<條目>丙一\n丙二\n丙三</條目>\n";
+const QByteArray kNotesM = "<條目>丁條</條目>\n<出處>某書</出處>\n";
+
+// Runs a script in the program's own world of the web view and waits for its result.
+QString Evaluate(QWebEngineView *view, const QString &script) {
+    QString result;
+    bool done = false;
+    view->page()->runJavaScript(script, QWebEngineScript::ApplicationWorld, [&](const QVariant &v) {
+        result = v.toString();
+        done = true;
+    });
+    QTRY_VERIFY_WITH_TIMEOUT(done, 10000);
+    return result;
+}
+
+QColor PixelOfRow(OwnerDrawList *list, int row) {
+    const QRect r = list->visualRect(list->model()->index(row, 0));
+    const QImage image = list->viewport()->grab().toImage();
+    // A point inside the row, right of the text.
+    return image.pixelColor(r.right() - 3, r.top() + 3);
+}
+
+} // namespace
+
+class TestMainWindow : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void init() { TfmMain::confirmDialog = nullptr; }
+    void startsWithoutSettings();
+    void startsWithSettings();
+    void unusableStoredValues_data();
+    void unusableStoredValues();
+    void startFailures_data();
+    void startFailures();
+    void closeQuestion_data();
+    void closeQuestion();
+    void entriesListRows();
+    void keyboardShowsEntries();
+    void pageWrittenIntoWebView();
+};
+
+void TestMainWindow::startsWithoutSettings() {
+    ReaderFixture fx;
+    fx.writeNotes(kNotesK, kNotesM);
+    TfmMain w(fx.programPath());
+    QCOMPARE(w.windowTitle(), QString("澄溪導師筆記"));
+    QCOMPARE(w.imageRate, 1.0f);
+    QCOMPARE(w.appFolder, fx.path() + "/");
+    QCOMPARE(w.PageControl1->currentIndex(), 0);
+    QCOMPARE(w.lbData->model()->rowCount(), 6);
+    QCOMPARE(w.itemBooks, QList<int>({0, 0, 0, 0, 0, 1}));
+    QCOMPARE(w.itemEntries, QList<int>({0, 1, 2, 3, 4, 0}));
+    QCOMPARE(w.ScrollBox->width(), w.S(469));
+    QVERIFY(!w.cbGetImgXY->isVisible() && w.cbGetImgXY->isHidden() && w.btSaveImgXY->isHidden() && w.cbPs->isHidden());
+    QVERIFY(w.cbPs->isChecked());
+    QCOMPARE(w.lbData->ItemIndex(), -1);
+    // Closing writes both sections with all twelve keys.
+    QVERIFY(w.close());
+    const IniFile ini(fx.path("velmoranote.ini"));
+    QCOMPARE(ini.ReadFloat("System", "ImageRate", -1), 1.0);
+    QCOMPARE(ini.ReadInteger("Panel", "Width2", -1), w.S(469));
+    const QString text = QString::fromUtf8(fx.read("velmoranote.ini"));
+    for (const char *key : {"Top=", "Left=", "Width=", "Height=", "ImageRate=1\r\n", "InitMax=0", "Left2=", "Width2="})
+        QVERIFY2(text.contains(key), key);
+}
+
+void TestMainWindow::startsWithSettings() {
+    ReaderFixture fx;
+    fx.writeNotes(kNotesK);
+    fx.write("setup.ini", "\xEF\xBB\xBF[System]\r\nTitle=我的筆記\r\n");
+    fx.write("velmoranote.ini", "[System]\nTop=0x20\nLeft=$10\nWidth=900\nHeight=700\nImageRate=0.75\n"
+                                "[Panel]\nWidth2=300\n[Mine]\nkeep=me\n");
+    TfmMain w(fx.programPath());
+    QCOMPARE(w.windowTitle(), QString("我的筆記"));
+    QCOMPARE(w.Label3->text(), QString("澄溪導師筆記"));
+    QCOMPARE(w.frameGeometry().top(), 32);
+    QCOMPARE(w.frameGeometry().left(), 16);
+    QCOMPARE(w.imageRate, 0.75f);
+    w.ShowAsStored();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    QCOMPARE(w.ScrollBox->width(), 300);
+    w.imageRate = 1.1f; // as a wheel step leaves it
+    QVERIFY(w.close());
+    const QByteArray ini = fx.read("velmoranote.ini");
+    QVERIFY(ini.startsWith("\xEF\xBB\xBF[System]\r\n"));
+    QVERIFY(ini.contains("ImageRate=1.10000002384186\r\n"));
+    QVERIFY(ini.contains("Width2=300\r\n"));
+    QVERIFY(ini.contains("[Mine]\r\nkeep=me\r\n\r\n"));
+}
+
+void TestMainWindow::unusableStoredValues_data() {
+    QTest::addColumn<QByteArray>("ini");
+    QTest::addColumn<float>("rate");
+    QTest::newRow("text") << QByteArray("[System]\nImageRate=abc\n") << 1.0f;
+    QTest::newRow("zero") << QByteArray("[System]\nImageRate=0\n") << 1.0f;
+    QTest::newRow("negative") << QByteArray("[System]\nImageRate=-2\n") << 1.0f;
+    QTest::newRow("too large for a float") << QByteArray("[System]\nImageRate=1e300\n") << 1.0f;
+    QTest::newRow("fine") << QByteArray("[System]\nImageRate=1.5\n") << 1.5f;
+    QTest::newRow("window far off every screen") << QByteArray("[System]\nTop=-90000\nLeft=90000\n") << 1.0f;
+}
+
+void TestMainWindow::unusableStoredValues() {
+    QFETCH(QByteArray, ini);
+    QFETCH(float, rate);
+    ReaderFixture fx;
+    fx.writeNotes(kNotesK);
+    fx.write("velmoranote.ini", ini);
+    TfmMain w(fx.programPath());
+    QCOMPARE(w.imageRate, rate);
+    bool onScreen = false;
+    for (QScreen *s : QGuiApplication::screens())
+        onScreen |= s->availableGeometry().intersects(w.frameGeometry());
+    QVERIFY(onScreen);
+}
+
+void TestMainWindow::startFailures_data() {
+    QTest::addColumn<QString>("remove");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("notes file") << "velmora200_N.xml" << "velmora200_N.xml";
+    QTest::newRow("scan letter folder") << "Image/L" << "The specified path was not found";
+    QTest::newRow("PDF letter folder") << "PDF/O" << "The specified path was not found";
+}
+
+void TestMainWindow::startFailures() {
+    QFETCH(QString, remove);
+    QFETCH(QString, message);
+    ReaderFixture fx;
+    fx.writeNotes(kNotesK);
+    QVERIFY(QDir(fx.path()).remove(remove) || QDir(fx.path(remove)).removeRecursively());
+    try {
+        TfmMain w(fx.programPath());
+        QFAIL("the window was built");
+    } catch (const VelmoraError &e) {
+        QVERIFY2(e.message().contains(message), qPrintable(e.message()));
+    }
+    QVERIFY(!QFile::exists(fx.path("velmoranote.ini")));
+}
+
+void TestMainWindow::closeQuestion_data() {
+    QTest::addColumn<bool>("changed");
+    QTest::addColumn<bool>("answer");
+    QTest::addColumn<bool>("asked");
+    QTest::addColumn<bool>("closes");
+    QTest::newRow("nothing changed") << false << false << false << true;
+    QTest::newRow("changed, Yes") << true << true << true << true;
+    QTest::newRow("changed, No") << true << false << true << false;
+}
+
+void TestMainWindow::closeQuestion() {
+    QFETCH(bool, changed);
+    QFETCH(bool, answer);
+    QFETCH(bool, asked);
+    QFETCH(bool, closes);
+    ReaderFixture fx;
+    fx.writeNotes(kNotesK);
+    const QByteArray notesBefore = fx.read("velmora200_k.xml");
+    TfmMain w(fx.programPath());
+    w.show();
+    w.positionsChanged[2] = changed;
+    QString question;
+    TfmMain::confirmDialog = [&](const QString &text) {
+        question = text;
+        return answer;
+    };
+    QCOMPARE(w.close(), closes);
+    QCOMPARE(!question.isEmpty(), asked);
+    if (asked)
+        QCOMPARE(question, QString("警告 : 定位有更改，尚未儲存，是否確定結束程式？"));
+    QCOMPARE(QFile::exists(fx.path("velmoranote.ini")), closes);
+    QCOMPARE(w.isVisible(), !closes);
+    QCOMPARE(w.positionsChanged[2], changed); // the positions are never saved by closing
+    QCOMPARE(fx.read("velmora200_k.xml"), notesBefore);
+}
+
+void TestMainWindow::entriesListRows() {
+    ReaderFixture fx;
+    fx.writeNotes(kNotesK, kNotesM);
+    TfmMain w(fx.programPath());
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    OwnerDrawList *list = w.lbData;
+    const int h = list->itemHeight;
+    // Rows are as high as their headword's lines.
+    QCOMPARE(list->visualRect(list->model()->index(1, 0)).height(), h);
+    QCOMPARE(list->visualRect(list->model()->index(4, 0)).height(), 3 * h);
+    // Page headers in the page colour; the stripe runs over the real entries of each notebook.
+    QCOMPARE(PixelOfRow(list, 0), QColor(0xFFA0A0));
+    QCOMPARE(PixelOfRow(list, 1), QColor(0xFFD0D0));
+    QCOMPARE(PixelOfRow(list, 2), QColor(0xFFF0F0));
+    QCOMPARE(PixelOfRow(list, 3), QColor(0xFFA0A0));
+    QCOMPARE(PixelOfRow(list, 4), QColor(0xFFD0D0));
+    QCOMPARE(PixelOfRow(list, 5), QColor(0xD0FFD0)); // M starts its own stripe
+    // The three lines of a headword are drawn one line height apart: text on each line band.
+    const QRect r = list->visualRect(list->model()->index(4, 0));
+    const QImage image = list->viewport()->grab().toImage();
+    for (int k = 0; k < 3; ++k) {
+        bool ink = false;
+        for (int x = r.left() + 2; x < r.left() + 2 + h && !ink; ++x)
+            for (int y = r.top() + k * h; y < r.top() + (k + 1) * h && !ink; ++y)
+                ink = image.pixelColor(x, y) != QColor(0xFFD0D0);
+        QVERIFY2(ink, qPrintable(QString("line %1 has no text").arg(k)));
+    }
+    // A selected row is navy, also a page header.
+    list->SetItemIndex(3);
+    QCOMPARE(PixelOfRow(list, 3), QColor(0x000080));
+    // Unticking M removes its rows; ticking it again puts them back after K.
+    w.cbMItem->click();
+    QCOMPARE(w.itemBooks, QList<int>({0, 0, 0, 0, 0}));
+    w.cbMItem->click();
+    QCOMPARE(w.itemBooks, QList<int>({0, 0, 0, 0, 0, 1}));
+    for (QCheckBox *box : w.itemChecks)
+        box->click();
+    QCOMPARE(list->model()->rowCount(), 0);
+    QVERIFY(w.itemEntries.isEmpty());
+}
+
+void TestMainWindow::keyboardShowsEntries() {
+    ReaderFixture fx;
+    fx.writeNotes(kNotesK, kNotesM);
+    fx.writeScan("Image/K/K1.jpg", 200, 300);
+    fx.writeScan("Image/K/K2.jpg", 200, 300);
+    TfmMain w(fx.programPath());
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    w.lbData->setFocus();
+    w.lbData->SetItemIndex(0); // the program's own selection shows nothing
+    QVERIFY(w.lastWrittenPage.isEmpty());
+    QTest::keyClick(w.lbData, Qt::Key_Down);
+    QCOMPARE(w.lbData->ItemIndex(), 1);
+    QVERIFY(w.lastWrittenPage.contains("【條目】<br>甲條<br><br>【內容】<br>甲文"));
+    QTest::keyClick(w.lbData, Qt::Key_Down);
+    QVERIFY(w.lastWrittenPage.contains("乙條"));
+    QTest::keyClick(w.lbData, Qt::Key_Down); // a page header blanks the page
+    QVERIFY(w.lastWrittenPage.isEmpty());
+    // Type-to-select on the row text.
+    QTest::keyClicks(w.lbData, "丁");
+    QCOMPARE(w.lbData->ItemIndex(), 5);
+    QVERIFY(w.lastWrittenPage.contains("【出處】<br><span class=\"blue\">某書<br><br></span>"));
+}
+
+void TestMainWindow::pageWrittenIntoWebView() {
+    ReaderFixture fx;
+    fx.writeNotes(kNotesK, kNotesM);
+    fx.writeScan("Image/K/K1.jpg", 200, 300);
+    TfmMain w(fx.programPath());
+    // Asked for before the blank document exists: written once it does.
+    w.ShowEntry(0, 2, "乙");
+    w.show();
+    QTRY_VERIFY_WITH_TIMEOUT(w.htmlDocument != nullptr, 20000);
+    QTRY_COMPARE_WITH_TIMEOUT(Evaluate(w.WebBrowser1, "document.querySelectorAll('span.search').length"),
+                              QString("2"), 10000);
+    QCOMPARE(w.lastWrittenPage.size(), 648 + w.lastWrittenPage.size() - 648); // written whole
+    QVERIFY(w.lastWrittenPage.startsWith("<html>\n<head>\n"));
+    QVERIFY(w.lastWrittenPage.endsWith("\n</body></html>"));
+    // The notes' own script did not run.
+    QCOMPARE(Evaluate(w.WebBrowser1, "document.title"), QString("Title"));
+    // Another entry replaces the page; a page record blanks it; an entry after it is written again.
+    w.ShowEntry(1, 0, QString());
+    QTRY_VERIFY_WITH_TIMEOUT(Evaluate(w.WebBrowser1, "document.body.innerText").contains("某書"), 10000);
+    w.ShowEntry(0, 0, QString());
+    w.ShowEntry(0, 1, QString());
+    QTRY_VERIFY_WITH_TIMEOUT(Evaluate(w.WebBrowser1, "document.body ? document.body.innerText : ''").contains("甲文"),
+                             20000);
+    QCOMPARE(Evaluate(w.WebBrowser1, "document.querySelectorAll('span.search').length"), QString("0"));
+}
+
+int main(int argc, char **argv) {
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    QApplication app(argc, argv);
+    TestMainWindow test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_mainwindow.moc"
