@@ -1,0 +1,22 @@
+#pragma once
+// The HTML page of one entry: pure string functions, no window needed. A page is made by
+// BuildEntryPage, then HighlightWords, then WrapPage, always in that order.
+
+#include "corpus/Data.h"
+
+#include <QString>
+
+// The body: the headword (without its leading U+3000), the content, and the collation notes, remarks
+// and sources when not empty, under fixed section heads. Field texts go in as stored, unescaped.
+QString BuildEntryPage(const NoteEntry &entry);
+
+// The body with every occurrence of `highlight` wrapped in <span class='search'>...</span>, found from
+// left to right without overlaps and without regard to markup. An empty highlight changes nothing.
+QString HighlightWords(const QString &body, const QString &highlight);
+
+// The fixed page head (648 characters, ending "<body>\n"), the body, and the fixed 15-character tail.
+QString WrapPage(const QString &body);
+
+// The two fixed texts WrapPage puts around a body.
+QString EntryPageHead();
+QString EntryPageTail();

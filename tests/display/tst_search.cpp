@@ -1,0 +1,303 @@
+// The search: tag removal, fields and notebooks, row order, and agreement with a plain full scan
+// whatever the order of queries and scopes that came before.
+
+#include "bench/SyntheticNotes.h"
+#include "display/Search.h"
+
+#include <QDir>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+NoteEntry Entry(const QString &title, const QString &content = {}, const QString &note = {},
+                const QString &remark = {}, const QString &source = {}) {
+    NoteEntry e;
+    e.title = title;
+    e.content = content;
+    e.note = note;
+    e.remark = remark;
+    e.source = source;
+    return e;
+}
+
+NoteEntry Page(const QString &name) {
+    NoteEntry p;
+    p.isPage = true;
+    p.title = QStringLiteral("[") + name + QStringLiteral("]");
+    return p;
+}
+
+// Tag removal as a loop of whole-string cuts, the slow form the one-pass version must agree with.
+QString NaiveStripTags(QString t) {
+    for (;;) {
+        const qsizetype a = t.indexOf(QLatin1Char('<'));
+        const qsizetype c = t.indexOf(QLatin1Char('>'));
+        if (a < 0 || c < 0 || a > c) return t;
+        t.remove(a, c - a + 1);
+    }
+}
+
+// Every record of every checked notebook, field by field, with nothing precomputed or remembered.
+QList<SearchHit> FullScan(const QList<Notebook> &books, const QString &q, const SearchScope &s) {
+    QList<SearchHit> hits;
+    if (q.isEmpty()) return hits;
+    for (int b = 0; b < books.size(); ++b) {
+        if (!s.books[b]) continue;
+        for (int e = 0; e < books[b].entries.size(); ++e) {
+            const NoteEntry &n = books[b].entries[e];
+            if ((s.title && n.title.contains(q)) || (s.content && n.content.contains(q)) ||
+                (s.content && NaiveStripTags(n.note).contains(q)) ||
+                (s.remark && NaiveStripTags(n.remark).contains(q)) ||
+                (s.source && NaiveStripTags(n.source).contains(q)))
+                hits.append({b, e});
+        }
+    }
+    return hits;
+}
+
+QList<const Notebook *> Pointers(const QList<Notebook> &books) {
+    QList<const Notebook *> p;
+    for (const Notebook &b : books)
+        p.append(&b);
+    return p;
+}
+
+// Hits written as "K1 N3", letter and record index, to keep the tables readable.
+QString Describe(const QList<SearchHit> &hits) {
+    QStringList parts;
+    for (const SearchHit &h : hits)
+        parts.append(QString(QLatin1Char("KMNO"[h.book])) + QString::number(h.entry));
+    return parts.join(QLatin1Char(' '));
+}
+
+// Scope written as the letters of the checked notebooks and fields: "KMNO tcrs" is everything.
+SearchScope Scope(const QString &text) {
+    SearchScope s;
+    for (int b = 0; b < 4; ++b)
+        s.books[b] = text.contains(QLatin1Char("KMNO"[b]));
+    s.title = text.contains(QLatin1Char('t'));
+    s.content = text.contains(QLatin1Char('c'));
+    s.remark = text.contains(QLatin1Char('r'));
+    s.source = text.contains(QLatin1Char('s'));
+    return s;
+}
+
+QList<Notebook> Fixture() {
+    QList<Notebook> books(4);
+    books[0].entries = {
+        Page(QStringLiteral("K12")),                                                         // K0
+        Entry(QStringLiteral("甲乙"), QStringLiteral("丙丁<br><br>甲乙")),                   // K1
+        Entry(QStringLiteral("子<br>丑"), QStringLiteral("red <span class='red'>x</span>")), // K2
+        Entry(QStringLiteral("A"), {}, QStringLiteral("<b>甲</b>乙<br><br>"),
+              QStringLiteral("案：戊<br><br>"),
+              QStringLiteral("<span class='red'>x</span><br><br>")), // K3
+    };
+    books[1].entries = {
+        Entry(QStringLiteral("尾末"), QStringLiteral("a>b<i>c")),                                 // M0
+        Entry(QStringLiteral("首頭"), QStringLiteral("x") + QChar(0xFFFF) + QStringLiteral("y")), // M1
+        Entry(QStringLiteral("trail "), {}, {}, {}, QStringLiteral("《書》<i>卷</i>三<br><br>")), // M2
+    };
+    books[2].entries = {
+        Page(QStringLiteral("N7")),                          // N0
+        Entry(QStringLiteral("庚"), QStringLiteral("甲乙")), // N1
+    };
+    // O stays empty.
+    return books;
+}
+
+} // namespace
+
+class TestSearch : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void stripTags_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("stripped");
+        // clang-format off
+        QTest::newRow("spans") << "x<span class='red'>y</span>z" << "xyz";
+        QTest::newRow("no markup") << "甲乙" << "甲乙";
+        QTest::newRow("empty") << "" << "";
+        QTest::newRow("close before open stops at once") << "a>b<i>c" << "a>b<i>c";
+        QTest::newRow("stops after first cut") << "<a>x>y<b>" << "x>y<b>";
+        QTest::newRow("open without close") << "a<b" << "a<b";
+        QTest::newRow("open after last close") << "<i>a<b" << "a<b";
+        QTest::newRow("opens nest to first close") << "a<b<c>d" << "ad";
+        QTest::newRow("stray close left behind") << "<<a>b>" << "b>";
+        QTest::newRow("whole text") << "<br><br>" << "";
+        QTest::newRow("separators") << "甲<br><br>乙<br><br>" << "甲乙";
+        // clang-format on
+    }
+    void stripTags() {
+        QFETCH(QString, text);
+        QFETCH(QString, stripped);
+        QCOMPARE(StripTags(text), stripped);
+        QCOMPARE(NaiveStripTags(text), stripped);
+    }
+
+    void stripTagsAgreesWithRepeatedCuts() {
+        QRandomGenerator rng(11);
+        const QString alphabet = QStringLiteral("<<>>ab甲");
+        for (int i = 0; i < 5000; ++i) {
+            QString t;
+            for (int n = rng.bounded(30); n > 0; --n)
+                t += alphabet[rng.bounded(int(alphabet.size()))];
+            QCOMPARE(StripTags(t), NaiveStripTags(t));
+        }
+    }
+
+    void find_data() {
+        QTest::addColumn<QString>("query");
+        QTest::addColumn<QString>("scope");
+        QTest::addColumn<QString>("hits");
+        const QString all = QStringLiteral("KMNO tcrs");
+        // clang-format off
+        QTest::newRow("empty query") << "" << all << "";
+        QTest::newRow("no field") << QStringLiteral("甲乙") << "KMNO" << "";
+        QTest::newRow("no notebook") << QStringLiteral("甲乙") << "tcrs" << "";
+        // K1 holds it in headword and content, but gives one row; K3 through the stripped notes.
+        QTest::newRow("book then record order") << QStringLiteral("甲乙") << all << "K1 K3 N1";
+        QTest::newRow("headword only") << QStringLiteral("甲乙") << "KMNO t" << "K1";
+        QTest::newRow("notes go with content") << QStringLiteral("甲乙") << "KMNO c" << "K1 K3 N1";
+        QTest::newRow("K unchecked") << QStringLiteral("甲乙") << "MNO tcrs" << "N1";
+        QTest::newRow("case sensitive") << "A" << all << "K3";
+        QTest::newRow("lower case") << "a" << "KMNO t" << "M2";
+        QTest::newRow("trailing space") << "trail " << all << "M2";
+        QTest::newRow("space must match") << QStringLiteral("trail  ") << all << "";
+        QTest::newRow("content keeps markup") << "red" << all << "K2";
+        QTest::newRow("sources lose markup") << "red" << "KMNO trs" << "";
+        QTest::newRow("stripped source") << QStringLiteral("》卷三") << all << "M2";
+        QTest::newRow("content never stripped") << "a>b<i>c" << all << "M0";
+        QTest::newRow("br in headword or content") << "br" << all << "K1 K2";
+        QTest::newRow("br in content") << "br" << "KMNO c" << "K1";
+        QTest::newRow("remark") << QStringLiteral("戊") << all << "K3";
+        QTest::newRow("remark off") << QStringLiteral("戊") << "KMNO tcs" << "";
+        QTest::newRow("page record by title") << "[N7]" << all << "N0";
+        QTest::newRow("page record not without title") << "N7" << "KMNO crs" << "";
+        QTest::newRow("pages share a bracket") << "[" << all << "K0 N0";
+        QTest::newRow("no match across records") << QStringLiteral("末首") << all << "";
+        QTest::newRow("separator char in text") << QString(QChar(0xFFFF)) + "y" << all << "M1";
+        QTest::newRow("separator char across records")
+            << QStringLiteral("末") + QChar(0xFFFF) + QStringLiteral("首") << all << "";
+        // clang-format on
+    }
+    void find() {
+        QFETCH(QString, query);
+        QFETCH(QString, scope);
+        QFETCH(QString, hits);
+        const QList<Notebook> books = Fixture();
+        const EntrySearch search(Pointers(books));
+        QCOMPARE(Describe(search.Find(query, Scope(scope))), hits);
+        QCOMPARE(Describe(FullScan(books, query, Scope(scope))), hits);
+    }
+
+    // The same search object asked again and again: earlier results it keeps must never show.
+    void repeatedQueriesKeepNoStaleRows() {
+        const QList<Notebook> books = Fixture();
+        const EntrySearch search(Pointers(books));
+        const SearchScope all = Scope(QStringLiteral("KMNO tcrs"));
+        QCOMPARE(Describe(search.Find(QStringLiteral("甲"), all)), QStringLiteral("K1 K3 N1"));
+        QCOMPARE(Describe(search.Find(QStringLiteral("甲乙"), Scope(QStringLiteral("KMNO t")))),
+                 QStringLiteral("K1"));
+        QCOMPARE(Describe(search.Find(QStringLiteral("甲乙"), all)), QStringLiteral("K1 K3 N1"));
+        QCOMPARE(Describe(search.Find(QStringLiteral("甲乙"), Scope(QStringLiteral("MNO tcrs")))),
+                 QStringLiteral("N1"));
+        QCOMPARE(Describe(search.Find(QStringLiteral("甲乙"), all)), QStringLiteral("K1 K3 N1"));
+        QCOMPARE(Describe(search.Find(QString(), all)), QString());
+        QCOMPARE(Describe(search.Find(QStringLiteral("甲乙"), all)), QStringLiteral("K1 K3 N1"));
+    }
+
+    // Random notebooks over a small alphabet, so queries of a few characters hit some records and
+    // miss others; queries typed, extended, backspaced and pasted, with the scope changing between
+    // calls. Every answer must be the full scan's.
+    void findAgreesWithFullScan() {
+        QRandomGenerator rng(2024);
+        const QStringList tokens = {QStringLiteral("甲"),  QStringLiteral("乙"),   QStringLiteral("丙"),
+                                    QStringLiteral("a"),   QStringLiteral("b"),    QStringLiteral("<br>"),
+                                    QStringLiteral("<i>"), QStringLiteral("</i>"), QStringLiteral(">"),
+                                    QStringLiteral("<"),   QString(QChar(0xFFFF))};
+        auto text = [&](int maxTokens) {
+            QString s;
+            for (int n = rng.bounded(maxTokens + 1); n > 0; --n)
+                s += tokens[rng.bounded(int(tokens.size()))];
+            return s;
+        };
+        QList<Notebook> books(4);
+        for (int b = 0; b < 3; ++b) // the last notebook stays empty
+            for (int e = 0; e < 400; ++e) {
+                if (rng.bounded(8) == 0) {
+                    books[b].entries.append(Page(text(2)));
+                    continue;
+                }
+                books[b].entries.append(Entry(text(6), text(10), text(6), text(6), text(6)));
+            }
+        const EntrySearch search(Pointers(books));
+        const QString alphabet = QStringLiteral("甲乙丙ab<>ri/") + QChar(0xFFFF);
+        SearchScope scope;
+        QString query;
+        int nonEmpty = 0;
+        for (int step = 0; step < 3000; ++step) {
+            const int action = rng.bounded(20);
+            if (action < 11)
+                query += alphabet[rng.bounded(int(alphabet.size()))];
+            else if (action < 15)
+                query.chop(1);
+            else if (action < 16)
+                query.clear();
+            else if (action < 17)
+                query.prepend(alphabet[rng.bounded(int(alphabet.size()))]);
+            else {
+                bool *flags[] = {&scope.books[0], &scope.books[1], &scope.books[2], &scope.books[3],
+                                 &scope.title,    &scope.content,  &scope.remark,   &scope.source};
+                bool *flag = flags[rng.bounded(8)];
+                *flag = !*flag;
+            }
+            if (query.size() > 5) query = query.right(2);
+            const QList<SearchHit> expected = FullScan(books, query, scope);
+            nonEmpty += !expected.isEmpty();
+            const QList<SearchHit> found = search.Find(query, scope);
+            if (found != expected)
+                QFAIL(qPrintable(QStringLiteral("step %1, query \"%2\": %3 instead of %4")
+                                     .arg(step)
+                                     .arg(query, Describe(found), Describe(expected))));
+        }
+        QVERIFY(nonEmpty > 300); // the fixture does make hits
+    }
+
+    // The benchmarks' notes files: written, loaded by the reader, and the same records come back.
+    void syntheticNotesLoadBack() {
+        QList<Notebook> books;
+        MakeSyntheticNotes(books, 200 * 1024, 5);
+        QCOMPARE(books.size(), 4);
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        const QStringList paths = WriteSyntheticNotesFiles(books, dir.path());
+        QCOMPARE(paths.size(), 4);
+        QCOMPARE(QFileInfo(paths[0]).fileName(), QStringLiteral("velmora200_k.xml"));
+        for (int b = 0; b < 4; ++b) {
+            Notebook loaded;
+            loaded.LoadNotes(paths[b]);
+            const QList<NoteEntry> &want = books[b].entries;
+            QVERIFY(want.size() > 20);
+            QCOMPARE(loaded.entries.size(), want.size());
+            for (int e = 0; e < want.size(); ++e) {
+                const NoteEntry &l = loaded.entries[e], &w = want[e];
+                QCOMPARE(l.isPage, w.isPage);
+                QCOMPARE(l.pageImage, w.pageImage);
+                QCOMPARE(l.title, w.title);
+                QCOMPARE(l.lineCount, w.lineCount);
+                QCOMPARE(l.content, w.content);
+                QCOMPARE(l.note, w.note);
+                QCOMPARE(l.remark, w.remark);
+                QCOMPARE(l.source, w.source);
+                QCOMPARE(l.x, w.x);
+                QCOMPARE(l.y, w.y);
+            }
+        }
+    }
+};
+
+QTEST_APPLESS_MAIN(TestSearch)
+#include "tst_search.moc"
