@@ -1,0 +1,117 @@
+// Page scan figures: decoding a 2480 x 3508 JPEG with DecodeJpegFile beside djpeg on the same file,
+// and painting one viewport of the page image at several zooms. Run with QT_QPA_PLATFORM=offscreen.
+//   velmora-bench-scan [scan.jpg]
+#include "images/JpegImage.h"
+#include "images/PageView.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QPainter>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+namespace {
+
+double Median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+// A page that looks like a scan to the encoder: off-white paper with grain and lines of dark strokes.
+QString WriteScan(const QString &folder) {
+    QImage page(2480, 3508, QImage::Format_RGB32);
+    page.fill(qRgb(244, 240, 228));
+    QRandomGenerator rng(42);
+    for (int y = 0; y < page.height(); ++y) {
+        auto *line = reinterpret_cast<QRgb *>(page.scanLine(y));
+        for (int x = 0; x < page.width(); ++x) {
+            const int n = int(rng.bounded(12)) - 6;
+            line[x] = qRgb(244 + std::min(n, 11), 240 + n, 228 + n);
+        }
+    }
+    QPainter p(&page);
+    p.setPen(QPen(QColor(40, 40, 50), 4));
+    for (int row = 0; row < 60; ++row) {
+        const int y = 200 + row * 52;
+        for (int x = 150; x < 2300; x += 44) {
+            const int w = 10 + int(rng.bounded(28)), h = 10 + int(rng.bounded(34));
+            p.drawLine(x, y, x + w, y + h);
+            p.drawLine(x + w, y, x, y + h);
+        }
+    }
+    p.end();
+    const QString path = folder + "/scan.jpg";
+    page.save(path, "JPG", 85);
+    return path;
+}
+
+} // namespace
+
+int main(int argc, char **argv) {
+    QApplication app(argc, argv);
+    QTemporaryDir dir;
+    const QString path = argc > 1 ? QString::fromLocal8Bit(argv[1]) : WriteScan(dir.path());
+    const int runs = 9;
+
+    std::vector<double> ours, djpeg;
+    QImage picture;
+    for (int i = 0; i < runs; ++i) {
+        QElapsedTimer t;
+        t.start();
+        picture = DecodeJpegFile(path);
+        ours.push_back(t.nsecsElapsed() / 1e6);
+
+        QProcess process;
+        t.start();
+        process.start("djpeg", {"-outfile", "/dev/null", path});
+        process.waitForFinished(-1);
+        djpeg.push_back(t.nsecsElapsed() / 1e6);
+        if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0) {
+            std::fprintf(stderr, "djpeg failed: %s\n", process.readAllStandardError().constData());
+            return 1;
+        }
+    }
+    // djpeg's time includes starting the process, so the ratio slightly favours DecodeJpegFile.
+    std::printf("scan %s: %dx%d\n", qPrintable(path), picture.width(), picture.height());
+    std::printf("decode  DecodeJpegFile %.1f ms   djpeg %.1f ms   ratio %.2f  (median of %d)\n", Median(ours),
+                Median(djpeg), Median(ours) / Median(djpeg), runs);
+
+    PageImage image(nullptr);
+    image.SetPicture(picture);
+    for (const QSize viewport : {QSize(469, 692), QSize(800, 1000)}) {
+        for (const double rate : {0.25, 0.5, 0.75, 1.0, 1.5, 2.0}) {
+            image.resize(int(picture.width() * rate), int(picture.height() * rate));
+            // A viewport in the middle of the page (or the whole page when it is smaller).
+            const QRect target(std::max(0, (image.width() - viewport.width()) / 2),
+                               std::max(0, (image.height() - viewport.height()) / 2), viewport.width(),
+                               viewport.height());
+            QImage screen(viewport, QImage::Format_RGB32);
+            QElapsedTimer first;
+            first.start();
+            {
+                QPainter p(&screen);
+                p.translate(-target.topLeft());
+                image.PaintRegion(p, target);
+            }
+            const double firstMs = first.nsecsElapsed() / 1e6;
+            std::vector<double> paints;
+            for (int i = 0; i < 15; ++i) {
+                QElapsedTimer t;
+                t.start();
+                QPainter p(&screen);
+                p.translate(-target.topLeft());
+                image.PaintRegion(p, target);
+                p.end();
+                paints.push_back(t.nsecsElapsed() / 1e6);
+            }
+            std::printf("paint %dx%d at %3.0f%%: %.2f ms (median of 15; first paint %.1f ms)\n", viewport.width(),
+                        viewport.height(), rate * 100, Median(paints), firstMs);
+        }
+    }
+    return 0;
+}

@@ -1,0 +1,151 @@
+#include "images/JpegImage.h"
+
+#include "corpus/Error.h"
+#include "platform/WinPath.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <cerrno>
+#include <csetjmp>
+#include <cstdio>
+#include <cstring>
+
+#include <jpeglib.h>
+#include <jerror.h>
+
+namespace {
+
+// libjpeg reports fatal errors through error_exit, which must not return. We jump back to the decode
+// function with longjmp; everything that must be released afterwards lives outside the jump's scope
+// (the FILE, the decompressor, the QImage) so nothing leaks and no C++ destructor is skipped.
+struct ErrorManager {
+    jpeg_error_mgr pub;
+    std::jmp_buf jump;
+    char message[JMSG_LENGTH_MAX];
+};
+
+void ErrorExit(j_common_ptr cinfo) {
+    auto *err = reinterpret_cast<ErrorManager *>(cinfo->err);
+    (*cinfo->err->format_message)(cinfo, err->message);
+    std::longjmp(err->jump, 1);
+}
+
+// Corrupt-data warnings would otherwise be printed to stderr; such data still gives a usable picture.
+void OutputMessage(j_common_ptr) {}
+
+// A file that ends early would be completed with grey rows; a half-grey page passed off as the scan
+// is worse than an error, so the end of the data counts as fatal. Other warnings pass silently.
+void EmitMessage(j_common_ptr cinfo, int level) {
+    if (level < 0 && cinfo->err->msg_code == JWRN_JPEG_EOF)
+        cinfo->err->error_exit(cinfo);
+}
+
+// Adobe CMYK JPEGs store inverted ink values; turn one row into RGB32.
+void CmykRowToRgb32(const JSAMPLE *in, QRgb *out, JDIMENSION width, bool inverted) {
+    for (JDIMENSION i = 0; i < width; ++i, in += 4) {
+        int c = in[0], m = in[1], y = in[2], k = in[3];
+        if (!inverted) {
+            c = 255 - c; m = 255 - m; y = 255 - y; k = 255 - k;
+        }
+        out[i] = qRgb(c * k / 255, m * k / 255, y * k / 255);
+    }
+}
+
+struct FileCloser {
+    FILE *f;
+    ~FileCloser() {
+        if (f)
+            std::fclose(f);
+    }
+};
+
+// The decode itself, kept free of objects with destructors between setjmp and longjmp. Returns false
+// with `message` set on a libjpeg error; `image` is then null.
+bool Decode(FILE *file, QImage &image, char *message) {
+    jpeg_decompress_struct cinfo;
+    ErrorManager err;
+    cinfo.err = jpeg_std_error(&err.pub);
+    err.pub.error_exit = ErrorExit;
+    err.pub.output_message = OutputMessage;
+    err.pub.emit_message = EmitMessage;
+    err.message[0] = '\0';
+    // Volatile: changed after setjmp and read after the jump.
+    QImage *volatile target = &image;
+    if (setjmp(err.jump)) {
+        jpeg_destroy_decompress(&cinfo);
+        *target = QImage();
+        std::strncpy(message, err.message, JMSG_LENGTH_MAX);
+        return false;
+    }
+    jpeg_create_decompress(&cinfo);
+    jpeg_stdio_src(&cinfo, file);
+    jpeg_read_header(&cinfo, TRUE);
+
+    const bool cmyk = cinfo.jpeg_color_space == JCS_CMYK || cinfo.jpeg_color_space == JCS_YCCK;
+    // BGRX lands in memory exactly as QImage::Format_RGB32 (0xffRRGGBB, little-endian) with X = 0xff.
+#if Q_BYTE_ORDER == Q_LITTLE_ENDIAN
+    cinfo.out_color_space = cmyk ? JCS_CMYK : JCS_EXT_BGRX;
+#else
+    cinfo.out_color_space = cmyk ? JCS_CMYK : JCS_EXT_XRGB;
+#endif
+    jpeg_start_decompress(&cinfo);
+
+    const JDIMENSION width = cinfo.output_width, height = cinfo.output_height;
+    if (width == 0 || height == 0 || width > 65500 || height > 65500) {
+        std::snprintf(message, JMSG_LENGTH_MAX, "Unsupported picture size %ux%u", unsigned(width),
+                      unsigned(height));
+        jpeg_destroy_decompress(&cinfo);
+        return false;
+    }
+    image = QImage(int(width), int(height), QImage::Format_RGB32);
+    if (image.isNull()) {
+        std::snprintf(message, JMSG_LENGTH_MAX, "Not enough memory for a picture of %ux%u", unsigned(width),
+                      unsigned(height));
+        jpeg_destroy_decompress(&cinfo);
+        return false;
+    }
+
+    if (!cmyk) {
+        // Hand libjpeg several rows at a time: it decodes up to rec_outbuf_height rows per call.
+        JSAMPROW rows[16];
+        while (cinfo.output_scanline < height) {
+            const JDIMENSION first = cinfo.output_scanline;
+            JDIMENSION n = 0;
+            for (; n < 16 && first + n < height; ++n)
+                rows[n] = reinterpret_cast<JSAMPROW>(image.scanLine(int(first + n)));
+            jpeg_read_scanlines(&cinfo, rows, n);
+        }
+    } else {
+        const bool inverted = cinfo.saw_Adobe_marker;
+        JSAMPARRAY buffer = (*cinfo.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&cinfo), JPOOL_IMAGE,
+                                                       width * 4, 1);
+        while (cinfo.output_scanline < height) {
+            const int line = int(cinfo.output_scanline);
+            jpeg_read_scanlines(&cinfo, buffer, 1);
+            CmykRowToRgb32(buffer[0], reinterpret_cast<QRgb *>(image.scanLine(line)), width, inverted);
+        }
+    }
+    jpeg_finish_decompress(&cinfo);
+    jpeg_destroy_decompress(&cinfo);
+    return true;
+}
+
+} // namespace
+
+QImage DecodeJpegFile(const QString &path) {
+    const QString resolved = ResolveWinPath(path);
+    // fopen opens a folder for reading without complaint; say what the system would for a file.
+    if (QFileInfo(resolved).isDir())
+        throw VelmoraError(QStringLiteral("Cannot open file \"%1\". %2").arg(path, QString::fromLocal8Bit(std::strerror(EISDIR))));
+    FileCloser file{std::fopen(QFile::encodeName(resolved).constData(), "rb")};
+    if (!file.f) {
+        const int error = errno;
+        throw VelmoraError(QStringLiteral("Cannot open file \"%1\". %2").arg(path, QString::fromLocal8Bit(std::strerror(error))));
+    }
+    QImage image;
+    char message[JMSG_LENGTH_MAX] = {};
+    if (!Decode(file.f, image, message))
+        throw VelmoraError(QStringLiteral("The picture \"%1\" could not be read: %2").arg(path, QString::fromLocal8Bit(message)));
+    return image;
+}

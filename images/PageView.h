@@ -1,0 +1,123 @@
+#pragma once
+// The widgets of the page image pane: the scroll box, the page image painted stretched, and the
+// transparent overlay that takes the pointer and carries the position marker.
+
+#include <QColor>
+#include <QImage>
+#include <QList>
+#include <QScrollArea>
+#include <QWidget>
+
+#include <functional>
+
+class QMenu;
+
+// The scroll box. Its content is a plain widget whose size follows the controls inside it (the right
+// and bottom edges furthest out), so the scroll range is always content extent - visible extent.
+class ScrollBoxArea : public QScrollArea {
+    Q_OBJECT
+public:
+    explicit ScrollBoxArea(QWidget *parent);
+
+    // The parent for the controls inside the box.
+    QWidget *Content() const;
+    // Recomputes the content extent from the controls inside and the scroll ranges from it. Called
+    // after the controls change size; also run on their resize and move events while shown.
+    void UpdateExtent();
+
+    int Horz() const;
+    int Vert() const;
+    // Clamped to 0 .. extent - visible by the scroll bars.
+    void SetHorz(int value);
+    void SetVert(int value);
+
+    // The wheel handler: (modifiers, delta, handled). When set, it owns every wheel event of the box;
+    // the default scrolling of the scroll area runs only when it leaves handled false.
+    using WheelHandler = std::function<void(Qt::KeyboardModifiers, int, bool &)>;
+    void SetWheelHandler(WheelHandler handler);
+
+protected:
+    void wheelEvent(QWheelEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    WheelHandler wheel_;
+};
+
+// The page image: a decoded picture painted stretched to the widget's size. Only the exposed part is
+// painted, so the cost of a paint follows the visible area, not the zoom. Below half size the picture
+// is drawn from a smoothly pre-halved copy (made once per picture and level), so that small zooms keep
+// their detail instead of skipping source pixels.
+class PageImage : public QWidget {
+    Q_OBJECT
+public:
+    explicit PageImage(QWidget *parent);
+
+    void SetPicture(const QImage &picture);
+    const QImage &Picture() const { return levels_.isEmpty() ? empty_ : levels_.first(); }
+    QSize NaturalSize() const { return Picture().size(); }
+
+    // Paints the part `target` of the widget (widget coordinates) onto `painter`, which must be set
+    // up in widget coordinates. paintEvent and the benchmark use it.
+    void PaintRegion(QPainter &painter, const QRect &target);
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    const QImage &LevelFor(double scale, int &level);
+    QList<QImage> levels_; // [0] the picture, [k] the picture halved k times
+    QImage empty_;
+};
+
+// The overlay. Its drawing surface is logical: a white background of a given size plus the shapes
+// drawn on it, painted over the page with white transparent. Memory stays small at every zoom.
+class PointOverlay : public QWidget {
+    Q_OBJECT
+public:
+    explicit PointOverlay(QWidget *parent);
+
+    // ---- drawing surface ------------------------------------------------------------------------
+    QSize SurfaceSize() const { return surface_; }
+    // Shapes keep their place; whatever lies outside the new size is cut off, as with a bitmap.
+    void ResizeSurface(QSize size);
+    void SetPenColor(const QColor &color) { pen_ = color; }
+    void SetBrushColor(const QColor &color) { brush_ = color; }
+    // Fills a rectangle with the brush colour. A fill covering the whole surface replaces everything.
+    void FillRect(const QRect &rect);
+    // Draws the ellipse inscribed in rect with a 1-pixel pen outline and the brush fill.
+    void Ellipse(const QRect &rect);
+    // The part `region` of the surface as it would be stored: white background with the shapes.
+    QImage RenderSurface(const QRect &region) const;
+    int ShapeCount() const { return int(shapes_.size()); }
+
+    // ---- pointer ---------------------------------------------------------------------------------
+    using ButtonHandler = std::function<void(Qt::MouseButton, Qt::KeyboardModifiers, int, int)>;
+    using MoveHandler = std::function<void(Qt::KeyboardModifiers, int, int)>;
+    void SetHandlers(ButtonHandler down, MoveHandler move, ButtonHandler up);
+    // The context menu opens on a right click while `popupAuto` says so.
+    void SetPopupMenu(QMenu *menu, std::function<bool()> popupAuto);
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void contextMenuEvent(QContextMenuEvent *event) override;
+
+private:
+    struct Shape {
+        bool ellipse;
+        QRect rect;
+        QColor pen, brush;
+    };
+    void PaintShapes(QPainter &painter) const;
+
+    QSize surface_;
+    QColor pen_ = Qt::black, brush_ = Qt::white;
+    QList<Shape> shapes_;
+    ButtonHandler down_, up_;
+    MoveHandler move_;
+    QMenu *menu_ = nullptr;
+    std::function<bool()> popupAuto_;
+};

@@ -1,0 +1,4 @@
+# The page images subsystem: viewer arithmetic (core), JPEG decoding and the viewer window parts.
+velmora_add_test(tst_viewermath images/tst_viewermath.cpp)
+velmora_add_test(tst_jpeg images/tst_jpeg.cpp GUI)
+velmora_add_test(tst_viewer images/tst_viewer.cpp support/ReaderFixture.h GUI)
