@@ -250,13 +250,13 @@ const char *const kLoose = R"(荀子·勸學|青出於藍|青，取之於藍，�
 易·坤·象傳|地勢坤|地勢坤，君子以厚德載物。||
 易·繫辭上|一陰一陽之謂道|一陰一陽之謂道，繼之者善也，成之者性也。||)";
 
-struct BookSpec {
+struct BookSource {
     char letter;
     const char *fileName;
     const char *title;
     const char *data;
 };
-const BookSpec kBooks[] = {
+const BookSource kBooks[] = {
     {'K', "velmora200_k.xml", "論語講記", kLunyu},
     {'M', "velmora200_M.xml", "孟子學庸講記", kMengzi},
     {'N', "velmora200_N.xml", "老莊講記", kLaoZhuang},
@@ -478,12 +478,12 @@ QList<DemoPage> LayOut(QChar letter, const QList<DemoEntry> &entries, bool allLo
 QList<DemoBook> BuildBooks()
 {
     QList<DemoBook> books;
-    for (const BookSpec &spec : kBooks) {
+    for (const BookSource &src : kBooks) {
         DemoBook book;
-        book.letter = QLatin1Char(spec.letter);
-        book.fileName = QString::fromLatin1(spec.fileName);
-        book.title = QString::fromUtf8(spec.title);
-        const QList<Passage> passages = ParsePassages(spec.data);
+        book.letter = QLatin1Char(src.letter);
+        book.fileName = QString::fromLatin1(src.fileName);
+        book.title = QString::fromUtf8(src.title);
+        const QList<Passage> passages = ParsePassages(src.data);
         QList<DemoEntry> entries;
         for (int n = 0; n < passages.size(); ++n)
             entries.append(MakeEntry(passages[n], n));
