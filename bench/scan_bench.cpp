@@ -91,6 +91,7 @@ int main(int argc, char **argv) {
                                std::max(0, (image.height() - viewport.height()) / 2), viewport.width(),
                                viewport.height());
             QImage screen(viewport, QImage::Format_RGB32);
+            screen.fill(Qt::magenta);
             QElapsedTimer first;
             first.start();
             {
@@ -109,8 +110,14 @@ int main(int argc, char **argv) {
                 p.end();
                 paints.push_back(t.nsecsElapsed() / 1e6);
             }
-            std::printf("paint %dx%d at %3.0f%%: %.2f ms (median of 15; first paint %.1f ms)\n", viewport.width(),
-                        viewport.height(), rate * 100, Median(paints), firstMs);
+            // A viewport that was not painted would make any figure meaningless: compare its centre
+            // with the page's pixel under it.
+            const QPoint centre(viewport.width() / 2, viewport.height() / 2);
+            const QPoint source((target.x() + centre.x()) / rate, (target.y() + centre.y()) / rate);
+            const QRgb got = screen.pixel(centre), want = picture.pixel(source);
+            const int diff = qAbs(qRed(got) - qRed(want)) + qAbs(qGreen(got) - qGreen(want)) + qAbs(qBlue(got) - qBlue(want));
+            std::printf("paint %dx%d at %3.0f%%: %.2f ms (median of 15; first paint %.1f ms)%s\n", viewport.width(),
+                        viewport.height(), rate * 100, Median(paints), firstMs, diff > 120 ? "  WRONG PIXELS" : "");
         }
     }
     return 0;

@@ -74,15 +74,19 @@ void ScrollBoxArea::wheelEvent(QWheelEvent *event) {
         return;
     }
     const QPoint angle = event->angleDelta();
-    // Shift turns the wheel sideways on some platforms; the distance is then in x.
+    // Shift turns the wheel sideways on some platforms; the distance is then in x. A sideways wheel
+    // (tilt, touchpad) scrolls sideways, as Shift with the wheel does.
     const int delta = angle.y() != 0 ? angle.y() : angle.x();
+    Qt::KeyboardModifiers modifiers = event->modifiers();
+    if (angle.y() == 0 && angle.x() != 0)
+        modifiers |= Qt::ShiftModifier;
     // Touchpads open and close a gesture with empty events; they are no wheel notch.
     if (delta == 0 && event->phase() != Qt::NoScrollPhase && event->phase() != Qt::ScrollUpdate) {
         event->accept();
         return;
     }
     bool handled = false;
-    wheel_(event->modifiers(), delta, handled);
+    wheel_(modifiers, delta, handled);
     if (handled)
         event->accept();
     else

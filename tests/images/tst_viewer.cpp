@@ -74,9 +74,10 @@ struct Window {
     TfmMain w;
 };
 
-void SendWheel(TfmMain &w, Qt::KeyboardModifiers mods, int delta) {
+void SendWheel(TfmMain &w, Qt::KeyboardModifiers mods, int delta, bool sideways = false) {
     const QPointF at(20, 20);
-    QWheelEvent event(at, w.ScrollBox->viewport()->mapToGlobal(at), QPoint(), QPoint(0, delta), Qt::NoButton, mods,
+    const QPoint angle = sideways ? QPoint(delta, 0) : QPoint(0, delta);
+    QWheelEvent event(at, w.ScrollBox->viewport()->mapToGlobal(at), QPoint(), angle, Qt::NoButton, mods,
                       Qt::NoScrollPhase, false);
     // Where a wheel turned over the page ends up: the scroll box's viewport.
     QApplication::sendEvent(w.ScrollBox->viewport(), &event);
@@ -229,14 +230,17 @@ void TestViewer::wheel_data() {
     QTest::addColumn<int>("horz");
     QTest::addColumn<int>("vert");
     QTest::addColumn<float>("rate");
-    QTest::newRow("away scrolls up") << 0 << 120 << 200 << 200 << 200 << 80 << 1.0f;
-    QTest::newRow("towards scrolls down") << 0 << -120 << 200 << 200 << 200 << 320 << 1.0f;
-    QTest::newRow("at the top stays") << 0 << 120 << 200 << 0 << 200 << 0 << 1.0f;
-    QTest::newRow("shift scrolls sideways") << int(Qt::ShiftModifier) << 120 << 200 << 200 << 80 << 200 << 1.0f;
+    QTest::addColumn<bool>("sideways"); // the distance comes in x, as a tilted wheel gives it
+    QTest::newRow("away scrolls up") << 0 << 120 << 200 << 200 << 200 << 80 << 1.0f << false;
+    QTest::newRow("towards scrolls down") << 0 << -120 << 200 << 200 << 200 << 320 << 1.0f << false;
+    QTest::newRow("at the top stays") << 0 << 120 << 200 << 0 << 200 << 0 << 1.0f << false;
+    QTest::newRow("shift scrolls sideways") << int(Qt::ShiftModifier) << 120 << 200 << 200 << 80 << 200 << 1.0f << false;
     QTest::newRow("shift and ctrl: sideways, no zoom")
-        << int(Qt::ShiftModifier | Qt::ControlModifier) << -120 << 200 << 200 << 320 << 200 << 1.0f;
-    QTest::newRow("ctrl away zooms in") << int(Qt::ControlModifier) << 120 << 200 << 200 << 200 << 200 << 1.1f;
-    QTest::newRow("ctrl without distance zooms out") << int(Qt::ControlModifier) << 0 << 200 << 200 << 200 << 200 << 0.9f;
+        << int(Qt::ShiftModifier | Qt::ControlModifier) << -120 << 200 << 200 << 320 << 200 << 1.0f << false;
+    QTest::newRow("ctrl away zooms in") << int(Qt::ControlModifier) << 120 << 200 << 200 << 200 << 200 << 1.1f << false;
+    QTest::newRow("ctrl without distance zooms out") << int(Qt::ControlModifier) << 0 << 200 << 200 << 200 << 200 << 0.9f << false;
+    QTest::newRow("shift with the distance in x") << int(Qt::ShiftModifier) << 120 << 200 << 200 << 80 << 200 << 1.0f << true;
+    QTest::newRow("tilted wheel scrolls sideways") << 0 << -120 << 200 << 200 << 320 << 200 << 1.0f << true;
 }
 
 void TestViewer::wheel() {
@@ -247,6 +251,7 @@ void TestViewer::wheel() {
     QFETCH(int, horz);
     QFETCH(int, vert);
     QFETCH(float, rate);
+    QFETCH(bool, sideways);
     Folder fx;
     Window win(fx);
     TfmMain &w = win.w;
@@ -258,7 +263,7 @@ void TestViewer::wheel() {
         w.ScrollBoxMouseWheel(Qt::KeyboardModifiers(modifiers), 0, handled);
         QVERIFY(handled);
     } else {
-        SendWheel(w, Qt::KeyboardModifiers(modifiers), delta);
+        SendWheel(w, Qt::KeyboardModifiers(modifiers), delta, sideways);
     }
     QCOMPARE(w.ScrollBox->Horz(), horz);
     QCOMPARE(w.ScrollBox->Vert(), vert);
