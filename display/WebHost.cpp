@@ -38,7 +38,9 @@ QWebEnginePage *EntryWebPage::createWindow(WebWindowType) { return nullptr; }
 
 QWebEngineView *CreateWebView(QWidget *parent) {
     auto *view = new QWebEngineView(parent);
-    auto *profile = new QWebEngineProfile(view); // off the record: nothing is stored on disk
+    // Off the record: nothing is stored on disk. The profile must outlive the page, so it belongs to
+    // the window, whose widgets (the page among them) go first.
+    auto *profile = new QWebEngineProfile(parent ? parent->window() : nullptr);
     profile->setHttpCacheType(QWebEngineProfile::MemoryHttpCache);
     profile->setPersistentCookiesPolicy(QWebEngineProfile::NoPersistentCookies);
     profile->setUrlRequestInterceptor(new OfflineInterceptor(profile));

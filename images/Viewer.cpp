@@ -17,28 +17,12 @@
 // The right-button press belongs to the position capture (images/Capture.cpp).
 void CaptureRightClick(TfmMain &window, int x, int y);
 
-namespace {
-
-// Handlers called from the viewer's own widgets: an error ends the handler and is shown, and the
-// program carries on.
-template <class F> void Guarded(F &&f) {
-    try {
-        f();
-    } catch (const VelmoraError &e) {
-        ShowErrorMessage(e.message());
-    } catch (const std::exception &e) {
-        ShowErrorMessage(QString::fromLocal8Bit(e.what()));
-    }
-}
-
-} // namespace
-
 void TfmMain::CreateViewerControls() {
     ScrollBox = new ScrollBoxArea(this);
     ScrollBox->resize(S(469), S(692));
     ScrollBox->horizontalScrollBar()->setSingleStep(S(81));
     ScrollBox->SetWheelHandler([this](Qt::KeyboardModifiers mods, int delta, bool &handled) {
-        Guarded([&] { ScrollBoxMouseWheel(mods, delta, handled); });
+        ScrollBoxMouseWheel(mods, delta, handled);
     });
 
     // Image first, so that the overlay lies on top of it.
@@ -50,11 +34,11 @@ void TfmMain::CreateViewerControls() {
     imgPoint->ResizeSurface(imgPoint->size());
     imgPoint->SetHandlers(
         [this](Qt::MouseButton b, Qt::KeyboardModifiers m, int x, int y) {
-            Guarded([&] { imgPointMouseDown(b, m, x, y); });
+            imgPointMouseDown(b, m, x, y);
         },
-        [this](Qt::KeyboardModifiers m, int x, int y) { Guarded([&] { imgPointMouseMove(m, x, y); }); },
+        [this](Qt::KeyboardModifiers m, int x, int y) { imgPointMouseMove(m, x, y); },
         [this](Qt::MouseButton b, Qt::KeyboardModifiers m, int x, int y) {
-            Guarded([&] { imgPointMouseUp(b, m, x, y); });
+            imgPointMouseUp(b, m, x, y);
         });
     ScrollBox->UpdateExtent();
 
@@ -72,13 +56,13 @@ void TfmMain::CreateViewerControls() {
     N1003->setFont(bold);
     ImagePopupMenu->setDefaultAction(N1003);
     connect(ImagePopupMenu, &QMenu::triggered, this,
-            [this](QAction *action) { Guarded([&] { itemImage100Click(action); }); });
+            [this](QAction *action) { itemImage100Click(action); });
     imgPoint->SetPopupMenu(ImagePopupMenu, [this] { return imagePopupAuto; });
 
     Timer = new QTimer(this);
     Timer->setInterval(3000);
     // A repeating timer that TimerTimer switches off: one shot per marker.
-    connect(Timer, &QTimer::timeout, this, [this] { Guarded([&] { TimerTimer(); }); });
+    connect(Timer, &QTimer::timeout, this, [this] { TimerTimer(); });
 }
 
 void TfmMain::LoadPageImage(const QString &path) {

@@ -37,10 +37,6 @@ std::function<void(const QString &)> TfmMain::messageDialog = [](const QString &
     box.exec();
 };
 
-void ShowErrorMessage(const QString &message) {
-    QMessageBox::critical(QApplication::activeWindow(), kAppTitle, message);
-}
-
 namespace {
 
 // A panel whose children sit at fixed places, like the form lays them out.
@@ -241,6 +237,7 @@ void TfmMain::CreateControls() {
     MainSplitter->setCollapsible(1, false);
     const int handles = 2 * MainSplitter->handleWidth();
     MainSplitter->setSizes({S(258), S(1101) - S(258) - S(469) - handles, S(469)});
+    pendingScrollBoxWidth = S(469);
     Panel2->setMinimumWidth(0);
     Splitter1 = MainSplitter->handle(1);
     Splitter3 = MainSplitter->handle(2);

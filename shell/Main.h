@@ -196,9 +196,10 @@ private:
     QSize storedOuterSize;    // outer size read from the settings, corrected for the frame when shown
     bool firstShow = true;
     void SetScrollBoxWidth(int width);
+    int ScrollBoxWidth() const;
+    int pendingScrollBoxWidth = 0;
 };
 
 extern TfmMain *fmMain;
 
-// Shows an error's message in a message box, as the application's error display does.
-void ShowErrorMessage(const QString &message);
+#include "shell/ErrorDisplay.h" // ShowErrorMessage

@@ -41,14 +41,17 @@ void OwnerDrawList::EmitIfMoved(int before) {
 
 void OwnerDrawList::keyPressEvent(QKeyEvent *event) {
     const int before = ItemIndex();
+    ++inKeyPress_;
     QListView::keyPressEvent(event);
+    --inKeyPress_;
     EmitIfMoved(before);
 }
 
 void OwnerDrawList::keyboardSearch(const QString &search) {
     const int before = ItemIndex();
     QListView::keyboardSearch(search);
-    EmitIfMoved(before);
+    if (!inKeyPress_) // a key press reports its own move once it is done
+        EmitIfMoved(before);
 }
 
 void OwnerDrawList::mouseReleaseEvent(QMouseEvent *event) {

@@ -29,6 +29,7 @@ protected:
 
 private:
     void EmitIfMoved(int before);
+    int inKeyPress_ = 0;
 };
 
 // Paints rows through a callback: (painter, row, rect, selected). The toolkit's part stays here:

@@ -5,6 +5,7 @@
 #include "shell/OwnerDrawList.h"
 
 #include <QGuiApplication>
+#include <QLayout>
 #include <QScreen>
 #include <QShowEvent>
 #include <QSplitter>
@@ -62,11 +63,16 @@ void TfmMain::LoadWindowState() {
     ini.ReadInteger(kPanel, QStringLiteral("Left"), Splitter2->x());
     ini.ReadInteger(kPanel, QStringLiteral("Left2"), Splitter3 ? Splitter3->x() : 0);
     ini.ReadInteger(kPanel, QStringLiteral("Width"), lbSearch->width());
-    SetScrollBoxWidth(ini.ReadInteger(kPanel, QStringLiteral("Width2"), MainSplitter->sizes().value(2)));
+    SetScrollBoxWidth(ini.ReadInteger(kPanel, QStringLiteral("Width2"), ScrollBoxWidth()));
     ini.ReadInteger(kPanel, QStringLiteral("Height"), Panel2->height());
 }
 
 void TfmMain::SetScrollBoxWidth(int width) {
+    // The panes get their real widths when the window is first laid out: until then keep the width.
+    if (firstShow) {
+        pendingScrollBoxWidth = width;
+        return;
+    }
     QList<int> sizes = MainSplitter->sizes();
     if (sizes.size() != 3)
         return;
@@ -76,6 +82,8 @@ void TfmMain::SetScrollBoxWidth(int width) {
     sizes[2] = width;
     MainSplitter->setSizes(sizes);
 }
+
+int TfmMain::ScrollBoxWidth() const { return firstShow ? pendingScrollBoxWidth : ScrollBox->width(); }
 
 void TfmMain::SaveWindowState() {
     IniFile ini(appFolder + QStringLiteral("velmoranote.ini"));
@@ -91,7 +99,7 @@ void TfmMain::SaveWindowState() {
     ini.WriteInteger(kPanel, QStringLiteral("Left"), Splitter2->x());
     ini.WriteInteger(kPanel, QStringLiteral("Left2"), Splitter3->mapTo(client, QPoint(0, 0)).x());
     ini.WriteInteger(kPanel, QStringLiteral("Width"), lbSearch->width());
-    ini.WriteInteger(kPanel, QStringLiteral("Width2"), ScrollBox->width());
+    ini.WriteInteger(kPanel, QStringLiteral("Width2"), ScrollBoxWidth());
     ini.WriteInteger(kPanel, QStringLiteral("Height"), Panel2->height());
     ini.UpdateFile();
 }
@@ -108,6 +116,9 @@ void TfmMain::showEvent(QShowEvent *event) {
     if (!firstShow)
         return;
     firstShow = false;
+    if (QLayout *layout = centralWidget()->layout())
+        layout->activate();
+    SetScrollBoxWidth(pendingScrollBoxWidth);
     // The stored size is the outer one; once the frame is known, take it off the client size.
     if (!isMaximized() && storedOuterSize.isValid()) {
         const QSize frame = frameGeometry().size() - geometry().size();

@@ -5,6 +5,7 @@
 #include "images/FileLists.h"
 #include "images/PageView.h"
 #include "platform/DesktopOpen.h"
+#include "shell/ErrorDisplay.h"
 #include "shell/Main.h"
 #include "shell/OwnerDrawList.h"
 #include "support/ReaderFixture.h"
@@ -639,5 +640,10 @@ void TestViewer::saveCapturedPositions() {
     QCOMPARE(messages, QStringList{"OK"});
 }
 
-QTEST_MAIN(TestViewer)
+int main(int argc, char **argv) {
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    ReaderApplication app(argc, argv); // handler errors reach the error display, as in the program
+    TestViewer test;
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_viewer.moc"
