@@ -165,6 +165,9 @@ void TfmMain::CreateControls() {
     Splitter2->setCursor(Qt::SizeVerCursor); // nothing above it to resize
     leftLayout->addWidget(Splitter2);
     PageControl1 = new QTabWidget(Panel2);
+    // The four captions stay in view side by side, without scroll arrows.
+    PageControl1->setUsesScrollButtons(false);
+    PageControl1->setElideMode(Qt::ElideNone);
     leftLayout->addWidget(PageControl1, 1);
 
     auto makeTab = [&](const QString &caption, int panelHeight, QWidget *&panel) {
