@@ -2,3 +2,4 @@
 velmora_add_test(tst_viewermath images/tst_viewermath.cpp)
 velmora_add_test(tst_jpeg images/tst_jpeg.cpp GUI)
 velmora_add_test(tst_viewer images/tst_viewer.cpp support/ReaderFixture.h GUI)
+velmora_add_test(tst_capture images/tst_capture.cpp support/ReaderFixture.h GUI)
