@@ -1,21 +1,13 @@
 // The notes reader: records, texts and positions from small files, and its failures.
 #include "corpus/Data.h"
 #include "corpus/Error.h"
+#include "support/TestFiles.h"
 
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
 
 namespace {
-
-QString WriteFile(const QTemporaryDir &dir, const QByteArray &bytes, const QString &name = "notes.xml") {
-    const QString path = dir.filePath(name);
-    QFile f(path);
-    if (!f.open(QIODevice::WriteOnly))
-        qFatal("cannot write fixture");
-    f.write(bytes);
-    return path;
-}
 
 // One line per record: kind|pageImage|title|lineCount|content|note|remark|source|x|y
 QStringList Describe(const QList<NoteEntry> &entries) {

@@ -1,6 +1,7 @@
 // The position writer: exact bytes written, lines kept, and a file that no longer matches refused.
 #include "corpus/Data.h"
 #include "corpus/Error.h"
+#include "support/TestFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -8,20 +9,6 @@
 #include <QtTest>
 
 namespace {
-
-QString WriteFile(const QTemporaryDir &dir, const QByteArray &bytes, const QString &name = "notes.xml") {
-    const QString path = dir.filePath(name);
-    QFile f(path);
-    if (!f.open(QIODevice::WriteOnly))
-        qFatal("cannot write fixture");
-    f.write(bytes);
-    return path;
-}
-
-QByteArray ReadFile(const QString &path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
-}
 
 const QByteArray kWorked = "<page>K12</page>\n"
                            "<條目>第一條</條目>\n"
