@@ -16,6 +16,7 @@
 #include <QSplitter>
 #include <QWebEngineScript>
 #include <QWebEngineView>
+#include <QTcpServer>
 #include <QtTest>
 
 namespace {
@@ -75,6 +76,8 @@ private Q_SLOTS:
     void entriesListRows();
     void keyboardShowsEntries();
     void pageWrittenIntoWebView();
+    void webViewStaysOffline();
+    void maximisedRoundTrip();
 };
 
 void TestMainWindow::startsWithoutSettings() {
@@ -306,6 +309,46 @@ void TestMainWindow::pageWrittenIntoWebView() {
     QTRY_VERIFY_WITH_TIMEOUT(Evaluate(w.WebBrowser1, "document.body ? document.body.innerText : ''").contains("甲文"),
                              20000);
     QCOMPARE(Evaluate(w.WebBrowser1, "document.querySelectorAll('span.search').length"), QString("0"));
+}
+
+void TestMainWindow::webViewStaysOffline() {
+    // A listener on this machine stands in for the network: the entry page must never reach it.
+    QTcpServer server;
+    QVERIFY(server.listen(QHostAddress::LocalHost));
+    const QByteArray url = "http://127.0.0.1:" + QByteArray::number(server.serverPort());
+    ReaderFixture fx;
+    fx.writeNotes("<條目>網</條目>\n<內容><img src=\"" + url + "/a.png\"><iframe src=\"" + url +
+                  "/f\"></iframe><link rel=\"stylesheet\" href=\"" + url + "/s.css\"><a id=\"go\" href=\"" + url +
+                  "/link\">link</a></內容>\n");
+    TfmMain w(fx.programPath());
+    w.show();
+    QTRY_VERIFY_WITH_TIMEOUT(w.htmlDocument != nullptr, 20000);
+    w.ShowEntry(0, 0, QString());
+    QTRY_COMPARE_WITH_TIMEOUT(Evaluate(w.WebBrowser1, "String(!!document.getElementById('go'))"), QString("true"),
+                              10000);
+    Evaluate(w.WebBrowser1, "document.getElementById('go').click(); 'clicked'");
+    QTest::qWait(1500);
+    QVERIFY(!server.hasPendingConnections());
+    QVERIFY(!server.waitForNewConnection(200));
+    QCOMPARE(w.WebBrowser1->url(), QUrl("about:blank"));
+    QVERIFY(Evaluate(w.WebBrowser1, "document.body.innerText").contains("link"));
+}
+
+void TestMainWindow::maximisedRoundTrip() {
+    ReaderFixture fx;
+    fx.writeNotes(kNotesK);
+    fx.write("velmoranote.ini", "[System]\r\nInitMax=1\r\n");
+    {
+        TfmMain w(fx.programPath());
+        w.ShowAsStored();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        QVERIFY(w.windowState() & Qt::WindowMaximized);
+        QVERIFY(w.close());
+    }
+    QVERIFY(fx.read("velmoranote.ini").contains("InitMax=1\r\n"));
+    TfmMain again(fx.programPath());
+    again.ShowAsStored();
+    QVERIFY(again.windowState() & Qt::WindowMaximized);
 }
 
 int main(int argc, char **argv) {
