@@ -1,6 +1,7 @@
 // Page scan figures: decoding a 2480 x 3508 JPEG with DecodeJpegFile beside djpeg on the same file,
 // and painting one viewport of the page image at several zooms. Run with QT_QPA_PLATFORM=offscreen.
 //   velmora-bench-scan [scan.jpg]
+#include "bench/BenchRecord.h"
 #include "images/JpegImage.h"
 #include "images/PageView.h"
 
@@ -17,10 +18,7 @@
 
 namespace {
 
-double Median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
+using bench::Median;
 
 // A page that looks like a scan to the encoder: off-white paper with grain and lines of dark strokes.
 QString WriteScan(const QString &folder) {
@@ -80,6 +78,10 @@ int main(int argc, char **argv) {
     std::printf("scan %s: %dx%d\n", qPrintable(path), picture.width(), picture.height());
     std::printf("decode  DecodeJpegFile %.1f ms   djpeg %.1f ms   ratio %.2f  (median of %d)\n", Median(ours),
                 Median(djpeg), Median(ours) / Median(djpeg), runs);
+    bench::Figure decode{QStringLiteral("scan"), QStringLiteral("loading a 2480 x 3508 scan"), QStringLiteral("ms"), ours,
+                         QStringLiteral("djpeg decoding the same file (process included)"), djpeg};
+    decode.targetRatio = 1.2;
+    bench::Emit(decode);
 
     PageImage image(nullptr);
     image.SetPicture(picture);
@@ -118,6 +120,15 @@ int main(int argc, char **argv) {
             const int diff = qAbs(qRed(got) - qRed(want)) + qAbs(qGreen(got) - qGreen(want)) + qAbs(qBlue(got) - qBlue(want));
             std::printf("paint %dx%d at %3.0f%%: %.2f ms (median of 15; first paint %.1f ms)%s\n", viewport.width(),
                         viewport.height(), rate * 100, Median(paints), firstMs, diff > 120 ? "  WRONG PIXELS" : "");
+            if (viewport.width() == 800 && (rate == 0.25 || rate == 1.0 || rate == 2.0)) {
+                bench::Figure f{QStringLiteral("scan"),
+                                QStringLiteral("painting one 800 x 1000 viewport at %1 %").arg(rate * 100),
+                                QStringLiteral("ms"), paints};
+                f.targetMax = 16;
+                f.note = QStringLiteral("first paint %1 ms").arg(firstMs, 0, 'f', 1) +
+                         (diff > 120 ? QStringLiteral("; WRONG PIXELS") : QString());
+                bench::Emit(f);
+            }
         }
     }
     return 0;

@@ -1,13 +1,13 @@
-// Times EntrySearch::Find for queries typed one character at a time over about 100 MB of synthetic
-// notes, beside a plain scan of the same (already tag-stripped) texts with QString::indexOf, measured
-// in the same run. Usage: velmora-bench-search [megabytes] [--write folder]
-//   megabytes  notes text to generate, counted as UTF-8 (default 100)
-//   --write    also save the notebooks as notes files in that folder
+// Times EntrySearch::Find for queries typed one character at a time over notes files, beside a plain
+// scan of the same (already tag-stripped) texts with QString::indexOf, measured in the same run.
+// Each typing session starts from a new search, as after start-up, so no keystroke profits from an
+// earlier session. Usage: velmora-bench-search FOLDER LABEL [SESSIONS]
 
-#include "bench/SyntheticNotes.h"
+#include "bench/BenchRecord.h"
 #include "display/Search.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QStringList>
 #include <algorithm>
@@ -36,49 +36,38 @@ double Ms(qint64 ns) {
     return double(ns) / 1e6;
 }
 
-double Median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v.empty() ? 0 : v.size() % 2 ? v[v.size() / 2] : (v[v.size() / 2 - 1] + v[v.size() / 2]) / 2;
-}
+using bench::Median;
 
 } // namespace
 
 int main(int argc, char **argv) {
     QCoreApplication app(argc, argv);
-    QStringList args = app.arguments().mid(1);
-    QString writeFolder;
-    const qsizetype w = args.indexOf(QStringLiteral("--write"));
-    if (w >= 0 && w + 1 < args.size()) {
-        writeFolder = args[w + 1];
-        args.remove(w, 2);
+    const QStringList args = app.arguments().mid(1);
+    if (args.isEmpty()) {
+        std::fprintf(stderr, "usage: velmora-bench-search FOLDER LABEL [SESSIONS]\n");
+        return 2;
     }
-    const qint64 megabytes = args.isEmpty() ? 100 : args[0].toLongLong();
+    const QString folder = args[0], label = args.value(1, QStringLiteral("notes"));
+    const int sessions = qMax(1, args.value(2, QStringLiteral("3")).toInt());
 
     QElapsedTimer timer;
     timer.start();
-    QList<Notebook> books;
-    MakeSyntheticNotes(books, megabytes * 1000 * 1000, 20240601u);
+    QList<Notebook> books(4);
+    const char *const names[] = {"velmora200_k.xml", "velmora200_M.xml", "velmora200_N.xml", "velmora200_O.xml"};
+    for (int b = 0; b < 4; ++b)
+        books[b].LoadNotes(QDir(folder).filePath(QLatin1String(names[b])));
     qint64 records = 0, units = 0;
     for (const Notebook &b : books)
         for (const NoteEntry &e : b.entries) {
             ++records;
             units += e.title.size() + e.content.size() + e.note.size() + e.remark.size() + e.source.size();
         }
-    std::printf("notes: %lld MB (UTF-8) in %lld records, %.1f M UTF-16 units; generated in %.0f ms\n",
-                (long long)megabytes, (long long)records, double(units) / 1e6, Ms(timer.nsecsElapsed()));
-    if (!writeFolder.isEmpty()) {
-        timer.restart();
-        const QStringList paths = WriteSyntheticNotesFiles(books, writeFolder);
-        std::printf("wrote %s ... in %.0f ms\n", qPrintable(paths.join(QStringLiteral(", "))),
-                    Ms(timer.nsecsElapsed()));
-    }
+    std::printf("notes %s: %lld records, %.1f M UTF-16 units; loaded in %.0f ms\n", qPrintable(label),
+                (long long)records, double(units) / 1e6, Ms(timer.nsecsElapsed()));
 
     QList<const Notebook *> pointers;
     for (const Notebook &b : books)
         pointers.append(&b);
-    timer.restart();
-    const EntrySearch search(pointers);
-    std::printf("precompute (EntrySearch construction): %.0f ms\n", Ms(timer.nsecsElapsed()));
 
     std::vector<std::vector<PlainRecord>> plain(books.size());
     for (qsizetype b = 0; b < books.size(); ++b)
@@ -86,43 +75,59 @@ int main(int argc, char **argv) {
             plain[b].push_back(
                 {e.title, e.content, StripTags(e.note), StripTags(e.remark), StripTags(e.source)});
 
-    // A rare phrase, common characters, a markup word that survives only in headwords and content,
-    // and a query that never hits.
+    // A rare phrase, the commonest character, a common pair, a markup word that survives only in
+    // headwords and content, and a query that never hits.
     const QStringList queries = {QStringLiteral("澄溪導師"), QStringLiteral("之"), QStringLiteral("子曰"),
                                  QStringLiteral("span"), QStringLiteral("zqxj")};
     const SearchScope all;
-    std::vector<double> findMs, plainMs, ratios;
+    std::vector<double> medians, worsts, plainMedians, plainWorsts, builds;
+    double worstRatio = 0;
     bool same = true;
-    for (const QString &query : queries) {
-        std::printf("\nquery \"%s\"\n  %-12s %9s %11s %11s %7s\n", qPrintable(query), "typed", "rows",
-                    "Find ms", "plain ms", "ratio");
-        search.Find(QString(), all); // the box is cleared before each query
-        for (int n = 1; n <= query.size(); ++n) {
-            const QString typed = query.left(n);
-            timer.restart();
-            const QList<SearchHit> rows = search.Find(typed, all);
-            const double f = Ms(timer.nsecsElapsed());
-            timer.restart();
-            const qsizetype plainHits = PlainScan(plain, typed);
-            const double p = Ms(timer.nsecsElapsed());
-            same = same && plainHits == rows.size();
-            findMs.push_back(f);
-            plainMs.push_back(p);
-            ratios.push_back(f / p);
-            std::printf("  %-12s %9lld %11.2f %11.2f %7.2f\n", qPrintable(typed), (long long)rows.size(), f,
-                        p, f / p);
+    for (int s = 0; s < sessions; ++s) {
+        timer.restart();
+        const EntrySearch search(pointers);
+        builds.push_back(Ms(timer.nsecsElapsed()));
+        std::vector<double> findMs, plainMs;
+        for (const QString &query : queries) {
+            if (s == 0)
+                std::printf("query \"%s\"\n  %-12s %9s %11s %11s %7s\n", qPrintable(query), "typed", "rows",
+                            "Find ms", "plain ms", "ratio");
+            search.Find(QString(), all); // the box is cleared before each query
+            for (int n = 1; n <= query.size(); ++n) {
+                const QString typed = query.left(n);
+                timer.restart();
+                const QList<SearchHit> rows = search.Find(typed, all);
+                const double f = Ms(timer.nsecsElapsed());
+                timer.restart();
+                const qsizetype plainHits = PlainScan(plain, typed);
+                const double p = Ms(timer.nsecsElapsed());
+                same = same && plainHits == rows.size();
+                findMs.push_back(f);
+                plainMs.push_back(p);
+                worstRatio = std::max(worstRatio, f / p);
+                if (s == 0)
+                    std::printf("  %-12s %9lld %11.2f %11.2f %7.2f\n", qPrintable(typed), (long long)rows.size(),
+                                f, p, f / p);
+            }
         }
+        medians.push_back(Median(findMs));
+        worsts.push_back(*std::max_element(findMs.begin(), findMs.end()));
+        plainMedians.push_back(Median(plainMs));
+        plainWorsts.push_back(*std::max_element(plainMs.begin(), plainMs.end()));
     }
-
-    std::printf("\nkeystrokes: %zu\n", findMs.size());
-    std::printf("Find:       median %.2f ms, worst %.2f ms\n", Median(findMs),
-                *std::max_element(findMs.begin(), findMs.end()));
-    std::printf("plain scan: median %.2f ms, worst %.2f ms\n", Median(plainMs),
-                *std::max_element(plainMs.begin(), plainMs.end()));
-    std::printf("ratio Find / plain scan per keystroke: median %.2f, worst %.2f\n", Median(ratios),
-                *std::max_element(ratios.begin(), ratios.end()));
-    std::printf("worst Find / median plain scan: %.2f\n",
-                *std::max_element(findMs.begin(), findMs.end()) / Median(plainMs));
-    std::printf("row counts %s the plain scan's\n", same ? "equal" : "DIFFER FROM");
+    const QString scan = QStringLiteral("plain QString::indexOf scan of the same texts");
+    bench::Figure median{label, QStringLiteral("search keystroke, median"), QStringLiteral("ms"), medians,
+                         scan + QStringLiteral(", median"), plainMedians};
+    median.targetMax = label.startsWith(QLatin1String("100")) ? 50 : 0;
+    bench::Emit(median);
+    bench::Figure worst{label, QStringLiteral("search keystroke, worst"), QStringLiteral("ms"), worsts,
+                        scan + QStringLiteral(", worst"), plainWorsts};
+    worst.targetRatio = label.startsWith(QLatin1String("100")) ? 2 : 0;
+    worst.note = QStringLiteral("worst per-keystroke ratio %1").arg(worstRatio, 0, 'f', 2);
+    bench::Emit(worst);
+    bench::Figure build{label, QStringLiteral("search set-up (EntrySearch)"), QStringLiteral("ms"), builds};
+    bench::Emit(build);
+    if (!same)
+        std::printf("row counts DIFFER FROM the plain scan's\n");
     return same ? 0 : 1;
 }

@@ -1,0 +1,203 @@
+// Window figures: start-up to the first painted window as a whole process, and filling the entries
+// and results lists with every row until their first paint.
+//   velmora-bench-window startup PROGRAM_FOLDER NOTES_FOLDER LABEL RUNS [BASELINE_NOTES_FOLDER]
+//       starts this program RUNS times as a reader (the notes from NOTES_FOLDER, the scans and PDFs
+//       from PROGRAM_FOLDER) and times each from the moment it is launched to the first paint of the
+//       entries list; with a baseline folder, the same with those notes files in between
+//   velmora-bench-window fill PROGRAM_FOLDER NOTES_FOLDER LABEL RUNS
+// Run under an X server (xvfb-run) or with QT_QPA_PLATFORM=offscreen.
+#include "bench/BenchRecord.h"
+#include "shell/ErrorDisplay.h"
+#include "shell/Main.h"
+#include "shell/OwnerDrawList.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QLineEdit>
+#include <QProcess>
+#include <QTabWidget>
+
+#include <sys/resource.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <cstdio>
+
+namespace {
+
+qint64 NowNs() {
+    timespec ts{};
+    clock_gettime(CLOCK_MONOTONIC, &ts); // one clock for the launcher and the launched process
+    return qint64(ts.tv_sec) * 1000000000 + ts.tv_nsec;
+}
+
+double PeakMegabytes() {
+    rusage u{};
+    getrusage(RUSAGE_SELF, &u);
+    return double(u.ru_maxrss) / 1024.0;
+}
+
+// Notes the first paint event a widget gets after it is armed.
+class PaintWatch : public QObject {
+public:
+    explicit PaintWatch(QWidget *w) { w->installEventFilter(this); }
+    bool painted = false;
+    bool eventFilter(QObject *, QEvent *e) override {
+        if (e->type() == QEvent::Paint) painted = true;
+        return false;
+    }
+    // Runs the event loop until the paint has been handled.
+    void Wait() {
+        while (!painted) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        QCoreApplication::processEvents(); // let the rest of the paint pass finish
+    }
+};
+
+// One reader start-up: the same steps as the program's own main, ending at the first paint.
+int RunReader(const QString &programFolder, qint64 launchedNs, int argc, char **argv) {
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    ReaderApplication app(argc, argv);
+    TfmMain window(QDir(programFolder).filePath(QStringLiteral("velmoranote")));
+    PaintWatch watch(window.lbData->viewport());
+    window.ShowAsStored();
+    watch.Wait();
+    const double ms = double(NowNs() - launchedNs) / 1e6;
+    std::printf("%.3f %.3f %lld\n", ms, PeakMegabytes(), (long long)window.itemBooks.size());
+    std::fflush(stdout);
+    _exit(0); // the figure is taken; closing would write the window settings
+}
+
+struct StartUp {
+    std::vector<double> ms, peakMb;
+    qlonglong rows = 0;
+};
+
+StartUp TimeStartUps(const QString &programFolder, const QString &notesFolder, int runs) {
+    StartUp s;
+    for (int r = 0; r < runs; ++r) {
+        QProcess child;
+        child.setWorkingDirectory(notesFolder); // the reader reads its notes from the working directory
+        child.setProcessChannelMode(QProcess::SeparateChannels);
+        const qint64 launched = NowNs();
+        child.start(QCoreApplication::applicationFilePath(),
+                    {QStringLiteral("reader"), programFolder, QString::number(launched)});
+        if (!child.waitForFinished(120000) || child.exitCode() != 0) {
+            std::fprintf(stderr, "reader start-up failed: %s\n", child.readAllStandardError().constData());
+            std::exit(1);
+        }
+        const QList<QByteArray> parts = child.readAllStandardOutput().trimmed().split(' ');
+        s.ms.push_back(parts.value(0).toDouble());
+        s.peakMb.push_back(parts.value(1).toDouble());
+        s.rows = parts.value(2).toLongLong();
+    }
+    return s;
+}
+
+} // namespace
+
+int main(int argc, char **argv) {
+    if (argc >= 4 && qstrcmp(argv[1], "reader") == 0)
+        return RunReader(QString::fromLocal8Bit(argv[2]), QByteArray(argv[3]).toLongLong(), argc, argv);
+
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    QApplication app(argc, argv);
+    const QStringList args = app.arguments().mid(1);
+    if (args.size() < 5) {
+        std::fprintf(stderr, "usage: velmora-bench-window startup|fill PROGRAM_FOLDER NOTES_FOLDER LABEL RUNS\n");
+        return 2;
+    }
+    const QString mode = args[0], programFolder = QDir(args[1]).absolutePath(),
+                  notesFolder = QDir(args[2]).absolutePath(), label = args[3];
+    const int runs = qMax(1, args[4].toInt());
+
+    if (mode == QLatin1String("startup")) {
+        const QString emptyFolder = args.size() > 5 ? QDir(args[5]).absolutePath() : QString();
+        StartUp figure, empty;
+        // Alternate with the empty baseline, so that both see the machine in the same state.
+        for (int r = 0; r < runs; ++r) {
+            const StartUp one = TimeStartUps(programFolder, notesFolder, 1);
+            figure.ms.push_back(one.ms[0]);
+            figure.peakMb.push_back(one.peakMb[0]);
+            figure.rows = one.rows;
+            if (!emptyFolder.isEmpty()) {
+                const StartUp e = TimeStartUps(programFolder, emptyFolder, 1);
+                empty.ms.push_back(e.ms[0]);
+                empty.peakMb.push_back(e.peakMb[0]);
+            }
+        }
+        bench::Figure f{label, QStringLiteral("start-up to the first painted window"), QStringLiteral("ms"),
+                        figure.ms, QStringLiteral("the same with empty notes files"), empty.ms};
+        f.targetMax = label.startsWith(QLatin1String("100")) ? 2000 : 0;
+        f.note = QStringLiteral("whole process, launch to the entries list's first paint; %1 rows").arg(figure.rows);
+        bench::Emit(f);
+        qint64 disk = 0;
+        for (const QFileInfo &i : QDir(notesFolder).entryInfoList({QStringLiteral("velmora200_*.xml")}, QDir::Files))
+            disk += i.size();
+        bench::Figure m{label, QStringLiteral("peak resident memory after start-up"), QStringLiteral("MB"),
+                        figure.peakMb, QStringLiteral("notes' size on disk"), std::vector<double>(1, disk / 1048576.0)};
+        if (!empty.peakMb.empty())
+            m.note = QStringLiteral("with empty notes files: %1 MB").arg(bench::Median(empty.peakMb), 0, 'f', 0);
+        bench::Emit(m);
+        return 0;
+    }
+
+    if (mode == QLatin1String("fill")) {
+        QDir::setCurrent(notesFolder);
+        TfmMain window(QDir(programFolder).filePath(QStringLiteral("velmoranote")));
+        {
+            PaintWatch first(window.lbData->viewport());
+            window.ShowAsStored();
+            first.Wait();
+        }
+
+        std::vector<double> entries, results;
+        qlonglong entryRows = 0, resultRows = 0;
+        for (int r = 0; r < runs; ++r) {
+            PaintWatch watch(window.lbData->viewport());
+            QElapsedTimer t;
+            t.start();
+            window.FillDataList();
+            watch.Wait();
+            entries.push_back(t.nsecsElapsed() / 1e6);
+            entryRows = window.itemBooks.size();
+        }
+        // "之" is in nearly every record. The first keystroke's search is left out of the list figure:
+        // the search figures time it.
+        {
+            PaintWatch shown(window.lbSearch->viewport());
+            window.PageControl1->setCurrentWidget(window.TabSearch); // the results list is on its own page
+            shown.Wait();
+        }
+        window.edSearch->setText(QStringLiteral("之"));
+        QCoreApplication::processEvents();
+        for (int r = 0; r < runs; ++r) {
+            PaintWatch watch(window.lbSearch->viewport());
+            QElapsedTimer t;
+            t.start();
+            window.edSearchChange();
+            watch.Wait();
+            results.push_back(t.nsecsElapsed() / 1e6);
+            resultRows = window.searchBooks.size();
+        }
+        auto per100k = [](std::vector<double> v, qlonglong rows) {
+            for (double &x : v) x = x * 100000.0 / double(qMax<qlonglong>(rows, 1));
+            return v;
+        };
+        bench::Figure e{label, QStringLiteral("entries list fill to first paint, per 100,000 rows"), QStringLiteral("ms"),
+                        per100k(entries, entryRows)};
+        e.targetMax = 10; // 100 ms per million rows
+        e.note = QStringLiteral("%1 rows, %2 ms in all").arg(entryRows).arg(bench::Median(entries), 0, 'f', 1);
+        bench::Emit(e);
+        bench::Figure s{label, QStringLiteral("results list fill to first paint, per 100,000 rows"), QStringLiteral("ms"),
+                        per100k(results, resultRows)};
+        s.targetMax = 10;
+        s.note = QStringLiteral("%1 rows (query \"之\", cached), %2 ms in all").arg(resultRows).arg(bench::Median(results), 0, 'f', 1);
+        bench::Emit(s);
+        std::fflush(stdout);
+        _exit(0);
+    }
+    std::fprintf(stderr, "unknown mode %s\n", qPrintable(mode));
+    return 2;
+}
