@@ -8,12 +8,24 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
+#include <future>
+#include <vector>
+
 void Notebook::LoadNotes(const QString &fileName) {
     const NotesText text = NotesText::Read(fileName);
     WalkNotes(text, fileName, entries);
 }
 
 namespace {
+
+// FormatPositionLine's text in UTF-8, made without going through a QString: it runs once per
+// position in the file.
+QByteArray PositionLineBytes(qint32 x, qint32 y) {
+    QByteArray line("<\xE5\xBA\xA7\xE6\xA8\x99 x=\"");
+    line.reserve(48);
+    line.append(QByteArray::number(x)).append("\" y=\"").append(QByteArray::number(y)).append("\"/>");
+    return line;
+}
 
 QString DescribeRecord(qsizetype index, const NoteEntry &r) {
     return QStringLiteral("record %1 (%2 \"%3\")")
@@ -26,13 +38,21 @@ QString DescribeRecord(qsizetype index, const NoteEntry &r) {
 
 void Notebook::SavePositions(const QString &fileName) const {
     NotesText text = NotesText::Read(fileName);
-    text.keepBytes();
+    // The byte lines are only needed for writing: split them on a second core while the walk runs
+    // over the decoded text (they touch different members).
+    std::future<void> byteLines = std::async(std::launch::async, [&text] { text.keepBytes(); });
 
     // Walk the file as it is now with the reader's own walk, and make sure it still holds the records
     // in memory: a file changed on disk must not get positions on the wrong headwords.
     QList<NoteEntry> found;
     QList<RecordPlace> places;
-    WalkNotes(text, fileName, found, &places);
+    try {
+        WalkNotes(text, fileName, found, &places, true);
+    } catch (...) {
+        byteLines.wait();
+        throw;
+    }
+    byteLines.wait();
     const qsizetype common = qMin(found.size(), entries.size());
     for (qsizetype r = 0; r < common; ++r) {
         if (found[r].isPage != entries[r].isPage || found[r].title != entries[r].title)
@@ -52,36 +72,26 @@ void Notebook::SavePositions(const QString &fileName) const {
                                .arg(what));
     }
 
-    // What to write after each line: nothing, a replacement of the line, or an added position line.
-    const qsizetype n = text.lineCount();
-    QList<qsizetype> replaceWith(n, -1); // index into `entries` whose position replaces the line
-    QList<qsizetype> appendAfter(n, -1); // index into `entries` whose position line is added after it
+    // The edits, in line order: a line replaced by a position line, or a position line added after
+    // a line. Records follow each other in the file, so their edit lines only grow. A replacement
+    // that would write the very bytes already there is no edit at all.
+    struct Edit {
+        qsizetype line;
+        qsizetype replaceWith; // index into `entries`, or -1
+        qsizetype appendAfter; // index into `entries`, or -1
+    };
+    std::vector<Edit> edits;
     for (qsizetype r = 0; r < entries.size(); ++r) {
         const NoteEntry &e = entries[r];
         if (e.isPage || (e.x == -1 && e.y == -1))
             continue;
-        if (places[r].positionLineFollows)
-            replaceWith[places[r].closeLine + 1] = r;
-        else
-            appendAfter[places[r].closeLine] = r;
-    }
-
-    QByteArray out;
-    out.reserve(3 + text.lineCount() * 2 + QFileInfo(fileName).size() + 64);
-    out.append("\xEF\xBB\xBF");
-    for (qsizetype i = 0; i < n; ++i) {
-        if (replaceWith[i] >= 0) {
-            const NoteEntry &e = entries[replaceWith[i]];
-            out.append(FormatPositionLine(e.x, e.y).toUtf8());
-        } else {
-            out.append(text.lineBytes(i));
-        }
-        if (appendAfter[i] >= 0) {
-            const NoteEntry &e = entries[appendAfter[i]];
-            out.append('\n');
-            out.append(FormatPositionLine(e.x, e.y).toUtf8());
-        }
-        out.append("\r\n");
+        const bool replace = places[r].positionLineFollows;
+        const qsizetype line = replace ? places[r].closeLine + 1 : places[r].closeLine;
+        if (replace && PositionLineBytes(e.x, e.y) == text.lineBytes(line))
+            continue;
+        if (edits.empty() || edits.back().line != line)
+            edits.push_back(Edit{line, -1, -1});
+        (replace ? edits.back().replaceWith : edits.back().appendAfter) = r;
     }
 
     // A file marked read-only is left alone, as a desktop user expects, also when run with full rights.
@@ -92,6 +102,57 @@ void Notebook::SavePositions(const QString &fileName) const {
     QSaveFile file(fileName);
     if (!file.open(QIODevice::WriteOnly))
         throw VelmoraError(QStringLiteral("Cannot save positions to \"%1\". %2").arg(fileName, file.errorString()));
-    if (file.write(out) != out.size() || !file.commit())
+    bool ok = true;
+    auto write = [&](QByteArrayView bytes) {
+        ok = ok && file.write(bytes.data(), bytes.size()) == bytes.size();
+    };
+
+    // Every line is written with CR LF after it. Untouched lines whose line end already is CR LF are
+    // copied from the bytes as read, as long a run of them as there is: nothing is built in between.
+    const QByteArrayView all = text.bytes();
+    const QByteArrayView crlf("\r\n");
+    auto copyLines = [&](qsizetype from, qsizetype to) { // lines [from, to), untouched
+        qsizetype i = from;
+        while (i < to) {
+            const qsizetype runStart = text.lineByteStart(i);
+            qsizetype runEnd = runStart;
+            while (i < to) {
+                const qsizetype end = text.lineByteStart(i) + text.lineBytes(i).size();
+                if (end + 1 >= all.size() || all[end] != '\r' || all[end + 1] != '\n')
+                    break;
+                runEnd = end + 2;
+                ++i;
+            }
+            if (runEnd > runStart)
+                write(all.sliced(runStart, runEnd - runStart));
+            if (i < to) { // a line whose line end is LF, CR or none
+                write(text.lineBytes(i));
+                write(crlf);
+                ++i;
+            }
+        }
+    };
+
+    write(QByteArrayView("\xEF\xBB\xBF"));
+    qsizetype next = 0;
+    for (const Edit &edit : edits) {
+        copyLines(next, edit.line);
+        if (edit.replaceWith >= 0) {
+            const NoteEntry &e = entries[edit.replaceWith];
+            write(PositionLineBytes(e.x, e.y));
+        } else {
+            write(text.lineBytes(edit.line));
+        }
+        if (edit.appendAfter >= 0) {
+            const NoteEntry &e = entries[edit.appendAfter];
+            write(QByteArrayView("\n"));
+            write(PositionLineBytes(e.x, e.y));
+        }
+        write(crlf);
+        next = edit.line + 1;
+    }
+    copyLines(next, text.lineCount());
+
+    if (!ok || !file.commit())
         throw VelmoraError(QStringLiteral("Cannot save positions to \"%1\". %2").arg(fileName, file.errorString()));
 }

@@ -17,15 +17,14 @@ NotesText NotesText::Read(const QString &fileName) {
 NotesText NotesText::FromBytes(const QByteArray &bytes) {
     NotesText t;
     t.bytes_ = bytes;
-    if (t.bytes_.startsWith("\xEF\xBB\xBF"))
-        t.bytes_.remove(0, 3);
+    t.bom_ = bytes.startsWith("\xEF\xBB\xBF") ? 3 : 0;
     // Invalid sequences decode to U+FFFD; CR and LF always decode to themselves, so the text and the
     // bytes split into the same number of lines.
-    t.text_ = QString::fromUtf8(t.bytes_);
+    t.text_ = QString::fromUtf8(t.bytes());
     t.lines_ = SplitLines(reinterpret_cast<const char16_t *>(t.text_.constData()), t.text_.size());
     return t;
 }
 
 void NotesText::keepBytes() {
-    byteLines_ = SplitLines(bytes_.constData(), bytes_.size());
+    byteLines_ = SplitLines(bytes_.constData() + bom_, bytes_.size() - bom_);
 }

@@ -7,6 +7,8 @@
 #include <QString>
 #include <QStringView>
 
+#include <type_traits>
+
 struct LineSpan {
     qsizetype start = 0;
     qsizetype length = 0;
@@ -27,13 +29,18 @@ public:
     // The exact bytes of line i, without its line end. Only valid when keepBytes was used.
     QByteArrayView lineBytes(qsizetype i) const {
         const LineSpan &s = byteLines_[i];
-        return QByteArrayView(bytes_.constData() + s.start, s.length);
+        return QByteArrayView(bytes_.constData() + bom_ + s.start, s.length);
     }
+    // The bytes after the byte-order mark, and where line i starts in them (keepBytes only): a writer
+    // copies runs of untouched lines from here in one piece.
+    QByteArrayView bytes() const { return QByteArrayView(bytes_).sliced(bom_); }
+    qsizetype lineByteStart(qsizetype i) const { return byteLines_[i].start; }
     // Splits the raw bytes into lines too, for a writer that keeps untouched lines byte for byte.
     void keepBytes();
 
 private:
-    QByteArray bytes_;  // without the byte-order mark
+    QByteArray bytes_;  // as read: a byte-order mark is skipped, not cut, which would copy the file
+    qsizetype bom_ = 0; // 3 when the bytes start with a byte-order mark
     QString text_;
     QList<LineSpan> lines_;
     QList<LineSpan> byteLines_;
@@ -43,15 +50,34 @@ private:
 template <typename Char> QList<LineSpan> SplitLines(const Char *data, qsizetype size) {
     QList<LineSpan> lines;
     lines.reserve(size / 40 + 1);
+    auto isEnd = [](Char c) { return c == Char('\n') || c == Char('\r'); };
     qsizetype start = 0;
-    for (qsizetype i = 0; i < size; ++i) {
-        const Char c = data[i];
-        if (c != Char('\n') && c != Char('\r'))
-            continue;
-        lines.append({start, i - start});
-        if (c == Char('\r') && i + 1 < size && data[i + 1] == Char('\n'))
+    qsizetype i = 0;
+    for (;;) {
+        // Most characters end no line: skip whole blocks without one, tested in a loop the compiler
+        // can vectorise, then find the line end in the block that holds it.
+        // The test is "at most CR": one comparison per character; a tab or other control character
+        // only sends the block to the exact test below.
+        using Unit = std::make_unsigned_t<Char>;
+        constexpr qsizetype kBlock = 32;
+        while (i + kBlock <= size) {
+            unsigned char low = 0;
+            for (qsizetype j = 0; j < kBlock; ++j)
+                low |= Unit(data[i + j]) <= Unit('\r');
+            if (low)
+                break;
+            i += kBlock;
+        }
+        for (const qsizetype blockEnd = qMin(size, i + kBlock); i < blockEnd && !isEnd(data[i]);)
             ++i;
-        start = i + 1;
+        if (i < size && !isEnd(data[i]))
+            continue; // only other control characters in that block
+        if (i >= size)
+            break;
+        lines.append({start, i - start});
+        if (data[i] == Char('\r') && i + 1 < size && data[i + 1] == Char('\n'))
+            ++i;
+        start = ++i;
     }
     if (start < size)
         lines.append({start, size - start});

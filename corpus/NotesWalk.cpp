@@ -106,7 +106,7 @@ QString FormatPositionLine(qint32 x, qint32 y) {
 }
 
 void WalkNotes(const NotesText &text, const QString &fileName, QList<NoteEntry> &records,
-               QList<RecordPlace> *places) {
+               QList<RecordPlace> *places, bool titlesOnly) {
     const qsizetype n = text.lineCount();
     auto lineOrEmpty = [&](qsizetype c) { return c < n ? text.line(c) : QStringView(); };
     QString pageImage;
@@ -159,14 +159,18 @@ void WalkNotes(const NotesText &text, const QString &fileName, QList<NoteEntry> 
                 for (;;) {
                     ++c;
                     if (T.contains(s.close)) {
-                        field += DropLast(T, 5);
-                        if (s.breakAfterLast)
-                            field += kDoubleBreak;
+                        if (!titlesOnly) {
+                            field += DropLast(T, 5);
+                            if (s.breakAfterLast)
+                                field += kDoubleBreak;
+                        }
                         C = lineOrEmpty(c);
                         break;
                     }
-                    field += T;
-                    field += kDoubleBreak;
+                    if (!titlesOnly) {
+                        field += T;
+                        field += kDoubleBreak;
+                    }
                     if (c >= n) { // the file ends inside the section: keep what was gathered
                         C = QStringView();
                         break;

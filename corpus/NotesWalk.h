@@ -15,8 +15,10 @@ struct RecordPlace {
 // Appends each record to `records` once it is complete, so that the records before a failure stay.
 // When `places` is given, appends the place of each record alongside. Raises VelmoraError (naming
 // fileName) for a file that ends inside a headword or a position that is not a 32-bit integer.
+// With titlesOnly, the lines are walked the same way but the section texts are not gathered: a
+// writer that only checks which records the file holds saves copying the whole file into them.
 void WalkNotes(const NotesText &text, const QString &fileName, QList<NoteEntry> &records,
-               QList<RecordPlace> *places = nullptr);
+               QList<RecordPlace> *places = nullptr, bool titlesOnly = false);
 
 // Reads a position line: true and x, y when the position pattern matches exactly once.
 // Raises VelmoraError (naming fileName and lineIndex) when a value does not fit 32 bits.

@@ -85,6 +85,16 @@ void TestPositionWriter::writes_data() {
         << QByteArray("<條目>甲</條目>\n<內容>文<page>K9</page>\n又</條目>\n</內容>\n<條目>乙</條目>\n") << 1 << 4 << 5
         << QByteArray("\xEF\xBB\xBF<條目>甲</條目>\r\n<內容>文<page>K9</page>\r\n又</條目>\r\n</內容>\r\n"
                       "<條目>乙</條目>\n<座標 x=\"4\" y=\"5\"/>\r\n");
+    // A file the writer saved before: runs of CR LF lines and position lines already in the written
+    // form come out as they were, around the one position that changed and a last line without end.
+    QTest::newRow("saved file: only the changed position differs")
+        << QByteArray("\xEF\xBB\xBF<條目>甲</條目>\r\n<座標 x=\"1\" y=\"2\"/>\r\n<內容>文</內容>\r\n"
+                      "<條目>乙</條目>\r\n<座標 x=\"3\" y=\"4\"/>\r\n<條目>丙</條目>\r\n"
+                      "<座標 x=\"5\" y=\"6\"/>\n<出處>書</出處>")
+        << 1 << 30 << -40
+        << QByteArray("\xEF\xBB\xBF<條目>甲</條目>\r\n<座標 x=\"1\" y=\"2\"/>\r\n<內容>文</內容>\r\n"
+                      "<條目>乙</條目>\r\n<座標 x=\"30\" y=\"-40\"/>\r\n<條目>丙</條目>\r\n"
+                      "<座標 x=\"5\" y=\"6\"/>\r\n<出處>書</出處>\r\n");
 }
 
 void TestPositionWriter::writes() {
