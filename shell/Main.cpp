@@ -187,46 +187,42 @@ void TfmMain::CreateControls() {
         return list;
     };
     const int lefts[5] = {S(11), S(58), S(105), S(152), S(199)};
-    auto letterRect = [&](int i) { return QRect(lefts[i], S(16), S(41), S(17)); };
+    // One row of letter check boxes, all checked, at the form's places.
+    auto makeLetters = [&](QWidget *panel, const char *letters, std::initializer_list<QCheckBox **> boxes) {
+        int i = 0;
+        for (QCheckBox **box : boxes) {
+            *box = MakeCheck(panel, QString(QLatin1Char(letters[i])), QRect(lefts[i], S(16), S(41), S(17)));
+            ++i;
+        }
+    };
+    auto makeFilter = [&](QWidget *panel, int top) {
+        auto *edit = new QLineEdit(panel);
+        edit->setGeometry(S(11), S(top), S(228), S(29));
+        return edit;
+    };
 
     TabSheet1 = makeTab(QStringLiteral("條目"), 49, Panel4);
-    cbKItem = MakeCheck(Panel4, "K", letterRect(0));
-    cbMItem = MakeCheck(Panel4, "M", letterRect(1));
-    cbNItem = MakeCheck(Panel4, "N", letterRect(2));
-    cbOItem = MakeCheck(Panel4, "O", letterRect(3));
+    makeLetters(Panel4, "KMNO", {&cbKItem, &cbMItem, &cbNItem, &cbOItem});
     lbData = makeList(TabSheet1);
 
     TabSearch = makeTab(QStringLiteral("檢索"), 121, Panel3);
-    cbKSearch = MakeCheck(Panel3, "K", letterRect(0));
-    cbMSearch = MakeCheck(Panel3, "M", letterRect(1));
-    cbNSearch = MakeCheck(Panel3, "N", letterRect(2));
-    cbOSearch = MakeCheck(Panel3, "O", letterRect(3));
+    makeLetters(Panel3, "KMNO", {&cbKSearch, &cbMSearch, &cbNSearch, &cbOSearch});
     cbTitle = MakeCheck(Panel3, QStringLiteral("條目"), QRect(S(11), S(50), S(57), S(17)));
     cbContent = MakeCheck(Panel3, QStringLiteral("內容"), QRect(S(71), S(50), S(57), S(17)));
     cbSource = MakeCheck(Panel3, QStringLiteral("出處"), QRect(S(134), S(50), S(60), S(17)));
     cbPs = MakeCheck(Panel3, QStringLiteral("案語"), QRect(S(191), S(50), S(59), S(17)));
     cbPs->hide();
-    edSearch = new QLineEdit(Panel3);
-    edSearch->setGeometry(S(11), S(79), S(228), S(29));
+    edSearch = makeFilter(Panel3, 79);
     lbSearch = makeList(TabSearch);
 
     TabSheet2 = makeTab(QStringLiteral("圖檔"), 89, Panel5);
-    cbKImg = MakeCheck(Panel5, "K", letterRect(0));
-    cbLImg = MakeCheck(Panel5, "L", letterRect(1));
-    cbMImg = MakeCheck(Panel5, "M", letterRect(2));
-    cbNImg = MakeCheck(Panel5, "N", letterRect(3));
-    cbOImg = MakeCheck(Panel5, "O", letterRect(4));
-    edImg = new QLineEdit(Panel5);
-    edImg->setGeometry(S(11), S(47), S(228), S(29));
+    makeLetters(Panel5, "KLMNO", {&cbKImg, &cbLImg, &cbMImg, &cbNImg, &cbOImg});
+    edImg = makeFilter(Panel5, 47);
     lbImg = makeList(TabSheet2);
 
     TabSheet3 = makeTab(QStringLiteral("PDF"), 89, Panel6);
-    cbKPDF = MakeCheck(Panel6, "K", letterRect(0));
-    cbMPDF = MakeCheck(Panel6, "M", letterRect(1));
-    cbNPDF = MakeCheck(Panel6, "N", letterRect(2));
-    cbOPDF = MakeCheck(Panel6, "O", letterRect(3));
-    edPDF = new QLineEdit(Panel6);
-    edPDF->setGeometry(S(11), S(47), S(228), S(29));
+    makeLetters(Panel6, "KMNO", {&cbKPDF, &cbMPDF, &cbNPDF, &cbOPDF});
+    edPDF = makeFilter(Panel6, 47);
     lbPDF = makeList(TabSheet3);
     PageControl1->setCurrentIndex(3); // as laid out; the construction turns to the first page
 

@@ -5,18 +5,9 @@
 #include <QRandomGenerator>
 #include <QtTest>
 
-namespace {
+#include "support/NoteFixtures.h"
 
-NoteEntry Entry(const QString &title, const QString &content, const QString &note = {},
-                const QString &remark = {}, const QString &source = {}) {
-    NoteEntry e;
-    e.title = title;
-    e.content = content;
-    e.note = note;
-    e.remark = remark;
-    e.source = source;
-    return e;
-}
+namespace {
 
 // The highlight as a plain cut-and-copy loop: the slow form the linear one must agree with.
 QString NaiveHighlight(const QString &body, const QString &w) {

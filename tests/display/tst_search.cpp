@@ -9,18 +9,9 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-namespace {
+#include "support/NoteFixtures.h"
 
-NoteEntry Entry(const QString &title, const QString &content = {}, const QString &note = {},
-                const QString &remark = {}, const QString &source = {}) {
-    NoteEntry e;
-    e.title = title;
-    e.content = content;
-    e.note = note;
-    e.remark = remark;
-    e.source = source;
-    return e;
-}
+namespace {
 
 NoteEntry Page(const QString &name) {
     NoteEntry p;
