@@ -1,11 +1,11 @@
 # The reader window (velmoraui + velmoranote) and the demo library it opens by default.
-find_package(Qt6 REQUIRED COMPONENTS Gui Widgets WebEngineWidgets)
+find_package(Qt6 REQUIRED COMPONENTS Gui Widgets Quick WebEngineWidgets)
 find_package(JPEG REQUIRED)
 
 set(CMAKE_AUTOMOC ON)
 
 add_library(velmoraui STATIC ${VELMORA_UI_SOURCES})
-target_link_libraries(velmoraui PUBLIC velmoracore Qt6::Gui Qt6::Widgets Qt6::WebEngineWidgets JPEG::JPEG)
+target_link_libraries(velmoraui PUBLIC velmoracore Qt6::Gui Qt6::Widgets Qt6::Quick Qt6::WebEngineWidgets JPEG::JPEG)
 target_compile_options(velmoraui PRIVATE ${VELMORA_WARNINGS})
 
 # The program sits in the demo folder, so that the bundled notes, scans and PDFs are found beside it.

@@ -5,6 +5,7 @@
 
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QQuickWindow>
 #include <QWebEngineProfile>
 #include <QWebEngineScript>
 #include <QWebEngineSettings>
@@ -37,6 +38,18 @@ bool EntryWebPage::acceptNavigationRequest(const QUrl &url, NavigationType type,
 QWebEnginePage *EntryWebPage::createWindow(WebWindowType) { return nullptr; }
 
 QWebEngineView *CreateWebView(QWidget *parent) {
+    // The view composes its pages through Qt Quick. On its OpenGL path every frame of the whole window
+    // (a list repainted for one keystroke) is composed again by OpenGL, which on a machine without a
+    // graphics card (a virtual machine, a remote desktop) is a software rasteriser costing 5-8 ms of
+    // CPU per frame. Entry pages are static text and small pictures, which software composition draws
+    // at no visible cost, so the window stays a plain raster window. A backend the user picks through
+    // QT_QUICK_BACKEND is kept. This must happen before the first view exists.
+    static const bool chosen = [] {
+        if (qEnvironmentVariableIsEmpty("QT_QUICK_BACKEND") && qEnvironmentVariableIsEmpty("QMLSCENE_DEVICE"))
+            QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
+        return true;
+    }();
+    Q_UNUSED(chosen);
     auto *view = new QWebEngineView(parent);
     // Off the record: nothing is stored on disk. The profile must outlive the page, so it belongs to
     // the window, whose widgets (the page among them) go first.

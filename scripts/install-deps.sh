@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs whatever build, run and test packages are missing (Debian 12). Safe to run again.
 set -euo pipefail
-pkgs=(build-essential cmake pkg-config qt6-base-dev qt6-webengine-dev libgl-dev libpcre2-dev
+pkgs=(build-essential cmake pkg-config qt6-base-dev qt6-declarative-dev qt6-webengine-dev libgl-dev libpcre2-dev
       libjpeg62-turbo-dev libjpeg-turbo-progs fonts-noto-cjk xvfb xauth xdg-utils)
 missing=()
 for p in "${pkgs[@]}"; do

@@ -2,9 +2,13 @@
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QPaintEvent>
 #include <QPainter>
+#include <QScrollBar>
 #include <QStyle>
 #include <QStyleOptionFocusRect>
+#include <algorithm>
+#include <climits>
 
 OwnerDrawList::OwnerDrawList(QWidget *parent) : QListView(parent) {
     setSelectionMode(QAbstractItemView::SingleSelection);
@@ -31,6 +35,197 @@ void OwnerDrawList::SetItemIndex(int row) {
     const QModelIndex index = model()->index(row, 0);
     selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
     scrollTo(index);
+}
+
+void OwnerDrawList::doItemsLayout() {
+    const int rows = model() ? model()->rowCount(rootIndex()) : 0;
+    const auto *rowDelegate = qobject_cast<const OwnerDrawDelegate *>(itemDelegate());
+    tops_.resize(size_t(rows) + 1);
+    qint64 y = 0;
+    for (int r = 0; r < rows; ++r) {
+        tops_[r] = y;
+        const int h = rowDelegate ? rowDelegate->HeightOf(r)
+                                  : sizeHintForIndex(model()->index(r, modelColumn(), rootIndex())).height();
+        y += qMax(h, 0);
+    }
+    tops_[rows] = y;
+    // The base view's part: scroll bars and a repaint. The list view's own per-row layout is skipped.
+    QAbstractItemView::doItemsLayout();
+}
+
+void OwnerDrawList::EnsureLayout() const {
+    const_cast<OwnerDrawList *>(this)->executeDelayedItemsLayout();
+}
+
+int OwnerDrawList::RowAtY(qint64 y) const {
+    const int rows = RowCount();
+    if (rows <= 0)
+        return -1;
+    const auto after = std::upper_bound(tops_.begin(), tops_.begin() + rows, y);
+    return int(qBound<qint64>(0, qint64(after - tops_.begin()) - 1, qint64(rows) - 1));
+}
+
+QRect OwnerDrawList::RowRect(const QModelIndex &index) const {
+    if (!index.isValid() || index.model() != model() || index.parent() != rootIndex() ||
+        index.column() != modelColumn())
+        return QRect();
+    EnsureLayout();
+    const int r = index.row();
+    if (r < 0 || r >= RowCount())
+        return QRect();
+    return QRect(0, int(tops_[r]), qMax(viewport()->width(), 1), int(tops_[r + 1] - tops_[r]));
+}
+
+QRect OwnerDrawList::visualRect(const QModelIndex &index) const {
+    const QRect rect = RowRect(index);
+    return rect.isValid() ? rect.translated(-horizontalOffset(), -verticalOffset()) : rect;
+}
+
+int OwnerDrawList::horizontalOffset() const { return 0; }
+
+int OwnerDrawList::verticalOffset() const { return verticalScrollBar()->value(); }
+
+QModelIndex OwnerDrawList::indexAt(const QPoint &point) const {
+    EnsureLayout();
+    const qint64 y = qint64(point.y()) + verticalOffset();
+    if (point.x() < 0 || point.x() >= viewport()->width() || y < 0 || y >= tops_.back())
+        return QModelIndex();
+    return model()->index(RowAtY(y), modelColumn(), rootIndex());
+}
+
+void OwnerDrawList::scrollTo(const QModelIndex &index, ScrollHint hint) {
+    const QRect rect = visualRect(index);
+    if (!rect.isValid())
+        return;
+    const QRect area = viewport()->rect();
+    if (hint == EnsureVisible && area.contains(rect)) {
+        viewport()->update(rect);
+        return;
+    }
+    int value = verticalScrollBar()->value();
+    if (hint == PositionAtTop || (hint == EnsureVisible && rect.top() < area.top()))
+        value += rect.top();
+    else if (hint == PositionAtBottom || (hint == EnsureVisible && rect.bottom() > area.bottom()))
+        value += qMin(rect.top(), rect.bottom() - area.height() + 1);
+    else if (hint == PositionAtCenter)
+        value += rect.top() - (area.height() - rect.height()) / 2;
+    verticalScrollBar()->setValue(value);
+}
+
+QModelIndex OwnerDrawList::moveCursor(CursorAction cursorAction, Qt::KeyboardModifiers) {
+    EnsureLayout();
+    const int rows = RowCount();
+    if (rows <= 0 || !model())
+        return QModelIndex();
+    const auto at = [this](int r) { return model()->index(r, modelColumn(), rootIndex()); };
+    const QModelIndex current = currentIndex();
+    if (!current.isValid() || current.row() >= rows)
+        return at(0);
+    const int r = current.row();
+    const qint64 h = tops_[r + 1] - tops_[r];
+    const qint64 page = viewport()->height();
+    switch (cursorAction) {
+    case MoveUp:
+    case MovePrevious:
+        return at(qMax(r - 1, 0));
+    case MoveDown:
+    case MoveNext:
+        return at(qMin(r + 1, rows - 1));
+    case MoveHome:
+        return at(0);
+    case MoveEnd:
+        return at(rows - 1);
+    case MovePageUp: {
+        // As the toolkit's list: a viewport less one row up, and at least one row.
+        const qint64 y = tops_[r] - page + 2 * h - 1;
+        const int target = y < h ? 0 : RowAtY(y);
+        return at(qMax(0, qMin(target, r - 1)));
+    }
+    case MovePageDown: {
+        const qint64 y = tops_[r] + page - h;
+        const int target = y >= tops_[rows] ? rows - 1 : RowAtY(y);
+        return at(qMin(rows - 1, qMax(target, r + 1)));
+    }
+    default:
+        return current;
+    }
+}
+
+void OwnerDrawList::setSelection(const QRect &rect, QItemSelectionModel::SelectionFlags command) {
+    if (!selectionModel() || !model())
+        return;
+    EnsureLayout();
+    QItemSelection selection;
+    const QRect r = rect.normalized();
+    const qint64 top = qMax<qint64>(qint64(r.top()) + verticalOffset(), 0);
+    const qint64 bottom = qMin<qint64>(qint64(r.bottom()) + verticalOffset(), tops_.back() - 1);
+    if (top <= bottom && r.right() >= 0 && r.left() < viewport()->width()) {
+        const QModelIndex first = model()->index(RowAtY(top), modelColumn(), rootIndex());
+        const QModelIndex last = model()->index(RowAtY(bottom), modelColumn(), rootIndex());
+        // A press selects the one row under it; a drag (in a multi-row mode) the rows it spans.
+        if (r.width() == 1 && r.height() == 1)
+            selection.select(last, last);
+        else
+            selection.select(first, last);
+    }
+    selectionModel()->select(selection, command);
+}
+
+QRegion OwnerDrawList::visualRegionForSelection(const QItemSelection &selection) const {
+    QRegion region;
+    const QRect area = viewport()->rect();
+    for (const QItemSelectionRange &range : selection) {
+        if (!range.isValid() || range.left() > modelColumn() || range.right() < modelColumn())
+            continue;
+        const QModelIndex top = model()->index(range.top(), modelColumn(), rootIndex());
+        const QModelIndex bottom = model()->index(range.bottom(), modelColumn(), rootIndex());
+        const QRect rect = visualRect(top).united(visualRect(bottom));
+        if (area.intersects(rect))
+            region += rect;
+    }
+    return region;
+}
+
+void OwnerDrawList::updateGeometries() {
+    const int page = viewport()->height();
+    verticalScrollBar()->setSingleStep(itemHeight);
+    verticalScrollBar()->setPageStep(page);
+    verticalScrollBar()->setRange(0, int(qBound<qint64>(0, tops_.back() - page, qint64(INT_MAX))));
+    horizontalScrollBar()->setRange(0, 0);
+    QAbstractItemView::updateGeometries();
+}
+
+void OwnerDrawList::paintEvent(QPaintEvent *event) {
+    EnsureLayout();
+    QAbstractItemDelegate *rowDelegate = itemDelegate();
+    if (!rowDelegate || !model() || RowCount() <= 0)
+        return;
+    const QRect exposed = event->rect();
+    const qint64 offset = verticalOffset();
+    const qint64 top = qint64(exposed.top()) + offset;
+    if (top >= tops_.back())
+        return;
+    const int first = RowAtY(qMax<qint64>(top, 0));
+    const int last = RowAtY(qint64(exposed.bottom()) + offset);
+
+    QPainter painter(viewport());
+    QStyleOptionViewItem option;
+    initViewItemOption(&option);
+    const QStyle::State state = option.state;
+    const QModelIndex current = currentIndex();
+    const bool focus = (hasFocus() || viewport()->hasFocus()) && current.isValid();
+    const QItemSelectionModel *selections = selectionModel();
+    const int width = viewport()->width();
+    for (int r = first; r <= last; ++r) {
+        const QModelIndex index = model()->index(r, modelColumn(), rootIndex());
+        option.rect = QRect(0, int(tops_[r] - offset), width, int(tops_[r + 1] - tops_[r]));
+        option.state = state;
+        if (selections && selections->isSelected(index))
+            option.state |= QStyle::State_Selected;
+        if (focus && current == index)
+            option.state |= QStyle::State_HasFocus;
+        rowDelegate->paint(&painter, option, index);
+    }
 }
 
 void OwnerDrawList::EmitIfMoved(int before) {

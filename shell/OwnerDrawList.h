@@ -6,6 +6,7 @@
 #include <QListView>
 #include <QStyledItemDelegate>
 #include <functional>
+#include <vector>
 
 class OwnerDrawList : public QListView {
     Q_OBJECT
@@ -22,14 +23,39 @@ public:
 Q_SIGNALS:
     void Click();
 
+public:
+    // Rows are stacked top to bottom, each as wide as the viewport. The layout is a table of row tops
+    // built from the delegate's row heights alone, so filling a list of a million rows costs a pass over
+    // the row map rather than a style option and a size hint per row.
+    void doItemsLayout() override;
+    QRect visualRect(const QModelIndex &index) const override;
+    QModelIndex indexAt(const QPoint &point) const override;
+    void scrollTo(const QModelIndex &index, ScrollHint hint = EnsureVisible) override;
+
 protected:
+    int horizontalOffset() const override;
+    int verticalOffset() const override;
+    QModelIndex moveCursor(CursorAction cursorAction, Qt::KeyboardModifiers modifiers) override;
+    void setSelection(const QRect &rect, QItemSelectionModel::SelectionFlags command) override;
+    QRegion visualRegionForSelection(const QItemSelection &selection) const override;
+    void updateGeometries() override;
+    void paintEvent(QPaintEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void keyboardSearch(const QString &search) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
 
 private:
     void EmitIfMoved(int before);
+    // Lays out a pending change first, as the toolkit's own list does before answering about geometry.
+    void EnsureLayout() const;
+    int RowCount() const { return int(tops_.size()) - 1; }
+    // A row's rectangle in content coordinates, or an invalid one.
+    QRect RowRect(const QModelIndex &index) const;
+    // The row whose span holds the content y, clamped to the rows there are; -1 when there are none.
+    int RowAtY(qint64 y) const;
     int inKeyPress_ = 0;
+    // tops_[r] is the content y of row r; tops_.back() is the height of all rows.
+    std::vector<qint64> tops_ = {0};
 };
 
 // Paints rows through a callback: (painter, row, rect, selected). The toolkit's part stays here:
@@ -44,6 +70,7 @@ public:
 
     void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override;
     QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override;
+    int HeightOf(int row) const { return height_(row); }
 
 private:
     PaintRow paint_;

@@ -1,0 +1,140 @@
+// The painted list's own geometry: rows of different heights stacked top to bottom, finding the row
+// under a point, keyboard moves by row and by page, scrolling a row into view, and what a click on
+// empty space does.
+#include "shell/OwnerDrawList.h"
+
+#include <QPainter>
+#include <QScrollBar>
+#include <QSignalSpy>
+#include <QStringListModel>
+#include <QtTest>
+
+namespace {
+
+constexpr int kLine = 20;
+
+// 60 rows; every fifth row is three lines tall, the rest one line.
+int LinesOf(int row) { return row % 5 == 4 ? 3 : 1; }
+
+struct ListUnderTest {
+    QStringListModel model;
+    OwnerDrawList list;
+    ListUnderTest() {
+        QStringList rows;
+        for (int r = 0; r < 60; ++r)
+            rows << QStringLiteral("row %1").arg(r);
+        model.setStringList(rows);
+        list.itemHeight = kLine;
+        list.setModel(&model);
+        list.setItemDelegate(new OwnerDrawDelegate(
+            [](QPainter &p, int row, const QRect &rect, bool selected) {
+                p.fillRect(rect, selected ? QColor(0, 0, 128) : QColor(row % 2 ? 0xFF0000 : 0x00FF00));
+            },
+            [](int row) { return kLine * LinesOf(row); }, &list));
+        list.resize(200, 10 * kLine + 2 * list.frameWidth()); // ten lines of viewport
+        list.show();
+    }
+    int Top(int row) const {
+        int y = 0;
+        for (int r = 0; r < row; ++r)
+            y += kLine * LinesOf(r);
+        return y;
+    }
+};
+
+} // namespace
+
+class TestOwnerDrawList : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void rowsStackWithTheirHeights();
+    void keyMoves_data();
+    void keyMoves();
+    void scrollingKeepsGeometryAndPaint();
+    void clickBelowTheRows();
+};
+
+void TestOwnerDrawList::rowsStackWithTheirHeights() {
+    ListUnderTest t;
+    QVERIFY(QTest::qWaitForWindowExposed(&t.list));
+    for (int row : {0, 3, 4, 5, 9, 10}) {
+        const QRect r = t.list.visualRect(t.model.index(row, 0));
+        QCOMPARE(r.top(), t.Top(row));
+        QCOMPARE(r.height(), kLine * LinesOf(row));
+        QCOMPARE(r.width(), t.list.viewport()->width());
+    }
+    // Every line of a tall row belongs to it.
+    const int tall = t.Top(4);
+    for (int y : {tall, tall + kLine + 5, tall + 3 * kLine - 1})
+        QCOMPARE(t.list.indexAt(QPoint(10, y)).row(), 4);
+    QCOMPARE(t.list.indexAt(QPoint(10, tall + 3 * kLine)).row(), 5);
+    // The scroll range covers every row and no more.
+    QCOMPARE(t.list.verticalScrollBar()->maximum(), t.Top(60) - t.list.viewport()->height());
+    // A model change lays the rows out again before any answer about them.
+    t.model.removeRows(0, 2);
+    QVERIFY(t.list.visualRect(t.model.index(57, 0)).isValid());
+    QCOMPARE(t.list.verticalScrollBar()->maximum(), t.Top(58) - t.list.viewport()->height());
+}
+
+void TestOwnerDrawList::keyMoves_data() {
+    QTest::addColumn<int>("from");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("to");
+    QTest::newRow("down") << 3 << int(Qt::Key_Down) << 4;
+    QTest::newRow("up") << 5 << int(Qt::Key_Up) << 4;
+    QTest::newRow("up at the top") << 0 << int(Qt::Key_Up) << 0;
+    QTest::newRow("down at the bottom") << 59 << int(Qt::Key_Down) << 59;
+    QTest::newRow("home") << 30 << int(Qt::Key_Home) << 0;
+    QTest::newRow("end") << 30 << int(Qt::Key_End) << 59;
+    // A page is the viewport less one line: from row 0 (top 0) to the row at y = 180, row 7.
+    QTest::newRow("page down") << 0 << int(Qt::Key_PageDown) << 7;
+    QTest::newRow("page up") << 7 << int(Qt::Key_PageUp) << 0;
+    QTest::newRow("page down at the end") << 57 << int(Qt::Key_PageDown) << 59;
+    QTest::newRow("page up near the top") << 1 << int(Qt::Key_PageUp) << 0;
+}
+
+void TestOwnerDrawList::keyMoves() {
+    QFETCH(int, from);
+    QFETCH(int, key);
+    QFETCH(int, to);
+    ListUnderTest t;
+    QVERIFY(QTest::qWaitForWindowExposed(&t.list));
+    t.list.SetItemIndex(from);
+    QSignalSpy clicks(&t.list, &OwnerDrawList::Click);
+    QTest::keyClick(&t.list, Qt::Key(key));
+    QCOMPARE(t.list.ItemIndex(), to);
+    QCOMPARE(clicks.size(), from == to ? 0 : 1);
+    // The row moved to is in view.
+    QVERIFY(t.list.viewport()->rect().contains(t.list.visualRect(t.model.index(to, 0))));
+}
+
+void TestOwnerDrawList::scrollingKeepsGeometryAndPaint() {
+    ListUnderTest t;
+    QVERIFY(QTest::qWaitForWindowExposed(&t.list));
+    t.list.SetItemIndex(44); // a tall row far below the viewport
+    const QRect r = t.list.visualRect(t.model.index(44, 0));
+    QVERIFY(t.list.viewport()->rect().contains(r));
+    QCOMPARE(r.top() + t.list.verticalScrollBar()->value(), t.Top(44));
+    QCOMPARE(t.list.indexAt(r.center()).row(), 44);
+    // What is painted follows the scrolled geometry: the selected row and its unselected neighbour.
+    const QImage image = t.list.viewport()->grab().toImage();
+    QCOMPARE(image.pixelColor(r.center()), QColor(0, 0, 128));
+    const QRect above = t.list.visualRect(t.model.index(43, 0));
+    QCOMPARE(image.pixelColor(above.center()), QColor(0xFF0000));
+}
+
+void TestOwnerDrawList::clickBelowTheRows() {
+    ListUnderTest t;
+    t.model.setStringList({"a", "b"});
+    QVERIFY(QTest::qWaitForWindowExposed(&t.list));
+    t.list.SetItemIndex(1);
+    QSignalSpy clicks(&t.list, &OwnerDrawList::Click);
+    QTest::mouseClick(t.list.viewport(), Qt::LeftButton, {}, QPoint(10, 9 * kLine));
+    QCOMPARE(clicks.size(), 0);
+    QTest::mouseClick(t.list.viewport(), Qt::LeftButton, {}, QPoint(10, kLine / 2));
+    QCOMPARE(t.list.ItemIndex(), 0);
+    QCOMPARE(clicks.size(), 1);
+}
+
+QTEST_MAIN(TestOwnerDrawList)
+#include "tst_ownerdrawlist.moc"
