@@ -1,5 +1,6 @@
 #include "shell/OwnerDrawList.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QKeyEvent>
 #include <QPaintEvent>
@@ -193,6 +194,38 @@ void OwnerDrawList::updateGeometries() {
     verticalScrollBar()->setRange(0, int(qBound<qint64>(0, tops_.back() - page, qint64(INT_MAX))));
     horizontalScrollBar()->setRange(0, 0);
     QAbstractItemView::updateGeometries();
+}
+
+void OwnerDrawList::scrollContentsBy(int dx, int dy) {
+    // The list view's own version maps the move through its per-row layout, which is not kept here,
+    // and would leave the screen unscrolled; the base view moves the viewport's pixels.
+    QAbstractItemView::scrollContentsBy(dx, dy);
+}
+
+// The list view's own versions look the row up in its per-row layout, which is not kept here.
+void OwnerDrawList::currentChanged(const QModelIndex &current, const QModelIndex &previous) {
+    if (QAccessible::isActive() && current.isValid() && hasFocus()) {
+        QAccessibleEvent event(this, QAccessible::Focus);
+        event.setChild(current.row());
+        QAccessible::updateAccessibility(&event);
+    }
+    QAbstractItemView::currentChanged(current, previous);
+}
+
+void OwnerDrawList::selectionChanged(const QItemSelection &selected, const QItemSelection &deselected) {
+    if (QAccessible::isActive()) {
+        const auto tell = [this](const QItemSelection &rows, QAccessible::Event kind) {
+            const QModelIndex row = rows.indexes().value(0);
+            if (!row.isValid())
+                return;
+            QAccessibleEvent event(this, kind);
+            event.setChild(row.row());
+            QAccessible::updateAccessibility(&event);
+        };
+        tell(selected, QAccessible::SelectionAdd);
+        tell(deselected, QAccessible::SelectionRemove);
+    }
+    QAbstractItemView::selectionChanged(selected, deselected);
 }
 
 void OwnerDrawList::paintEvent(QPaintEvent *event) {
