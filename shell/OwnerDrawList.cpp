@@ -46,13 +46,15 @@ void OwnerDrawList::doItemsLayout() {
     for (int r = 0; r < rows; ++r) {
         tops_[r] = y;
         const int h = rowDelegate ? rowDelegate->HeightOf(r)
-                                  : sizeHintForIndex(model()->index(r, modelColumn(), rootIndex())).height();
+                                  : sizeHintForIndex(RowIndex(r)).height();
         y += qMax(h, 0);
     }
     tops_[rows] = y;
     // The base view's part: scroll bars and a repaint. The list view's own per-row layout is skipped.
     QAbstractItemView::doItemsLayout();
 }
+
+QModelIndex OwnerDrawList::RowIndex(int row) const { return model()->index(row, modelColumn(), rootIndex()); }
 
 void OwnerDrawList::EnsureLayout() const {
     const_cast<OwnerDrawList *>(this)->executeDelayedItemsLayout();
@@ -91,7 +93,7 @@ QModelIndex OwnerDrawList::indexAt(const QPoint &point) const {
     const qint64 y = qint64(point.y()) + verticalOffset();
     if (point.x() < 0 || point.x() >= viewport()->width() || y < 0 || y >= tops_.back())
         return QModelIndex();
-    return model()->index(RowAtY(y), modelColumn(), rootIndex());
+    return RowIndex(RowAtY(y));
 }
 
 void OwnerDrawList::scrollTo(const QModelIndex &index, ScrollHint hint) {
@@ -118,34 +120,33 @@ QModelIndex OwnerDrawList::moveCursor(CursorAction cursorAction, Qt::KeyboardMod
     const int rows = RowCount();
     if (rows <= 0 || !model())
         return QModelIndex();
-    const auto at = [this](int r) { return model()->index(r, modelColumn(), rootIndex()); };
     const QModelIndex current = currentIndex();
     if (!current.isValid() || current.row() >= rows)
-        return at(0);
+        return RowIndex(0);
     const int r = current.row();
     const qint64 h = tops_[r + 1] - tops_[r];
     const qint64 page = viewport()->height();
     switch (cursorAction) {
     case MoveUp:
     case MovePrevious:
-        return at(qMax(r - 1, 0));
+        return RowIndex(qMax(r - 1, 0));
     case MoveDown:
     case MoveNext:
-        return at(qMin(r + 1, rows - 1));
+        return RowIndex(qMin(r + 1, rows - 1));
     case MoveHome:
-        return at(0);
+        return RowIndex(0);
     case MoveEnd:
-        return at(rows - 1);
+        return RowIndex(rows - 1);
     case MovePageUp: {
         // As the toolkit's list: a viewport less one row up, and at least one row.
         const qint64 y = tops_[r] - page + 2 * h - 1;
         const int target = y < h ? 0 : RowAtY(y);
-        return at(qMax(0, qMin(target, r - 1)));
+        return RowIndex(qMax(0, qMin(target, r - 1)));
     }
     case MovePageDown: {
         const qint64 y = tops_[r] + page - h;
         const int target = y >= tops_[rows] ? rows - 1 : RowAtY(y);
-        return at(qMin(rows - 1, qMax(target, r + 1)));
+        return RowIndex(qMin(rows - 1, qMax(target, r + 1)));
     }
     default:
         return current;
@@ -161,8 +162,8 @@ void OwnerDrawList::setSelection(const QRect &rect, QItemSelectionModel::Selecti
     const qint64 top = qMax<qint64>(qint64(r.top()) + verticalOffset(), 0);
     const qint64 bottom = qMin<qint64>(qint64(r.bottom()) + verticalOffset(), tops_.back() - 1);
     if (top <= bottom && r.right() >= 0 && r.left() < viewport()->width()) {
-        const QModelIndex first = model()->index(RowAtY(top), modelColumn(), rootIndex());
-        const QModelIndex last = model()->index(RowAtY(bottom), modelColumn(), rootIndex());
+        const QModelIndex first = RowIndex(RowAtY(top));
+        const QModelIndex last = RowIndex(RowAtY(bottom));
         // A press selects the one row under it; a drag (in a multi-row mode) the rows it spans.
         if (r.width() == 1 && r.height() == 1)
             selection.select(last, last);
@@ -178,8 +179,8 @@ QRegion OwnerDrawList::visualRegionForSelection(const QItemSelection &selection)
     for (const QItemSelectionRange &range : selection) {
         if (!range.isValid() || range.left() > modelColumn() || range.right() < modelColumn())
             continue;
-        const QModelIndex top = model()->index(range.top(), modelColumn(), rootIndex());
-        const QModelIndex bottom = model()->index(range.bottom(), modelColumn(), rootIndex());
+        const QModelIndex top = RowIndex(range.top());
+        const QModelIndex bottom = RowIndex(range.bottom());
         const QRect rect = visualRect(top).united(visualRect(bottom));
         if (area.intersects(rect))
             region += rect;
@@ -250,7 +251,7 @@ void OwnerDrawList::paintEvent(QPaintEvent *event) {
     const QItemSelectionModel *selections = selectionModel();
     const int width = viewport()->width();
     for (int r = first; r <= last; ++r) {
-        const QModelIndex index = model()->index(r, modelColumn(), rootIndex());
+        const QModelIndex index = RowIndex(r);
         option.rect = QRect(0, int(tops_[r] - offset), width, int(tops_[r + 1] - tops_[r]));
         option.state = state;
         if (selections && selections->isSelected(index))

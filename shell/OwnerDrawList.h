@@ -53,6 +53,7 @@ private:
     // Lays out a pending change first, as the toolkit's own list does before answering about geometry.
     void EnsureLayout() const;
     int RowCount() const { return int(tops_.size()) - 1; }
+    QModelIndex RowIndex(int row) const;
     // A row's rectangle in content coordinates, or an invalid one.
     QRect RowRect(const QModelIndex &index) const;
     // The row whose span holds the content y, clamped to the rows there are; -1 when there are none.
