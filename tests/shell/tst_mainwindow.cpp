@@ -46,7 +46,7 @@ QString Evaluate(QWebEngineView *view, const QString &script) {
     return result;
 }
 
-// How many pixels of the widget's on-screen picture are dark (text rather than paper).
+// How many pixels of the widget's rendered picture are dark (text rather than paper).
 int DarkPixels(QWidget *widget) {
     const QImage image = widget->grab().toImage();
     int dark = 0;
@@ -306,7 +306,7 @@ void TestMainWindow::pageWrittenIntoWebView() {
     QTRY_VERIFY_WITH_TIMEOUT(w.htmlDocument != nullptr, 20000);
     QTRY_COMPARE_WITH_TIMEOUT(Evaluate(w.WebBrowser1, "document.querySelectorAll('span.search').length"),
                               QString("2"), 10000);
-    // The page reaches the window's picture, not only the document.
+    // The page is drawn by the view, not only held in the document.
     QTRY_VERIFY_WITH_TIMEOUT(DarkPixels(w.WebBrowser1) > 20, 10000);
     QVERIFY(w.lastWrittenPage.contains("ran")); // written whole, the notes' script kept as text
     QVERIFY(w.lastWrittenPage.startsWith("<html>\n<head>\n"));
