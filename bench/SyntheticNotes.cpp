@@ -1,6 +1,6 @@
 #include "bench/SyntheticNotes.h"
 
-#include "corpus/Error.h"
+#include "common/Error.h"
 
 #include <QDir>
 #include <QFile>

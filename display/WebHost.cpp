@@ -1,7 +1,5 @@
 #include "display/WebHost.h"
 
-#include "display/EntryPage.h"
-#include "shell/Main.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -13,7 +11,7 @@
 #include <QWebEngineView>
 
 void OfflineInterceptor::interceptRequest(QWebEngineUrlRequestInfo &info) {
-    if (info.requestUrl() != QUrl(QStringLiteral("about:blank")))
+    if (info.requestUrl() != BlankPageUrl())
         info.block(true);
 }
 
@@ -32,7 +30,7 @@ EntryWebPage::EntryWebPage(QWebEngineProfile *profile, QObject *parent) : QWebEn
 bool EntryWebPage::acceptNavigationRequest(const QUrl &url, NavigationType type, bool isMainFrame) {
     Q_UNUSED(type);
     // Only the blank page the program asks for; links in the notes lead nowhere.
-    return isMainFrame && url == QUrl(QStringLiteral("about:blank")) && type != NavigationTypeLinkClicked;
+    return isMainFrame && url == BlankPageUrl() && type != NavigationTypeLinkClicked;
 }
 
 QWebEnginePage *EntryWebPage::createWindow(WebWindowType) { return nullptr; }
@@ -69,38 +67,5 @@ QString DocumentWriteScript(const QString &page) {
            QStringLiteral("[0];document.open();document.write(p);document.close();})();");
 }
 
-void TfmMain::ShowEntry(int bookIndex, int entryIndex, const QString &highlight) {
-    const NoteEntry &entry = notebooks[bookIndex]->entries[entryIndex];
-    if (entry.isPage) {
-        blankPending = true;
-        hasPendingPage = false;
-        lastWrittenPage.clear();
-        WebBrowser1->setUrl(QUrl(QStringLiteral("about:blank")));
-    } else {
-        WritePage(HighlightWords(BuildEntryPage(entry), highlight));
-    }
-    ShowEntryOnImage(bookIndex, entryIndex);
-}
 
-void TfmMain::WritePage(const QString &body) {
-    const QString page = WrapPage(body);
-    lastWrittenPage = page;
-    // Until the blank document has loaded there is nothing to write into: keep the page for then.
-    if (!htmlDocument || blankPending) {
-        pendingPage = page;
-        hasPendingPage = true;
-        return;
-    }
-    htmlDocument->runJavaScript(DocumentWriteScript(page), QWebEngineScript::ApplicationWorld);
-}
-
-void TfmMain::WebBrowser1DocumentComplete() {
-    if (QWebEnginePage *page = WebBrowser1->page())
-        htmlDocument = page;
-    blankPending = false;
-    if (hasPendingPage && htmlDocument) {
-        hasPendingPage = false;
-        htmlDocument->runJavaScript(DocumentWriteScript(pendingPage), QWebEngineScript::ApplicationWorld);
-        pendingPage.clear();
-    }
-}
+QUrl BlankPageUrl() { return QUrl(QStringLiteral("about:blank")); }

@@ -8,6 +8,9 @@
 class QWebEngineView;
 class QWidget;
 
+// The page the view starts from and returns to for a page header: entry pages are written into it.
+QUrl BlankPageUrl();
+
 // Refuses every request but the blank page the view starts from.
 class OfflineInterceptor : public QWebEngineUrlRequestInterceptor {
     Q_OBJECT

@@ -1,20 +1,37 @@
 // The process entry: one window; an error while it is built is shown and ends the program.
-#include "corpus/Error.h"
-#include "shell/ErrorDisplay.h"
-#include "shell/Main.h"
+#include "shell/MainWindow.h"
+#include "widgets/ErrorBoundary.h"
 
+#include <QApplication>
+
+namespace {
+
+// The last line of defence: every connection catches its handler's errors itself, but an event
+// handler of the toolkit's own (a paint, a key) could still raise; it is shown and the program goes on.
+class ReaderApplication : public QApplication {
+public:
+    using QApplication::QApplication;
+    bool notify(QObject *receiver, QEvent *event) override {
+        try {
+            return QApplication::notify(receiver, event);
+        } catch (...) {
+            ShowCurrentError();
+        }
+        return false;
+    }
+};
+
+} // namespace
 
 int main(int argc, char *argv[]) {
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts); // the web view asks for it
     ReaderApplication app(argc, argv);
     try {
-        TfmMain window(QCoreApplication::applicationFilePath());
+        MainWindow window(QCoreApplication::applicationFilePath());
         window.ShowAsStored();
         app.exec();
-    } catch (const std::exception &e) {
-        ShowErrorMessage(QString::fromUtf8(e.what()));
     } catch (...) {
-        ShowErrorMessage(QString());
+        ShowCurrentError();
     }
     return 0;
 }

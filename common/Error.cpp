@@ -1,0 +1,6 @@
+#include "common/Error.h"
+
+VelmoraError::VelmoraError(const QString &message) : std::runtime_error(message.toStdString()) {}
+
+VelmoraError::VelmoraError(const QString &message, qint64 index, qint64 count)
+    : std::runtime_error(message.toStdString()), index_(index), count_(count) {}

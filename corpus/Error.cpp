@@ -1,6 +1,0 @@
-#include "corpus/Error.h"
-
-VelmoraError::VelmoraError(const QString &message) : std::runtime_error(message.toStdString()) {}
-
-VelmoraError::VelmoraError(const QString &message, qint64 index, qint64 count)
-    : std::runtime_error(message.toStdString()), index_(index), count_(count) {}

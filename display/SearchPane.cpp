@@ -1,0 +1,93 @@
+#include "display/SearchPane.h"
+
+#include "display/Search.h"
+#include "widgets/Controls.h"
+#include "widgets/ErrorBoundary.h"
+#include "widgets/Look.h"
+#include "widgets/NoteRowsModel.h"
+#include "widgets/OwnerDrawList.h"
+
+#include <QCheckBox>
+#include <QEvent>
+#include <QLineEdit>
+#include <QRect>
+#include <QVBoxLayout>
+
+SearchPane::SearchPane(const NotebookSet &notebooks, QWidget *parent)
+    : QWidget(parent), results_(new NoteRowsModel(notebooks, NoteRowsModel::Style::SearchResults, this)) {
+    setObjectName(QStringLiteral("TabSearch"));
+    QList<const Notebook *> books;
+    for (const Notebook &book : notebooks.books)
+        books << &book;
+    search_ = std::make_unique<EntrySearch>(books);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    QWidget *boxes = MakePanel(this, DesignPixels(121), QStringLiteral("Panel3"));
+    layout->addWidget(boxes);
+    const QStringList letters(NotebookLetters().begin(), NotebookLetters().end());
+    notebookChecks_ = MakeLetterChecks(boxes, letters, QStringLiteral("Search"));
+    const auto field = [&](const QString &caption, int left, int width, const char *name) {
+        return MakeCheck(boxes, caption, QRect(DesignPixels(left), DesignPixels(50), DesignPixels(width), DesignPixels(17)),
+                         QString::fromLatin1(name));
+    };
+    titleCheck_ = field(QStringLiteral("條目"), 11, 57, "cbTitle");
+    contentCheck_ = field(QStringLiteral("內容"), 71, 57, "cbContent");
+    sourceCheck_ = field(QStringLiteral("出處"), 134, 60, "cbSource");
+    remarkCheck_ = field(QStringLiteral("案語"), 191, 59, "cbPs");
+    remarkCheck_->hide(); // the remarks are searched while it is checked, though it is never shown
+    queryEdit_ = MakeFilterEdit(boxes, 79, QStringLiteral("edSearch"));
+    resultsList_ = MakeRowList(this, results_, QStringLiteral("lbSearch"));
+    layout->addWidget(resultsList_, 1);
+
+    const auto rerun = Guarded([this] { RunSearch(); });
+    for (QCheckBox *box : notebookChecks_)
+        connect(box, &QCheckBox::clicked, this, rerun);
+    for (QCheckBox *box : {titleCheck_, contentCheck_, sourceCheck_, remarkCheck_})
+        connect(box, &QCheckBox::clicked, this, rerun);
+    connect(queryEdit_, &QLineEdit::textChanged, this, rerun);
+    connect(queryEdit_, &QLineEdit::returnPressed, this, rerun);
+    queryEdit_->installEventFilter(this);
+    connect(resultsList_, &OwnerDrawList::Click, this, Guarded([this] {
+                const NoteRef ref = results_->Ref(resultsList_->ItemIndex());
+                if (ref.isValid())
+                    Q_EMIT HitChosen(ref, queryEdit_->text());
+            }));
+}
+
+SearchPane::~SearchPane() = default;
+
+bool SearchPane::eventFilter(QObject *watched, QEvent *event) {
+    // A click in the query box runs the search again, as the boxes do.
+    if (watched == queryEdit_ && event->type() == QEvent::MouseButtonRelease)
+        Guarded([this] { RunSearch(); })();
+    return QWidget::eventFilter(watched, event);
+}
+
+QString SearchPane::Query() const { return queryEdit_->text(); }
+
+void SearchPane::SetQuery(const QString &text) { queryEdit_->setText(text); }
+
+int SearchPane::ResultCount() const { return results_->rowCount(); }
+
+NoteRef SearchPane::Result(int row) const { return results_->Ref(row); }
+
+void SearchPane::RunSearch() {
+    std::vector<NoteRef> rows;
+    const QString query = queryEdit_->text();
+    if (!query.isEmpty()) {
+        SearchScope scope;
+        for (int b = 0; b < kNotebookCount; ++b)
+            scope.books[b] = notebookChecks_[size_t(b)]->isChecked();
+        scope.title = titleCheck_->isChecked();
+        scope.content = contentCheck_->isChecked();
+        scope.remark = remarkCheck_->isChecked();
+        scope.source = sourceCheck_->isChecked();
+        const QList<SearchHit> hits = search_->Find(query, scope);
+        rows.reserve(size_t(hits.size()));
+        for (const SearchHit &hit : hits)
+            rows.push_back(NoteRef{hit.book, hit.entry});
+    }
+    results_->SetRows(std::move(rows));
+}

@@ -1,0 +1,45 @@
+#pragma once
+// The search tab: the query box, which fields and notebooks to search, and the results list. The
+// search runs again on every change of the text or a box, and on Enter or a click in the query box.
+// A chosen result carries the query, which the entry page marks.
+
+#include "corpus/Notebooks.h"
+
+#include <QWidget>
+#include <memory>
+#include <vector>
+
+class EntrySearch;
+class NoteRowsModel;
+class OwnerDrawList;
+class QCheckBox;
+class QLineEdit;
+
+class SearchPane : public QWidget {
+    Q_OBJECT
+public:
+    SearchPane(const NotebookSet &notebooks, QWidget *parent);
+    ~SearchPane() override;
+
+    QString Query() const;
+    void SetQuery(const QString &text);
+    // Fills the results list for the query and boxes as they stand.
+    void RunSearch();
+    int ResultCount() const;
+    // The record of a result row, or an invalid reference.
+    NoteRef Result(int row) const;
+
+Q_SIGNALS:
+    void HitChosen(NoteRef ref, const QString &highlight);
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    std::unique_ptr<EntrySearch> search_;
+    std::vector<QCheckBox *> notebookChecks_;
+    QCheckBox *titleCheck_, *contentCheck_, *sourceCheck_, *remarkCheck_;
+    QLineEdit *queryEdit_;
+    NoteRowsModel *results_;
+    OwnerDrawList *resultsList_;
+};

@@ -1,0 +1,74 @@
+#include "images/FileBrowserPane.h"
+
+#include "images/FileLists.h"
+#include "platform/WinPath.h"
+#include "widgets/Controls.h"
+#include "widgets/ErrorBoundary.h"
+#include "widgets/FileNamesModel.h"
+#include "widgets/Look.h"
+#include "widgets/OwnerDrawList.h"
+
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QVBoxLayout>
+
+FileBrowserPane::Kind FileBrowserPane::Scans() {
+    return Kind{QStringLiteral("TabSheet2"), QStringLiteral("Panel5"), QStringLiteral("Img"),
+                QStringLiteral("Image"),     QStringLiteral("*.jpg"),  QStringLiteral(".\\image\\"),
+                QStringList{"K", "L", "M", "N", "O"}};
+}
+
+FileBrowserPane::Kind FileBrowserPane::PdfVolumes() {
+    return Kind{QStringLiteral("TabSheet3"), QStringLiteral("Panel6"), QStringLiteral("PDF"),
+                QStringLiteral("PDF"),       QStringLiteral("*.pdf"),  QStringLiteral("PDF\\"),
+                QStringList{"K", "M", "N", "O"}};
+}
+
+FileBrowserPane::FileBrowserPane(const Kind &kind, QWidget *parent)
+    : QWidget(parent), kind_(kind), namesByLetter_(size_t(kind.letters.size())), names_(new FileNamesModel(this)) {
+    setObjectName(kind.tabName);
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    QWidget *boxes = MakePanel(this, DesignPixels(89), kind.panelName);
+    layout->addWidget(boxes);
+    letterChecks_ = MakeLetterChecks(boxes, kind.letters, kind.nameSuffix);
+    filterEdit_ = MakeFilterEdit(boxes, 47, QStringLiteral("ed") + kind.nameSuffix);
+    filesList_ = MakeRowList(this, names_, QStringLiteral("lb") + kind.nameSuffix);
+    layout->addWidget(filesList_, 1);
+
+    for (QCheckBox *box : letterChecks_)
+        connect(box, &QCheckBox::clicked, this, Guarded([this] { ApplyFilter(); }));
+    connect(filterEdit_, &QLineEdit::textChanged, this, Guarded([this](const QString &text) {
+                ApplyFilter();
+                Q_EMIT FilterEdited(text);
+            }));
+    connect(filesList_, &OwnerDrawList::Click, this, Guarded([this] {
+                const QString name = names_->Name(filesList_->ItemIndex());
+                if (!name.isEmpty())
+                    Q_EMIT FileChosen(kind_.openPrefix + name[0] + QLatin1Char('\\') + name);
+            }));
+}
+
+void FileBrowserPane::ScanFolders(const QString &programFolder) {
+    for (qsizetype i = 0; i < kind_.letters.size(); ++i) {
+        // The program folder ends in a separator, so the joined path holds a doubled one; it counts as one.
+        const QString folder =
+            programFolder + QLatin1Char('\\') + kind_.folder + QLatin1Char('\\') + kind_.letters[i] + QLatin1Char('\\');
+        namesByLetter_[size_t(i)].append(ListFolderFiles(folder, kind_.pattern));
+    }
+}
+
+void FileBrowserPane::ApplyFilter() {
+    QList<bool> checked;
+    for (QCheckBox *box : letterChecks_)
+        checked.append(box->isChecked());
+    names_->SetNames(FilterFileNames(QList<QStringList>(namesByLetter_.begin(), namesByLetter_.end()), checked,
+                                     filterEdit_->text()));
+}
+
+void FileBrowserPane::ClearFilter() { filterEdit_->setText(QString()); }
+
+int FileBrowserPane::RowCount() const { return names_->rowCount(); }
+
+QString FileBrowserPane::Name(int row) const { return names_->Name(row); }

@@ -1,0 +1,190 @@
+#include "images/PageViewer.h"
+
+#include "common/Error.h"
+#include "corpus/Data.h"
+#include "images/JpegImage.h"
+#include "images/ViewerMath.h"
+#include "widgets/ErrorBoundary.h"
+#include "widgets/Look.h"
+#include "widgets/PageView.h"
+
+#include <QAction>
+#include <QCursor>
+#include <QFont>
+#include <QMenu>
+#include <QScrollBar>
+#include <QTimer>
+#include <QVBoxLayout>
+
+PageViewer::PageViewer(QWidget *parent) : QWidget(parent) {
+    setObjectName(QStringLiteral("PageViewer"));
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    scrollBox_ = new ScrollBoxArea(this);
+    scrollBox_->setObjectName(QStringLiteral("ScrollBox"));
+    layout->addWidget(scrollBox_);
+    scrollBox_->resize(DesignPixels(469), DesignPixels(692));
+    scrollBox_->horizontalScrollBar()->setSingleStep(DesignPixels(81));
+    scrollBox_->SetWheelHandler([this](Qt::KeyboardModifiers modifiers, int delta, bool &handled) {
+        handled = true;
+        Guarded([&] { Wheel(modifiers, delta, handled); })();
+    });
+
+    // The image first, so that the overlay lies on top of it.
+    pageImage_ = new PageImage(scrollBox_->Content());
+    pageImage_->setObjectName(QStringLiteral("Image"));
+    pageImage_->setGeometry(0, 0, DesignPixels(270), DesignPixels(201));
+    overlay_ = new PointOverlay(scrollBox_->Content());
+    overlay_->setObjectName(QStringLiteral("imgPoint"));
+    // The overlay sits 3 pixels left of the page; stored positions are measured from its corner.
+    overlay_->setGeometry(-3, 0, DesignPixels(372), DesignPixels(129));
+    overlay_->ResizeSurface(overlay_->size());
+    overlay_->SetHandlers(
+        [this](Qt::MouseButton button, Qt::KeyboardModifiers, int x, int y) {
+            Guarded([&] { PointerDown(button, x, y); })();
+        },
+        [this](Qt::KeyboardModifiers, int, int) { Guarded([this] { PointerMove(); })(); },
+        [this](Qt::MouseButton, Qt::KeyboardModifiers, int, int) { dragging_ = false; });
+    scrollBox_->UpdateExtent();
+
+    zoomMenu_ = new QMenu(this);
+    zoomMenu_->setObjectName(QStringLiteral("ImagePopupMenu"));
+    // Captions without "&": no access keys are added, so the captions are read back exactly.
+    const auto add = [this](const char *caption, const char *name) {
+        QAction *action = zoomMenu_->addAction(QString::fromLatin1(caption));
+        action->setObjectName(QString::fromLatin1(name));
+        return action;
+    };
+    add("25%", "itemImage100");
+    add("50%", "N501");
+    add("75%", "N751");
+    add("100%", "N1004");
+    QAction *zoom150Action = add("150%", "N1003");
+    add("200%", "N1002");
+    QFont bold = zoom150Action->font();
+    bold.setBold(true);
+    zoom150Action->setFont(bold);
+    zoomMenu_->setDefaultAction(zoom150Action);
+    connect(zoomMenu_, &QMenu::triggered, this, Guarded([this](QAction *action) { ZoomTo(action); }));
+    overlay_->SetPopupMenu(zoomMenu_, [this] { return !recording_; });
+
+    markerTimer_ = new QTimer(this);
+    markerTimer_->setObjectName(QStringLiteral("Timer"));
+    markerTimer_->setInterval(3000);
+    // A repeating timer switched off at its first tick: one shot per marker.
+    connect(markerTimer_, &QTimer::timeout, this, Guarded([this] {
+                ClearMarker();
+                markerTimer_->stop();
+            }));
+}
+
+void PageViewer::LoadPage(const QString &path) {
+    // Decode first: when it fails the old picture, its sizes and the current path stay.
+    const QImage picture = DecodeJpegFile(path);
+    pageImage_->SetPicture(picture);
+    const QSize size = viewer::SizeAfterLoad(picture.size(), zoomFactor_);
+    pageImage_->resize(size);
+    overlay_->resize(size);
+    scrollBox_->UpdateExtent();
+    currentPath_ = path;
+}
+
+void PageViewer::ShowScan(const QString &path) {
+    if (path == currentPath_)
+        return;
+    LoadPage(path);
+    overlay_->ResizeSurface(overlay_->size());
+    scrollBox_->SetVert(0);
+    // Clamped to the end of the range: the view shows the top right corner of the page.
+    scrollBox_->SetHorz(pageImage_->width());
+}
+
+void PageViewer::ShowEntry(const NoteEntry &entry) {
+    ClearMarker();
+    markerTimer_->stop();
+    // A copy: the load below shows an error box, whose event loop may run other handlers.
+    const NoteEntry e = entry;
+    if (e.pageImage != currentPath_) {
+        LoadPage(e.pageImage);
+        overlay_->setCursor(Qt::SizeAllCursor);
+        overlay_->ResizeSurface(overlay_->size());
+    }
+    const int x = e.x, y = e.y;
+    if (e.isPage) {
+        // Clamped to the end of the range: the view shows the top right corner of the page.
+        scrollBox_->SetVert(0);
+        scrollBox_->SetHorz(pageImage_->width());
+    } else {
+        if (y != -1)
+            scrollBox_->SetVert(viewer::ScrollTargetVert(y, zoomFactor_, scrollBox_->height()));
+        if (x == -1)
+            return;
+        scrollBox_->SetHorz(viewer::ScrollTargetHorz(x, zoomFactor_, scrollBox_->width()));
+    }
+    if (x > 0 && y > 0) {
+        overlay_->SetPenColor(QColor(0xFF, 0x00, 0x00));
+        overlay_->SetBrushColor(QColor(0xFF, 0x00, 0x00));
+        overlay_->Ellipse(viewer::MarkerRect(x, y, zoomFactor_));
+        markerTimer_->start();
+    }
+}
+
+bool PageViewer::IsMarkerShown() const { return overlay_->ShapeCount() > 0; }
+
+void PageViewer::ClearMarker() {
+    overlay_->SetBrushColor(Qt::white);
+    overlay_->FillRect(QRect(0, 0, overlay_->width(), overlay_->height()));
+}
+
+void PageViewer::Wheel(Qt::KeyboardModifiers modifiers, int delta, bool &handled) {
+    handled = true;
+    if (modifiers & Qt::ShiftModifier) {
+        scrollBox_->SetHorz(viewer::TruncCoord(double(scrollBox_->Horz()) - delta));
+        return;
+    }
+    if (modifiers & Qt::ControlModifier) {
+        const double f = viewer::WheelFactor(delta);
+        zoomFactor_ = viewer::RateAfterWheel(zoomFactor_, f);
+        pageImage_->resize(viewer::ScaleSize(pageImage_->size(), f));
+        overlay_->resize(viewer::ScaleSize(overlay_->size(), f));
+        overlay_->ResizeSurface(overlay_->size());
+        scrollBox_->UpdateExtent();
+        return;
+    }
+    scrollBox_->SetVert(viewer::TruncCoord(double(scrollBox_->Vert()) - delta));
+}
+
+void PageViewer::ZoomTo(QAction *action) {
+    if (!action)
+        return;
+    int percent = 0;
+    if (!viewer::MenuPercent(action->text(), percent))
+        throw VelmoraError(QStringLiteral("'%1' is not a valid integer value").arg(action->text().chopped(1)));
+    const double newRate = percent / 100.0;
+    const float oldRate = zoomFactor_;
+    pageImage_->resize(viewer::SizeAfterMenu(pageImage_->size(), newRate, oldRate));
+    overlay_->resize(viewer::SizeAfterMenu(overlay_->size(), newRate, oldRate));
+    overlay_->ResizeSurface(overlay_->size());
+    scrollBox_->UpdateExtent();
+    zoomFactor_ = float(newRate);
+}
+
+void PageViewer::PointerDown(Qt::MouseButton button, int x, int y) {
+    if (button == Qt::RightButton) {
+        if (recording_)
+            Q_EMIT PositionPicked(viewer::CapturedCoord(x, zoomFactor_), viewer::CapturedCoord(y, zoomFactor_));
+        return; // otherwise the zoom menu opens
+    }
+    dragStartPointer_ = QCursor::pos();
+    dragStartScroll_ = QPoint(scrollBox_->Horz(), scrollBox_->Vert());
+    dragging_ = true;
+}
+
+void PageViewer::PointerMove() {
+    if (!dragging_)
+        return;
+    // Screen coordinates: moving the content under the pointer does not feed back into the distance.
+    const QPoint pos = QCursor::pos();
+    scrollBox_->SetHorz(viewer::TruncCoord(double(dragStartScroll_.x()) + dragStartPointer_.x() - pos.x()));
+    scrollBox_->SetVert(viewer::TruncCoord(double(dragStartScroll_.y()) + dragStartPointer_.y() - pos.y()));
+}

@@ -1,0 +1,62 @@
+#pragma once
+// The page scan pane: the scroll box with the page image and the transparent overlay over it, the
+// zoom menu on a right click, Ctrl+wheel zoom, wheel and drag scrolling, and the red marker that
+// shows an entry's position for three seconds. In capture mode a right click picks a position
+// instead of opening the menu.
+
+#include <QString>
+#include <QWidget>
+
+struct NoteEntry;
+class PageImage;
+class PointOverlay;
+class QAction;
+class QMenu;
+class QTimer;
+class ScrollBoxArea;
+
+class PageViewer : public QWidget {
+    Q_OBJECT
+public:
+    explicit PageViewer(QWidget *parent);
+
+    // Loads the entry's page when another one is shown, scrolls to the entry and marks its position.
+    void ShowEntry(const NoteEntry &entry);
+    // Shows a scan from the scans list at its top right corner; nothing happens for the page shown.
+    void ShowScan(const QString &path);
+    // Decodes and shows a page at the zoom factor; on failure the shown page stays and it raises.
+    void LoadPage(const QString &path);
+    // The Windows-style path of the page shown ("" before the first).
+    const QString &CurrentPath() const { return currentPath_; }
+
+    float ZoomFactor() const { return zoomFactor_; }
+    // Takes a factor read back from the settings; the next page loaded is shown at it.
+    void SetZoomFactor(float factor) { zoomFactor_ = factor; }
+
+    // While recording, a right click picks a position instead of opening the zoom menu.
+    void SetCaptureMode(bool recording) { recording_ = recording; }
+    bool IsMarkerShown() const;
+
+Q_SIGNALS:
+    // A right click in capture mode, as a position on the page at its natural size.
+    void PositionPicked(int x, int y);
+
+private:
+    void Wheel(Qt::KeyboardModifiers modifiers, int delta, bool &handled);
+    void ZoomTo(QAction *action);
+    void PointerDown(Qt::MouseButton button, int x, int y);
+    void PointerMove();
+    void ClearMarker();
+
+    ScrollBoxArea *scrollBox_;
+    PageImage *pageImage_;
+    PointOverlay *overlay_;
+    QMenu *zoomMenu_;
+    QTimer *markerTimer_;
+    QString currentPath_;
+    float zoomFactor_ = 1.0f;
+    bool recording_ = false;
+    bool dragging_ = false;
+    QPoint dragStartPointer_;
+    QPoint dragStartScroll_;
+};

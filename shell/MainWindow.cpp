@@ -1,0 +1,275 @@
+#include "shell/MainWindow.h"
+
+#include "display/EntryView.h"
+#include "display/SearchPane.h"
+#include "images/FileBrowserPane.h"
+#include "images/PageViewer.h"
+#include "images/PositionCapture.h"
+#include "platform/DesktopOpen.h"
+#include "shell/EntriesPane.h"
+#include "widgets/ErrorBoundary.h"
+#include "widgets/Look.h"
+
+#include <QCloseEvent>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLayout>
+#include <QPushButton>
+#include <QScreen>
+#include <QSplitter>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+namespace {
+
+// A window whose title bar would lie outside every screen cannot be reached: bring it back.
+QRect OntoAScreen(const QRect &outer) {
+    const QRect titleBar(outer.left(), outer.top(), outer.width(), 30);
+    for (const QScreen *screen : QGuiApplication::screens()) {
+        const QRect seen = screen->availableGeometry().intersected(titleBar);
+        if (seen.width() >= 50 && seen.height() >= 10)
+            return outer;
+    }
+    const QScreen *primary = QGuiApplication::primaryScreen();
+    if (!primary)
+        return outer;
+    const QRect avail = primary->availableGeometry();
+    return QRect(avail.topLeft(), outer.size().boundedTo(avail.size()));
+}
+
+} // namespace
+
+MainWindow::MainWindow(const QString &programPath, QWidget *parent) : QMainWindow(parent) {
+    programFolder_ = QFileInfo(programPath).absolutePath() + QLatin1Char('/');
+    for (int b = 0; b < kNotebookCount; ++b)
+        notebooks_.books[size_t(b)].LoadNotes(NotesFileNames()[size_t(b)]);
+    BuildPanes();
+    setWindowTitle(ReadWindowTitle(programFolder_, windowTitle()));
+
+    WindowSettings defaults;
+    defaults.outer = frameGeometry();
+    defaults.zoomFactor = pageViewer_->ZoomFactor();
+    defaults.maximised = isMaximized();
+    defaults.scanPaneWidth = ScanPaneWidth();
+    ApplySettings(ReadWindowSettings(programFolder_, defaults));
+
+    tabs_->setCurrentIndex(0);
+    entries_->Fill();
+    scans_->ScanFolders(programFolder_);
+    pdfVolumes_->ScanFolders(programFolder_);
+    scans_->ApplyFilter();
+    pdfVolumes_->ApplyFilter();
+    Wire();
+}
+
+MainWindow::~MainWindow() = default;
+
+void MainWindow::BuildPanes() {
+    setWindowTitle(AppTitle());
+    QFont font(QStringLiteral("Tahoma"));
+    font.setPixelSize(DesignPixels(17));
+    setFont(font);
+    resize(DesignPixels(1101), DesignPixels(749));
+    move(0, 0);
+
+    auto *root = new QWidget(this);
+    setCentralWidget(root);
+    auto *rootLayout = new QVBoxLayout(root);
+    rootLayout->setContentsMargins(0, 0, 0, 0);
+    rootLayout->setSpacing(0);
+
+    // The header: the title, the manual button and the hidden capture controls.
+    header_ = new QWidget(root);
+    header_->setObjectName(QStringLiteral("Panel1"));
+    header_->setFixedHeight(DesignPixels(57));
+    rootLayout->addWidget(header_);
+    auto *titleLabel = new QLabel(AppTitle(), header_);
+    titleLabel->setObjectName(QStringLiteral("Label3"));
+    titleLabel->setGeometry(DesignPixels(16), DesignPixels(9), DesignPixels(198), DesignPixels(42));
+    QFont titleFont(QStringLiteral("微軟正黑體"));
+    titleFont.setPixelSize(DesignPixels(33));
+    titleLabel->setFont(titleFont);
+    titleLabel->setStyleSheet(QStringLiteral("color: #800000;"));
+    auto *manualButton = new QPushButton(QStringLiteral("操作說明"), header_);
+    manualButton->setObjectName(QStringLiteral("btReadme"));
+    manualButton->setGeometry(DesignPixels(241), DesignPixels(13), DesignPixels(82), DesignPixels(29));
+    connect(manualButton, &QPushButton::clicked, this, Guarded([] { OpenWithDesktop(QStringLiteral("readme.pdf")); }));
+    capture_ = new PositionCapture(notebooks_, header_);
+
+    // Left pane | entry page | page scan, with the two bars between them.
+    mainSplitter_ = new QSplitter(Qt::Horizontal, root);
+    mainSplitter_->setObjectName(QStringLiteral("MainSplitter"));
+    mainSplitter_->setHandleWidth(DesignPixels(3));
+    mainSplitter_->setOpaqueResize(false); // a line follows the pointer; the panes resize when it ends
+    rootLayout->addWidget(mainSplitter_, 1);
+
+    leftPane_ = new QWidget(mainSplitter_);
+    leftPane_->setObjectName(QStringLiteral("Panel2"));
+    auto *leftLayout = new QVBoxLayout(leftPane_);
+    leftLayout->setContentsMargins(1, 1, 1, 1);
+    leftLayout->setSpacing(0);
+    leftBar_ = new QWidget(leftPane_);
+    leftBar_->setObjectName(QStringLiteral("Splitter2"));
+    leftBar_->setFixedHeight(DesignPixels(3));
+    leftBar_->setCursor(Qt::SizeVerCursor); // nothing above it to resize
+    leftLayout->addWidget(leftBar_);
+    tabs_ = new QTabWidget(leftPane_);
+    tabs_->setObjectName(QStringLiteral("PageControl1"));
+    // The four captions stay in view side by side, without scroll arrows.
+    tabs_->setUsesScrollButtons(false);
+    tabs_->setElideMode(Qt::ElideNone);
+    leftLayout->addWidget(tabs_, 1);
+
+    entries_ = new EntriesPane(notebooks_, tabs_);
+    search_ = new SearchPane(notebooks_, tabs_);
+    scans_ = new FileBrowserPane(FileBrowserPane::Scans(), tabs_);
+    pdfVolumes_ = new FileBrowserPane(FileBrowserPane::PdfVolumes(), tabs_);
+    tabs_->addTab(entries_, QStringLiteral("條目"));
+    tabs_->addTab(search_, QStringLiteral("檢索"));
+    tabs_->addTab(scans_, QStringLiteral("圖檔"));
+    tabs_->addTab(pdfVolumes_, QStringLiteral("PDF"));
+    tabs_->setCurrentIndex(3); // as laid out; the construction turns to the first page
+
+    entryView_ = new EntryView(mainSplitter_);
+    pageViewer_ = new PageViewer(mainSplitter_);
+    mainSplitter_->addWidget(entryView_);
+    mainSplitter_->addWidget(pageViewer_);
+    mainSplitter_->setStretchFactor(0, 0);
+    mainSplitter_->setStretchFactor(1, 1);
+    mainSplitter_->setStretchFactor(2, 0);
+    mainSplitter_->setCollapsible(1, false);
+    const int handles = 2 * mainSplitter_->handleWidth();
+    mainSplitter_->setSizes({DesignPixels(258), DesignPixels(1101) - DesignPixels(258) - DesignPixels(469) - handles,
+                             DesignPixels(469)});
+    pendingScanPaneWidth_ = DesignPixels(469);
+    leftPane_->setMinimumWidth(0);
+    mainSplitter_->handle(1)->setObjectName(QStringLiteral("Splitter1"));
+    mainSplitter_->handle(2)->setObjectName(QStringLiteral("Splitter3"));
+}
+
+void MainWindow::Wire() {
+    connect(entries_, &EntriesPane::EntryChosen, this, Guarded([this](NoteRef ref) { ShowEntry(ref, QString()); }));
+    connect(search_, &SearchPane::HitChosen, this,
+            Guarded([this](NoteRef ref, const QString &highlight) { ShowEntry(ref, highlight); }));
+    connect(scans_, &FileBrowserPane::FileChosen, this,
+            Guarded([this](const QString &path) { pageViewer_->ShowScan(path); }));
+    connect(scans_, &FileBrowserPane::FilterEdited, this, Guarded([this](const QString &text) {
+                // The keyword is taken out again; the list then shows every name.
+                if (capture_->TakeKeyword(text))
+                    scans_->ClearFilter();
+            }));
+    connect(pdfVolumes_, &FileBrowserPane::FileChosen, this, Guarded([](const QString &path) { OpenWithDesktop(path); }));
+    connect(capture_, &PositionCapture::RecordingChanged, this,
+            Guarded([this](bool recording) { pageViewer_->SetCaptureMode(recording); }));
+    connect(pageViewer_, &PageViewer::PositionPicked, this, Guarded([this](int x, int y) { RecordPosition(x, y); }));
+    connect(mainSplitter_, &QSplitter::splitterMoved, this, Guarded([this](int, int index) {
+                if (index == 1 && leftPane_->height() <= 29)
+                    leftPane_->resize(leftPane_->width(), 30);
+            }));
+}
+
+void MainWindow::ShowEntry(NoteRef ref, const QString &highlight) {
+    const NoteEntry &entry = notebooks_.entry(ref);
+    entryView_->ShowEntry(entry, highlight);
+    pageViewer_->ShowEntry(entry);
+}
+
+void MainWindow::RecordPosition(int x, int y) {
+    // The position goes to the entry selected in the entries list, and the list moves on.
+    const NoteRef target = entries_->SelectedEntry();
+    if (!target.isValid())
+        return; // no entry is selected: nothing to record into
+    capture_->Record(target, x, y);
+    const NoteRef next = entries_->StepAfterCapture();
+    if (next.isValid())
+        ShowEntry(next, QString());
+}
+
+void MainWindow::ApplySettings(const WindowSettings &stored) {
+    const QRect outer = OntoAScreen(stored.outer);
+    move(outer.topLeft());
+    resize(qMax(outer.width(), 1), qMax(outer.height(), 1));
+    storedOuterSize_ = outer.size();
+    pageViewer_->SetZoomFactor(stored.zoomFactor);
+    maximisedAtStart_ = stored.maximised;
+    setWindowState(maximisedAtStart_ ? (windowState() | Qt::WindowMaximized) : (windowState() & ~Qt::WindowMaximized));
+    SetScanPaneWidth(stored.scanPaneWidth);
+}
+
+WindowSettings MainWindow::CurrentSettings() const {
+    WindowSettings s;
+    s.outer = frameGeometry();
+    s.zoomFactor = pageViewer_->ZoomFactor();
+    s.maximised = isMaximized();
+    QWidget *client = centralWidget();
+    s.panelTop = mainSplitter_->handle(1)->mapTo(client, QPoint(0, 0)).y();
+    s.panelLeft = leftBar_->x();
+    s.panelLeft2 = mainSplitter_->handle(2)->mapTo(client, QPoint(0, 0)).x();
+    s.panelWidth = search_->findChild<QWidget *>(QStringLiteral("lbSearch"))->width();
+    s.scanPaneWidth = ScanPaneWidth();
+    s.panelHeight = leftPane_->height();
+    return s;
+}
+
+void MainWindow::SetScanPaneWidth(int width) {
+    // The panes get their real widths when the window is first laid out: until then keep the width.
+    if (firstShow_) {
+        pendingScanPaneWidth_ = width;
+        return;
+    }
+    QList<int> sizes = mainSplitter_->sizes();
+    if (sizes.size() != 3)
+        return;
+    const int total = sizes[0] + sizes[1] + sizes[2];
+    width = qBound(0, width, qMax(0, total - sizes[0]));
+    sizes[1] = total - sizes[0] - width;
+    sizes[2] = width;
+    mainSplitter_->setSizes(sizes);
+}
+
+int MainWindow::ScanPaneWidth() const { return firstShow_ ? pendingScanPaneWidth_ : pageViewer_->width(); }
+
+void MainWindow::ShowAsStored() {
+    if (maximisedAtStart_)
+        showMaximized();
+    else
+        show();
+}
+
+void MainWindow::showEvent(QShowEvent *event) {
+    QMainWindow::showEvent(event);
+    if (!firstShow_)
+        return;
+    firstShow_ = false;
+    if (QLayout *layout = centralWidget()->layout())
+        layout->activate();
+    SetScanPaneWidth(pendingScanPaneWidth_);
+    // The stored size is the outer one; once the frame is known, take it off the client size.
+    if (!isMaximized() && storedOuterSize_.isValid()) {
+        const QSize frame = frameGeometry().size() - geometry().size();
+        if (!frame.isEmpty())
+            resize(storedOuterSize_ - frame);
+    }
+}
+
+bool MainWindow::MayClose() {
+    if (capture_->HasUnsavedPositions() &&
+        !AskYesNo(this, QStringLiteral("警告 : 定位有更改，尚未儲存，是否確定結束程式？")))
+        return false;
+    WriteWindowSettings(programFolder_, CurrentSettings());
+    return true;
+}
+
+void MainWindow::closeEvent(QCloseEvent *event) {
+    // A failure to write the settings keeps the window open, like any handler error.
+    try {
+        if (MayClose())
+            event->accept();
+        else
+            event->ignore();
+    } catch (...) {
+        event->ignore();
+        ShowCurrentError();
+    }
+}

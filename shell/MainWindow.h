@@ -1,0 +1,74 @@
+#pragma once
+// The reader's window. It owns the notebooks, builds the panes and wires their signals together;
+// each pane owns its controls and its state:
+//   EntriesPane   (shell/)   the notebooks' records, chosen from a list
+//   SearchPane    (display/) the search and its results
+//   FileBrowserPane (images/) the scans and the PDF volumes, twice
+//   EntryView     (display/) the entry page in a web view
+//   PageViewer    (images/)  the page scan, zoom, marker, and the right click of capture mode
+//   PositionCapture (images/) the hidden capture mode: recording and saving positions
+// The window itself keeps only the close question and the window settings.
+
+#include "corpus/Notebooks.h"
+#include "shell/WindowSettings.h"
+
+#include <QMainWindow>
+
+class EntriesPane;
+class EntryView;
+class FileBrowserPane;
+class PageViewer;
+class PositionCapture;
+class QSplitter;
+class QTabWidget;
+class SearchPane;
+
+class MainWindow : public QMainWindow {
+    Q_OBJECT
+public:
+    // Loads the notebooks from the working directory and the file lists and settings from the
+    // program's folder; raises VelmoraError when a notes file or a letter folder is missing (the
+    // window is then never shown).
+    explicit MainWindow(const QString &programPath, QWidget *parent = nullptr);
+    ~MainWindow() override;
+
+    // Shows the window, maximised when the settings say so.
+    void ShowAsStored();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+
+private:
+    void BuildPanes();
+    void Wire();
+    void ShowEntry(NoteRef ref, const QString &highlight);
+    void RecordPosition(int x, int y);
+    void ApplySettings(const WindowSettings &stored);
+    WindowSettings CurrentSettings() const;
+    void SetScanPaneWidth(int width);
+    int ScanPaneWidth() const;
+    // The close question; false when the window must stay open.
+    bool MayClose();
+
+    QString programFolder_; // with a trailing separator
+    NotebookSet notebooks_;
+
+    QWidget *header_ = nullptr;
+    QSplitter *mainSplitter_ = nullptr;
+    QWidget *leftPane_ = nullptr;
+    QWidget *leftBar_ = nullptr;
+    QTabWidget *tabs_ = nullptr;
+    EntriesPane *entries_ = nullptr;
+    SearchPane *search_ = nullptr;
+    FileBrowserPane *scans_ = nullptr;
+    FileBrowserPane *pdfVolumes_ = nullptr;
+    EntryView *entryView_ = nullptr;
+    PageViewer *pageViewer_ = nullptr;
+    PositionCapture *capture_ = nullptr;
+
+    bool maximisedAtStart_ = false;
+    QSize storedOuterSize_; // corrected for the frame once it is known
+    bool firstShow_ = true;
+    int pendingScanPaneWidth_ = 0;
+};

@@ -1,0 +1,50 @@
+#include "shell/WindowSettings.h"
+
+#include "shell/IniFile.h"
+
+#include <cmath>
+
+namespace {
+const QString kSystem = QStringLiteral("System");
+const QString kPanel = QStringLiteral("Panel");
+QString SetupFile(const QString &folder) { return folder + QStringLiteral("setup.ini"); }
+QString StateFile(const QString &folder) { return folder + QStringLiteral("velmoranote.ini"); }
+} // namespace
+
+QString ReadWindowTitle(const QString &programFolder, const QString &fallback) {
+    return IniFile(SetupFile(programFolder)).ReadString(kSystem, QStringLiteral("Title"), fallback);
+}
+
+WindowSettings ReadWindowSettings(const QString &programFolder, const WindowSettings &defaults) {
+    const IniFile ini(StateFile(programFolder));
+    WindowSettings s = defaults;
+    s.outer.moveTop(ini.ReadInteger(kSystem, QStringLiteral("Top"), s.outer.top()));
+    s.outer.moveLeft(ini.ReadInteger(kSystem, QStringLiteral("Left"), s.outer.left()));
+    s.outer.setWidth(ini.ReadInteger(kSystem, QStringLiteral("Width"), s.outer.width()));
+    s.outer.setHeight(ini.ReadInteger(kSystem, QStringLiteral("Height"), s.outer.height()));
+    const double rate = ini.ReadFloat(kSystem, QStringLiteral("ImageRate"), double(s.zoomFactor));
+    // A zoom factor of zero, below zero or not a number would make every page vanish or divide by zero.
+    s.zoomFactor =
+        (std::isfinite(rate) && rate > 0 && std::isfinite(float(rate)) && float(rate) > 0) ? float(rate) : 1.0f;
+    s.maximised = ini.ReadBool(kSystem, QStringLiteral("InitMax"), s.maximised);
+    // The docked panes keep their places whatever the file says; the scan pane takes its width.
+    s.scanPaneWidth = ini.ReadInteger(kPanel, QStringLiteral("Width2"), s.scanPaneWidth);
+    return s;
+}
+
+void WriteWindowSettings(const QString &programFolder, const WindowSettings &s) {
+    IniFile ini(StateFile(programFolder));
+    ini.WriteInteger(kSystem, QStringLiteral("Top"), s.outer.top());
+    ini.WriteInteger(kSystem, QStringLiteral("Left"), s.outer.left());
+    ini.WriteInteger(kSystem, QStringLiteral("Width"), s.outer.width());
+    ini.WriteInteger(kSystem, QStringLiteral("Height"), s.outer.height());
+    ini.WriteFloat(kSystem, QStringLiteral("ImageRate"), double(s.zoomFactor));
+    ini.WriteBool(kSystem, QStringLiteral("InitMax"), s.maximised);
+    ini.WriteInteger(kPanel, QStringLiteral("Top"), s.panelTop);
+    ini.WriteInteger(kPanel, QStringLiteral("Left"), s.panelLeft);
+    ini.WriteInteger(kPanel, QStringLiteral("Left2"), s.panelLeft2);
+    ini.WriteInteger(kPanel, QStringLiteral("Width"), s.panelWidth);
+    ini.WriteInteger(kPanel, QStringLiteral("Width2"), s.scanPaneWidth);
+    ini.WriteInteger(kPanel, QStringLiteral("Height"), s.panelHeight);
+    ini.UpdateFile();
+}

@@ -1,0 +1,22 @@
+#pragma once
+// The two settings files beside the program: setup.ini gives the window's caption, velmoranote.ini
+// keeps the window's place and size, the zoom factor and the widths of the panes between runs.
+
+#include <QRect>
+#include <QString>
+
+struct WindowSettings {
+    QRect outer;              // the window with its frame
+    float zoomFactor = 1.0f;  // of the page scan
+    bool maximised = false;
+    // The panes' places as written; only the scan pane's width is taken back on reading.
+    int panelTop = 0, panelLeft = 0, panelLeft2 = 0, panelWidth = 0, scanPaneWidth = 0, panelHeight = 0;
+};
+
+// The caption from setup.ini in `programFolder` (which ends in a separator), or `fallback`.
+QString ReadWindowTitle(const QString &programFolder, const QString &fallback);
+// velmoranote.ini read over `defaults`: every key that is missing or unreadable keeps its default.
+// An unusable zoom factor (zero, negative, not a number) reads as 100 %.
+WindowSettings ReadWindowSettings(const QString &programFolder, const WindowSettings &defaults);
+// Writes velmoranote.ini, keeping its other sections and keys; raises when it cannot be written.
+void WriteWindowSettings(const QString &programFolder, const WindowSettings &settings);

@@ -1,0 +1,74 @@
+#include "widgets/NoteRowsModel.h"
+
+#include "widgets/Look.h"
+
+#include <QColor>
+
+NoteRowsModel::NoteRowsModel(const NotebookSet &notebooks, Style style, QObject *parent)
+    : QAbstractListModel(parent), notebooks_(notebooks), style_(style) {}
+
+void NoteRowsModel::SetRows(std::vector<NoteRef> rows) {
+    beginResetModel();
+    rows_ = std::move(rows);
+    endResetModel();
+}
+
+NoteRef NoteRowsModel::Ref(int row) const {
+    return row >= 0 && size_t(row) < rows_.size() ? rows_[size_t(row)] : NoteRef();
+}
+
+int NoteRowsModel::RowOf(NoteRef ref) const {
+    for (size_t r = 0; r < rows_.size(); ++r)
+        if (rows_[r] == ref)
+            return int(r);
+    return -1;
+}
+
+int NoteRowsModel::rowCount(const QModelIndex &parent) const { return parent.isValid() ? 0 : int(rows_.size()); }
+
+QString NoteRowsModel::RowText(int row) const {
+    const NoteRef ref = rows_[size_t(row)];
+    const QString &title = notebooks_.entry(ref).title;
+    if (style_ == Style::Entries)
+        return title;
+    return QStringLiteral("【") + NotebookLetters()[size_t(ref.book)] + QStringLiteral("】") + title;
+}
+
+int NoteRowsModel::RowLineCount(int row) const { return notebooks_.entry(rows_[size_t(row)]).lineCount; }
+
+int NoteRowsModel::StripeNumber(NoteRef ref) const {
+    std::vector<int> &s = stripes_[ref.book];
+    const QList<NoteEntry> &entries = notebooks_.books[size_t(ref.book)].entries;
+    if (s.size() != size_t(entries.size())) {
+        s.resize(size_t(entries.size()));
+        int count = 0;
+        for (qsizetype e = 0; e < entries.size(); ++e) {
+            s[size_t(e)] = count;
+            if (!entries[e].isPage)
+                ++count;
+        }
+    }
+    return s[size_t(ref.entry)];
+}
+
+QColor NoteRowsModel::Background(int row) const {
+    const NoteRef ref = rows_[size_t(row)];
+    const size_t b = size_t(ref.book);
+    if (style_ == Style::SearchResults)
+        return (row % 2) ? NotebookAltRowColours()[b] : NotebookRowColours()[b];
+    if (notebooks_.entry(ref).isPage)
+        return PageRowColours()[b];
+    return (StripeNumber(ref) % 2) ? NotebookAltRowColours()[b] : NotebookRowColours()[b];
+}
+
+QVariant NoteRowsModel::data(const QModelIndex &index, int role) const {
+    if (!index.isValid() || index.row() >= int(rows_.size()))
+        return QVariant();
+    switch (role) {
+    case Qt::DisplayRole: return RowText(index.row()); // the list's type-to-select matches it
+    case RowTextLinesRole: return SplitRowLines(RowText(index.row()));
+    case RowLineCountRole: return RowLineCount(index.row());
+    case Qt::BackgroundRole: return Background(index.row());
+    default: return QVariant();
+    }
+}

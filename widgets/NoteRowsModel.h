@@ -1,0 +1,45 @@
+#pragma once
+// The rows of the entries list and of the search results: each row one record of one notebook. The
+// model owns its rows and answers everything the list paints through roles: the text (the headword,
+// with the notebook's letter in front for search results), its lines, its height in lines and the
+// row's background colour.
+
+#include "corpus/Notebooks.h"
+#include "widgets/OwnerDrawList.h"
+
+#include <QAbstractListModel>
+#include <vector>
+
+class NoteRowsModel : public QAbstractListModel, public RowLineCounts {
+    Q_OBJECT
+public:
+    enum class Style {
+        Entries,       // the headword; stripes alternate by entry within a notebook, page rows darker
+        SearchResults, // "【K】" + the headword; stripes alternate by row
+    };
+    NoteRowsModel(const NotebookSet &notebooks, Style style, QObject *parent);
+
+    // Replaces every row.
+    void SetRows(std::vector<NoteRef> rows);
+    const std::vector<NoteRef> &Rows() const { return rows_; }
+    // The record of a row; an invalid reference for a row that does not exist.
+    NoteRef Ref(int row) const;
+    // The first row showing `ref`, or -1.
+    int RowOf(NoteRef ref) const;
+    QString RowText(int row) const;
+
+    int rowCount(const QModelIndex &parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex &index, int role) const override;
+    int RowLineCount(int row) const override;
+
+private:
+    QColor Background(int row) const;
+    // How many real entries (not page headers) come before entry e of notebook b.
+    int StripeNumber(NoteRef ref) const;
+
+    const NotebookSet &notebooks_;
+    Style style_;
+    std::vector<NoteRef> rows_;
+    // Per notebook, the stripe number of every record; the notebooks never change after loading.
+    mutable std::vector<int> stripes_[kNotebookCount];
+};

@@ -1,0 +1,119 @@
+#pragma once
+// A list box painted by the program, with the click event of the desktop toolkit the reader was made
+// for: a click on a row, and every selection move made from the keyboard (arrows, paging, typing the
+// start of a row's text), raise Click. Setting the selection from the program raises nothing.
+
+#include <QListView>
+#include <QStyledItemDelegate>
+#include <functional>
+#include <vector>
+
+// Roles the painted lists ask their models for, beside Qt::DisplayRole and Qt::BackgroundRole.
+enum RowRole {
+    RowTextLinesRole = Qt::UserRole + 1, // QStringList: the lines drawn in the row
+    RowLineCountRole,                    // int: the row's height in text lines
+};
+
+// A model that answers a row's height in lines without a model index: the list lays out every row
+// of a fill from it, which for a hundred thousand rows must not cost an index and a variant each.
+class RowLineCounts {
+public:
+    virtual ~RowLineCounts() = default;
+    virtual int RowLineCount(int row) const = 0;
+};
+
+class OwnerDrawList : public QListView {
+    Q_OBJECT
+public:
+    explicit OwnerDrawList(QWidget *parent = nullptr);
+
+    // The selected row, or -1.
+    int ItemIndex() const;
+    // Selects a row (or none for -1) without raising Click.
+    void SetItemIndex(int row);
+    // The height of one text line (21 pixels at the design density).
+    int itemHeight = 21;
+
+Q_SIGNALS:
+    void Click();
+
+public:
+    // Rows are stacked top to bottom, each as wide as the viewport. The layout is a table of row tops
+    // built from the delegate's row heights alone, so filling a list of a million rows costs a pass over
+    // the row map rather than a style option and a size hint per row.
+    void doItemsLayout() override;
+    QRect visualRect(const QModelIndex &index) const override;
+    QModelIndex indexAt(const QPoint &point) const override;
+    void scrollTo(const QModelIndex &index, ScrollHint hint = EnsureVisible) override;
+
+protected:
+    int horizontalOffset() const override;
+    int verticalOffset() const override;
+    QModelIndex moveCursor(CursorAction cursorAction, Qt::KeyboardModifiers modifiers) override;
+    void setSelection(const QRect &rect, QItemSelectionModel::SelectionFlags command) override;
+    QRegion visualRegionForSelection(const QItemSelection &selection) const override;
+    void updateGeometries() override;
+    void scrollContentsBy(int dx, int dy) override;
+    // Screen readers hear of the focused and selected row by its row number.
+    void currentChanged(const QModelIndex &current, const QModelIndex &previous) override;
+    void selectionChanged(const QItemSelection &selected, const QItemSelection &deselected) override;
+    void paintEvent(QPaintEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void keyboardSearch(const QString &search) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+
+private:
+    void EmitIfMoved(int before);
+    // Lays out a pending change first, as the toolkit's own list does before answering about geometry.
+    void EnsureLayout() const;
+    int RowCount() const { return int(tops_.size()) - 1; }
+    QModelIndex RowIndex(int row) const;
+    // A row's rectangle in content coordinates, or an invalid one.
+    QRect RowRect(const QModelIndex &index) const;
+    // The row whose span holds the content y, clamped to the rows there are; -1 when there are none.
+    int RowAtY(qint64 y) const;
+    int inKeyPress_ = 0;
+    // tops_[r] is the content y of row r; tops_.back() is the height of all rows.
+    std::vector<qint64> tops_ = {0};
+};
+
+// Paints rows through a callback: (painter, row, rect, selected). The toolkit's part stays here:
+// the text colour is the highlight-text colour on a selected row and the window-text colour otherwise,
+// and the focused row gets a focus rectangle after the row is painted.
+class OwnerDrawDelegate : public QStyledItemDelegate {
+    Q_OBJECT
+public:
+    using PaintRow = std::function<void(QPainter &, int row, const QRect &rect, bool selected)>;
+    using RowHeight = std::function<int(int row)>;
+    OwnerDrawDelegate(PaintRow paint, RowHeight height, QObject *parent);
+
+    void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override;
+    QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override;
+    int HeightOf(int row) const { return height_(row); }
+
+private:
+    PaintRow paint_;
+    RowHeight height_;
+};
+
+// Paints a row from what its model answers: the background (navy when selected) and the text lines.
+class RowDelegate : public QStyledItemDelegate {
+    Q_OBJECT
+public:
+    explicit RowDelegate(OwnerDrawList *list);
+    void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override;
+    QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override;
+
+private:
+    OwnerDrawList *list_;
+};
+
+// Splits a row text into its display lines at each "<br>": an empty text is one empty line and a
+// trailing marker adds no line.
+QStringList SplitRowLines(const QString &text);
+
+// Fills the row and draws its lines at left + 2, one line height apart, in the painter's pen colour.
+void PaintRowText(QPainter &painter, const QRect &rect, const QColor &background, const QString &text,
+                  int lineHeight);
+void PaintRowLines(QPainter &painter, const QRect &rect, const QColor &background, const QStringList &lines,
+                   int lineHeight);
