@@ -7,9 +7,10 @@
 //   velmora-bench-window fill PROGRAM_FOLDER NOTES_FOLDER LABEL RUNS
 // Run under an X server (xvfb-run) or with QT_QPA_PLATFORM=offscreen.
 #include "bench/BenchRecord.h"
-#include "shell/ErrorDisplay.h"
-#include "shell/Main.h"
-#include "shell/OwnerDrawList.h"
+#include "display/SearchPane.h"
+#include "shell/EntriesPane.h"
+#include "shell/MainWindow.h"
+#include "widgets/OwnerDrawList.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -58,13 +59,14 @@ public:
 // One reader start-up: the same steps as the program's own main, ending at the first paint.
 int RunReader(const QString &programFolder, qint64 launchedNs, int argc, char **argv) {
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
-    ReaderApplication app(argc, argv);
-    TfmMain window(QDir(programFolder).filePath(QStringLiteral("velmoranote")));
-    PaintWatch watch(window.lbData->viewport());
+    QApplication app(argc, argv);
+    MainWindow window(QDir(programFolder).filePath(QStringLiteral("velmoranote")));
+    auto *entriesList = window.findChild<OwnerDrawList *>(QStringLiteral("lbData"));
+    PaintWatch watch(entriesList->viewport());
     window.ShowAsStored();
     watch.Wait();
     const double ms = double(NowNs() - launchedNs) / 1e6;
-    std::printf("%.3f %.3f %lld\n", ms, PeakMegabytes(), (long long)window.itemBooks.size());
+    std::printf("%.3f %.3f %lld\n", ms, PeakMegabytes(), (long long)entriesList->model()->rowCount());
     std::fflush(stdout);
     _exit(0); // the figure is taken; closing would write the window settings
 }
@@ -145,9 +147,13 @@ int main(int argc, char **argv) {
 
     if (mode == QLatin1String("fill")) {
         QDir::setCurrent(notesFolder);
-        TfmMain window(QDir(programFolder).filePath(QStringLiteral("velmoranote")));
+        MainWindow window(QDir(programFolder).filePath(QStringLiteral("velmoranote")));
+        auto *entriesPane = window.findChild<EntriesPane *>();
+        auto *entriesList = window.findChild<OwnerDrawList *>(QStringLiteral("lbData"));
+        auto *searchPane = window.findChild<SearchPane *>();
+        auto *resultsList = window.findChild<OwnerDrawList *>(QStringLiteral("lbSearch"));
         {
-            PaintWatch first(window.lbData->viewport());
+            PaintWatch first(entriesList->viewport());
             window.ShowAsStored();
             first.Wait();
         }
@@ -155,31 +161,32 @@ int main(int argc, char **argv) {
         std::vector<double> entries, results;
         qlonglong entryRows = 0, resultRows = 0;
         for (int r = 0; r < runs; ++r) {
-            PaintWatch watch(window.lbData->viewport());
+            PaintWatch watch(entriesList->viewport());
             QElapsedTimer t;
             t.start();
-            window.FillDataList();
+            entriesPane->Fill();
             watch.Wait();
             entries.push_back(t.nsecsElapsed() / 1e6);
-            entryRows = window.itemBooks.size();
+            entryRows = entriesList->model()->rowCount();
         }
         // "之" is in nearly every record. The first keystroke's search is left out of the list figure:
         // the search figures time it.
         {
-            PaintWatch shown(window.lbSearch->viewport());
-            window.PageControl1->setCurrentWidget(window.TabSearch); // the results list is on its own page
+            PaintWatch shown(resultsList->viewport());
+            // the results list is on its own page
+            window.findChild<QTabWidget *>(QStringLiteral("PageControl1"))->setCurrentWidget(searchPane);
             shown.Wait();
         }
-        window.edSearch->setText(QStringLiteral("之"));
+        searchPane->SetQuery(QStringLiteral("之"));
         QCoreApplication::processEvents();
         for (int r = 0; r < runs; ++r) {
-            PaintWatch watch(window.lbSearch->viewport());
+            PaintWatch watch(resultsList->viewport());
             QElapsedTimer t;
             t.start();
-            window.edSearchChange();
+            searchPane->RunSearch();
             watch.Wait();
             results.push_back(t.nsecsElapsed() / 1e6);
-            resultRows = window.searchBooks.size();
+            resultRows = searchPane->ResultCount();
         }
         auto per100k = [](std::vector<double> v, qlonglong rows) {
             for (double &x : v) x = x * 100000.0 / double(qMax<qlonglong>(rows, 1));

@@ -21,6 +21,8 @@ public:
     // The whole page last handed to the view ("" after the blank page).
     const QString &LastWrittenPage() const { return lastWrittenPage_; }
     QWebEngineView *WebView() const { return view_; }
+    // The blank document has loaded: pages are written straight into it from now on.
+    bool IsDocumentReady() const { return documentReady_; }
 
 private:
     void WritePage(const QString &body);

@@ -1,11 +1,14 @@
 // The reader window: start-up with and without settings, failures that stop the start, the close
 // question, the entries list's rows and colours, and the page written into the web view.
 #include "corpus/Error.h"
-#include "images/PageView.h"
+#include "display/EntryView.h"
+#include "images/PageViewer.h"
+#include "images/PositionCapture.h"
 #include "shell/IniFile.h"
-#include "shell/ErrorDisplay.h"
-#include "shell/Main.h"
-#include "shell/OwnerDrawList.h"
+#include "shell/MainWindow.h"
+#include "widgets/ErrorBoundary.h"
+#include "widgets/Look.h"
+#include "widgets/OwnerDrawList.h"
 #include "support/ReaderFixture.h"
 
 #include <QCheckBox>
@@ -56,6 +59,28 @@ int DarkPixels(QWidget *widget) {
     return dark;
 }
 
+// The texts of a list's rows, as its model answers them.
+QStringList RowTexts(OwnerDrawList *list) {
+    QStringList texts;
+    for (int r = 0; r < list->model()->rowCount(); ++r)
+        texts << list->model()->index(r, 0).data().toString();
+    return texts;
+}
+
+template <typename T> T *Child(QWidget &w, const char *name) {
+    T *child = w.findChild<T *>(QString::fromLatin1(name));
+    if (!child)
+        qFatal("no %s", name);
+    return child;
+}
+
+// A notebook read from the fixture's notes file, for handing its records to a pane.
+Notebook Read(const ReaderFixture &fx, const char *file) {
+    Notebook book;
+    book.LoadNotes(fx.path(QString::fromLatin1(file)));
+    return book;
+}
+
 QColor PixelOfRow(OwnerDrawList *list, int row) {
     const QRect r = list->visualRect(list->model()->index(row, 0));
     const QImage image = list->viewport()->grab().toImage();
@@ -70,7 +95,7 @@ class TestMainWindow : public QObject {
     QStringList errors; // messages the error display would have shown
 private Q_SLOTS:
     void init() {
-        TfmMain::confirmDialog = nullptr;
+        SetQuestionAnswerForTesting(nullptr);
         errors.clear();
         SetErrorDisplayForTesting([this](const QString &m) { errors << m; });
     }
@@ -93,25 +118,24 @@ private Q_SLOTS:
 void TestMainWindow::startsWithoutSettings() {
     ReaderFixture fx;
     fx.writeNotes(kNotesK, kNotesM);
-    TfmMain w(fx.programPath());
+    MainWindow w(fx.programPath());
     QCOMPARE(w.windowTitle(), QString("澄溪導師筆記"));
-    QCOMPARE(w.imageRate, 1.0f);
-    QCOMPARE(w.appFolder, fx.path() + "/");
-    QCOMPARE(w.PageControl1->currentIndex(), 0);
-    QCOMPARE(w.lbData->model()->rowCount(), 7);
-    QCOMPARE(w.itemBooks, QList<int>({0, 0, 0, 0, 0, 1, 1}));
-    QCOMPARE(w.itemEntries, QList<int>({0, 1, 2, 3, 4, 0, 1}));
+    QCOMPARE(w.findChild<PageViewer *>()->ZoomFactor(), 1.0f);
+    QCOMPARE(Child<QTabWidget>(w, "PageControl1")->currentIndex(), 0);
+    OwnerDrawList *entries = Child<OwnerDrawList>(w, "lbData");
+    QCOMPARE(RowTexts(entries), QStringList({"[K1]", "甲條", "乙條", "[K2]", "丙一<br>丙二<br>丙三", "[M1]", "丁條"}));
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
-    QCOMPARE(w.ScrollBox->width(), w.S(469));
-    QVERIFY(!w.cbGetImgXY->isVisible() && w.cbGetImgXY->isHidden() && w.btSaveImgXY->isHidden() && w.cbPs->isHidden());
-    QVERIFY(w.cbPs->isChecked());
-    QCOMPARE(w.lbData->ItemIndex(), -1);
+    QCOMPARE(Child<QWidget>(w, "ScrollBox")->width(), DesignPixels(469));
+    QVERIFY(!Child<QWidget>(w, "cbGetImgXY")->isVisible() && Child<QWidget>(w, "cbGetImgXY")->isHidden() &&
+            Child<QWidget>(w, "btSaveImgXY")->isHidden() && Child<QWidget>(w, "cbPs")->isHidden());
+    QVERIFY(Child<QCheckBox>(w, "cbPs")->isChecked());
+    QCOMPARE(entries->ItemIndex(), -1);
     // Closing writes both sections with all twelve keys.
     QVERIFY(w.close());
     const IniFile ini(fx.path("velmoranote.ini"));
     QCOMPARE(ini.ReadFloat("System", "ImageRate", -1), 1.0);
-    QCOMPARE(ini.ReadInteger("Panel", "Width2", -1), w.S(469));
+    QCOMPARE(ini.ReadInteger("Panel", "Width2", -1), DesignPixels(469));
     const QString text = QString::fromUtf8(fx.read("velmoranote.ini"));
     for (const char *key : {"Top=", "Left=", "Width=", "Height=", "ImageRate=1\r\n", "InitMax=0", "Left2=", "Width2="})
         QVERIFY2(text.contains(key), key);
@@ -123,16 +147,17 @@ void TestMainWindow::startsWithSettings() {
     fx.write("setup.ini", "\xEF\xBB\xBF[System]\r\nTitle=我的筆記\r\n");
     fx.write("velmoranote.ini", "[System]\nTop=0x20\nLeft=$10\nWidth=900\nHeight=700\nImageRate=0.75\n"
                                 "[Panel]\nWidth2=300\n[Mine]\nkeep=me\n");
-    TfmMain w(fx.programPath());
+    MainWindow w(fx.programPath());
     QCOMPARE(w.windowTitle(), QString("我的筆記"));
-    QCOMPARE(w.Label3->text(), QString("澄溪導師筆記"));
+    QCOMPARE(Child<QLabel>(w, "Label3")->text(), QString("澄溪導師筆記"));
     QCOMPARE(w.frameGeometry().top(), 32);
     QCOMPARE(w.frameGeometry().left(), 16);
-    QCOMPARE(w.imageRate, 0.75f);
+    auto *viewer = w.findChild<PageViewer *>();
+    QCOMPARE(viewer->ZoomFactor(), 0.75f);
     w.ShowAsStored();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
-    QCOMPARE(w.ScrollBox->width(), 300);
-    w.imageRate = 1.1f; // as a wheel step leaves it
+    QCOMPARE(Child<QWidget>(w, "ScrollBox")->width(), 300);
+    viewer->SetZoomFactor(1.1f); // as a wheel step leaves it
     QVERIFY(w.close());
     const QByteArray ini = fx.read("velmoranote.ini");
     QVERIFY(ini.startsWith("\xEF\xBB\xBF[System]\r\n"));
@@ -158,8 +183,8 @@ void TestMainWindow::unusableStoredValues() {
     ReaderFixture fx;
     fx.writeNotes(kNotesK);
     fx.write("velmoranote.ini", ini);
-    TfmMain w(fx.programPath());
-    QCOMPARE(w.imageRate, rate);
+    MainWindow w(fx.programPath());
+    QCOMPARE(w.findChild<PageViewer *>()->ZoomFactor(), rate);
     bool onScreen = false;
     for (QScreen *s : QGuiApplication::screens())
         onScreen |= s->availableGeometry().intersects(w.frameGeometry());
@@ -181,7 +206,7 @@ void TestMainWindow::startFailures() {
     fx.writeNotes(kNotesK);
     QVERIFY(QDir(fx.path()).remove(remove) || QDir(fx.path(remove)).removeRecursively());
     try {
-        TfmMain w(fx.programPath());
+        MainWindow w(fx.programPath());
         QFAIL("the window was built");
     } catch (const VelmoraError &e) {
         QVERIFY2(e.message().contains(message), qPrintable(e.message()));
@@ -207,31 +232,33 @@ void TestMainWindow::closeQuestion() {
     ReaderFixture fx;
     fx.writeNotes(kNotesK);
     const QByteArray notesBefore = fx.read("velmora200_k.xml");
-    TfmMain w(fx.programPath());
+    MainWindow w(fx.programPath());
     w.show();
-    w.positionsChanged[2] = changed;
+    auto *capture = w.findChild<PositionCapture *>();
+    if (changed)
+        capture->Record(NoteRef{0, 1}, 5, 6);
     QString question;
-    TfmMain::confirmDialog = [&](const QString &text) {
+    SetQuestionAnswerForTesting([&](const QString &text) {
         question = text;
         return answer;
-    };
+    });
     QCOMPARE(w.close(), closes);
     QCOMPARE(!question.isEmpty(), asked);
     if (asked)
         QCOMPARE(question, QString("警告 : 定位有更改，尚未儲存，是否確定結束程式？"));
     QCOMPARE(QFile::exists(fx.path("velmoranote.ini")), closes);
     QCOMPARE(w.isVisible(), !closes);
-    QCOMPARE(w.positionsChanged[2], changed); // the positions are never saved by closing
+    QCOMPARE(capture->IsChanged(0), changed); // the positions are never saved by closing
     QCOMPARE(fx.read("velmora200_k.xml"), notesBefore);
 }
 
 void TestMainWindow::entriesListRows() {
     ReaderFixture fx;
     fx.writeNotes(kNotesK, kNotesM);
-    TfmMain w(fx.programPath());
+    MainWindow w(fx.programPath());
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
-    OwnerDrawList *list = w.lbData;
+    OwnerDrawList *list = Child<OwnerDrawList>(w, "lbData");
     const int h = list->itemHeight;
     // Rows are as high as their headword's lines.
     QCOMPARE(list->visualRect(list->model()->index(1, 0)).height(), h);
@@ -258,14 +285,13 @@ void TestMainWindow::entriesListRows() {
     list->SetItemIndex(3);
     QCOMPARE(PixelOfRow(list, 3), QColor(0x000080));
     // Unticking M removes its rows; ticking it again puts them back after K.
-    w.cbMItem->click();
-    QCOMPARE(w.itemBooks, QList<int>({0, 0, 0, 0, 0}));
-    w.cbMItem->click();
-    QCOMPARE(w.itemBooks, QList<int>({0, 0, 0, 0, 0, 1, 1}));
-    for (QCheckBox *box : w.itemChecks)
-        box->click();
+    Child<QCheckBox>(w, "cbMItem")->click();
+    QCOMPARE(RowTexts(list).size(), 5);
+    Child<QCheckBox>(w, "cbMItem")->click();
+    QCOMPARE(RowTexts(list).mid(5), QStringList({"[M1]", "丁條"}));
+    for (const char *name : {"cbKItem", "cbMItem", "cbNItem", "cbOItem"})
+        Child<QCheckBox>(w, name)->click();
     QCOMPARE(list->model()->rowCount(), 0);
-    QVERIFY(w.itemEntries.isEmpty());
 }
 
 void TestMainWindow::keyboardShowsEntries() {
@@ -274,24 +300,26 @@ void TestMainWindow::keyboardShowsEntries() {
     fx.writeScan("Image/K/K1.jpg", 200, 300);
     fx.writeScan("Image/K/K2.jpg", 200, 300);
     fx.writeScan("Image/M/M1.jpg", 200, 300);
-    TfmMain w(fx.programPath());
+    MainWindow w(fx.programPath());
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
-    w.lbData->setFocus();
-    w.lbData->SetItemIndex(0); // the program's own selection shows nothing
-    QVERIFY(w.lastWrittenPage.isEmpty());
-    QTest::keyClick(w.lbData, Qt::Key_Down);
-    QCOMPARE(w.lbData->ItemIndex(), 1);
-    QVERIFY(w.lastWrittenPage.contains("【條目】<br>甲條<br><br>【內容】<br>甲文"));
-    QTest::keyClick(w.lbData, Qt::Key_Down);
-    QVERIFY(w.lastWrittenPage.contains("乙條"));
-    QTest::keyClick(w.lbData, Qt::Key_Down); // a page header blanks the page
-    QVERIFY(w.lastWrittenPage.isEmpty());
+    OwnerDrawList *list = Child<OwnerDrawList>(w, "lbData");
+    const EntryView *page = w.findChild<EntryView *>();
+    list->setFocus();
+    list->SetItemIndex(0); // the program's own selection shows nothing
+    QVERIFY(page->LastWrittenPage().isEmpty());
+    QTest::keyClick(list, Qt::Key_Down);
+    QCOMPARE(list->ItemIndex(), 1);
+    QVERIFY(page->LastWrittenPage().contains("【條目】<br>甲條<br><br>【內容】<br>甲文"));
+    QTest::keyClick(list, Qt::Key_Down);
+    QVERIFY(page->LastWrittenPage().contains("乙條"));
+    QTest::keyClick(list, Qt::Key_Down); // a page header blanks the page
+    QVERIFY(page->LastWrittenPage().isEmpty());
     // Type-to-select on the row text.
     QKeyEvent typed(QEvent::KeyPress, 0, Qt::NoModifier, QStringLiteral("丁"));
-    QApplication::sendEvent(w.lbData, &typed);
-    QCOMPARE(w.lbData->ItemIndex(), 6);
-    QVERIFY(w.lastWrittenPage.contains("【出處】<br><span class=\"blue\">某書<br><br></span>"));
+    QApplication::sendEvent(list, &typed);
+    QCOMPARE(list->ItemIndex(), 6);
+    QVERIFY(page->LastWrittenPage().contains("【出處】<br><span class=\"blue\">某書<br><br></span>"));
 }
 
 void TestMainWindow::pageWrittenIntoWebView() {
@@ -299,28 +327,31 @@ void TestMainWindow::pageWrittenIntoWebView() {
     fx.writeNotes(kNotesK, kNotesM);
     fx.writeScan("Image/K/K1.jpg", 200, 300);
     fx.writeScan("Image/M/M1.jpg", 200, 300);
-    TfmMain w(fx.programPath());
+    MainWindow w(fx.programPath());
+    auto *page = w.findChild<EntryView *>();
+    auto *view = page->WebView();
+    const Notebook k = Read(fx, "velmora200_k.xml"), m = Read(fx, "velmora200_M.xml");
     // Asked for before the blank document exists: written once it does.
-    w.ShowEntry(0, 2, "乙");
+    page->ShowEntry(k.entries[2], "乙");
     w.show();
-    QTRY_VERIFY_WITH_TIMEOUT(w.htmlDocument != nullptr, 20000);
-    QTRY_COMPARE_WITH_TIMEOUT(Evaluate(w.WebBrowser1, "document.querySelectorAll('span.search').length"),
+    QTRY_VERIFY_WITH_TIMEOUT(page->IsDocumentReady(), 20000);
+    QTRY_COMPARE_WITH_TIMEOUT(Evaluate(view, "document.querySelectorAll('span.search').length"),
                               QString("2"), 10000);
     // The page is drawn by the view, not only held in the document.
-    QTRY_VERIFY_WITH_TIMEOUT(DarkPixels(w.WebBrowser1) > 20, 10000);
-    QVERIFY(w.lastWrittenPage.contains("ran")); // written whole, the notes' script kept as text
-    QVERIFY(w.lastWrittenPage.startsWith("<html>\n<head>\n"));
-    QVERIFY(w.lastWrittenPage.endsWith("\n</body></html>"));
+    QTRY_VERIFY_WITH_TIMEOUT(DarkPixels(view) > 20, 10000);
+    QVERIFY(page->LastWrittenPage().contains("ran")); // written whole, the notes' script kept as text
+    QVERIFY(page->LastWrittenPage().startsWith("<html>\n<head>\n"));
+    QVERIFY(page->LastWrittenPage().endsWith("\n</body></html>"));
     // The notes' own script did not run.
-    QCOMPARE(Evaluate(w.WebBrowser1, "document.title"), QString("Title"));
+    QCOMPARE(Evaluate(view, "document.title"), QString("Title"));
     // Another entry replaces the page; a page record blanks it; an entry after it is written again.
-    w.ShowEntry(1, 1, QString());
-    QTRY_VERIFY_WITH_TIMEOUT(Evaluate(w.WebBrowser1, "document.body.innerText").contains("某書"), 10000);
-    w.ShowEntry(0, 0, QString());
-    w.ShowEntry(0, 1, QString());
-    QTRY_VERIFY_WITH_TIMEOUT(Evaluate(w.WebBrowser1, "document.body ? document.body.innerText : ''").contains("甲文"),
+    page->ShowEntry(m.entries[1], QString());
+    QTRY_VERIFY_WITH_TIMEOUT(Evaluate(view, "document.body.innerText").contains("某書"), 10000);
+    page->ShowEntry(k.entries[0], QString());
+    page->ShowEntry(k.entries[1], QString());
+    QTRY_VERIFY_WITH_TIMEOUT(Evaluate(view, "document.body ? document.body.innerText : ''").contains("甲文"),
                              20000);
-    QCOMPARE(Evaluate(w.WebBrowser1, "document.querySelectorAll('span.search').length"), QString("0"));
+    QCOMPARE(Evaluate(view, "document.querySelectorAll('span.search').length"), QString("0"));
 }
 
 void TestMainWindow::webViewStaysOffline() {
@@ -332,18 +363,20 @@ void TestMainWindow::webViewStaysOffline() {
     fx.writeNotes("<條目>網</條目>\n<內容><img src=\"" + url + "/a.png\"><iframe src=\"" + url +
                   "/f\"></iframe><link rel=\"stylesheet\" href=\"" + url + "/s.css\"><a id=\"go\" href=\"" + url +
                   "/link\">link</a></內容>\n");
-    TfmMain w(fx.programPath());
+    MainWindow w(fx.programPath());
     w.show();
-    QTRY_VERIFY_WITH_TIMEOUT(w.htmlDocument != nullptr, 20000);
-    w.ShowEntry(0, 0, QString());
-    QTRY_COMPARE_WITH_TIMEOUT(Evaluate(w.WebBrowser1, "String(!!document.getElementById('go'))"), QString("true"),
+    auto *page = w.findChild<EntryView *>();
+    auto *view = page->WebView();
+    QTRY_VERIFY_WITH_TIMEOUT(page->IsDocumentReady(), 20000);
+    page->ShowEntry(Read(fx, "velmora200_k.xml").entries[0], QString());
+    QTRY_COMPARE_WITH_TIMEOUT(Evaluate(view, "String(!!document.getElementById('go'))"), QString("true"),
                               10000);
-    Evaluate(w.WebBrowser1, "document.getElementById('go').click(); 'clicked'");
+    Evaluate(view, "document.getElementById('go').click(); 'clicked'");
     QTest::qWait(1500);
     QVERIFY(!server.hasPendingConnections());
     QVERIFY(!server.waitForNewConnection(200));
-    QCOMPARE(w.WebBrowser1->url(), QUrl("about:blank"));
-    QVERIFY(Evaluate(w.WebBrowser1, "document.body.innerText").contains("link"));
+    QCOMPARE(view->url(), QUrl("about:blank"));
+    QVERIFY(Evaluate(view, "document.body.innerText").contains("link"));
 }
 
 void TestMainWindow::maximisedRoundTrip() {
@@ -351,21 +384,21 @@ void TestMainWindow::maximisedRoundTrip() {
     fx.writeNotes(kNotesK);
     fx.write("velmoranote.ini", "[System]\r\nInitMax=1\r\n");
     {
-        TfmMain w(fx.programPath());
+        MainWindow w(fx.programPath());
         w.ShowAsStored();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         QVERIFY(w.windowState() & Qt::WindowMaximized);
         QVERIFY(w.close());
     }
     QVERIFY(fx.read("velmoranote.ini").contains("InitMax=1\r\n"));
-    TfmMain again(fx.programPath());
+    MainWindow again(fx.programPath());
     again.ShowAsStored();
     QVERIFY(again.windowState() & Qt::WindowMaximized);
 }
 
 int main(int argc, char **argv) {
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
-    ReaderApplication app(argc, argv);
+    QApplication app(argc, argv);
     TestMainWindow test;
     return QTest::qExec(&test, argc, argv);
 }

@@ -1,7 +1,7 @@
 // The painted list's own geometry: rows of different heights stacked top to bottom, finding the row
 // under a point, keyboard moves by row and by page, scrolling a row into view, and what a click on
 // empty space does.
-#include "shell/OwnerDrawList.h"
+#include "widgets/OwnerDrawList.h"
 
 #include <QPainter>
 #include <QScreen>
