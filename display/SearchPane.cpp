@@ -91,3 +91,11 @@ void SearchPane::RunSearch() {
     }
     results_->SetRows(std::move(rows));
 }
+
+NoteRef SearchPane::StepAfterCapture() {
+    bool show = false;
+    const int next = results_->RowAfterCapture(resultsList_->ItemIndex(), show);
+    if (next >= 0)
+        resultsList_->SetItemIndex(next);
+    return show ? results_->Ref(next) : NoteRef();
+}

@@ -9,8 +9,11 @@
 #include "widgets/PageView.h"
 
 #include <QAction>
+#include <QtGlobal>
 #include <QCursor>
 #include <QFont>
+#include <QLabel>
+#include <QResizeEvent>
 #include <QMenu>
 #include <QScrollBar>
 #include <QTimer>
@@ -67,6 +70,13 @@ PageViewer::PageViewer(QWidget *parent) : QWidget(parent) {
     zoomMenu_->setDefaultAction(zoom150Action);
     connect(zoomMenu_, &QMenu::triggered, this, Guarded([this](QAction *action) { ZoomTo(action); }));
     overlay_->SetPopupMenu(zoomMenu_, [this] { return !recording_; });
+
+    captureCaption_ = new QLabel(this);
+    captureCaption_->setObjectName(QStringLiteral("captureCaption"));
+    captureCaption_->setStyleSheet(
+        QStringLiteral("background: rgba(255, 255, 224, 230); color: #800000; padding: 2px 4px;"));
+    captureCaption_->setAttribute(Qt::WA_TransparentForMouseEvents);
+    captureCaption_->hide();
 
     markerTimer_ = new QTimer(this);
     markerTimer_->setObjectName(QStringLiteral("Timer"));
@@ -129,6 +139,20 @@ void PageViewer::ShowEntry(const NoteEntry &entry) {
     }
 }
 
+void PageViewer::SetCaptureCaption(const QString &text) {
+    captureCaption_->setText(text);
+    captureCaption_->setVisible(!text.isEmpty());
+    captureCaption_->setGeometry(0, 0, width(), captureCaption_->sizeHint().height());
+    captureCaption_->raise();
+}
+
+QString PageViewer::CaptureCaption() const { return captureCaption_->isHidden() ? QString() : captureCaption_->text(); }
+
+void PageViewer::resizeEvent(QResizeEvent *event) {
+    QWidget::resizeEvent(event);
+    captureCaption_->setGeometry(0, 0, width(), captureCaption_->sizeHint().height());
+}
+
 bool PageViewer::IsMarkerShown() const { return overlay_->ShapeCount() > 0; }
 
 void PageViewer::ClearMarker() {
@@ -144,14 +168,34 @@ void PageViewer::Wheel(Qt::KeyboardModifiers modifiers, int delta, bool &handled
     }
     if (modifiers & Qt::ControlModifier) {
         const double f = viewer::WheelFactor(delta);
-        zoomFactor_ = viewer::RateAfterWheel(zoomFactor_, f);
-        pageImage_->resize(viewer::ScaleSize(pageImage_->size(), f));
-        overlay_->resize(viewer::ScaleSize(overlay_->size(), f));
-        overlay_->ResizeSurface(overlay_->size());
-        scrollBox_->UpdateExtent();
+        const float next = viewer::RateAfterWheel(zoomFactor_, f);
+        if (next >= viewer::kMinZoom && next <= viewer::kMaxZoom) {
+            zoomFactor_ = next;
+            pageImage_->resize(viewer::ScaleSize(pageImage_->size(), f));
+            overlay_->resize(viewer::ScaleSize(overlay_->size(), f));
+            overlay_->ResizeSurface(overlay_->size());
+            scrollBox_->UpdateExtent();
+        } else {
+            // A step past a bound stops at it; at the bound the wheel does nothing more that way.
+            ZoomToFactor(qBound(viewer::kMinZoom, next, viewer::kMaxZoom));
+        }
         return;
     }
     scrollBox_->SetVert(viewer::TruncCoord(double(scrollBox_->Vert()) - delta));
+}
+
+void PageViewer::ZoomToFactor(float factor) {
+    if (factor == zoomFactor_)
+        return;
+    // From the picture's own size, so that no truncation of earlier steps is carried on.
+    const QSize natural = pageImage_->NaturalSize();
+    const QSize size = natural.isEmpty() ? viewer::ScaleSize(pageImage_->size(), double(factor) / double(zoomFactor_))
+                                         : viewer::SizeAfterLoad(natural, factor);
+    pageImage_->resize(size);
+    overlay_->resize(size);
+    overlay_->ResizeSurface(size);
+    scrollBox_->UpdateExtent();
+    zoomFactor_ = factor;
 }
 
 void PageViewer::ZoomTo(QAction *action) {

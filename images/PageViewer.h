@@ -30,20 +30,29 @@ public:
     const QString &CurrentPath() const { return currentPath_; }
 
     float ZoomFactor() const { return zoomFactor_; }
-    // Takes a factor read back from the settings; the next page loaded is shown at it.
+    // Takes a factor read back from the settings (within the viewer's bounds); the next page loaded
+    // is shown at it.
     void SetZoomFactor(float factor) { zoomFactor_ = factor; }
 
     // While recording, a right click picks a position instead of opening the zoom menu.
     void SetCaptureMode(bool recording) { recording_ = recording; }
     bool IsMarkerShown() const;
+    // A line over the scan; hidden when empty.
+    void SetCaptureCaption(const QString &text);
+    QString CaptureCaption() const;
 
 Q_SIGNALS:
     // A right click in capture mode, as a position on the page at its natural size.
     void PositionPicked(int x, int y);
 
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+
 private:
     void Wheel(Qt::KeyboardModifiers modifiers, int delta, bool &handled);
     void ZoomTo(QAction *action);
+    // Sizes the page for `factor` from the picture's natural size.
+    void ZoomToFactor(float factor);
     void PointerDown(Qt::MouseButton button, int x, int y);
     void PointerMove();
     void ClearMarker();
@@ -52,6 +61,7 @@ private:
     PageImage *pageImage_;
     PointOverlay *overlay_;
     QMenu *zoomMenu_;
+    class QLabel *captureCaption_;
     QTimer *markerTimer_;
     QString currentPath_;
     float zoomFactor_ = 1.0f;

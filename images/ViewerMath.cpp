@@ -34,6 +34,12 @@ QSize SizeAfterLoad(QSize natural, float rate) {
     return QSize(TruncSize(double(rate) * natural.width()), TruncSize(double(rate) * natural.height()));
 }
 
+float StoredZoom(double rate) {
+    if (!(std::isfinite(rate) && rate > 0 && std::isfinite(float(rate)) && float(rate) > 0))
+        return 1.0f;
+    return qBound(kMinZoom, float(rate), kMaxZoom);
+}
+
 double WheelFactor(int wheelDelta) {
     return wheelDelta > 0 ? 1.1 : 0.9;
 }

@@ -19,6 +19,14 @@ int TruncCoord(double v);
 // The factor to divide by: rates of 0, below 0, NaN or infinite count as 1.0.
 double DivisorRate(float rate);
 
+// The zoom factor stays between 5 % and 800 %: below, a page shrinks to a few pixels that neither the
+// menu nor the wheel can reach again; above, one page takes gigabytes to paint.
+constexpr float kMinZoom = 0.05f;
+constexpr float kMaxZoom = 8.0f;
+// A factor read back from the settings: unusable ones (zero, negative, not a number) read as 1,
+// others are brought within the bounds.
+float StoredZoom(double rate);
+
 // Control size right after loading a picture of natural size `natural` at `rate`.
 QSize SizeAfterLoad(QSize natural, float rate);
 

@@ -68,20 +68,9 @@ bool EntriesPane::Select(NoteRef ref) {
 }
 
 NoteRef EntriesPane::StepAfterCapture() {
-    const int row = entriesList_->ItemIndex();
-    const int rows = rows_->rowCount();
-    if (row < 0 || row + 1 >= rows)
-        return NoteRef(); // the last row: the selection stays, nothing new is shown
-    int next = row + 1;
-    // One page record is passed over when a row follows it; a page record in the last row is
-    // selected and shows nothing more.
-    if (notebooks_.entry(rows_->Ref(next)).isPage) {
-        if (next + 1 >= rows) {
-            entriesList_->SetItemIndex(next);
-            return NoteRef();
-        }
-        ++next;
-    }
-    entriesList_->SetItemIndex(next);
-    return rows_->Ref(next);
+    bool show = false;
+    const int next = rows_->RowAfterCapture(entriesList_->ItemIndex(), show);
+    if (next >= 0)
+        entriesList_->SetItemIndex(next);
+    return show ? rows_->Ref(next) : NoteRef();
 }

@@ -23,6 +23,18 @@
 
 namespace {
 
+// A stored size larger than the screens together cannot be shown, and a huge one makes the web view
+// ask for gigabytes of shared memory: keep it within what the screens can show.
+QRect WithinScreens(QRect outer) {
+    QRect desktop;
+    for (const QScreen *screen : QGuiApplication::screens())
+        desktop |= screen->availableGeometry();
+    if (desktop.isEmpty())
+        return outer;
+    outer.setSize(outer.size().boundedTo(desktop.size()).expandedTo(QSize(1, 1)));
+    return outer;
+}
+
 // A window whose title bar would lie outside every screen cannot be reached: bring it back.
 QRect OntoAScreen(const QRect &outer) {
     const QRect titleBar(outer.left(), outer.top(), outer.width(), 30);
@@ -149,9 +161,11 @@ void MainWindow::BuildPanes() {
 }
 
 void MainWindow::Wire() {
-    connect(entries_, &EntriesPane::EntryChosen, this, Guarded([this](NoteRef ref) { ShowEntry(ref, QString()); }));
+    connect(entries_, &EntriesPane::EntryChosen, this, Guarded([this](NoteRef ref) { ShowEntry(ref, QString(), Opener::EntriesList); }));
     connect(search_, &SearchPane::HitChosen, this,
-            Guarded([this](NoteRef ref, const QString &highlight) { ShowEntry(ref, highlight); }));
+            Guarded([this](NoteRef ref, const QString &highlight) {
+                ShowEntry(ref, highlight, Opener::SearchResults);
+            }));
     connect(scans_, &FileBrowserPane::FileChosen, this,
             Guarded([this](const QString &path) { pageViewer_->ShowScan(path); }));
     connect(scans_, &FileBrowserPane::FilterEdited, this, Guarded([this](const QString &text) {
@@ -161,7 +175,10 @@ void MainWindow::Wire() {
             }));
     connect(pdfVolumes_, &FileBrowserPane::FileChosen, this, Guarded([](const QString &path) { OpenWithDesktop(path); }));
     connect(capture_, &PositionCapture::RecordingChanged, this,
-            Guarded([this](bool recording) { pageViewer_->SetCaptureMode(recording); }));
+            Guarded([this](bool recording) {
+                pageViewer_->SetCaptureMode(recording);
+                UpdateCaptureCaption(QString());
+            }));
     connect(pageViewer_, &PageViewer::PositionPicked, this, Guarded([this](int x, int y) { RecordPosition(x, y); }));
     connect(mainSplitter_, &QSplitter::splitterMoved, this, Guarded([this](int, int index) {
                 if (index == 1 && leftPane_->height() <= 29)
@@ -169,25 +186,55 @@ void MainWindow::Wire() {
             }));
 }
 
-void MainWindow::ShowEntry(NoteRef ref, const QString &highlight) {
+void MainWindow::ShowEntry(NoteRef ref, const QString &highlight, Opener opener) {
     const NoteEntry &entry = notebooks_.entry(ref);
+    shown_ = ref;
+    shownBy_ = opener;
+    UpdateCaptureCaption(QString());
     entryView_->ShowEntry(entry, highlight);
     pageViewer_->ShowEntry(entry);
 }
 
+QString MainWindow::Describe(NoteRef ref) const {
+    return QStringLiteral("【") + NotebookLetters()[size_t(ref.book)] + QStringLiteral("】") +
+           QString(notebooks_.entry(ref).title).replace(QStringLiteral("<br>"), QStringLiteral(" "));
+}
+
+void MainWindow::UpdateCaptureCaption(const QString &recorded) {
+    if (!capture_->IsRecording()) {
+        pageViewer_->SetCaptureCaption(QString());
+        return;
+    }
+    const QString next = shown_.isValid() && !notebooks_.entry(shown_).isPage
+                             ? QStringLiteral("右鍵記錄到：") + Describe(shown_)
+                             : QStringLiteral("右鍵記錄到：（未選條目）");
+    pageViewer_->SetCaptureCaption(recorded.isEmpty() ? next : recorded + QStringLiteral("　｜　") + next);
+}
+
 void MainWindow::RecordPosition(int x, int y) {
-    // The position goes to the entry selected in the entries list, and the list moves on.
-    const NoteRef target = entries_->SelectedEntry();
+    // The position goes to the entry whose page is shown, whichever list opened it; with nothing
+    // shown yet, to the entry selected in the entries list.
+    NoteRef target = shown_;
+    Opener opener = shownBy_;
+    if (!target.isValid()) {
+        target = entries_->SelectedEntry();
+        opener = Opener::EntriesList;
+    }
     if (!target.isValid())
-        return; // no entry is selected: nothing to record into
+        return; // nothing to record into
     capture_->Record(target, x, y);
-    const NoteRef next = entries_->StepAfterCapture();
+    const QString recorded = notebooks_.entry(target).isPage
+                                 ? QString()
+                                 : QStringLiteral("已記錄 %1：x=%2, y=%3").arg(Describe(target)).arg(x).arg(y);
+    // Moves on in the list that opened the entry.
+    const NoteRef next = opener == Opener::SearchResults ? search_->StepAfterCapture() : entries_->StepAfterCapture();
     if (next.isValid())
-        ShowEntry(next, QString());
+        ShowEntry(next, opener == Opener::SearchResults ? search_->Query() : QString(), opener);
+    UpdateCaptureCaption(recorded);
 }
 
 void MainWindow::ApplySettings(const WindowSettings &stored) {
-    const QRect outer = OntoAScreen(stored.outer);
+    const QRect outer = OntoAScreen(WithinScreens(stored.outer));
     move(outer.topLeft());
     resize(qMax(outer.width(), 1), qMax(outer.height(), 1));
     storedOuterSize_ = outer.size();
@@ -257,7 +304,12 @@ bool MainWindow::MayClose() {
     if (capture_->HasUnsavedPositions() &&
         !AskYesNo(this, QStringLiteral("警告 : 定位有更改，尚未儲存，是否確定結束程式？")))
         return false;
-    WriteWindowSettings(programFolder_, CurrentSettings());
+    try {
+        WriteWindowSettings(programFolder_, CurrentSettings());
+    } catch (const std::exception &e) {
+        // The window must not become impossible to close: the user may leave without the settings.
+        return AskYesNo(this, QStringLiteral("%1\n\n視窗設定無法儲存。仍要結束程式嗎？").arg(QString::fromUtf8(e.what())));
+    }
     return true;
 }
 

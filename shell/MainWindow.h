@@ -42,7 +42,11 @@ protected:
 private:
     void BuildPanes();
     void Wire();
-    void ShowEntry(NoteRef ref, const QString &highlight);
+    // Which list opened the entry shown: capture mode moves on in that list.
+    enum class Opener { None, EntriesList, SearchResults };
+    void ShowEntry(NoteRef ref, const QString &highlight, Opener opener);
+    void UpdateCaptureCaption(const QString &recorded);
+    QString Describe(NoteRef ref) const;
     void RecordPosition(int x, int y);
     void ApplySettings(const WindowSettings &stored);
     WindowSettings CurrentSettings() const;
@@ -66,6 +70,9 @@ private:
     EntryView *entryView_ = nullptr;
     PageViewer *pageViewer_ = nullptr;
     PositionCapture *capture_ = nullptr;
+
+    NoteRef shown_;
+    Opener shownBy_ = Opener::None;
 
     bool maximisedAtStart_ = false;
     QSize storedOuterSize_; // corrected for the frame once it is known

@@ -1,8 +1,8 @@
 #include "shell/WindowSettings.h"
 
+#include "images/ViewerMath.h"
 #include "shell/IniFile.h"
 
-#include <cmath>
 
 namespace {
 const QString kSystem = QStringLiteral("System");
@@ -22,10 +22,7 @@ WindowSettings ReadWindowSettings(const QString &programFolder, const WindowSett
     s.outer.moveLeft(ini.ReadInteger(kSystem, QStringLiteral("Left"), s.outer.left()));
     s.outer.setWidth(ini.ReadInteger(kSystem, QStringLiteral("Width"), s.outer.width()));
     s.outer.setHeight(ini.ReadInteger(kSystem, QStringLiteral("Height"), s.outer.height()));
-    const double rate = ini.ReadFloat(kSystem, QStringLiteral("ImageRate"), double(s.zoomFactor));
-    // A zoom factor of zero, below zero or not a number would make every page vanish or divide by zero.
-    s.zoomFactor =
-        (std::isfinite(rate) && rate > 0 && std::isfinite(float(rate)) && float(rate) > 0) ? float(rate) : 1.0f;
+    s.zoomFactor = viewer::StoredZoom(ini.ReadFloat(kSystem, QStringLiteral("ImageRate"), double(s.zoomFactor)));
     s.maximised = ini.ReadBool(kSystem, QStringLiteral("InitMax"), s.maximised);
     // The docked panes keep their places whatever the file says; the scan pane takes its width.
     s.scanPaneWidth = ini.ReadInteger(kPanel, QStringLiteral("Width2"), s.scanPaneWidth);

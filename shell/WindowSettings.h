@@ -16,7 +16,8 @@ struct WindowSettings {
 // The caption from setup.ini in `programFolder` (which ends in a separator), or `fallback`.
 QString ReadWindowTitle(const QString &programFolder, const QString &fallback);
 // velmoranote.ini read over `defaults`: every key that is missing or unreadable keeps its default.
-// An unusable zoom factor (zero, negative, not a number) reads as 100 %.
+// An unusable zoom factor (zero, negative, not a number) reads as 100 %, others are kept within
+// the viewer's bounds.
 WindowSettings ReadWindowSettings(const QString &programFolder, const WindowSettings &defaults);
 // Writes velmoranote.ini, keeping its other sections and keys; raises when it cannot be written.
 void WriteWindowSettings(const QString &programFolder, const WindowSettings &settings);

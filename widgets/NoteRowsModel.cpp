@@ -72,3 +72,18 @@ QVariant NoteRowsModel::data(const QModelIndex &index, int role) const {
     default: return QVariant();
     }
 }
+
+int NoteRowsModel::RowAfterCapture(int row, bool &show) const {
+    show = false;
+    const int rows = rowCount();
+    if (row < 0 || row + 1 >= rows)
+        return -1;
+    int next = row + 1;
+    if (notebooks_.entry(Ref(next)).isPage) {
+        if (next + 1 >= rows)
+            return next;
+        ++next;
+    }
+    show = true;
+    return next;
+}

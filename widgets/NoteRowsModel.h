@@ -27,6 +27,10 @@ public:
     // The first row showing `ref`, or -1.
     int RowOf(NoteRef ref) const;
     QString RowText(int row) const;
+    // After a position was recorded on `row`: the row to select next (the following one, passing
+    // over one page header when a row follows it), or -1 on the last row. `show` says whether the
+    // record there is to be shown (a page header in the last row is selected, not shown).
+    int RowAfterCapture(int row, bool &show) const;
 
     int rowCount(const QModelIndex &parent = QModelIndex()) const override;
     QVariant data(const QModelIndex &index, int role) const override;

@@ -12,6 +12,8 @@
 #include "support/ReaderFixture.h"
 
 #include <QCheckBox>
+#include <QLineEdit>
+#include <QTabWidget>
 #include <QLabel>
 #include <QPushButton>
 #include <QGuiApplication>
@@ -113,6 +115,10 @@ private Q_SLOTS:
     void pageWrittenIntoWebView();
     void webViewStaysOffline();
     void maximisedRoundTrip();
+    void closesWithoutWritableSettings_data();
+    void closesWithoutWritableSettings();
+    void zoomStopsAtItsBounds();
+    void captureRecordsIntoTheShownEntry();
 };
 
 void TestMainWindow::startsWithoutSettings() {
@@ -175,6 +181,11 @@ void TestMainWindow::unusableStoredValues_data() {
     QTest::newRow("too large for a float") << QByteArray("[System]\nImageRate=1e300\n") << 1.0f;
     QTest::newRow("fine") << QByteArray("[System]\nImageRate=1.5\n") << 1.5f;
     QTest::newRow("window far off every screen") << QByteArray("[System]\nTop=-90000\nLeft=90000\n") << 1.0f;
+    // Kept within what can be shown: a page of a few pixels cannot be zoomed back, and a huge
+    // window made the web view ask for gigabytes.
+    QTest::newRow("zoom below 5 %") << QByteArray("[System]\nImageRate=0.0001\n") << 0.05f;
+    QTest::newRow("zoom above 800 %") << QByteArray("[System]\nImageRate=100\n") << 8.0f;
+    QTest::newRow("window larger than the screens") << QByteArray("[System]\nWidth=1000000\nHeight=1000000\n") << 1.0f;
 }
 
 void TestMainWindow::unusableStoredValues() {
@@ -186,9 +197,15 @@ void TestMainWindow::unusableStoredValues() {
     MainWindow w(fx.programPath());
     QCOMPARE(w.findChild<PageViewer *>()->ZoomFactor(), rate);
     bool onScreen = false;
-    for (QScreen *s : QGuiApplication::screens())
+    QRect desktop;
+    for (QScreen *s : QGuiApplication::screens()) {
         onScreen |= s->availableGeometry().intersects(w.frameGeometry());
+        desktop |= s->availableGeometry();
+    }
     QVERIFY(onScreen);
+    QVERIFY(w.frameGeometry().width() <= desktop.width() && w.frameGeometry().height() <= desktop.height());
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
 }
 
 void TestMainWindow::startFailures_data() {
@@ -394,6 +411,96 @@ void TestMainWindow::maximisedRoundTrip() {
     MainWindow again(fx.programPath());
     again.ShowAsStored();
     QVERIFY(again.windowState() & Qt::WindowMaximized);
+}
+
+void TestMainWindow::closesWithoutWritableSettings_data() {
+    QTest::addColumn<bool>("answer");
+    QTest::newRow("close anyway") << true;
+    QTest::newRow("stay") << false;
+}
+
+void TestMainWindow::closesWithoutWritableSettings() {
+    QFETCH(bool, answer);
+    ReaderFixture fx;
+    fx.writeNotes(kNotesK);
+    QVERIFY(QDir(fx.path()).mkdir("velmoranote.ini")); // a folder where the settings file should be
+    MainWindow w(fx.programPath());
+    w.show();
+    QString question;
+    SetQuestionAnswerForTesting([&](const QString &text) {
+        question = text;
+        return answer;
+    });
+    QCOMPARE(w.close(), answer);
+    QVERIFY2(question.contains("velmoranote.ini") && question.contains("仍要結束程式"), qPrintable(question));
+    QCOMPARE(w.isVisible(), !answer);
+}
+
+void TestMainWindow::zoomStopsAtItsBounds() {
+    ReaderFixture fx;
+    fx.writeNotes(kNotesK);
+    fx.writeScan("Image/K/K1.jpg", 400, 600);
+    MainWindow w(fx.programPath());
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    auto *viewer = w.findChild<PageViewer *>();
+    viewer->ShowScan(".\\image\\K\\K1.jpg");
+    QWidget *box = Child<QWidget>(w, "ScrollBox");
+    QWidget *image = Child<QWidget>(w, "Image");
+    const auto wheel = [&](int delta) {
+        const QPointF at = box->rect().center();
+        QWheelEvent e(at, box->mapToGlobal(at), {}, QPoint(0, delta), Qt::NoButton, Qt::ControlModifier,
+                      Qt::NoScrollPhase, false);
+        QApplication::sendEvent(box, &e);
+    };
+    for (int i = 0; i < 100; ++i)
+        wheel(-120);
+    QCOMPARE(viewer->ZoomFactor(), 0.05f);
+    QCOMPARE(image->width(), 20); // 5 % of 400, not a pixel or none
+    wheel(120);
+    QVERIFY(viewer->ZoomFactor() > 0.05f && image->width() > 20);
+    for (int i = 0; i < 100; ++i)
+        wheel(120);
+    QCOMPARE(viewer->ZoomFactor(), 8.0f);
+    QCOMPARE(image->width(), 3200);
+}
+
+void TestMainWindow::captureRecordsIntoTheShownEntry() {
+    ReaderFixture fx;
+    fx.writeNotes(kNotesK, kNotesM);
+    for (const char *scan : {"Image/K/K1.jpg", "Image/K/K2.jpg", "Image/M/M1.jpg"})
+        fx.writeScan(scan, 300, 400);
+    MainWindow w(fx.programPath());
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    auto *tabs = Child<QTabWidget>(w, "PageControl1");
+    // An entry of K selected in the entries list...
+    auto *entries = Child<OwnerDrawList>(w, "lbData");
+    QTest::mouseClick(entries->viewport(), Qt::LeftButton, {}, entries->visualRect(entries->model()->index(1, 0)).center());
+    // ...then a search hit of M opened: its page is the one shown.
+    tabs->setCurrentIndex(1);
+    Child<QLineEdit>(w, "edSearch")->setText("丁");
+    auto *results = Child<OwnerDrawList>(w, "lbSearch");
+    QTest::mouseClick(results->viewport(), Qt::LeftButton, {}, results->visualRect(results->model()->index(0, 0)).center());
+    auto *viewer = w.findChild<PageViewer *>();
+    QCOMPARE(viewer->CurrentPath(), QString(".\\image\\M\\M1.jpg"));
+    // Capture mode, and a right click on the page.
+    tabs->setCurrentIndex(2);
+    Child<QLineEdit>(w, "edImg")->setText("update");
+    QTest::mouseClick(Child<QCheckBox>(w, "cbGetImgXY"), Qt::LeftButton);
+    QVERIFY(viewer->CaptureCaption().contains("丁條"));
+    QTest::mousePress(Child<QWidget>(w, "imgPoint"), Qt::RightButton, {}, QPoint(50, 60));
+    auto *capture = w.findChild<PositionCapture *>();
+    QVERIFY(capture->IsChanged(1));
+    QVERIFY(!capture->IsChanged(0)); // the selected K entry is left alone
+    QVERIFY2(viewer->CaptureCaption().contains("丁條：x=50, y=60"), qPrintable(viewer->CaptureCaption()));
+    QStringList notices;
+    SetNoticeDisplayForTesting([&](const QString &t) { notices << t; });
+    QTest::mouseClick(Child<QWidget>(w, "btSaveImgXY"), Qt::LeftButton);
+    SetNoticeDisplayForTesting(nullptr);
+    QCOMPARE(notices, QStringList{"OK"});
+    QVERIFY(fx.read("velmora200_M.xml").contains("<條目>丁條</條目>\r\n<座標 x=\"50\" y=\"60\"/>"));
+    QVERIFY(!fx.read("velmora200_k.xml").contains("x=\"50\""));
 }
 
 int main(int argc, char **argv) {
