@@ -1,15 +1,20 @@
 // Position capture end to end, with real input: reveal the capture mode, record two positions by
 // right clicks on the scan, save, start again and see the marker where the clicks were. A save into a
 // read-only notes file fails, keeps its flag and leaves the file as it was.
-#include "images/PageView.h"
-#include "shell/ErrorDisplay.h"
-#include "shell/Main.h"
-#include "shell/OwnerDrawList.h"
+#include "images/PageViewer.h"
+#include "images/PositionCapture.h"
+#include "shell/MainWindow.h"
 #include "support/ReaderFixture.h"
+#include "widgets/ErrorBoundary.h"
+#include "widgets/OwnerDrawList.h"
+#include "widgets/PageView.h"
 
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTimer>
 #include <QtTest>
 
 namespace {
@@ -21,20 +26,51 @@ const QByteArray kNotes = "<page>K1</page>\n"
                           "<條目>三</條目>\n<內容>丙</內容>\n";
 
 void ClickRow(OwnerDrawList *list, int row) {
-    const QRect r = list->visualRect(list->model()->index(row, 0));
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, r.center());
+    const QModelIndex index = list->model()->index(row, 0);
+    list->scrollTo(index);
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(index).center());
 }
 
-void RightClick(TfmMain &w, QPoint overlayPoint) {
-    // The scroll box shows the point first, as a user would scroll to it.
-    w.ScrollBox->ensureVisible(overlayPoint.x() - 3, overlayPoint.y(), 20, 20);
-    QTest::mouseClick(w.imgPoint, Qt::RightButton, {}, overlayPoint);
-}
+// The window shown, with the controls the user works here, found by their names.
+struct Window {
+    explicit Window(const ReaderFixture &fx) : w(fx.programPath()) {
+        w.show();
+        if (!QTest::qWaitForWindowExposed(&w))
+            qFatal("window not exposed");
+        viewer = w.findChild<PageViewer *>();
+        capture = w.findChild<PositionCapture *>();
+        if (!viewer || !capture || !box || !overlay || !timer || !tabs || !lbData || !edImg || !cbGetImgXY ||
+            !btSaveImgXY)
+            qFatal("a control of the window is missing");
+    }
+    template <typename T> T *child(const char *name) { return w.findChild<T *>(QString::fromLatin1(name)); }
 
-bool RedAt(TfmMain &w, QPoint overlayPoint) {
-    const QImage surface = w.imgPoint->RenderSurface(QRect(overlayPoint, QSize(1, 1)));
-    return surface.pixelColor(0, 0) == QColor(Qt::red);
-}
+    void showTab(int index) {
+        QTabBar *bar = tabs->tabBar();
+        QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(index).center());
+    }
+    void rightClick(QPoint overlayPoint) {
+        // The scroll box shows the point first, as a user would scroll to it.
+        box->ensureVisible(overlayPoint.x() - 3, overlayPoint.y(), 20, 20);
+        QTest::mouseClick(overlay, Qt::RightButton, {}, overlayPoint);
+    }
+    bool redAt(QPoint overlayPoint) const {
+        const QImage surface = overlay->RenderSurface(QRect(overlayPoint, QSize(1, 1)));
+        return surface.pixelColor(0, 0) == QColor(Qt::red);
+    }
+
+    MainWindow w;
+    PageViewer *viewer = nullptr;
+    PositionCapture *capture = nullptr;
+    ScrollBoxArea *box = child<ScrollBoxArea>("ScrollBox");
+    PointOverlay *overlay = child<PointOverlay>("imgPoint");
+    QTimer *timer = child<QTimer>("Timer");
+    QTabWidget *tabs = child<QTabWidget>("PageControl1");
+    OwnerDrawList *lbData = child<OwnerDrawList>("lbData");
+    QLineEdit *edImg = child<QLineEdit>("edImg");
+    QCheckBox *cbGetImgXY = child<QCheckBox>("cbGetImgXY");
+    QPushButton *btSaveImgXY = child<QPushButton>("btSaveImgXY");
+};
 
 } // namespace
 
@@ -46,8 +82,8 @@ private Q_SLOTS:
         errors.clear();
         messages.clear();
         SetErrorDisplayForTesting([this](const QString &m) { errors << m; });
-        TfmMain::messageDialog = [this](const QString &m) { messages << m; };
-        TfmMain::confirmDialog = [](const QString &) { return true; };
+        SetNoticeDisplayForTesting([this](const QString &m) { messages << m; });
+        SetQuestionAnswerForTesting([](const QString &) { return true; });
     }
     void recordSaveAndRestart();
     void readOnlyNotesKeepTheirFlag();
@@ -59,54 +95,50 @@ void TestCapture::recordSaveAndRestart() {
     fx.writeScan("Image/K/K1.jpg", 800, 1000);
     fx.writeScan("Image/K/K2.jpg", 800, 1000);
     {
-        TfmMain w(fx.programPath());
-        w.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        Window win(fx);
         // The keyword reveals the capture controls and clears itself; a capital letter does not.
-        w.PageControl1->setCurrentIndex(2);
-        QTest::keyClicks(w.edImg, "Update");
-        QVERIFY(w.cbGetImgXY->isHidden());
-        w.edImg->clear();
-        QTest::keyClicks(w.edImg, "update");
-        QVERIFY(!w.cbGetImgXY->isHidden() && !w.btSaveImgXY->isHidden());
-        QCOMPARE(w.edImg->text(), QString());
-        QTest::mouseClick(w.cbGetImgXY, Qt::LeftButton, {}, QPoint(5, w.cbGetImgXY->height() / 2));
-        QVERIFY(w.cbGetImgXY->isChecked());
+        win.showTab(2);
+        QTest::keyClicks(win.edImg, "Update");
+        QVERIFY(win.cbGetImgXY->isHidden());
+        win.edImg->clear();
+        QTest::keyClicks(win.edImg, "update");
+        QVERIFY(!win.cbGetImgXY->isHidden() && !win.btSaveImgXY->isHidden());
+        QCOMPARE(win.edImg->text(), QString());
+        QTest::mouseClick(win.cbGetImgXY, Qt::LeftButton, {}, QPoint(5, win.cbGetImgXY->height() / 2));
+        QVERIFY(win.cbGetImgXY->isChecked());
 
-        w.PageControl1->setCurrentIndex(0);
-        ClickRow(w.lbData, 1); // 一, on K1
-        QCOMPARE(w.currentImagePath, QString(".\\image\\K\\K1.jpg"));
-        RightClick(w, QPoint(120, 340));
-        QCOMPARE(w.lbData->ItemIndex(), 2); // on to 二
-        RightClick(w, QPoint(450, 610));
-        QCOMPARE(w.lbData->ItemIndex(), 4); // past the page header K2, on to 三
-        QCOMPARE(w.currentImagePath, QString(".\\image\\K\\K2.jpg"));
-        QVERIFY(w.positionsChanged[0]);
-        QCOMPARE(w.notebooks[0]->entries[1].x, 120);
-        QCOMPARE(w.notebooks[0]->entries[2].y, 610);
+        win.showTab(0);
+        ClickRow(win.lbData, 1); // 一, on K1
+        QCOMPARE(win.viewer->CurrentPath(), QString(".\\image\\K\\K1.jpg"));
+        win.rightClick(QPoint(120, 340));
+        QCOMPARE(win.lbData->ItemIndex(), 2); // on to 二
+        win.rightClick(QPoint(450, 610));
+        QCOMPARE(win.lbData->ItemIndex(), 4); // past the page header K2, on to 三
+        QCOMPARE(win.viewer->CurrentPath(), QString(".\\image\\K\\K2.jpg"));
+        QVERIFY(win.capture->IsChanged(0));
 
-        QTest::mouseClick(w.btSaveImgXY, Qt::LeftButton);
+        QTest::mouseClick(win.btSaveImgXY, Qt::LeftButton);
         QCOMPARE(messages, QStringList{"OK"});
-        QVERIFY(!w.positionsChanged[0]);
-        QVERIFY(w.close());
+        QVERIFY(!win.capture->IsChanged(0));
+        QVERIFY(win.w.close());
     }
     QVERIFY2(errors.isEmpty(), qPrintable(errors.join('\n')));
     const QString saved = QString::fromUtf8(fx.read("velmora200_k.xml"));
     QVERIFY(saved.contains("<條目>一</條目>\n<座標 x=\"120\" y=\"340\"/>\r\n"));
     QVERIFY(saved.contains("<條目>二</條目>\n<座標 x=\"450\" y=\"610\"/>\r\n"));
+    QVERIFY(!saved.contains("<條目>三</條目>\n<座標"));
 
     // A new start reads the positions back and marks them where they were clicked.
-    TfmMain w(fx.programPath());
-    w.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&w));
-    ClickRow(w.lbData, 2);
-    QVERIFY(RedAt(w, QPoint(450, 610)));
-    QVERIFY(!RedAt(w, QPoint(120, 340)));
-    ClickRow(w.lbData, 1);
-    QVERIFY(RedAt(w, QPoint(120, 340)));
-    QVERIFY(!RedAt(w, QPoint(450, 610)));
-    QVERIFY(w.Timer->isActive());
-    QTRY_VERIFY_WITH_TIMEOUT(!RedAt(w, QPoint(120, 340)), 5000); // gone after three seconds
+    Window win(fx);
+    ClickRow(win.lbData, 2);
+    QVERIFY(win.redAt(QPoint(450, 610)));
+    QVERIFY(!win.redAt(QPoint(120, 340)));
+    ClickRow(win.lbData, 1);
+    QVERIFY(win.redAt(QPoint(120, 340)));
+    QVERIFY(!win.redAt(QPoint(450, 610)));
+    QVERIFY(win.timer->isActive());
+    QTRY_VERIFY_WITH_TIMEOUT(!win.redAt(QPoint(120, 340)), 5000); // gone after three seconds
+    QVERIFY(!win.viewer->IsMarkerShown());
     QVERIFY(errors.isEmpty());
 }
 
@@ -114,39 +146,40 @@ void TestCapture::readOnlyNotesKeepTheirFlag() {
     ReaderFixture fx;
     fx.writeNotes(kNotes, "<條目>丁</條目>\n");
     fx.writeScan("Image/K/K1.jpg", 400, 400);
-    TfmMain w(fx.programPath());
-    w.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&w));
-    w.edImg->setText("update");
-    w.cbGetImgXY->click();
-    ClickRow(w.lbData, 1);
-    RightClick(w, QPoint(30, 40));
-    w.notebooks[1]->entries[0].x = 5;
-    w.notebooks[1]->entries[0].y = 6;
-    w.positionsChanged[1] = true;
+    Window win(fx);
+    win.edImg->setText("update");
+    QTest::mouseClick(win.cbGetImgXY, Qt::LeftButton, {}, QPoint(5, win.cbGetImgXY->height() / 2));
+    ClickRow(win.lbData, 1);
+    win.rightClick(QPoint(30, 40));
+    // A position for M's only entry, as a right click with its row selected would record it.
+    win.capture->Record(NoteRef{1, 0}, 5, 6);
+    QVERIFY(win.capture->IsChanged(0) && win.capture->IsChanged(1));
     const QByteArray before = fx.read("velmora200_k.xml");
-    QFile::setPermissions(fx.path("velmora200_k.xml"), QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
+    QFile::setPermissions(fx.path("velmora200_k.xml"),
+                          QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
 
-    QTest::mouseClick(w.btSaveImgXY, Qt::LeftButton);
+    QTest::mouseClick(win.btSaveImgXY, Qt::LeftButton);
     QCOMPARE(errors.size(), 1);
     QVERIFY2(errors[0].contains("velmora200_k.xml"), qPrintable(errors[0]));
     QVERIFY(messages.isEmpty());
-    QVERIFY(w.positionsChanged[0] && w.positionsChanged[1]); // M comes after K and is not saved either
+    // M comes after K and is not saved either.
+    QVERIFY(win.capture->IsChanged(0) && win.capture->IsChanged(1));
     QCOMPARE(fx.read("velmora200_k.xml"), before);
     QVERIFY(!fx.read("velmora200_M.xml").contains("座標"));
     QCOMPARE(QDir(fx.path()).entryList({"velmora200_*"}, QDir::Files | QDir::Hidden).size(), 4);
 
     // Writable again: the retry saves both and says OK once.
     QFile::setPermissions(fx.path("velmora200_k.xml"), QFile::ReadOwner | QFile::WriteOwner);
-    QTest::mouseClick(w.btSaveImgXY, Qt::LeftButton);
+    QTest::mouseClick(win.btSaveImgXY, Qt::LeftButton);
     QCOMPARE(messages, QStringList{"OK"});
-    QVERIFY(!w.positionsChanged[0] && !w.positionsChanged[1]);
+    QVERIFY(!win.capture->HasUnsavedPositions());
+    QVERIFY(fx.read("velmora200_k.xml").contains("<條目>一</條目>\n<座標 x=\"30\" y=\"40\"/>"));
     QVERIFY(fx.read("velmora200_M.xml").contains("<座標 x=\"5\" y=\"6\"/>"));
 }
 
 int main(int argc, char **argv) {
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
-    ReaderApplication app(argc, argv);
+    QApplication app(argc, argv); // the panes catch their handlers' errors and show them themselves
     TestCapture test;
     return QTest::qExec(&test, argc, argv);
 }

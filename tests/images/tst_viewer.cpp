@@ -1,22 +1,25 @@
 // The page image pane of the reader window: loading and zooming, wheel scrolling and dragging, the
 // marker, the scans and PDF browsers, and the position capture; on real JPEG files in a program
-// folder.
-#include "corpus/Error.h"
-#include "images/FileLists.h"
-#include "images/PageView.h"
+// folder, with real input on the window's own controls.
+#include "common/Error.h"
+#include "corpus/Data.h"
+#include "images/PageViewer.h"
+#include "images/PositionCapture.h"
 #include "platform/DesktopOpen.h"
-#include "shell/ErrorDisplay.h"
-#include "shell/Main.h"
-#include "shell/OwnerDrawList.h"
+#include "shell/MainWindow.h"
 #include "support/ReaderFixture.h"
+#include "widgets/ErrorBoundary.h"
+#include "widgets/FileNamesModel.h"
+#include "widgets/OwnerDrawList.h"
+#include "widgets/PageView.h"
 
 #include <QAction>
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QMenu>
-#include <QPainter>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTimer>
 #include <QWheelEvent>
@@ -53,6 +56,27 @@ QStringList Rows(OwnerDrawList *list) {
     return rows;
 }
 
+void ClickRow(OwnerDrawList *list, int row) {
+    const QModelIndex index = list->model()->index(row, 0);
+    list->scrollTo(index);
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(index).center());
+}
+
+// A click in the empty part of a list, below its last row.
+void ClickBelowRows(OwnerDrawList *list) {
+    const int rows = list->model()->rowCount();
+    const int bottom = rows > 0 ? list->visualRect(list->model()->index(rows - 1, 0)).bottom() : 0;
+    QVERIFY(bottom + 10 < list->viewport()->height());
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, QPoint(20, bottom + 10));
+}
+
+// The records of a notes file as the program reads them.
+QList<NoteEntry> NotesOf(const QString &fileName) {
+    Notebook book;
+    book.LoadNotes(fileName);
+    return book.entries;
+}
+
 // A program folder with two blue 1000 x 1500 scans, letter folders with files to list, and the notes.
 struct Folder : ReaderFixture {
     Folder() {
@@ -66,38 +90,85 @@ struct Folder : ReaderFixture {
     }
 };
 
+// The window shown, and the panes and controls the tests drive, found by their names.
 struct Window {
     explicit Window(const Folder &fx) : w(fx.programPath()) {
         w.show();
         if (!QTest::qWaitForWindowExposed(&w))
             qFatal("window not exposed");
+        viewer = w.findChild<PageViewer *>();
+        capture = w.findChild<PositionCapture *>();
+        if (!viewer || !capture || !box || !image || !overlay || !menu || !timer || !tabs || !lbData ||
+            !lbImg || !lbPDF || !edImg || !edPDF || !cbGetImgXY || !btSaveImgXY)
+            qFatal("a control of the window is missing");
     }
-    TfmMain w;
+    template <typename T> T *child(const char *name) { return w.findChild<T *>(QString::fromLatin1(name)); }
+    QAction *menuItem(const QString &caption) const {
+        for (QAction *a : menu->actions())
+            if (a->text() == caption)
+                return a;
+        qFatal("no menu item %s", qPrintable(caption));
+    }
+    // Reveals the capture controls the way the user does: the keyword in the scans filter.
+    void revealCapture() {
+        if (cbGetImgXY->isHidden())
+            edImg->setText(QStringLiteral("update"));
+    }
+    void setRecording(bool on) {
+        revealCapture();
+        if (cbGetImgXY->isChecked() != on)
+            QTest::mouseClick(cbGetImgXY, Qt::LeftButton, {}, QPoint(5, cbGetImgXY->height() / 2));
+    }
+    void showTab(int index) {
+        QTabBar *bar = tabs->tabBar();
+        QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(index).center());
+    }
+
+    MainWindow w;
+    PageViewer *viewer = nullptr;
+    PositionCapture *capture = nullptr;
+    ScrollBoxArea *box = child<ScrollBoxArea>("ScrollBox");
+    PageImage *image = child<PageImage>("Image");
+    PointOverlay *overlay = child<PointOverlay>("imgPoint");
+    QMenu *menu = child<QMenu>("ImagePopupMenu");
+    QTimer *timer = child<QTimer>("Timer");
+    QTabWidget *tabs = child<QTabWidget>("PageControl1");
+    OwnerDrawList *lbData = child<OwnerDrawList>("lbData");
+    OwnerDrawList *lbImg = child<OwnerDrawList>("lbImg");
+    OwnerDrawList *lbPDF = child<OwnerDrawList>("lbPDF");
+    QLineEdit *edImg = child<QLineEdit>("edImg");
+    QLineEdit *edPDF = child<QLineEdit>("edPDF");
+    QCheckBox *cbGetImgXY = child<QCheckBox>("cbGetImgXY");
+    QPushButton *btSaveImgXY = child<QPushButton>("btSaveImgXY");
 };
 
-void SendWheel(TfmMain &w, Qt::KeyboardModifiers mods, int delta, bool sideways = false) {
+// A wheel turned over the page arrives at the scroll box's viewport; true when it was taken.
+bool SendWheel(ScrollBoxArea *box, Qt::KeyboardModifiers mods, int delta, bool sideways = false) {
     const QPointF at(20, 20);
     const QPoint angle = sideways ? QPoint(delta, 0) : QPoint(0, delta);
-    QWheelEvent event(at, w.ScrollBox->viewport()->mapToGlobal(at), QPoint(), angle, Qt::NoButton, mods,
+    QWheelEvent event(at, box->viewport()->mapToGlobal(at), QPoint(), angle, Qt::NoButton, mods,
                       Qt::NoScrollPhase, false);
-    // Where a wheel turned over the page ends up: the scroll box's viewport.
-    QApplication::sendEvent(w.ScrollBox->viewport(), &event);
+    QApplication::sendEvent(box->viewport(), &event);
+    return event.isAccepted();
 }
 
-QAction *MenuItem(TfmMain &w, const QString &caption) {
-    for (QAction *a : w.ImagePopupMenu->actions())
-        if (a->text() == caption)
-            return a;
-    return nullptr;
+// The pane measures a drag on the screen, so the pointer itself goes there before the move event.
+void MovePointer(QWidget *overlay, QPoint global, Qt::MouseButtons held) {
+    QCursor::setPos(global);
+    QTRY_COMPARE(QCursor::pos(), global);
+    QMouseEvent move(QEvent::MouseMove, overlay->mapFromGlobal(global), global, Qt::NoButton, held,
+                     Qt::NoModifier);
+    QApplication::sendEvent(overlay, &move);
 }
 
 } // namespace
 
 class TestViewer : public QObject {
     Q_OBJECT
+    QStringList errors, notices;
 private Q_SLOTS:
     void init();
-    void zoomMenuItems();
+    void zoomMenu();
     void loadAndZoom();
     void loadFailureKeepsThePage();
     void wheel_data();
@@ -109,6 +180,7 @@ private Q_SLOTS:
     void entryScrolling();
     void entryOnMissingScan();
     void scansList();
+    void scanRowColours();
     void scansListOpensPage();
     void pdfList();
     void capture();
@@ -117,109 +189,121 @@ private Q_SLOTS:
 };
 
 void TestViewer::init() {
-    TfmMain::confirmDialog = [](const QString &) { return true; };
-    TfmMain::messageDialog = [](const QString &) {};
+    errors.clear();
+    notices.clear();
+    SetErrorDisplayForTesting([this](const QString &m) { errors << m; });
+    SetNoticeDisplayForTesting([this](const QString &m) { notices << m; });
+    SetQuestionAnswerForTesting([](const QString &) { return true; });
     SetDesktopOpenerForTesting(nullptr);
 }
 
-void TestViewer::zoomMenuItems() {
+void TestViewer::zoomMenu() {
     Folder fx;
     Window win(fx);
-    TfmMain &w = win.w;
     QStringList captions;
-    for (QAction *a : w.ImagePopupMenu->actions())
+    for (QAction *a : win.menu->actions())
         captions << a->text();
     QCOMPARE(captions, (QStringList{"25%", "50%", "75%", "100%", "150%", "200%"}));
-    QCOMPARE(w.ImagePopupMenu->defaultAction(), w.N1003);
-    QVERIFY(w.N1003->font().bold());
-    QVERIFY(!w.Timer->isActive());
-    QCOMPARE(w.Timer->interval(), 3000);
+    QCOMPARE(win.menu->defaultAction(), win.child<QAction>("N1003"));
+    QVERIFY(win.menu->defaultAction()->font().bold());
+    QVERIFY(!win.timer->isActive());
+    QCOMPARE(win.timer->interval(), 3000);
 
-    // A right click opens the menu only while its automatic popup is on.
-    for (bool automatic : {false, true}) {
-        w.imagePopupAuto = automatic;
-        QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(5, 5), w.imgPoint->mapToGlobal(QPoint(5, 5)));
-        QApplication::sendEvent(w.imgPoint, &event);
-        QCOMPARE(w.ImagePopupMenu->isVisible(), automatic);
-        w.ImagePopupMenu->hide();
+    // A right click on the page opens the menu, except while positions are recorded.
+    win.viewer->LoadPage(kK1);
+    QWindow *window = win.w.windowHandle();
+    const QPoint onPage = window->mapFromGlobal(win.overlay->mapToGlobal(QPoint(40, 40)));
+    for (bool recording : {false, true, false}) {
+        win.setRecording(recording);
+        QTest::mouseClick(window, Qt::RightButton, {}, onPage);
+        QCOMPARE(win.menu->isVisible(), !recording);
+        win.menu->hide();
     }
+    // An item chosen with the pointer zooms the page.
+    QTest::mouseClick(window, Qt::RightButton, {}, onPage);
+    QTRY_VERIFY(win.menu->isVisible());
+    QTest::mouseClick(win.menu, Qt::LeftButton, {}, win.menu->actionGeometry(win.menuItem("50%")).center());
+    QCOMPARE(win.viewer->ZoomFactor(), 0.5f);
+    QCOMPARE(win.image->size(), QSize(500, 750));
+    QVERIFY(!win.menu->isVisible());
+    QVERIFY(!win.capture->HasUnsavedPositions());
 }
 
 void TestViewer::loadAndZoom() {
     Folder fx;
     Window win(fx);
-    TfmMain &w = win.w;
-    w.imageRate = 1.5f;
-    w.LoadPageImage(kK1);
-    QCOMPARE(w.Image->size(), QSize(1500, 2250));
-    QCOMPARE(w.imgPoint->size(), QSize(1500, 2250));
-    QCOMPARE(w.imgPoint->x(), w.Image->x() - 3);
-    QCOMPARE(w.currentImagePath, kK1);
-    QCOMPARE(w.Image->NaturalSize(), QSize(1000, 1500));
+    PageViewer *viewer = win.viewer;
+    viewer->SetZoomFactor(1.5f);
+    viewer->LoadPage(kK1);
+    QCOMPARE(win.image->size(), QSize(1500, 2250));
+    QCOMPARE(win.overlay->size(), QSize(1500, 2250));
+    QCOMPARE(win.overlay->x(), win.image->x() - 3);
+    QCOMPARE(viewer->CurrentPath(), kK1);
+    QCOMPARE(win.image->NaturalSize(), QSize(1000, 1500));
 
-    w.imageRate = 1.0f;
-    w.LoadPageImage(kK1);
-    QCOMPARE(w.Image->size(), QSize(1000, 1500));
+    viewer->SetZoomFactor(1.0f);
+    viewer->LoadPage(kK1);
+    QCOMPARE(win.image->size(), QSize(1000, 1500));
     // One notch away with Ctrl, then "100%": the float rate loses a pixel.
-    SendWheel(w, Qt::ControlModifier, 120);
-    QCOMPARE(w.imageRate, 1.1f);
-    QCOMPARE(w.Image->size(), QSize(1100, 1650));
-    QCOMPARE(w.imgPoint->SurfaceSize(), QSize(1100, 1650));
-    MenuItem(w, "100%")->trigger();
-    QCOMPARE(w.imageRate, 1.0f);
-    QCOMPARE(w.Image->size(), QSize(999, 1499));
-    QCOMPARE(w.imgPoint->size(), QSize(999, 1499));
-    QCOMPARE(w.imgPoint->SurfaceSize(), QSize(999, 1499));
-    MenuItem(w, "25%")->trigger();
-    QCOMPARE(w.Image->size(), QSize(249, 374));
+    SendWheel(win.box, Qt::ControlModifier, 120);
+    QCOMPARE(viewer->ZoomFactor(), 1.1f);
+    QCOMPARE(win.image->size(), QSize(1100, 1650));
+    QCOMPARE(win.overlay->SurfaceSize(), QSize(1100, 1650));
+    win.menuItem("100%")->trigger();
+    QCOMPARE(viewer->ZoomFactor(), 1.0f);
+    QCOMPARE(win.image->size(), QSize(999, 1499));
+    QCOMPARE(win.overlay->size(), QSize(999, 1499));
+    QCOMPARE(win.overlay->SurfaceSize(), QSize(999, 1499));
+    win.menuItem("25%")->trigger();
+    QCOMPARE(win.image->size(), QSize(249, 374));
     // The scroll range follows the page.
-    QCOMPARE(w.ScrollBox->horizontalScrollBar()->maximum(), qMax(0, 249 - w.ScrollBox->viewport()->width()));
+    QCOMPARE(win.box->horizontalScrollBar()->maximum(), qMax(0, 249 - win.box->viewport()->width()));
 
     // The page as painted: blue at every zoom, also below half size where a smaller copy is used.
     for (const char *item : {"25%", "200%"}) {
-        MenuItem(w, item)->trigger();
-        const QImage shown = w.ScrollBox->viewport()->grab().toImage();
+        win.menuItem(item)->trigger();
+        const QImage shown = win.box->viewport()->grab().toImage();
         QVERIFY2(IsBlue(shown.pixel(40, 40)), item);
     }
 
     // A thousand Ctrl steps each way: sizes stay within what a widget can take, nothing breaks.
     for (int delta : {120, -120}) {
-        for (int i = 0; i < 1000; ++i) {
-            bool handled = false;
-            w.ScrollBoxMouseWheel(Qt::ControlModifier, delta, handled);
-        }
-        QVERIFY(w.Image->width() <= QWIDGETSIZE_MAX && w.Image->width() >= 0);
-        QVERIFY(std::isfinite(w.imageRate));
-        w.ScrollBox->viewport()->grab();
+        for (int i = 0; i < 1000; ++i)
+            SendWheel(win.box, Qt::ControlModifier, delta);
+        QVERIFY(win.image->width() <= QWIDGETSIZE_MAX && win.image->width() >= 0);
+        QVERIFY(std::isfinite(viewer->ZoomFactor()));
+        win.box->viewport()->grab();
     }
-    w.imageRate = 2.0f;
-    w.LoadPageImage(kK2); // a load starts again from the natural size
-    QCOMPARE(w.Image->size(), QSize(2000, 3000));
+    QVERIFY2(errors.isEmpty(), qPrintable(errors.join('\n')));
+    viewer->SetZoomFactor(2.0f);
+    viewer->LoadPage(kK2); // a load starts again from the natural size
+    QCOMPARE(win.image->size(), QSize(2000, 3000));
 }
 
 void TestViewer::loadFailureKeepsThePage() {
     Folder fx;
     fx.write("Image/K/bad.jpg", "not a picture");
     Window win(fx);
-    TfmMain &w = win.w;
-    w.LoadPageImage(kK1);
-    w.ScrollBox->SetVert(100);
-    for (const QString &path : {QStringLiteral(".\\image\\K\\none.jpg"), QStringLiteral(".\\image\\K\\bad.jpg")}) {
+    win.viewer->LoadPage(kK1);
+    win.box->SetVert(100);
+    for (const QString &path :
+         {QStringLiteral(".\\image\\K\\none.jpg"), QStringLiteral(".\\image\\K\\bad.jpg")}) {
         try {
-            w.LoadPageImage(path);
+            win.viewer->LoadPage(path);
             QFAIL("no error");
         } catch (const VelmoraError &e) {
             QVERIFY2(e.message().contains(path), qPrintable(e.message()));
         }
-        QCOMPARE(w.currentImagePath, kK1);
-        QCOMPARE(w.Image->size(), QSize(1000, 1500));
-        QCOMPARE(w.Image->NaturalSize(), QSize(1000, 1500));
-        QCOMPARE(w.ScrollBox->Vert(), 100);
+        QCOMPARE(win.viewer->CurrentPath(), kK1);
+        QCOMPARE(win.image->size(), QSize(1000, 1500));
+        QCOMPARE(win.image->NaturalSize(), QSize(1000, 1500));
+        QCOMPARE(win.box->Vert(), 100);
     }
     try {
-        w.LoadPageImage(".\\image\\K\\none.jpg");
+        win.viewer->LoadPage(".\\image\\K\\none.jpg");
     } catch (const VelmoraError &e) {
-        QCOMPARE(e.message(), QString("Cannot open file \".\\image\\K\\none.jpg\". No such file or directory"));
+        QCOMPARE(e.message(),
+                 QString("Cannot open file \".\\image\\K\\none.jpg\". No such file or directory"));
     }
 }
 
@@ -235,12 +319,16 @@ void TestViewer::wheel_data() {
     QTest::newRow("away scrolls up") << 0 << 120 << 200 << 200 << 200 << 80 << 1.0f << false;
     QTest::newRow("towards scrolls down") << 0 << -120 << 200 << 200 << 200 << 320 << 1.0f << false;
     QTest::newRow("at the top stays") << 0 << 120 << 200 << 0 << 200 << 0 << 1.0f << false;
-    QTest::newRow("shift scrolls sideways") << int(Qt::ShiftModifier) << 120 << 200 << 200 << 80 << 200 << 1.0f << false;
+    QTest::newRow("shift scrolls sideways")
+        << int(Qt::ShiftModifier) << 120 << 200 << 200 << 80 << 200 << 1.0f << false;
     QTest::newRow("shift and ctrl: sideways, no zoom")
         << int(Qt::ShiftModifier | Qt::ControlModifier) << -120 << 200 << 200 << 320 << 200 << 1.0f << false;
-    QTest::newRow("ctrl away zooms in") << int(Qt::ControlModifier) << 120 << 200 << 200 << 200 << 200 << 1.1f << false;
-    QTest::newRow("ctrl without distance zooms out") << int(Qt::ControlModifier) << 0 << 200 << 200 << 200 << 200 << 0.9f << false;
-    QTest::newRow("shift with the distance in x") << int(Qt::ShiftModifier) << 120 << 200 << 200 << 80 << 200 << 1.0f << true;
+    QTest::newRow("ctrl away zooms in")
+        << int(Qt::ControlModifier) << 120 << 200 << 200 << 200 << 200 << 1.1f << false;
+    QTest::newRow("ctrl without distance zooms out")
+        << int(Qt::ControlModifier) << 0 << 200 << 200 << 200 << 200 << 0.9f << false;
+    QTest::newRow("shift with the distance in x")
+        << int(Qt::ShiftModifier) << 120 << 200 << 200 << 80 << 200 << 1.0f << true;
     QTest::newRow("tilted wheel scrolls sideways") << 0 << -120 << 200 << 200 << 320 << 200 << 1.0f << true;
 }
 
@@ -255,20 +343,13 @@ void TestViewer::wheel() {
     QFETCH(bool, sideways);
     Folder fx;
     Window win(fx);
-    TfmMain &w = win.w;
-    w.LoadPageImage(kK1);
-    w.ScrollBox->SetHorz(startHorz);
-    w.ScrollBox->SetVert(startVert);
-    if (delta == 0) {
-        bool handled = false;
-        w.ScrollBoxMouseWheel(Qt::KeyboardModifiers(modifiers), 0, handled);
-        QVERIFY(handled);
-    } else {
-        SendWheel(w, Qt::KeyboardModifiers(modifiers), delta, sideways);
-    }
-    QCOMPARE(w.ScrollBox->Horz(), horz);
-    QCOMPARE(w.ScrollBox->Vert(), vert);
-    QCOMPARE(w.imageRate, rate);
+    win.viewer->LoadPage(kK1);
+    win.box->SetHorz(startHorz);
+    win.box->SetVert(startVert);
+    QVERIFY(SendWheel(win.box, Qt::KeyboardModifiers(modifiers), delta, sideways));
+    QCOMPARE(win.box->Horz(), horz);
+    QCOMPARE(win.box->Vert(), vert);
+    QCOMPARE(win.viewer->ZoomFactor(), rate);
 }
 
 void TestViewer::drag_data() {
@@ -279,101 +360,95 @@ void TestViewer::drag_data() {
 
 void TestViewer::drag() {
     QFETCH(int, button);
+    const Qt::MouseButton pressed = Qt::MouseButton(button);
     Folder fx;
     Window win(fx);
-    TfmMain &w = win.w;
-    w.LoadPageImage(kK1);
-    w.ScrollBox->SetHorz(100);
-    w.ScrollBox->SetVert(100);
-    const QPoint start = w.imgPoint->mapToGlobal(QPoint(300, 300));
-    const auto pointerTo = [](QPoint p) {
-        QCursor::setPos(p);
-        QTRY_COMPARE(QCursor::pos(), p);
-    };
+    win.viewer->LoadPage(kK1);
+    win.box->SetHorz(100);
+    win.box->SetVert(100);
+    const QPoint local(300, 300);
+    const QPoint start = win.overlay->mapToGlobal(local);
     // A move without a press does nothing.
-    pointerTo(start);
-    w.imgPointMouseMove(Qt::NoModifier, 0, 0);
-    QCOMPARE(w.ScrollBox->Horz(), 100);
+    MovePointer(win.overlay, start, Qt::NoButton);
+    QCOMPARE(win.box->Horz(), 100);
 
-    w.imgPointMouseDown(Qt::MouseButton(button), Qt::NoModifier, 300, 300);
-    QVERIFY(w.dragging);
-    pointerTo(start + QPoint(-50, -30));
-    w.imgPointMouseMove(Qt::NoModifier, 0, 0);
-    QCOMPARE(w.ScrollBox->Horz(), 150);
-    QCOMPARE(w.ScrollBox->Vert(), 130);
+    QTest::mousePress(win.overlay, pressed, {}, local);
+    MovePointer(win.overlay, start + QPoint(-50, -30), pressed);
+    QCOMPARE(win.box->Horz(), 150);
+    QCOMPARE(win.box->Vert(), 130);
     // Far beyond the page: clamped to the end of the range.
-    pointerTo(QPoint(0, start.y()));
-    QVERIFY(100 + start.x() > w.ScrollBox->horizontalScrollBar()->maximum());
-    w.imgPointMouseMove(Qt::NoModifier, 0, 0);
-    QCOMPARE(w.ScrollBox->Horz(), w.ScrollBox->horizontalScrollBar()->maximum());
-    w.imgPointMouseUp(Qt::MouseButton(button), Qt::NoModifier, 0, 0);
-    QVERIFY(!w.dragging);
-    pointerTo(start);
-    w.imgPointMouseMove(Qt::NoModifier, 0, 0);
-    QCOMPARE(w.ScrollBox->Horz(), w.ScrollBox->horizontalScrollBar()->maximum());
+    QVERIFY(100 + start.x() > win.box->horizontalScrollBar()->maximum());
+    MovePointer(win.overlay, QPoint(0, start.y()), pressed);
+    QCOMPARE(win.box->Horz(), win.box->horizontalScrollBar()->maximum());
+    QTest::mouseRelease(win.overlay, pressed, {}, win.overlay->mapFromGlobal(QPoint(0, start.y())));
+    // Released: moves scroll no more.
+    MovePointer(win.overlay, start, Qt::NoButton);
+    QCOMPARE(win.box->Horz(), win.box->horizontalScrollBar()->maximum());
 }
 
 void TestViewer::markerShownAndCleared() {
     Folder fx;
     Window win(fx);
-    TfmMain &w = win.w;
-    w.imageRate = 1.5f;
-    w.ShowEntryOnImage(0, 1); // (400, 300)
-    QCOMPARE(w.currentImagePath, kK1);
-    QCOMPARE(w.imgPoint->cursor().shape(), Qt::SizeAllCursor);
-    QCOMPARE(w.imgPoint->SurfaceSize(), QSize(1500, 2250));
-    QCOMPARE(w.ScrollBox->Vert(), int(450 - w.ScrollBox->height() / 3));
-    QCOMPARE(w.ScrollBox->Horz(), int(600 - w.ScrollBox->width() / 2));
-    QVERIFY(w.Timer->isActive());
+    PageViewer *viewer = win.viewer;
+    const QList<NoteEntry> notes = NotesOf("velmora200_k.xml");
+    viewer->SetZoomFactor(1.5f);
+    viewer->ShowEntry(notes[1]); // (400, 300)
+    QCOMPARE(viewer->CurrentPath(), kK1);
+    QCOMPARE(win.overlay->cursor().shape(), Qt::SizeAllCursor);
+    QCOMPARE(win.overlay->SurfaceSize(), QSize(1500, 2250));
+    QCOMPARE(win.box->Vert(), int(450 - win.box->height() / 3));
+    QCOMPARE(win.box->Horz(), int(600 - win.box->width() / 2));
+    QVERIFY(win.timer->isActive());
+    QVERIFY(viewer->IsMarkerShown());
     // The marker: rectangle (590,440)-(610,460) on the surface, red inside, white around.
-    const QImage surface = w.imgPoint->RenderSurface(QRect(580, 430, 40, 40));
+    const QImage surface = win.overlay->RenderSurface(QRect(580, 430, 40, 40));
     QVERIFY(IsRed(surface.pixel(20, 20)));
     QVERIFY(IsRed(surface.pixel(11, 20)) && IsRed(surface.pixel(29, 20)));
     QCOMPARE(surface.pixel(9, 20), qRgb(255, 255, 255));
     QCOMPARE(surface.pixel(30, 20), qRgb(255, 255, 255));
     QCOMPARE(surface.pixel(11, 11), qRgb(255, 255, 255)); // outside the circle, inside its box
     // On screen: red over the marker, the blue page through the rest of the overlay.
-    const QPoint centre = w.imgPoint->mapTo(w.ScrollBox->viewport(), QPoint(600, 450));
-    QImage shown = w.ScrollBox->viewport()->grab().toImage();
+    const QPoint centre = win.overlay->mapTo(win.box->viewport(), QPoint(600, 450));
+    QImage shown = win.box->viewport()->grab().toImage();
     QVERIFY(IsRed(shown.pixel(centre)));
     QVERIFY(IsBlue(shown.pixel(centre + QPoint(30, 0))));
 
     // The same page again: no reload (the file is gone), the first marker goes, the new one stays.
     QVERIFY(QFile::remove(fx.path("Image/K/K1.jpg")));
-    w.ShowEntryOnImage(0, 2); // no position
-    QVERIFY(!w.Timer->isActive());
-    QCOMPARE(w.imgPoint->RenderSurface(QRect(580, 430, 40, 40)).pixel(20, 20), qRgb(255, 255, 255));
-    w.ShowEntryOnImage(0, 1);
-    QVERIFY(w.Timer->isActive());
+    viewer->ShowEntry(notes[2]); // no position
+    QVERIFY(!win.timer->isActive());
+    QVERIFY(!viewer->IsMarkerShown());
+    QCOMPARE(win.overlay->RenderSurface(QRect(580, 430, 40, 40)).pixel(20, 20), qRgb(255, 255, 255));
+    viewer->ShowEntry(notes[1]);
+    QVERIFY(win.timer->isActive());
     // Three seconds later the Timer clears it and stops.
-    QTRY_VERIFY_WITH_TIMEOUT(!w.Timer->isActive(), 4000);
-    QCOMPARE(w.imgPoint->RenderSurface(QRect(580, 430, 40, 40)).pixel(20, 20), qRgb(255, 255, 255));
-    QCOMPARE(w.imgPoint->ShapeCount(), 0);
-    shown = w.ScrollBox->viewport()->grab().toImage();
+    QTRY_VERIFY_WITH_TIMEOUT(!win.timer->isActive(), 4000);
+    QCOMPARE(win.overlay->RenderSurface(QRect(580, 430, 40, 40)).pixel(20, 20), qRgb(255, 255, 255));
+    QVERIFY(!viewer->IsMarkerShown());
+    shown = win.box->viewport()->grab().toImage();
     QVERIFY(IsBlue(shown.pixel(centre)));
 
     // Near the corner the marker reaches out of the overlay; the part inside shows.
-    w.imageRate = 1.0f;
-    w.ShowEntryOnImage(0, 4); // (5, 5) on K2
-    QCOMPARE(w.ScrollBox->Horz(), 0);
-    QCOMPARE(w.ScrollBox->Vert(), 0);
-    const QImage corner = w.imgPoint->RenderSurface(QRect(0, 0, 20, 20));
+    viewer->SetZoomFactor(1.0f);
+    viewer->ShowEntry(notes[4]); // (5, 5) on K2
+    QCOMPARE(win.box->Horz(), 0);
+    QCOMPARE(win.box->Vert(), 0);
+    const QImage corner = win.overlay->RenderSurface(QRect(0, 0, 20, 20));
     QVERIFY(IsRed(corner.pixel(5, 5)) && IsRed(corner.pixel(0, 5)));
     QCOMPARE(corner.pixel(16, 5), qRgb(255, 255, 255));
 }
 
 void TestViewer::entryScrolling_data() {
-    QTest::addColumn<int>("entry"); // record of K; the record's position is patched to x, y
+    QTest::addColumn<int>("entry"); // record of K; its position is replaced by x, y
     QTest::addColumn<int>("x");
     QTest::addColumn<int>("y");
     QTest::addColumn<QString>("horz"); // "same", "0", "max", or "x"/"y" for the scroll target
     QTest::addColumn<QString>("vert");
-    QTest::addColumn<bool>("marker");
-    QTest::newRow("no position") << 1 << -1 << -1 << "same" << "same" << false;
-    QTest::newRow("x only") << 1 << 650 << -1 << "x" << "same" << false;
-    QTest::newRow("y only") << 1 << -1 << 900 << "same" << "y" << false;
-    QTest::newRow("x 0") << 1 << 0 << 900 << "0" << "y" << false;
-    QTest::newRow("page record: top right corner") << 0 << -1 << -1 << "max" << "0" << false;
+    QTest::newRow("no position") << 1 << -1 << -1 << "same" << "same";
+    QTest::newRow("x only") << 1 << 650 << -1 << "x" << "same";
+    QTest::newRow("y only") << 1 << -1 << 900 << "same" << "y";
+    QTest::newRow("x 0") << 1 << 0 << 900 << "0" << "y";
+    QTest::newRow("page record: top right corner") << 0 << -1 << -1 << "max" << "0";
 }
 
 void TestViewer::entryScrolling() {
@@ -382,209 +457,243 @@ void TestViewer::entryScrolling() {
     QFETCH(int, y);
     QFETCH(QString, horz);
     QFETCH(QString, vert);
-    QFETCH(bool, marker);
     Folder fx;
     Window win(fx);
-    TfmMain &w = win.w;
-    w.notebooks[0]->entries[entry].x = x;
-    w.notebooks[0]->entries[entry].y = y;
-    w.LoadPageImage(kK1);
-    w.ScrollBox->SetHorz(100);
-    w.ScrollBox->SetVert(100);
-    w.ShowEntryOnImage(0, entry);
+    NoteEntry e = NotesOf("velmora200_k.xml")[entry];
+    e.x = x;
+    e.y = y;
+    win.viewer->LoadPage(kK1);
+    win.box->SetHorz(100);
+    win.box->SetVert(100);
+    win.viewer->ShowEntry(e);
     // "x" and "y": the position in the middle, one third down, clamped to the range.
     const auto expect = [](const QString &what, int same, int max, int computed) {
         return what == "same" ? same : what == "0" ? 0 : what == "max" ? max : qBound(0, computed, max);
     };
-    const int maxHorz = w.ScrollBox->horizontalScrollBar()->maximum();
-    const int maxVert = w.ScrollBox->verticalScrollBar()->maximum();
-    QCOMPARE(w.ScrollBox->Horz(), expect(horz, 100, maxHorz, x - w.ScrollBox->width() / 2));
-    QCOMPARE(w.ScrollBox->Vert(), expect(vert, 100, maxVert, y - w.ScrollBox->height() / 3));
-    QCOMPARE(w.Timer->isActive(), marker);
-    QCOMPARE(w.imgPoint->ShapeCount(), 0);
+    const int maxHorz = win.box->horizontalScrollBar()->maximum();
+    const int maxVert = win.box->verticalScrollBar()->maximum();
+    QCOMPARE(win.box->Horz(), expect(horz, 100, maxHorz, x - win.box->width() / 2));
+    QCOMPARE(win.box->Vert(), expect(vert, 100, maxVert, y - win.box->height() / 3));
+    // No marker without both coordinates above zero.
+    QVERIFY(!win.timer->isActive());
+    QVERIFY(!win.viewer->IsMarkerShown());
 }
 
 void TestViewer::entryOnMissingScan() {
     Folder fx;
     Window win(fx);
-    TfmMain &w = win.w;
-    w.ShowEntryOnImage(0, 1);
-    w.ScrollBox->SetVert(77);
-    try {
-        w.ShowEntryOnImage(0, 6); // K3 has no scan
-        QFAIL("no error");
-    } catch (const VelmoraError &e) {
-        QVERIFY2(e.message().contains("K3.jpg"), qPrintable(e.message()));
-    }
-    QCOMPARE(w.currentImagePath, kK1);
-    QCOMPARE(w.ScrollBox->Vert(), 77);
-    QVERIFY(!w.Timer->isActive());
-    QCOMPARE(w.imgPoint->ShapeCount(), 0);
-    QVERIFY(IsBlue(w.ScrollBox->viewport()->grab().toImage().pixel(40, 40)));
+    ClickRow(win.lbData, 1);
+    win.box->SetVert(77);
+    // K3 has no scan: the error is shown, the page and its place stay, no marker.
+    ClickRow(win.lbData, 6);
+    QCOMPARE(errors.size(), 1);
+    QVERIFY2(errors[0].contains("K3.jpg"), qPrintable(errors[0]));
+    QCOMPARE(win.viewer->CurrentPath(), kK1);
+    QCOMPARE(win.box->Vert(), 77);
+    QVERIFY(!win.timer->isActive());
+    QVERIFY(!win.viewer->IsMarkerShown());
+    QVERIFY(IsBlue(win.box->viewport()->grab().toImage().pixel(40, 40)));
+    // Called directly the pane raises the same error.
+    QVERIFY_THROWS_EXCEPTION(VelmoraError, win.viewer->ShowEntry(NotesOf("velmora200_k.xml")[6]));
+    QCOMPARE(win.viewer->CurrentPath(), kK1);
 }
 
 void TestViewer::scansList() {
     Folder fx;
     Window win(fx);
-    TfmMain &w = win.w;
-    w.PageControl1->setCurrentIndex(2);
-    QCOMPARE(Rows(w.lbImg), (QStringList{"K1.jpg", "K2.jpg", "L001.jpg"}));
-    QCOMPARE(PixelOfRow(w.lbImg, 0), QColor("#FFD0D0"));
-    QCOMPARE(PixelOfRow(w.lbImg, 1), QColor("#FFF0F0"));
-    QCOMPARE(PixelOfRow(w.lbImg, 2), QColor("#FFFFBB"));
-    w.lbImg->SetItemIndex(1);
-    QCOMPARE(PixelOfRow(w.lbImg, 1), QColor("#000080"));
+    OwnerDrawList *list = win.lbImg;
+    QLineEdit *filter = win.edImg;
+    win.showTab(2);
+    QCOMPARE(win.tabs->currentWidget()->objectName(), QString("TabSheet2"));
+    QCOMPARE(Rows(list), (QStringList{"K1.jpg", "K2.jpg", "L001.jpg"}));
+    QCOMPARE(PixelOfRow(list, 0), QColor("#FFD0D0"));
+    QCOMPARE(PixelOfRow(list, 1), QColor("#FFF0F0"));
+    QCOMPARE(PixelOfRow(list, 2), QColor("#FFFFBB"));
+    list->SetItemIndex(1);
+    QCOMPARE(PixelOfRow(list, 1), QColor("#000080"));
 
-    w.cbLImg->click();
-    QCOMPARE(Rows(w.lbImg), (QStringList{"K1.jpg", "K2.jpg"}));
-    QCOMPARE(w.lbImg->ItemIndex(), -1); // refilling loses the selection
-    w.cbLImg->click();
-    QCOMPARE(Rows(w.lbImg), (QStringList{"K1.jpg", "K2.jpg", "L001.jpg"}));
-    // The stripe follows the row in the whole list: L001 on an odd row takes L's other colour.
-    w.cbKImg->click();
-    w.cbKImg->click();
-    QTest::keyClicks(w.edImg, "L");
-    QCOMPARE(Rows(w.lbImg), (QStringList{"L001.jpg"}));
-    w.edImg->setText("2");
-    QCOMPARE(Rows(w.lbImg), (QStringList{"K2.jpg"}));
-    w.edImg->setText("k");
-    QCOMPARE(Rows(w.lbImg), QStringList());
+    QCheckBox *boxL = win.child<QCheckBox>("cbLImg");
+    QCheckBox *boxK = win.child<QCheckBox>("cbKImg");
+    QVERIFY(boxL && boxK);
+    boxL->click();
+    QCOMPARE(Rows(list), (QStringList{"K1.jpg", "K2.jpg"}));
+    QCOMPARE(list->ItemIndex(), -1); // refilling loses the selection
+    boxL->click();
+    QCOMPARE(Rows(list), (QStringList{"K1.jpg", "K2.jpg", "L001.jpg"}));
+    boxK->click();
+    boxK->click();
+    QTest::keyClicks(filter, "L");
+    QCOMPARE(Rows(list), (QStringList{"L001.jpg"}));
+    filter->setText("2");
+    QCOMPARE(Rows(list), (QStringList{"K2.jpg"}));
+    filter->setText("k"); // case counts
+    QCOMPARE(Rows(list), QStringList());
 
     // Only the exact keyword reveals the capture controls.
-    w.edImg->setText("Update");
-    QCOMPARE(Rows(w.lbImg), QStringList());
-    QVERIFY(w.cbGetImgXY->isHidden());
-    w.edImg->setText("update");
-    QVERIFY(w.cbGetImgXY->isVisible() && w.btSaveImgXY->isVisible());
-    QVERIFY(!w.cbGetImgXY->isChecked());
-    QCOMPARE(w.edImg->text(), QString());
-    QCOMPARE(Rows(w.lbImg), (QStringList{"K1.jpg", "K2.jpg", "L001.jpg"}));
+    filter->setText("Update");
+    QCOMPARE(Rows(list), QStringList());
+    QVERIFY(win.cbGetImgXY->isHidden());
+    filter->setText("update");
+    QVERIFY(win.cbGetImgXY->isVisible() && win.btSaveImgXY->isVisible());
+    QVERIFY(!win.cbGetImgXY->isChecked());
+    QVERIFY(!win.capture->IsRecording());
+    QCOMPARE(filter->text(), QString());
+    QCOMPARE(Rows(list), (QStringList{"K1.jpg", "K2.jpg", "L001.jpg"}));
+}
 
-    // Letter colours by the first character, for names of every kind.
-    const std::array<QColor, 5> colors{QColor("#FFD0D0"), QColor("#FFFFBB"), QColor("#D0FFD0"), QColor("#FFEED0"),
-                                       QColor("#D0D0FF")};
-    const std::array<QColor, 5> alt{QColor("#FFF0F0"), QColor("#FFFFE3"), QColor("#F0FFF0"), QColor("#FFFAF0"),
-                                    QColor("#F0F0FF")};
-    const QList<QPair<QString, QColor>> cases{{"O9.jpg", colors[4]}, {"book.pdf", colors[0]}, {"", colors[0]},
-                                              {"M1.pdf", colors[2]}, {"x.JPG", colors[0]}};
+void TestViewer::scanRowColours() {
+    // The colour of a file row goes by the first character of its name, for names of every kind; odd
+    // rows take the letter's other colour.
+    const QList<QPair<QString, QColor>> cases{{"K1.jpg", QColor("#FFD0D0")}, {"L1.jpg", QColor("#FFFFBB")},
+                                              {"M1.pdf", QColor("#D0FFD0")}, {"N1.pdf", QColor("#FFEED0")},
+                                              {"O9.jpg", QColor("#D0D0FF")}, {"book.pdf", QColor("#FFD0D0")},
+                                              {"", QColor("#FFD0D0")},       {"x.JPG", QColor("#FFD0D0")},
+                                              {"l1.jpg", QColor("#FFD0D0")}};
+    const QList<QPair<QString, QColor>> odd{{"K1.jpg", QColor("#FFF0F0")}, {"L1.jpg", QColor("#FFFFE3")},
+                                            {"M1.pdf", QColor("#F0FFF0")}, {"N1.pdf", QColor("#FFFAF0")},
+                                            {"O9.jpg", QColor("#F0F0FF")}, {"book.pdf", QColor("#FFF0F0")}};
+    FileNamesModel model(nullptr);
     for (const auto &c : cases) {
-        QImage row(60, 21, QImage::Format_RGB32);
-        QPainter painter(&row);
-        PaintFileRow(painter, row.rect(), c.first, 0, false, colors, alt);
-        painter.end();
-        QCOMPARE(row.pixelColor(55, 3), c.second);
+        model.SetNames({c.first});
+        QCOMPARE(model.index(0).data(Qt::BackgroundRole).value<QColor>(), c.second);
+    }
+    for (const auto &c : odd) {
+        model.SetNames({QString(), c.first});
+        QCOMPARE(model.index(1).data(Qt::BackgroundRole).value<QColor>(), c.second);
     }
 }
 
 void TestViewer::scansListOpensPage() {
     Folder fx;
-    Window win(fx);
-    TfmMain &w = win.w;
-    w.PageControl1->setCurrentIndex(2);
-    // No row selected: nothing to open.
-    w.lbImgClick();
-    QCOMPARE(w.currentImagePath, QString());
-    // A click on a row, as the user makes it.
-    QTest::mouseClick(w.lbImg->viewport(), Qt::LeftButton, {}, w.lbImg->visualRect(w.lbImg->model()->index(1, 0)).center());
-    QCOMPARE(w.currentImagePath, kK2);
-    QCOMPARE(w.Image->size(), QSize(1000, 1500));
-    QCOMPARE(w.imgPoint->SurfaceSize(), QSize(1000, 1500));
-    QCOMPARE(w.ScrollBox->Vert(), 0);
-    QVERIFY(w.ScrollBox->Horz() > 0);
-    QCOMPARE(w.ScrollBox->Horz(), w.ScrollBox->horizontalScrollBar()->maximum());
-    // The page already shown: nothing changes, not even the scroll positions.
-    w.ScrollBox->SetHorz(10);
-    w.ScrollBox->SetVert(20);
-    w.lbImgClick();
-    QCOMPARE(w.ScrollBox->Horz(), 10);
-    QCOMPARE(w.ScrollBox->Vert(), 20);
-    // A name whose scan cannot be opened: the error, and the page stays.
     fx.write("Image/L/L002.jpg", "broken");
-    w.imgFileLists[1].append("L002.jpg");
-    w.FilterImageList();
-    w.lbImg->SetItemIndex(3);
-    QVERIFY_THROWS_EXCEPTION(VelmoraError, w.lbImgClick());
-    QCOMPARE(w.currentImagePath, kK2);
-    QCOMPARE(w.ScrollBox->Horz(), 10);
+    Window win(fx);
+    OwnerDrawList *list = win.lbImg;
+    win.showTab(2);
+    QCOMPARE(Rows(list), (QStringList{"K1.jpg", "K2.jpg", "L001.jpg", "L002.jpg"}));
+    // No row under the pointer: nothing to open.
+    ClickBelowRows(list);
+    QCOMPARE(win.viewer->CurrentPath(), QString());
+    // A click on a row shows its scan at the top right corner.
+    ClickRow(list, 1);
+    QCOMPARE(win.viewer->CurrentPath(), kK2);
+    QCOMPARE(win.image->size(), QSize(1000, 1500));
+    QCOMPARE(win.overlay->SurfaceSize(), QSize(1000, 1500));
+    QCOMPARE(win.box->Vert(), 0);
+    QVERIFY(win.box->Horz() > 0);
+    QCOMPARE(win.box->Horz(), win.box->horizontalScrollBar()->maximum());
+    // The page already shown: nothing changes, not even the scroll positions.
+    win.box->SetHorz(10);
+    win.box->SetVert(20);
+    ClickRow(list, 1);
+    QCOMPARE(win.box->Horz(), 10);
+    QCOMPARE(win.box->Vert(), 20);
+    QVERIFY(errors.isEmpty());
+    // A name whose scan cannot be opened: the error, and the page stays.
+    ClickRow(list, 3);
+    QCOMPARE(errors.size(), 1);
+    QVERIFY2(errors[0].contains("L002.jpg"), qPrintable(errors[0]));
+    QCOMPARE(win.viewer->CurrentPath(), kK2);
+    QCOMPARE(win.image->NaturalSize(), QSize(1000, 1500));
+    QCOMPARE(win.box->Horz(), 10);
 }
 
 void TestViewer::pdfList() {
     Folder fx;
     Window win(fx);
-    TfmMain &w = win.w;
+    OwnerDrawList *list = win.lbPDF;
     QStringList opened;
     SetDesktopOpenerForTesting([&](const QString &, const QString &requested) { opened << requested; });
-    w.PageControl1->setCurrentIndex(3);
-    QCOMPARE(Rows(w.lbPDF), (QStringList{"K1.pdf", "N1.pdf", "N2.pdf"}));
-    QCOMPARE(PixelOfRow(w.lbPDF, 0), QColor("#FFD0D0"));
-    QCOMPARE(PixelOfRow(w.lbPDF, 1), QColor("#FFFAF0"));
-    QCOMPARE(PixelOfRow(w.lbPDF, 2), QColor("#FFEED0"));
+    win.showTab(3);
+    QCOMPARE(Rows(list), (QStringList{"K1.pdf", "N1.pdf", "N2.pdf"}));
+    QCOMPARE(PixelOfRow(list, 0), QColor("#FFD0D0"));
+    QCOMPARE(PixelOfRow(list, 1), QColor("#FFFAF0"));
+    QCOMPARE(PixelOfRow(list, 2), QColor("#FFEED0"));
 
-    w.lbPDFClick(); // no row selected
+    ClickBelowRows(list);
     QCOMPARE(opened, QStringList());
-    const QPoint row1 = w.lbPDF->visualRect(w.lbPDF->model()->index(1, 0)).center();
-    QTest::mouseClick(w.lbPDF->viewport(), Qt::LeftButton, {}, row1);
-    QTest::mouseClick(w.lbPDF->viewport(), Qt::LeftButton, {}, row1);
+    // Every click opens the volume again.
+    ClickRow(list, 1);
+    ClickRow(list, 1);
     QCOMPARE(opened, (QStringList{"PDF\\N\\N1.pdf", "PDF\\N\\N1.pdf"}));
-    w.btReadme->click();
+    QPushButton *manual = win.child<QPushButton>("btReadme");
+    QVERIFY(manual);
+    QTest::mouseClick(manual, Qt::LeftButton);
     QCOMPARE(opened.last(), QString("readme.pdf"));
 
-    w.cbNPDF->click();
-    QCOMPARE(Rows(w.lbPDF), (QStringList{"K1.pdf"}));
-    w.cbNPDF->click();
-    w.edPDF->setText("2");
-    QCOMPARE(Rows(w.lbPDF), (QStringList{"N2.pdf"}));
+    QCheckBox *boxN = win.child<QCheckBox>("cbNPDF");
+    QVERIFY(boxN);
+    boxN->click();
+    QCOMPARE(Rows(list), (QStringList{"K1.pdf"}));
+    boxN->click();
+    win.edPDF->setText("2");
+    QCOMPARE(Rows(list), (QStringList{"N2.pdf"}));
     // The keyword belongs to the scans filter only.
-    w.edPDF->setText("update");
-    QCOMPARE(Rows(w.lbPDF), QStringList());
-    QVERIFY(w.cbGetImgXY->isHidden());
+    win.edPDF->setText("update");
+    QCOMPARE(Rows(list), QStringList());
+    QVERIFY(win.cbGetImgXY->isHidden());
+    QCOMPARE(win.viewer->CurrentPath(), QString()); // a volume is never shown as a page
 }
 
 void TestViewer::capture() {
     Folder fx;
     Window win(fx);
-    TfmMain &w = win.w;
-    const auto &entries = w.notebooks[0]->entries;
-    w.imageRate = 1.5f;
-    w.lbData->SetItemIndex(1);
-    w.ShowEntry(0, 1, QString());
-    // Not in capture mode: a right click records nothing.
-    w.imgPointMouseDown(Qt::RightButton, Qt::NoModifier, 601, 452);
-    QCOMPARE(entries[1].x, 400);
-    QCOMPARE(w.lbData->ItemIndex(), 1);
+    OwnerDrawList *list = win.lbData;
+    PositionCapture *capture = win.capture;
+    win.viewer->SetZoomFactor(1.5f);
+    ClickRow(list, 1);
+    QCOMPARE(win.viewer->CurrentPath(), kK1);
+    // Not in capture mode: a right click records nothing and the selection stays.
+    QTest::mouseClick(win.overlay, Qt::RightButton, {}, QPoint(601, 452));
+    QVERIFY(!capture->HasUnsavedPositions());
+    QCOMPARE(list->ItemIndex(), 1);
 
-    w.edImg->setText("update");
-    w.cbGetImgXY->click();
-    QVERIFY(!w.imagePopupAuto);
-    w.imgPointMouseDown(Qt::RightButton, Qt::NoModifier, 601, 452);
-    QCOMPARE(entries[1].x, 400);
-    QCOMPARE(entries[1].y, 301);
-    QVERIFY(w.positionsChanged[0]);
-    QCOMPARE(w.lbData->ItemIndex(), 2);
+    // Recording: the position, at the natural size of the page, goes to the selected entry.
+    win.setRecording(true);
+    QVERIFY(capture->IsRecording());
+    QTest::mouseClick(win.overlay, Qt::RightButton, {}, QPoint(601, 452));
+    QVERIFY(capture->IsChanged(0));
+    QCOMPARE(list->ItemIndex(), 2);
     // Row 3 is page K2: the advance jumps over it to the entry after it, which is shown.
-    w.imgPointMouseDown(Qt::RightButton, Qt::NoModifier, 1, 30);
-    QCOMPARE(entries[2].x, 0);
-    QCOMPARE(entries[2].y, 20);
-    QCOMPARE(w.lbData->ItemIndex(), 4);
-    QCOMPARE(w.currentImagePath, kK2);
+    QTest::mouseClick(win.overlay, Qt::RightButton, {}, QPoint(1, 30));
+    QCOMPARE(list->ItemIndex(), 4);
+    QCOMPARE(win.viewer->CurrentPath(), kK2);
+    QVERIFY(win.viewer->IsMarkerShown()); // 三 has a position of its own
+    QTest::mouseClick(win.btSaveImgXY, Qt::LeftButton);
+    QCOMPARE(notices, QStringList{"OK"});
+    QVERIFY(!capture->IsChanged(0));
+
     // A page record selected: nothing recorded, the selection still moves on.
-    w.positionsChanged[0] = false;
-    w.lbData->SetItemIndex(0);
-    w.imgPointMouseDown(Qt::RightButton, Qt::NoModifier, 90, 90);
-    QCOMPARE(entries[0].x, -1);
-    QVERIFY(!w.positionsChanged[0]);
-    QCOMPARE(w.lbData->ItemIndex(), 1);
+    list->SetItemIndex(0);
+    QTest::mouseClick(win.overlay, Qt::RightButton, {}, QPoint(90, 90));
+    QVERIFY(!capture->HasUnsavedPositions());
+    QCOMPARE(list->ItemIndex(), 1);
     // No row selected: nothing at all.
-    w.lbData->SetItemIndex(-1);
-    w.imgPointMouseDown(Qt::RightButton, Qt::NoModifier, 90, 90);
-    QVERIFY(!w.positionsChanged[0]);
-    QCOMPARE(w.lbData->ItemIndex(), -1);
+    list->SetItemIndex(-1);
+    QTest::mouseClick(win.overlay, Qt::RightButton, {}, QPoint(90, 90));
+    QVERIFY(!capture->HasUnsavedPositions());
+    QCOMPARE(list->ItemIndex(), -1);
     // Other buttons drag, in capture mode as outside it.
-    w.imgPointMouseDown(Qt::LeftButton, Qt::NoModifier, 90, 90);
-    QVERIFY(w.dragging);
-    QVERIFY(!w.positionsChanged[0]);
-    w.cbGetImgXY->click();
-    QVERIFY(w.imagePopupAuto);
+    win.box->SetHorz(0);
+    const QPoint local = win.overlay->mapFrom(win.box->viewport(), win.box->viewport()->rect().center());
+    const QPoint start = win.overlay->mapToGlobal(local);
+    QCursor::setPos(start);
+    QTRY_COMPARE(QCursor::pos(), start);
+    QTest::mousePress(win.overlay, Qt::LeftButton, {}, local);
+    MovePointer(win.overlay, start - QPoint(40, 0), Qt::LeftButton);
+    QTest::mouseRelease(win.overlay, Qt::LeftButton, {}, win.overlay->mapFromGlobal(start - QPoint(40, 0)));
+    QCOMPARE(win.box->Horz(), 40);
+    QVERIFY(!capture->HasUnsavedPositions());
+    QTest::mouseClick(win.btSaveImgXY, Qt::LeftButton); // nothing changed: no notice
+    QCOMPARE(notices, QStringList{"OK"});
+    QVERIFY2(errors.isEmpty(), qPrintable(errors.join('\n')));
+
+    // What was saved: 一 and 二 at the clicks divided by the zoom; the page headers take no position.
+    const QList<NoteEntry> saved = NotesOf("velmora200_k.xml");
+    QCOMPARE(QPoint(saved[1].x, saved[1].y), QPoint(400, 301));
+    QCOMPARE(QPoint(saved[2].x, saved[2].y), QPoint(0, 20));
+    QCOMPARE(QPoint(saved[0].x, saved[0].y), QPoint(-1, -1));
+    QCOMPARE(QPoint(saved[3].x, saved[3].y), QPoint(-1, -1));
+    QCOMPARE(QPoint(saved[4].x, saved[4].y), QPoint(5, 5));
 }
 
 void TestViewer::captureAdvanceAtTheEnd() {
@@ -592,57 +701,58 @@ void TestViewer::captureAdvanceAtTheEnd() {
     // Rows: 0 page K1, 1 entry, 2 page K2 as the last row.
     fx.writeNotes("<page>K1</page>\n<條目>一</條目>\n<內容>a</內容>\n<page>K2</page>\n");
     Window win(fx);
-    TfmMain &w = win.w;
-    w.edImg->setText("update");
-    w.cbGetImgXY->click();
-    w.lbData->SetItemIndex(1);
-    w.imgPointMouseDown(Qt::RightButton, Qt::NoModifier, 50, 60);
-    QCOMPARE(w.notebooks[0]->entries[1].x, 50);
+    win.setRecording(true);
+    win.lbData->SetItemIndex(1);
+    QTest::mouseClick(win.overlay, Qt::RightButton, {}, QPoint(50, 60));
+    QVERIFY(win.capture->IsChanged(0));
     // The page record after it is the last row: it is selected, nothing is shown.
-    QCOMPARE(w.lbData->ItemIndex(), 2);
-    QCOMPARE(w.currentImagePath, QString());
+    QCOMPARE(win.lbData->ItemIndex(), 2);
+    QCOMPARE(win.viewer->CurrentPath(), QString());
     // On the last row the selection stays.
-    w.imgPointMouseDown(Qt::RightButton, Qt::NoModifier, 50, 60);
-    QCOMPARE(w.lbData->ItemIndex(), 2);
-    QCOMPARE(w.currentImagePath, QString());
+    QTest::mouseClick(win.overlay, Qt::RightButton, {}, QPoint(50, 60));
+    QCOMPARE(win.lbData->ItemIndex(), 2);
+    QCOMPARE(win.viewer->CurrentPath(), QString());
+    QTest::mouseClick(win.btSaveImgXY, Qt::LeftButton);
+    const QList<NoteEntry> saved = NotesOf("velmora200_k.xml");
+    QCOMPARE(QPoint(saved[1].x, saved[1].y), QPoint(50, 60));
+    QCOMPARE(saved[2].x, -1);
 }
 
 void TestViewer::saveCapturedPositions() {
     Folder fx;
     fx.write("velmora200_N.xml", "<條目>丙</條目>\n<內容>n</內容>\n");
     Window win(fx);
-    TfmMain &w = win.w;
-    QStringList messages;
-    TfmMain::messageDialog = [&](const QString &text) { messages << text; };
-    w.btSaveImgXYClick(); // nothing changed: nothing shown
-    QCOMPARE(messages, QStringList());
+    PositionCapture *capture = win.capture;
+    win.revealCapture();
+    QTest::mouseClick(win.btSaveImgXY, Qt::LeftButton); // nothing changed: nothing shown
+    QCOMPARE(notices, QStringList());
 
-    w.notebooks[0]->entries[2].x = 35;
-    w.notebooks[0]->entries[2].y = 410;
-    w.notebooks[2]->entries[0].x = 7;
-    w.notebooks[2]->entries[0].y = 8;
-    w.positionsChanged[0] = w.positionsChanged[2] = true;
+    capture->Record(NoteRef{0, 2}, 35, 410);
+    capture->Record(NoteRef{2, 0}, 7, 8);
+    QVERIFY(capture->IsChanged(0) && !capture->IsChanged(1) && capture->IsChanged(2));
     // K no longer holds what was loaded: its save fails, so N after it is not saved either.
     const QByteArray k = fx.read("velmora200_k.xml");
     fx.write("velmora200_k.xml", "<條目>別</條目>\n");
-    QVERIFY_THROWS_EXCEPTION(VelmoraError, w.btSaveImgXYClick());
-    QVERIFY(w.positionsChanged[0] && w.positionsChanged[2]);
-    QCOMPARE(messages, QStringList());
+    QTest::mouseClick(win.btSaveImgXY, Qt::LeftButton);
+    QCOMPARE(errors.size(), 1);
+    QVERIFY(capture->IsChanged(0) && capture->IsChanged(2));
+    QCOMPARE(notices, QStringList());
     QVERIFY(!fx.read("velmora200_N.xml").contains("座標"));
 
     fx.write("velmora200_k.xml", k);
-    w.btSaveImgXYClick();
-    QCOMPARE(messages, QStringList{"OK"});
-    QVERIFY(!w.positionsChanged[0] && !w.positionsChanged[2]);
+    QTest::mouseClick(win.btSaveImgXY, Qt::LeftButton);
+    QCOMPARE(notices, QStringList{"OK"});
+    QVERIFY(!capture->HasUnsavedPositions());
     QVERIFY(QString::fromUtf8(fx.read("velmora200_k.xml")).contains("<座標 x=\"35\" y=\"410\"/>"));
     QVERIFY(QString::fromUtf8(fx.read("velmora200_N.xml")).contains("<座標 x=\"7\" y=\"8\"/>"));
-    w.btSaveImgXYClick();
-    QCOMPARE(messages, QStringList{"OK"});
+    QTest::mouseClick(win.btSaveImgXY, Qt::LeftButton);
+    QCOMPARE(notices, QStringList{"OK"});
+    QCOMPARE(errors.size(), 1);
 }
 
 int main(int argc, char **argv) {
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
-    ReaderApplication app(argc, argv); // handler errors reach the error display, as in the program
+    QApplication app(argc, argv); // the panes catch their handlers' errors and show them themselves
     TestViewer test;
     return QTest::qExec(&test, argc, argv);
 }
