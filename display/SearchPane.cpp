@@ -73,6 +73,8 @@ int SearchPane::ResultCount() const { return results_->rowCount(); }
 
 NoteRef SearchPane::Result(int row) const { return results_->Ref(row); }
 
+NoteRef SearchPane::SelectedResult() const { return results_->Ref(resultsList_->ItemIndex()); }
+
 void SearchPane::RunSearch() {
     std::vector<NoteRef> rows;
     const QString query = queryEdit_->text();

@@ -28,6 +28,8 @@ public:
     int ResultCount() const;
     // The record of a result row, or an invalid reference.
     NoteRef Result(int row) const;
+    // The record of the selected result, or an invalid reference.
+    NoteRef SelectedResult() const;
     // After a position was recorded into the selected result: selects the next one, as the entries
     // list does, and returns the record to show (invalid when nothing more is to be shown).
     NoteRef StepAfterCapture();

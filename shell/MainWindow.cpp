@@ -188,7 +188,6 @@ void MainWindow::Wire() {
 
 void MainWindow::ShowEntry(NoteRef ref, const QString &highlight, Opener opener) {
     const NoteEntry &entry = notebooks_.entry(ref);
-    shown_ = ref;
     shownBy_ = opener;
     UpdateCaptureCaption(QString());
     entryView_->ShowEntry(entry, highlight);
@@ -200,36 +199,37 @@ QString MainWindow::Describe(NoteRef ref) const {
            QString(notebooks_.entry(ref).title).replace(QStringLiteral("<br>"), QStringLiteral(" "));
 }
 
+NoteRef MainWindow::CaptureTarget() const {
+    // The list that opened the page shown decides: a search result records into that result, not
+    // into whatever is still selected in the entries list.
+    return shownBy_ == Opener::SearchResults ? search_->SelectedResult() : entries_->SelectedEntry();
+}
+
 void MainWindow::UpdateCaptureCaption(const QString &recorded) {
     if (!capture_->IsRecording()) {
         pageViewer_->SetCaptureCaption(QString());
         return;
     }
-    const QString next = shown_.isValid() && !notebooks_.entry(shown_).isPage
-                             ? QStringLiteral("右鍵記錄到：") + Describe(shown_)
+    const NoteRef target = CaptureTarget();
+    const QString next = target.isValid() && !notebooks_.entry(target).isPage
+                             ? QStringLiteral("右鍵記錄到：") + Describe(target)
                              : QStringLiteral("右鍵記錄到：（未選條目）");
     pageViewer_->SetCaptureCaption(recorded.isEmpty() ? next : recorded + QStringLiteral("　｜　") + next);
 }
 
 void MainWindow::RecordPosition(int x, int y) {
-    // The position goes to the entry whose page is shown, whichever list opened it; with nothing
-    // shown yet, to the entry selected in the entries list.
-    NoteRef target = shown_;
-    Opener opener = shownBy_;
-    if (!target.isValid()) {
-        target = entries_->SelectedEntry();
-        opener = Opener::EntriesList;
-    }
+    const NoteRef target = CaptureTarget();
     if (!target.isValid())
-        return; // nothing to record into
+        return; // nothing selected to record into
     capture_->Record(target, x, y);
     const QString recorded = notebooks_.entry(target).isPage
                                  ? QString()
                                  : QStringLiteral("已記錄 %1：x=%2, y=%3").arg(Describe(target)).arg(x).arg(y);
-    // Moves on in the list that opened the entry.
-    const NoteRef next = opener == Opener::SearchResults ? search_->StepAfterCapture() : entries_->StepAfterCapture();
+    // Moves on in the same list.
+    const bool fromSearch = shownBy_ == Opener::SearchResults;
+    const NoteRef next = fromSearch ? search_->StepAfterCapture() : entries_->StepAfterCapture();
     if (next.isValid())
-        ShowEntry(next, opener == Opener::SearchResults ? search_->Query() : QString(), opener);
+        ShowEntry(next, fromSearch ? search_->Query() : QString(), shownBy_);
     UpdateCaptureCaption(recorded);
 }
 

@@ -46,6 +46,8 @@ private:
     enum class Opener { None, EntriesList, SearchResults };
     void ShowEntry(NoteRef ref, const QString &highlight, Opener opener);
     void UpdateCaptureCaption(const QString &recorded);
+    // The record the next right click in capture mode records into.
+    NoteRef CaptureTarget() const;
     QString Describe(NoteRef ref) const;
     void RecordPosition(int x, int y);
     void ApplySettings(const WindowSettings &stored);
@@ -71,7 +73,6 @@ private:
     PageViewer *pageViewer_ = nullptr;
     PositionCapture *capture_ = nullptr;
 
-    NoteRef shown_;
     Opener shownBy_ = Opener::None;
 
     bool maximisedAtStart_ = false;

@@ -11,6 +11,7 @@
 #include "widgets/OwnerDrawList.h"
 #include "support/ReaderFixture.h"
 
+#include <QAbstractScrollArea>
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QTabWidget>
@@ -445,10 +446,10 @@ void TestMainWindow::zoomStopsAtItsBounds() {
     QVERIFY(QTest::qWaitForWindowExposed(&w));
     auto *viewer = w.findChild<PageViewer *>();
     viewer->ShowScan(".\\image\\K\\K1.jpg");
-    QWidget *box = Child<QWidget>(w, "ScrollBox");
+    QWidget *box = Child<QAbstractScrollArea>(w, "ScrollBox")->viewport();
     QWidget *image = Child<QWidget>(w, "Image");
     const auto wheel = [&](int delta) {
-        const QPointF at = box->rect().center();
+        const QPointF at(20, 20);
         QWheelEvent e(at, box->mapToGlobal(at), {}, QPoint(0, delta), Qt::NoButton, Qt::ControlModifier,
                       Qt::NoScrollPhase, false);
         QApplication::sendEvent(box, &e);
@@ -499,7 +500,7 @@ void TestMainWindow::captureRecordsIntoTheShownEntry() {
     QTest::mouseClick(Child<QWidget>(w, "btSaveImgXY"), Qt::LeftButton);
     SetNoticeDisplayForTesting(nullptr);
     QCOMPARE(notices, QStringList{"OK"});
-    QVERIFY(fx.read("velmora200_M.xml").contains("<條目>丁條</條目>\r\n<座標 x=\"50\" y=\"60\"/>"));
+    QVERIFY(fx.read("velmora200_M.xml").contains("<條目>丁條</條目>\n<座標 x=\"50\" y=\"60\"/>"));
     QVERIFY(!fx.read("velmora200_k.xml").contains("x=\"50\""));
 }
 
