@@ -4,3 +4,6 @@ list(APPEND VELMORA_CORE_SOURCES
   corpus/Error.h corpus/Error.cpp
   corpus/NotesText.h corpus/NotesText.cpp
   corpus/NotesWalk.h corpus/NotesWalk.cpp)
+# The notes checker behind velmora-notes.
+list(APPEND VELMORA_CORE_SOURCES
+  corpus/NotesCheck.h corpus/NotesCheck.cpp)
