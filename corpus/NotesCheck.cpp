@@ -18,7 +18,9 @@ const QString kSectionOpens[] = {QStringLiteral("<內容>"), QStringLiteral("<�
                                  QStringLiteral("<出處>")};
 
 // The white space of these files: spaces, tabs and the ideographic space used to indent headwords.
-bool IsBlank(QChar c) { return c == QLatin1Char(' ') || c == QLatin1Char('\t') || c == QChar(0x3000); }
+bool IsBlank(QChar c) {
+    return c == QLatin1Char(' ') || c == QLatin1Char('\t') || c == QChar(0x3000);
+}
 
 QStringView Trimmed(QStringView s) {
     qsizetype b = 0, e = s.size();
@@ -39,7 +41,9 @@ bool IsFraming(QStringView trimmed) {
     return m.hasMatch() && m.capturedView(1) != QLatin1String("page");
 }
 
-QString Quoted(QStringView s) { return QLatin1Char('"') + s.toString() + QLatin1Char('"'); }
+QString Quoted(QStringView s) {
+    return QLatin1Char('"') + s.toString() + QLatin1Char('"');
+}
 
 class Collector : public WalkObserver {
 public:
@@ -50,20 +54,19 @@ public:
     void skippedLine(qsizetype line) override {
         const QStringView L = text_.line(line);
         const QStringView trimmed = Trimmed(L);
-        if (trimmed.isEmpty() || IsFraming(trimmed))
-            return;
+        if (trimmed.isEmpty() || IsFraming(trimmed)) return;
         for (const QString &open : kSectionOpens) {
-            if (!L.contains(open))
-                continue;
+            if (!L.contains(open)) continue;
             const bool afterBlank = line > 0 && Trimmed(text_.line(line - 1)).isEmpty();
             add(line, ProblemKind::Skipped,
-                afterBlank ? QStringLiteral("%1 section after a blank line is not part of the entry above; "
-                                            "the reader skips it")
-                                 .arg(open)
-                           : QStringLiteral("%1 section does not follow its entry's headword, position line or "
-                                            "earlier section directly (order: 內容, 校註, 案語, 出處); the "
-                                            "reader skips it")
-                                 .arg(open));
+                afterBlank
+                    ? QStringLiteral("%1 section after a blank line is not part of the entry above; "
+                                     "the reader skips it")
+                          .arg(open)
+                    : QStringLiteral("%1 section does not follow its entry's headword, position line or "
+                                     "earlier section directly (order: 內容, 校註, 案語, 出處); the "
+                                     "reader skips it")
+                          .arg(open));
             return;
         }
         if (L.contains(kPosition)) {
@@ -77,12 +80,9 @@ public:
     void pageLine(qsizetype line) override {
         const QStringView L = text_.line(line);
         QStringList wrong;
-        if (!L.startsWith(kPageOpen))
-            wrong << QStringLiteral("\"<page>\" does not start the line");
-        if (!L.endsWith(kPageClose))
-            wrong << QStringLiteral("\"</page>\" does not end the line");
-        if (wrong.isEmpty())
-            return;
+        if (!L.startsWith(kPageOpen)) wrong << QStringLiteral("\"<page>\" does not start the line");
+        if (!L.endsWith(kPageClose)) wrong << QStringLiteral("\"</page>\" does not end the line");
+        if (wrong.isEmpty()) return;
         const QStringView name = L.size() > 13 ? L.mid(6, L.size() - 13) : QStringView();
         add(line, ProblemKind::TagPlacement,
             QStringLiteral("page line: %1; the reader takes the page name %2")
@@ -112,7 +112,8 @@ public:
             QStringLiteral("position value does not fit a 32-bit integer; the reader stops here"));
     }
 
-    void section(QStringView openTag, QStringView closeTag, qsizetype openLine, qsizetype closeLine) override {
+    void section(QStringView openTag, QStringView closeTag, qsizetype openLine,
+                 qsizetype closeLine) override {
         const QString what = openTag.toString() + QStringLiteral(" section");
         checkOpening(openLine, openTag, what);
         if (closeLine < 0) {
@@ -177,13 +178,27 @@ void AppendJsonString(QByteArray &out, const QString &s) {
     for (const char c : s.toUtf8()) {
         const auto u = static_cast<unsigned char>(c);
         switch (c) {
-        case '"': out += "\\\""; break;
-        case '\\': out += "\\\\"; break;
-        case '\n': out += "\\n"; break;
-        case '\r': out += "\\r"; break;
-        case '\t': out += "\\t"; break;
-        case '\b': out += "\\b"; break;
-        case '\f': out += "\\f"; break;
+        case '"':
+            out += "\\\"";
+            break;
+        case '\\':
+            out += "\\\\";
+            break;
+        case '\n':
+            out += "\\n";
+            break;
+        case '\r':
+            out += "\\r";
+            break;
+        case '\t':
+            out += "\\t";
+            break;
+        case '\b':
+            out += "\\b";
+            break;
+        case '\f':
+            out += "\\f";
+            break;
         default:
             if (u < 0x20) {
                 out += "\\u00";
@@ -201,12 +216,18 @@ void AppendJsonString(QByteArray &out, const QString &s) {
 
 QString ProblemKindName(ProblemKind kind) {
     switch (kind) {
-    case ProblemKind::Skipped: return QStringLiteral("skipped");
-    case ProblemKind::Position: return QStringLiteral("position");
-    case ProblemKind::Range: return QStringLiteral("range");
-    case ProblemKind::UnclosedHeadword: return QStringLiteral("unclosed-headword");
-    case ProblemKind::UnclosedSection: return QStringLiteral("unclosed-section");
-    case ProblemKind::TagPlacement: return QStringLiteral("tag-placement");
+    case ProblemKind::Skipped:
+        return QStringLiteral("skipped");
+    case ProblemKind::Position:
+        return QStringLiteral("position");
+    case ProblemKind::Range:
+        return QStringLiteral("range");
+    case ProblemKind::UnclosedHeadword:
+        return QStringLiteral("unclosed-headword");
+    case ProblemKind::UnclosedSection:
+        return QStringLiteral("unclosed-section");
+    case ProblemKind::TagPlacement:
+        return QStringLiteral("tag-placement");
     }
     return QString();
 }
@@ -228,8 +249,7 @@ NotesCheckResult CheckNotes(const NotesText &text, const QString &fileName) {
             ++result.pages;
         } else {
             ++result.entries;
-            if (r.x != -1 || r.y != -1)
-                ++result.entriesWithPosition;
+            if (r.x != -1 || r.y != -1) ++result.entriesWithPosition;
         }
     }
     return result;

@@ -33,8 +33,7 @@ Run RunNotes(const QString &workDir, const QStringList &args) {
     p.setWorkingDirectory(workDir);
     p.start(QStringLiteral(VELMORA_NOTES_PROGRAM), args);
     Run r;
-    if (!p.waitForFinished(30000) || p.exitStatus() != QProcess::NormalExit)
-        return r;
+    if (!p.waitForFinished(30000) || p.exitStatus() != QProcess::NormalExit) return r;
     r.exitCode = p.exitCode();
     r.out = p.readAllStandardOutput();
     r.err = p.readAllStandardError();
@@ -88,7 +87,8 @@ void TestNotesCheck::kinds_data() {
     QTest::newRow("skipped: a section out of order")
         << QByteArray("<條目>a</條目>\n<出處>s</出處>\n<內容>c</內容>\n") << QStringList{"3: skipped"};
     QTest::newRow("skipped: a position line not after its headword")
-        << QByteArray("<條目>a</條目>\n<內容>c</內容>\n<座標 x=\"1\" y=\"2\"/>\n") << QStringList{"3: skipped"};
+        << QByteArray("<條目>a</條目>\n<內容>c</內容>\n<座標 x=\"1\" y=\"2\"/>\n")
+        << QStringList{"3: skipped"};
     QTest::newRow("skipped: the closing half of a broken page line")
         << QByteArray("<page>K1\n</page>\n") << QStringList{"1: tag-placement", "2: skipped"};
     QTest::newRow("position: no match")
@@ -99,7 +99,8 @@ void TestNotesCheck::kinds_data() {
         << QByteArray("stray\n<條目>a</條目>\n<座標 x=\"2147483648\" y=\"0\"/>\nstray\n")
         << QStringList{"1: skipped", "3: range"};
     QTest::newRow("unclosed-headword: at its first line, after what comes before")
-        << QByteArray("<條目>a</條目>\nstray\n<條目>b\nc\n") << QStringList{"2: skipped", "3: unclosed-headword"};
+        << QByteArray("<條目>a</條目>\nstray\n<條目>b\nc\n")
+        << QStringList{"2: skipped", "3: unclosed-headword"};
     QTest::newRow("unclosed-section: at its opening line")
         << QByteArray("<條目>a</條目>\n<內容>x\n<條目>b</條目>\n") << QStringList{"2: unclosed-section"};
     QTest::newRow("tag-placement: headword closing tag not at the end")
@@ -161,29 +162,33 @@ void TestNotesCheck::program_data() {
     QTest::addColumn<QByteArray>("out");
     QTest::addColumn<QStringList>("errParts");
 
-    const QByteArray damagedOut = "damaged.xml:2: skipped: text between entries; the reader skips it\n"
-                                  "damaged.xml:3: tag-placement: headword: <條目> does not start the line; the "
-                                  "reader drops its first 4 characters \" <條目\"\n"
-                                  "damaged.xml:4: position: the reader takes no position from this line: it needs "
-                                  "exactly one x=\"…\" y=\"…\" pair of quoted whole numbers, x first\n"
-                                  "damaged.xml:5: unclosed-section: <內容> section without </內容> before the end of "
-                                  "the file; the reader puts every later line into it\n";
+    const QByteArray damagedOut =
+        "damaged.xml:2: skipped: text between entries; the reader skips it\n"
+        "damaged.xml:3: tag-placement: headword: <條目> does not start the line; the "
+        "reader drops its first 4 characters \" <條目\"\n"
+        "damaged.xml:4: position: the reader takes no position from this line: it needs "
+        "exactly one x=\"…\" y=\"…\" pair of quoted whole numbers, x first\n"
+        "damaged.xml:5: unclosed-section: <內容> section without </內容> before the end of "
+        "the file; the reader puts every later line into it\n";
     QTest::newRow("check, clean") << QStringList{"check", "clean.xml"} << 0 << QByteArray()
-                                  << QStringList{"clean.xml: 3 records: 1 pages, 2 entries (0 with a position, 2 "
-                                                 "without); 0 problems"};
+                                  << QStringList{
+                                         "clean.xml: 3 records: 1 pages, 2 entries (0 with a position, 2 "
+                                         "without); 0 problems"};
     QTest::newRow("check, a damaged file and a clean one")
         << QStringList{"check", "damaged.xml", "clean.xml"} << 1 << damagedOut
-        << QStringList{"damaged.xml: 2 records: 0 pages, 2 entries (0 with a position, 2 without); 4 problems",
-                       "clean.xml: 3 records"};
+        << QStringList{
+               "damaged.xml: 2 records: 0 pages, 2 entries (0 with a position, 2 without); 4 problems",
+               "clean.xml: 3 records"};
     QTest::newRow("check, a missing file does not stop the others")
         << QStringList{"check", "missing.xml", "damaged.xml"} << 2 << damagedOut
         << QStringList{"velmora-notes: Cannot open file \"missing.xml\"", "damaged.xml: 2 records"};
     QTest::newRow("check, a folder") << QStringList{"check", "."} << 2 << QByteArray()
                                      << QStringList{"Cannot open file \".\""};
     QTest::newRow("check, the reader stops")
-        << QStringList{"check", "stops.xml"} << 1 << QByteArray("stops.xml:3: unclosed-headword: headword without "
-                                                                "</條目> before the end of the file; the reader "
-                                                                "stops here\n")
+        << QStringList{"check", "stops.xml"} << 1
+        << QByteArray("stops.xml:3: unclosed-headword: headword without "
+                      "</條目> before the end of the file; the reader "
+                      "stops here\n")
         << QStringList{"stops.xml: 2 records", "the reader stops before the end"};
     QTest::newRow("dump, missing") << QStringList{"dump", "missing.xml"} << 2 << QByteArray()
                                    << QStringList{"missing.xml"};
@@ -192,8 +197,8 @@ void TestNotesCheck::program_data() {
                                << QStringList{};
     QTest::newRow("no command") << QStringList{} << 2 << QByteArray() << QStringList{"no command", "--help"};
     QTest::newRow("check without files") << QStringList{"check"} << 2 << QByteArray() << QStringList{"FILE"};
-    QTest::newRow("dump of two files") << QStringList{"dump", "a", "b"} << 2 << QByteArray()
-                                       << QStringList{"exactly one FILE"};
+    QTest::newRow("dump of two files")
+        << QStringList{"dump", "a", "b"} << 2 << QByteArray() << QStringList{"exactly one FILE"};
     QTest::newRow("unknown command") << QStringList{"lint", "a"} << 2 << QByteArray() << QStringList{"lint"};
     QTest::newRow("unknown option") << QStringList{"check", "-x"} << 2 << QByteArray() << QStringList{"-x"};
 }
@@ -213,8 +218,8 @@ void TestNotesCheck::program() {
     QCOMPARE(r.exitCode, exitCode);
     if (args.value(0) == "--help") {
         const QString help = QString::fromUtf8(r.out);
-        for (const char *word : {"check FILE", "dump FILE", "skipped", "position", "range", "unclosed-headword",
-                                 "unclosed-section", "tag-placement", "Exit status"})
+        for (const char *word : {"check FILE", "dump FILE", "skipped", "position", "range",
+                                 "unclosed-headword", "unclosed-section", "tag-placement", "Exit status"})
             QVERIFY2(help.contains(word), word);
     } else {
         QCOMPARE(QString::fromUtf8(r.out), QString::fromUtf8(out));
@@ -228,14 +233,13 @@ void TestNotesCheck::program() {
 // them back, and the records before a reader error.
 void TestNotesCheck::dumpGivesTheReadersRecords() {
     QTemporaryDir dir;
-    const QString path =
-        WriteFile(dir, "\xEF\xBB\xBF<page>K\\1</page>\r\n"
-                       "<條目>\"引\"\tb\x01</條目>\r\n"
-                       "<座標 x=\"12\" y=\"-3\"/>\r\n"
-                       "<內容><b>甲</b>\r\n"
-                       "\\乙</內容>\r\n"
-                       "<出處>丙</出處>\r\n"
-                       "<條目>never closed\r\n");
+    const QString path = WriteFile(dir, "\xEF\xBB\xBF<page>K\\1</page>\r\n"
+                                        "<條目>\"引\"\tb\x01</條目>\r\n"
+                                        "<座標 x=\"12\" y=\"-3\"/>\r\n"
+                                        "<內容><b>甲</b>\r\n"
+                                        "\\乙</內容>\r\n"
+                                        "<出處>丙</出處>\r\n"
+                                        "<條目>never closed\r\n");
     Notebook reader;
     QVERIFY_THROWS_EXCEPTION(VelmoraError, reader.LoadNotes(path));
     QCOMPARE(reader.entries.size(), 2);

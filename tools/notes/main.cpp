@@ -42,8 +42,12 @@ Exit status: 0 no problem; 1 some file has a problem (check) or the reader stopp
 2 a file cannot be read, or the command line is wrong.
 )";
 
-void Write(FILE *stream, const QByteArray &bytes) { std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream); }
-void Write(FILE *stream, const QString &text) { Write(stream, text.toUtf8()); }
+void Write(FILE *stream, const QByteArray &bytes) {
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream);
+}
+void Write(FILE *stream, const QString &text) {
+    Write(stream, text.toUtf8());
+}
 
 int UsageError(const QString &what) {
     Write(stderr, QStringLiteral("velmora-notes: %1\nTry 'velmora-notes --help'.\n").arg(what));
@@ -62,14 +66,15 @@ bool ReadNotes(const QString &fileName, NotesText &text) {
 }
 
 QString Summary(const QString &fileName, const NotesCheckResult &r) {
-    QString s = QStringLiteral("%1: %2 records: %3 pages, %4 entries (%5 with a position, %6 without); %7 problems")
-                    .arg(fileName)
-                    .arg(r.records)
-                    .arg(r.pages)
-                    .arg(r.entries)
-                    .arg(r.entriesWithPosition)
-                    .arg(r.entries - r.entriesWithPosition)
-                    .arg(r.problems.size());
+    QString s =
+        QStringLiteral("%1: %2 records: %3 pages, %4 entries (%5 with a position, %6 without); %7 problems")
+            .arg(fileName)
+            .arg(r.records)
+            .arg(r.pages)
+            .arg(r.entries)
+            .arg(r.entriesWithPosition)
+            .arg(r.entries - r.entriesWithPosition)
+            .arg(r.problems.size());
     if (!r.stopError.isEmpty())
         s += QStringLiteral("; the reader stops before the end, the counts are of the records before it");
     return s + QLatin1Char('\n');
@@ -90,16 +95,14 @@ int Check(const QStringList &files) {
         Write(stdout, out);
         std::fflush(stdout); // keep the problems ahead of the summary when both go to one terminal
         Write(stderr, Summary(fileName, result));
-        if (!result.problems.isEmpty() && status == kClean)
-            status = kProblems;
+        if (!result.problems.isEmpty() && status == kClean) status = kProblems;
     }
     return status;
 }
 
 int Dump(const QString &fileName) {
     NotesText text;
-    if (!ReadNotes(fileName, text))
-        return kTrouble;
+    if (!ReadNotes(fileName, text)) return kTrouble;
     QList<NoteEntry> records;
     QString error;
     try {
@@ -130,10 +133,10 @@ int Dump(const QString &fileName) {
 int main(int argc, char **argv) {
     QCoreApplication app(argc, argv);
     QStringList args = QCoreApplication::arguments().mid(1);
-    if (args.isEmpty())
-        return UsageError(QStringLiteral("no command given"));
+    if (args.isEmpty()) return UsageError(QStringLiteral("no command given"));
     const QString command = args.takeFirst();
-    if (command == QLatin1String("--help") || command == QLatin1String("-h") || command == QLatin1String("help")) {
+    if (command == QLatin1String("--help") || command == QLatin1String("-h") ||
+        command == QLatin1String("help")) {
         Write(stdout, QByteArray(kUsage));
         return kClean;
     }
@@ -153,13 +156,11 @@ int main(int argc, char **argv) {
             files << a;
     }
     if (command == QLatin1String("check")) {
-        if (files.isEmpty())
-            return UsageError(QStringLiteral("check needs at least one FILE"));
+        if (files.isEmpty()) return UsageError(QStringLiteral("check needs at least one FILE"));
         return Check(files);
     }
     if (command == QLatin1String("dump")) {
-        if (files.size() != 1)
-            return UsageError(QStringLiteral("dump takes exactly one FILE"));
+        if (files.size() != 1) return UsageError(QStringLiteral("dump takes exactly one FILE"));
         return Dump(files.first());
     }
     return UsageError(QStringLiteral("unknown command '%1'").arg(command));
