@@ -73,6 +73,7 @@ private Q_SLOTS:
     void program_data();
     void program();
     void dumpGivesTheReadersRecords();
+    void outputThatCannotBeWrittenFails();
 };
 
 void TestNotesCheck::kinds_data() {
@@ -193,6 +194,7 @@ void TestNotesCheck::program_data() {
     QTest::newRow("dump, missing") << QStringList{"dump", "missing.xml"} << 2 << QByteArray()
                                    << QStringList{"missing.xml"};
     QTest::newRow("--help") << QStringList{"--help"} << 0 << QByteArray() << QStringList{};
+    QTest::newRow("check --help") << QStringList{"check", "--help"} << 0 << QByteArray() << QStringList{};
     QTest::newRow("--version") << QStringList{"--version"} << 0 << QByteArray("velmora-notes 1.0\n")
                                << QStringList{};
     QTest::newRow("no command") << QStringList{} << 2 << QByteArray() << QStringList{"no command", "--help"};
@@ -216,7 +218,7 @@ void TestNotesCheck::program() {
 
     const Run r = RunNotes(dir.path(), args);
     QCOMPARE(r.exitCode, exitCode);
-    if (args.value(0) == "--help") {
+    if (args.contains("--help")) {
         const QString help = QString::fromUtf8(r.out);
         for (const char *word : {"check FILE", "dump FILE", "skipped", "position", "range",
                                  "unclosed-headword", "unclosed-section", "tag-placement", "Exit status"})
@@ -282,6 +284,19 @@ void TestNotesCheck::dumpGivesTheReadersRecords() {
     }
     QCOMPARE(reader.entries[1].title, QString::fromUtf8("\"引\"\tb\x01"));
     QCOMPARE(reader.entries[1].x, 12);
+}
+
+void TestNotesCheck::outputThatCannotBeWrittenFails() {
+    if (!QFile::exists("/dev/full")) QSKIP("needs /dev/full");
+    QTemporaryDir dir;
+    WriteFile(dir, kClean, "clean.xml");
+    QProcess p;
+    p.setWorkingDirectory(dir.path());
+    p.setStandardOutputFile("/dev/full");
+    p.start(QStringLiteral(VELMORA_NOTES_PROGRAM), {"dump", "clean.xml"});
+    QVERIFY(p.waitForFinished(30000));
+    QCOMPARE(p.exitCode(), 2);
+    QVERIFY(p.readAllStandardError().contains("cannot write"));
 }
 
 QTEST_GUILESS_MAIN(TestNotesCheck)

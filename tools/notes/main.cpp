@@ -10,6 +10,7 @@
 #include <QCoreApplication>
 #include <QStringList>
 
+#include <algorithm>
 #include <cstdio>
 
 namespace {
@@ -128,15 +129,15 @@ int Dump(const QString &fileName) {
     return kClean;
 }
 
-} // namespace
-
-int main(int argc, char **argv) {
-    QCoreApplication app(argc, argv);
-    QStringList args = QCoreApplication::arguments().mid(1);
+int Run(QStringList args) {
     if (args.isEmpty()) return UsageError(QStringLiteral("no command given"));
     const QString command = args.takeFirst();
-    if (command == QLatin1String("--help") || command == QLatin1String("-h") ||
-        command == QLatin1String("help")) {
+    const auto isHelp = [](const QString &a) {
+        return a == QLatin1String("--help") || a == QLatin1String("-h");
+    };
+    // "check --help" helps too.
+    if (isHelp(command) || command == QLatin1String("help") ||
+        std::any_of(args.cbegin(), std::find(args.cbegin(), args.cend(), QStringLiteral("--")), isHelp)) {
         Write(stdout, QByteArray(kUsage));
         return kClean;
     }
@@ -164,4 +165,17 @@ int main(int argc, char **argv) {
         return Dump(files.first());
     }
     return UsageError(QStringLiteral("unknown command '%1'").arg(command));
+}
+
+} // namespace
+
+int main(int argc, char **argv) {
+    QCoreApplication app(argc, argv);
+    const int status = Run(QCoreApplication::arguments().mid(1));
+    // A full disk or a closed pipe must not pass for a clean run.
+    if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+        Write(stderr, QByteArray("velmora-notes: cannot write the output\n"));
+        return kTrouble;
+    }
+    return status;
 }
