@@ -106,7 +106,7 @@ QString FormatPositionLine(qint32 x, qint32 y) {
 }
 
 void WalkNotes(const NotesText &text, const QString &fileName, QList<NoteEntry> &records,
-               QList<RecordPlace> *places, bool titlesOnly) {
+               QList<RecordPlace> *places, bool titlesOnly, WalkObserver *observer) {
     const qsizetype n = text.lineCount();
     auto lineOrEmpty = [&](qsizetype c) { return c < n ? text.line(c) : QStringView(); };
     QString pageImage;
@@ -127,16 +127,21 @@ void WalkNotes(const NotesText &text, const QString &fileName, QList<NoteEntry> 
                 e.title += T;
                 e.title += kBreak;
                 ++k;
-                if (i + k >= n)
+                if (i + k >= n) {
+                    if (observer)
+                        observer->headword(i, -1);
                     throw VelmoraError(QStringLiteral("The notes file \"%1\" ends inside a headword: line index %2 "
                                                       "is out of range (the file has %3 lines).")
                                            .arg(fileName)
                                            .arg(i + k)
                                            .arg(n),
                                        i + k, n);
+                }
                 T = text.line(i + k);
             }
             e.lineCount = qint32(k + 1);
+            if (observer)
+                observer->headword(i, i + k);
             RecordPlace place{i + k, false};
             qsizetype c = i + k + 1;
             QStringView C = lineOrEmpty(c);
@@ -144,10 +149,20 @@ void WalkNotes(const NotesText &text, const QString &fileName, QList<NoteEntry> 
             if (C.contains(kPosition)) {
                 place.positionLineFollows = true;
                 qint32 x = -1, y = -1;
-                if (ParsePositionLine(C, x, y, fileName, c)) {
+                bool taken = false;
+                try {
+                    taken = ParsePositionLine(C, x, y, fileName, c);
+                } catch (const VelmoraError &) {
+                    if (observer)
+                        observer->positionOutOfRange(c);
+                    throw;
+                }
+                if (taken) {
                     e.x = x;
                     e.y = y;
                 }
+                if (observer)
+                    observer->positionLine(c, taken);
                 ++c;
                 C = lineOrEmpty(c);
             }
@@ -155,6 +170,7 @@ void WalkNotes(const NotesText &text, const QString &fileName, QList<NoteEntry> 
                 if (!C.contains(s.open))
                     continue;
                 QString &field = e.*(s.field);
+                const qsizetype openLine = c;
                 T = DropFirst(C, 4);
                 for (;;) {
                     ++c;
@@ -165,6 +181,8 @@ void WalkNotes(const NotesText &text, const QString &fileName, QList<NoteEntry> 
                                 field += kDoubleBreak;
                         }
                         C = lineOrEmpty(c);
+                        if (observer)
+                            observer->section(s.open, s.close, openLine, c - 1);
                         break;
                     }
                     if (!titlesOnly) {
@@ -173,6 +191,8 @@ void WalkNotes(const NotesText &text, const QString &fileName, QList<NoteEntry> 
                     }
                     if (c >= n) { // the file ends inside the section: keep what was gathered
                         C = QStringView();
+                        if (observer)
+                            observer->section(s.open, s.close, openLine, -1);
                         break;
                     }
                     T = text.line(c);
@@ -194,8 +214,12 @@ void WalkNotes(const NotesText &text, const QString &fileName, QList<NoteEntry> 
             records.append(std::move(p));
             if (places)
                 places->append(RecordPlace{i, false});
+            if (observer)
+                observer->pageLine(i);
             ++i;
         } else {
+            if (observer)
+                observer->skippedLine(i);
             ++i;
         }
     }

@@ -4,6 +4,7 @@
 #include "tools/DemoLibrary.h"
 
 #include "corpus/Data.h"
+#include "corpus/NotesCheck.h"
 
 #include <QCryptographicHash>
 #include <QDirIterator>
@@ -19,6 +20,7 @@ class TestDemo : public QObject {
 private Q_SLOTS:
     void notesFilesReadBack();
     void notesFilesUseTheWholeFormat();
+    void notesFilesPassTheChecker();
     void scanPutsHeadwordOnPosition_data();
     void scanPutsHeadwordOnPosition();
     void jpegRoundTrip();
@@ -116,6 +118,20 @@ void TestDemo::notesFilesUseTheWholeFormat()
     QVERIFY(multiRemark > 10);
     QVERIFY(unplaced > 5);
     QVERIFY(noNote > 5);
+}
+
+// The checker finds nothing to say about the notes we ship, framing lines included.
+void TestDemo::notesFilesPassTheChecker()
+{
+    for (const DemoBook &book : BuildBooks()) {
+        const NotesCheckResult r = CheckNotes(NotesText::FromBytes(NotesFileBytes(book)), book.fileName);
+        QStringList problems;
+        for (const NotesProblem &p : r.problems)
+            problems << FormatProblem(book.fileName, p);
+        QCOMPARE(problems, QStringList());
+        QVERIFY(r.stopError.isEmpty());
+        QVERIFY(r.entries > 0 && r.pages > 0);
+    }
 }
 
 void TestDemo::scanPutsHeadwordOnPosition_data()
