@@ -12,7 +12,7 @@ targets=("$@")
 fuzz=tests/fuzz
 out=build-fuzz
 
-cmake -S . -B "$out" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMPILER=clang-14 -DCMAKE_CXX_COMPILER=clang++-14 \
+cmake -S . -B "$out" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++-14 \
   -DVELMORA_FUZZ=ON -DBUILD_TESTING=OFF -DVELMORA_BUILD_BENCH=OFF -DVELMORA_BUILD_GUI=OFF >/dev/null
 cmake --build "$out" -j 2 --target $(printf 'fuzz_%s ' "${targets[@]}") >/dev/null
 
