@@ -9,6 +9,7 @@
 #include <QMutex>
 
 #include <cerrno>
+#include <climits>
 #include <csetjmp>
 #include <cstdio>
 #include <cstdlib>
@@ -34,13 +35,30 @@ void ErrorExit(j_common_ptr cinfo) {
     std::longjmp(err->jump, 1);
 }
 
-// Corrupt-data warnings would otherwise be printed to stderr; such data still gives a usable picture.
+// Warnings would otherwise be printed to stderr.
 void OutputMessage(j_common_ptr) {}
 
-// A file that ends early would be completed with grey rows; a half-grey page passed off as the scan
-// is worse than an error, so the end of the data counts as fatal. Other warnings pass silently.
+// Picture data that ends early, whether at the end of the file or at a marker (an end marker appended
+// to a cut file), or that cannot be decoded, would be completed with grey rows; a half-grey page passed
+// off as the scan is worse than an error, so these warnings count as fatal. The others (extra bytes
+// between segments, unknown revisions, a bad colour profile) leave the pixels intact and pass silently.
+bool DamagesPixels(int code) {
+    switch (code) {
+    case JWRN_JPEG_EOF:
+    case JWRN_HIT_MARKER:
+    case JWRN_HUFF_BAD_CODE:
+    case JWRN_ARITH_BAD_CODE:
+    case JWRN_MUST_RESYNC:
+    case JWRN_BOGUS_PROGRESSION:
+    case JWRN_NOT_SEQUENTIAL:
+        return true;
+    default:
+        return false;
+    }
+}
+
 void EmitMessage(j_common_ptr cinfo, int level) {
-    if (level < 0 && cinfo->err->msg_code == JWRN_JPEG_EOF)
+    if (level < 0 && DamagesPixels(cinfo->err->msg_code))
         cinfo->err->error_exit(cinfo);
 }
 
@@ -56,8 +74,10 @@ void CmykRowToRgb32(const JSAMPLE *in, QRgb *out, JDIMENSION width, bool inverte
 }
 
 // Pictures own their pixels through a cleanup function. The last page's buffer is kept as one spare
-// and reused by the next decode of a page of the same size or smaller: a fresh 35 MB block costs
-// about as much in page faults as a third of the decode itself. At most one spare is ever held.
+// and reused by the next decode of a page of about the same size: a fresh 35 MB block costs about as
+// much in page faults as a third of the decode itself. At most one spare is ever held, and a spare that
+// does not suit the next picture is given back to the system then, so a large picture's memory does not
+// outlive the move to a smaller one.
 struct SpareBuffer {
     QMutex mutex;
     void *data = nullptr;
@@ -77,14 +97,10 @@ void ReleasePixels(void *info) {
     auto *block = static_cast<PixelBlock *>(info);
     SpareBuffer &spare = Spare();
     QMutexLocker lock(&spare.mutex);
-    // Keep the larger of the two; the other goes back to the system.
-    if (block->size >= spare.size) {
-        std::free(spare.data);
-        spare.data = block;
-        spare.size = block->size;
-    } else {
-        std::free(block);
-    }
+    // The latest picture's block is the likeliest fit for the next page; an older spare goes back.
+    std::free(spare.data);
+    spare.data = block;
+    spare.size = block->size;
 }
 
 // A Format_RGB32 picture whose pixels follow a small header in one block; null when out of memory.
@@ -95,11 +111,12 @@ QImage AllocatePicture(int width, int height) {
     {
         SpareBuffer &spare = Spare();
         QMutexLocker lock(&spare.mutex);
-        if (spare.data && spare.size >= need && spare.size / 2 <= need) {
+        if (spare.data && spare.size >= need && spare.size / 2 <= need)
             memory = spare.data;
-            spare.data = nullptr;
-            spare.size = 0;
-        }
+        else
+            std::free(spare.data);
+        spare.data = nullptr;
+        spare.size = 0;
     }
     size_t size = need;
     if (memory)
@@ -126,9 +143,16 @@ struct FileCloser {
     }
 };
 
+#ifndef VELMORA_JPEG_PIXEL_BUDGET
+#define VELMORA_JPEG_PIXEL_BUDGET kJpegPixelBudget
+#endif
+// The fuzzing build lowers the budget so that its inputs exercise the parser rather than decoding
+// huge legitimate pictures; everywhere else it is kJpegPixelBudget.
+constexpr qint64 kPixelBudget = VELMORA_JPEG_PIXEL_BUDGET;
+
 // The decode itself, kept free of objects with destructors between setjmp and longjmp. Returns false
 // with `message` set on a libjpeg error; `image` is then null.
-bool Decode(FILE *file, QImage &image, char *message) {
+bool Decode(FILE *file, int scaleDenominator, QImage &image, char *message) {
     jpeg_decompress_struct cinfo;
     ErrorManager err;
     cinfo.err = jpeg_std_error(&err.pub);
@@ -147,6 +171,22 @@ bool Decode(FILE *file, QImage &image, char *message) {
     jpeg_create_decompress(&cinfo);
     jpeg_stdio_src(&cinfo, file);
     jpeg_read_header(&cinfo, TRUE);
+
+    // Checked before anything of the picture's size is allocated, the picture itself or libjpeg's
+    // buffers (a progressive file holds every coefficient of the picture, 2 bytes for each sample).
+    const qint64 pixels = qint64(cinfo.image_width) * qint64(cinfo.image_height);
+    if (pixels > kPixelBudget) {
+        std::snprintf(message, JMSG_LENGTH_MAX,
+                      "the picture is %u x %u pixels (%.0f megapixels), more than the %.0f megapixels a "
+                      "picture may have",
+                      unsigned(cinfo.image_width), unsigned(cinfo.image_height), double(pixels) / 1e6,
+                      double(kPixelBudget) / 1e6);
+        jpeg_destroy_decompress(&cinfo);
+        return false;
+    }
+    cinfo.mem->max_memory_to_use = long(qMin<qint64>(kPixelBudget * 8 + (64 << 20), LONG_MAX));
+    cinfo.scale_num = 1;
+    cinfo.scale_denom = unsigned(scaleDenominator);
 
     const bool cmyk = cinfo.jpeg_color_space == JCS_CMYK || cinfo.jpeg_color_space == JCS_YCCK;
     // BGRX lands in memory exactly as QImage::Format_RGB32 (0xffRRGGBB, little-endian) with X = 0xff.
@@ -184,8 +224,8 @@ bool Decode(FILE *file, QImage &image, char *message) {
         }
     } else {
         const bool inverted = cinfo.saw_Adobe_marker;
-        JSAMPARRAY buffer = (*cinfo.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&cinfo), JPOOL_IMAGE,
-                                                       width * 4, 1);
+        JSAMPARRAY buffer =
+            (*cinfo.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&cinfo), JPOOL_IMAGE, width * 4, 1);
         while (cinfo.output_scanline < height) {
             const int line = int(cinfo.output_scanline);
             jpeg_read_scanlines(&cinfo, buffer, 1);
@@ -199,19 +239,22 @@ bool Decode(FILE *file, QImage &image, char *message) {
 
 } // namespace
 
-QImage DecodeJpegFile(const QString &path) {
+QImage DecodeJpegFile(const QString &path, JpegScale scale) {
     const QString resolved = ResolveWinPath(path);
     // fopen opens a folder for reading without complaint; say what the system would for a file.
     if (QFileInfo(resolved).isDir())
-        throw VelmoraError(QStringLiteral("Cannot open file \"%1\". %2").arg(path, QString::fromLocal8Bit(std::strerror(EISDIR))));
+        throw VelmoraError(QStringLiteral("Cannot open file \"%1\". %2")
+                               .arg(path, QString::fromLocal8Bit(std::strerror(EISDIR))));
     FileCloser file{std::fopen(QFile::encodeName(resolved).constData(), "rb")};
     if (!file.f) {
         const int error = errno;
-        throw VelmoraError(QStringLiteral("Cannot open file \"%1\". %2").arg(path, QString::fromLocal8Bit(std::strerror(error))));
+        throw VelmoraError(QStringLiteral("Cannot open file \"%1\". %2")
+                               .arg(path, QString::fromLocal8Bit(std::strerror(error))));
     }
     QImage image;
     char message[JMSG_LENGTH_MAX] = {};
-    if (!Decode(file.f, image, message))
-        throw VelmoraError(QStringLiteral("The picture \"%1\" could not be read: %2").arg(path, QString::fromLocal8Bit(message)));
+    if (!Decode(file.f, int(scale), image, message))
+        throw VelmoraError(QStringLiteral("The picture \"%1\" could not be read: %2")
+                               .arg(path, QString::fromLocal8Bit(message)));
     return image;
 }

@@ -1,5 +1,6 @@
-// Decoding page scans: colour, grey and Adobe CMYK files, Windows-style paths, and the errors for
-// files that are missing, truncated, corrupt or not JPEG at all.
+// Decoding page scans: colour, grey and Adobe CMYK files, Windows-style paths, decoding at a fraction of
+// the size, the errors for files that are missing, truncated, corrupt, not JPEG at all or too large,
+// and the memory of a large picture given back.
 #include "corpus/Error.h"
 #include "images/JpegImage.h"
 
@@ -8,8 +9,10 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <algorithm>
 #include <cstdio>
 #include <jpeglib.h>
+#include <unistd.h>
 
 namespace {
 
@@ -47,6 +50,34 @@ bool Near(QRgb a, QRgb b, int tolerance = 8) {
            qAbs(qBlue(a) - qBlue(b)) <= tolerance;
 }
 
+// Resident memory of this process, from /proc/self/statm.
+qint64 ResidentBytes() {
+    QFile statm("/proc/self/statm");
+    if (!statm.open(QIODevice::ReadOnly)) return -1;
+    const QList<QByteArray> fields = statm.readAll().split(' ');
+    return fields.size() > 1 ? fields[1].toLongLong() * sysconf(_SC_PAGESIZE) : -1;
+}
+
+// Peak resident memory since the last ResetPeakResident(), from /proc/self/status; -1 when unknown.
+qint64 PeakResidentBytes() {
+    QFile status("/proc/self/status");
+    if (!status.open(QIODevice::ReadOnly)) return -1;
+    for (const QByteArray &line : status.readAll().split('\n'))
+        if (line.startsWith("VmHWM:")) return line.mid(6).trimmed().split(' ').value(0).toLongLong() * 1024;
+    return -1;
+}
+
+bool ResetPeakResident() {
+    QFile clear("/proc/self/clear_refs");
+    return clear.open(QIODevice::WriteOnly) && clear.write("5") == 1;
+}
+
+void WriteBytes(const QString &path, const QByteArray &bytes) {
+    QFile out(path);
+    QVERIFY(out.open(QIODevice::WriteOnly));
+    QCOMPARE(out.write(bytes), bytes.size());
+}
+
 } // namespace
 
 class TestJpeg : public QObject {
@@ -58,6 +89,10 @@ private Q_SLOTS:
     void resolvesWindowsPathIgnoringCase();
     void refusesUnreadableFiles_data();
     void refusesUnreadableFiles();
+    void refusesPictureOverPixelBudget();
+    void givesBackMemoryOfLargePicture();
+    void decodesAtFractionOfSize_data();
+    void decodesAtFractionOfSize();
 
 private:
     QTemporaryDir dir_;
@@ -115,20 +150,24 @@ void TestJpeg::resolvesWindowsPathIgnoringCase() {
 
 void TestJpeg::refusesUnreadableFiles_data() {
     QTest::addColumn<QString>("name");
-    QTest::addColumn<int>("keepBytes"); // of the good file; -1 writes `bytes` instead
+    QTest::addColumn<int>("keepBytes"); // of the good file, followed by `bytes`; -1 writes `bytes` alone
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<QString>("message");
     QTest::newRow("missing") << "missing.jpg" << -2 << QByteArray()
                              << "Cannot open file \"missing.jpg\". No such file or directory";
-    QTest::newRow("folder") << "folder.jpg" << -3 << QByteArray() << "Cannot open file \"folder.jpg\". Is a directory";
+    QTest::newRow("folder") << "folder.jpg" << -3 << QByteArray()
+                            << "Cannot open file \"folder.jpg\". Is a directory";
     QTest::newRow("empty") << "empty.jpg" << -1 << QByteArray() << "empty.jpg";
     QTest::newRow("truncated in the data") << "cut.jpg" << 700 << QByteArray() << "cut.jpg";
+    QTest::newRow("truncated in the data, end marker appended")
+        << "cutend.jpg" << 700 << QByteArray("\xff\xd9", 2) << "cutend.jpg";
     QTest::newRow("truncated in the header") << "head.jpg" << 40 << QByteArray() << "head.jpg";
     QTest::newRow("not a JPEG") << "text.jpg" << -1 << QByteArray("hello, this is text\n") << "text.jpg";
-    QTest::newRow("PNG named jpg") << "png.jpg" << -1 << QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16) << "png.jpg";
-    QTest::newRow("JPEG start then garbage") << "garbage.jpg" << -1
-                                             << QByteArray("\xff\xd8\xff\xc0\x00\x02\x12\x34\x56\x78\x9a", 11)
-                                             << "garbage.jpg";
+    QTest::newRow("PNG named jpg") << "png.jpg" << -1 << QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16)
+                                   << "png.jpg";
+    QTest::newRow("JPEG start then garbage")
+        << "garbage.jpg" << -1 << QByteArray("\xff\xd8\xff\xc0\x00\x02\x12\x34\x56\x78\x9a", 11)
+        << "garbage.jpg";
 }
 
 void TestJpeg::refusesUnreadableFiles() {
@@ -141,7 +180,7 @@ void TestJpeg::refusesUnreadableFiles() {
     } else if (keepBytes != -2) {
         QFile in(good_);
         QVERIFY(in.open(QIODevice::ReadOnly));
-        const QByteArray content = keepBytes >= 0 ? in.readAll().left(keepBytes) : bytes;
+        const QByteArray content = keepBytes >= 0 ? in.readAll().left(keepBytes) + bytes : bytes;
         QFile out(dir_.filePath(name));
         QVERIFY(out.open(QIODevice::WriteOnly));
         out.write(content);
@@ -152,6 +191,104 @@ void TestJpeg::refusesUnreadableFiles() {
     } catch (const VelmoraError &e) {
         QVERIFY2(e.message().contains(message), qPrintable(e.message()));
     }
+}
+
+void TestJpeg::refusesPictureOverPixelBudget() {
+    // A few hundred bytes whose header claims 60000 x 60000 pixels (14 GB as RGB32): a small grey file
+    // with its frame header's size changed, so its little picture data ends at the end marker.
+    QImage small(16, 16, QImage::Format_Grayscale8);
+    small.fill(128);
+    QVERIFY(small.save(dir_.filePath("small.jpg"), "JPG", 50));
+    QFile in(dir_.filePath("small.jpg"));
+    QVERIFY(in.open(QIODevice::ReadOnly));
+    QByteArray bomb = in.readAll();
+    const qsizetype frame = bomb.indexOf("\xff\xc0");
+    QVERIFY(frame > 0);
+    const char size[4] = {char(60000 >> 8), char(60000 & 0xff), char(60000 >> 8), char(60000 & 0xff)};
+    bomb.replace(frame + 5, 4, QByteArray(size, 4));
+    QVERIFY(bomb.size() < 400);
+    WriteBytes(dir_.filePath("bomb.jpg"), bomb);
+
+    const bool peakKnown = ResetPeakResident();
+    const qint64 peakBefore = PeakResidentBytes();
+    try {
+        DecodeJpegFile("bomb.jpg");
+        QFAIL("no error raised");
+    } catch (const VelmoraError &e) {
+        QVERIFY2(e.message().contains("\"bomb.jpg\"") && e.message().contains("60000 x 60000") &&
+                     e.message().contains("150 megapixels"),
+                 qPrintable(e.message()));
+    }
+    // Refused from the header: nothing near the picture's size was ever touched.
+    if (peakKnown)
+        QVERIFY2(PeakResidentBytes() - peakBefore < 64 << 20,
+                 qPrintable(QString::number(PeakResidentBytes() - peakBefore)));
+
+    // Just inside the budget the same header is only refused for its missing picture data.
+    const char inside[4] = {char(10000 >> 8), char(10000 & 0xff), char(15000 >> 8), char(15000 & 0xff)};
+    bomb.replace(frame + 5, 4, QByteArray(inside, 4));
+    WriteBytes(dir_.filePath("inside.jpg"), bomb);
+    try {
+        DecodeJpegFile("inside.jpg");
+        QFAIL("no error raised");
+    } catch (const VelmoraError &e) {
+        QVERIFY2(!e.message().contains("megapixels"), qPrintable(e.message()));
+    }
+}
+
+void TestJpeg::givesBackMemoryOfLargePicture() {
+    // 6000 x 6000 decodes into 144 MB; a page after it needs only a fraction of that.
+    {
+        QImage large(6000, 6000, QImage::Format_Grayscale8);
+        large.fill(200);
+        QVERIFY(large.save(dir_.filePath("large.jpg"), "JPG", 50));
+    }
+    DecodeJpegFile(good_); // settle the decoder's own first-use allocations
+    const qint64 before = ResidentBytes();
+    QVERIFY(before > 0);
+    {
+        const QImage image = DecodeJpegFile(dir_.filePath("large.jpg"));
+        QCOMPARE(image.size(), QSize(6000, 6000));
+        QVERIFY(ResidentBytes() - before > 100 << 20);
+    }
+    QCOMPARE(DecodeJpegFile(good_).size(), QSize(64, 48));
+    const qint64 after = ResidentBytes();
+    QVERIFY2(after - before < 32 << 20, qPrintable(QString("%1 MB still held").arg((after - before) >> 20)));
+}
+
+void TestJpeg::decodesAtFractionOfSize_data() {
+    QTest::addColumn<int>("denominator");
+    QTest::addColumn<QSize>("size"); // of a 250 x 190 picture: each side rounded up
+    QTest::newRow("1/2") << 2 << QSize(125, 95);
+    QTest::newRow("1/4") << 4 << QSize(63, 48);
+    QTest::newRow("1/8") << 8 << QSize(32, 24);
+}
+
+void TestJpeg::decodesAtFractionOfSize() {
+    QFETCH(int, denominator);
+    QFETCH(QSize, size);
+    // Smooth colour gradients, so that two ways of scaling agree closely.
+    QImage picture(250, 190, QImage::Format_RGB32);
+    for (int y = 0; y < picture.height(); ++y)
+        for (int x = 0; x < picture.width(); ++x)
+            picture.setPixel(x, y, qRgb(x * 255 / 249, y * 255 / 189, 255 - (x + y) * 255 / 438));
+    const QString path = dir_.filePath("gradient.jpg");
+    QVERIFY(picture.save(path, "JPG", 95));
+
+    const QImage scaled = DecodeJpegFile(path, JpegScale(denominator));
+    QCOMPARE(scaled.size(), size);
+    QCOMPARE(scaled.format(), QImage::Format_RGB32);
+    const QImage reference =
+        DecodeJpegFile(path).scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    int worst = 0;
+    for (int y = 0; y < size.height(); ++y)
+        for (int x = 0; x < size.width(); ++x) {
+            const QRgb a = scaled.pixel(x, y), b = reference.pixel(x, y);
+            worst = std::max({worst, qAbs(qRed(a) - qRed(b)), qAbs(qGreen(a) - qGreen(b)),
+                              qAbs(qBlue(a) - qBlue(b))});
+            QCOMPARE(qAlpha(a), 255);
+        }
+    QVERIFY2(worst <= 12, qPrintable(QString("largest difference %1").arg(worst)));
 }
 
 QTEST_MAIN(TestJpeg)
