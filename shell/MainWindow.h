@@ -40,6 +40,7 @@ protected:
     void showEvent(QShowEvent *event) override;
 
 private:
+    void LoadNotebooks();
     void BuildPanes();
     void Wire();
     // Which list opened the entry shown: capture mode moves on in that list.
