@@ -71,6 +71,14 @@ PageViewer::PageViewer(QWidget *parent) : QWidget(parent) {
     connect(zoomMenu_, &QMenu::triggered, this, Guarded([this](QAction *action) { ZoomTo(action); }));
     overlay_->SetPopupMenu(zoomMenu_, [this] { return !recording_; });
 
+    unreadableNotice_ = new QLabel(this);
+    unreadableNotice_->setObjectName(QStringLiteral("unreadableNotice"));
+    unreadableNotice_->setAlignment(Qt::AlignCenter);
+    unreadableNotice_->setWordWrap(true);
+    unreadableNotice_->setStyleSheet(QStringLiteral("background: #f0f0f0; color: #606060; padding: 12px;"));
+    unreadableNotice_->setAttribute(Qt::WA_TransparentForMouseEvents);
+    unreadableNotice_->hide();
+
     captureCaption_ = new QLabel(this);
     captureCaption_->setObjectName(QStringLiteral("captureCaption"));
     captureCaption_->setStyleSheet(
@@ -89,8 +97,15 @@ PageViewer::PageViewer(QWidget *parent) : QWidget(parent) {
 }
 
 void PageViewer::LoadPage(const QString &path) {
-    // Decode first: when it fails the old picture, its sizes and the current path stay.
-    const QImage picture = DecodeJpegFile(path);
+    QImage picture;
+    try {
+        picture = DecodeJpegFile(path);
+    } catch (const std::exception &e) {
+        // The page shown must not pass for this one: it makes way for a notice naming the file.
+        ShowUnreadable(path, QString::fromUtf8(e.what()));
+        throw;
+    }
+    unreadableNotice_->hide();
     pageImage_->SetPicture(picture);
     const QSize size = viewer::SizeAfterLoad(picture.size(), zoomFactor_);
     pageImage_->resize(size);
@@ -98,6 +113,21 @@ void PageViewer::LoadPage(const QString &path) {
     scrollBox_->UpdateExtent();
     currentPath_ = path;
 }
+
+void PageViewer::ShowUnreadable(const QString &path, const QString &reason) {
+    pageImage_->SetPicture(QImage()); // the earlier picture's memory goes back at once
+    pageImage_->resize(0, 0);
+    overlay_->resize(0, 0);
+    overlay_->ResizeSurface(overlay_->size());
+    scrollBox_->UpdateExtent();
+    currentPath_ = path;
+    unreadableNotice_->setText(QStringLiteral("無法讀取這一頁的圖檔：\n%1\n\n%2").arg(path, reason));
+    unreadableNotice_->setGeometry(rect());
+    unreadableNotice_->show();
+    unreadableNotice_->raise();
+}
+
+bool PageViewer::IsShowingUnreadableNotice() const { return !unreadableNotice_->isHidden(); }
 
 void PageViewer::ShowScan(const QString &path) {
     if (path == currentPath_)
@@ -151,6 +181,7 @@ QString PageViewer::CaptureCaption() const { return captureCaption_->isHidden() 
 void PageViewer::resizeEvent(QResizeEvent *event) {
     QWidget::resizeEvent(event);
     captureCaption_->setGeometry(0, 0, width(), captureCaption_->sizeHint().height());
+    unreadableNotice_->setGeometry(rect());
 }
 
 bool PageViewer::IsMarkerShown() const { return overlay_->ShapeCount() > 0; }

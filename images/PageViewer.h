@@ -24,9 +24,12 @@ public:
     void ShowEntry(const NoteEntry &entry);
     // Shows a scan from the scans list at its top right corner; nothing happens for the page shown.
     void ShowScan(const QString &path);
-    // Decodes and shows a page at the zoom factor; on failure the shown page stays and it raises.
+    // Decodes and shows a page at the zoom factor. On failure it raises, and the pane shows a notice
+    // naming the file in place of any earlier page.
     void LoadPage(const QString &path);
-    // The Windows-style path of the page shown ("" before the first).
+    bool IsShowingUnreadableNotice() const;
+    // The Windows-style path of the page shown, or of the page that could not be read ("" before
+    // the first).
     const QString &CurrentPath() const { return currentPath_; }
 
     float ZoomFactor() const { return zoomFactor_; }
@@ -56,12 +59,14 @@ private:
     void PointerDown(Qt::MouseButton button, int x, int y);
     void PointerMove();
     void ClearMarker();
+    void ShowUnreadable(const QString &path, const QString &reason);
 
     ScrollBoxArea *scrollBox_;
     PageImage *pageImage_;
     PointOverlay *overlay_;
     QMenu *zoomMenu_;
     class QLabel *captureCaption_;
+    class QLabel *unreadableNotice_;
     QTimer *markerTimer_;
     QString currentPath_;
     float zoomFactor_ = 1.0f;

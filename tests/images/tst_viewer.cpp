@@ -21,6 +21,7 @@
 #include <QScrollBar>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QLabel>
 #include <QTimer>
 #include <QWheelEvent>
 #include <QtTest>
@@ -170,7 +171,7 @@ private Q_SLOTS:
     void init();
     void zoomMenu();
     void loadAndZoom();
-    void loadFailureKeepsThePage();
+    void loadFailureShowsANotice();
     void wheel_data();
     void wheel();
     void drag_data();
@@ -280,24 +281,27 @@ void TestViewer::loadAndZoom() {
     QCOMPARE(win.image->size(), QSize(2000, 3000));
 }
 
-void TestViewer::loadFailureKeepsThePage() {
+void TestViewer::loadFailureShowsANotice() {
     Folder fx;
     fx.write("Image/K/bad.jpg", "not a picture");
     Window win(fx);
-    win.viewer->LoadPage(kK1);
-    win.box->SetVert(100);
     for (const QString &path :
          {QStringLiteral(".\\image\\K\\none.jpg"), QStringLiteral(".\\image\\K\\bad.jpg")}) {
+        win.viewer->LoadPage(kK1);
+        QVERIFY(!win.viewer->IsShowingUnreadableNotice());
         try {
             win.viewer->LoadPage(path);
             QFAIL("no error");
         } catch (const VelmoraError &e) {
             QVERIFY2(e.message().contains(path), qPrintable(e.message()));
         }
-        QCOMPARE(win.viewer->CurrentPath(), kK1);
-        QCOMPARE(win.image->size(), QSize(1000, 1500));
-        QCOMPARE(win.image->NaturalSize(), QSize(1000, 1500));
-        QCOMPARE(win.box->Vert(), 100);
+        // The earlier page does not stay under the new entry as if it were its page.
+        QCOMPARE(win.viewer->CurrentPath(), path);
+        QVERIFY(win.viewer->IsShowingUnreadableNotice());
+        QVERIFY(win.image->NaturalSize().isEmpty());
+        QCOMPARE(win.image->size(), QSize(0, 0));
+        auto *notice = win.viewer->findChild<QLabel *>("unreadableNotice");
+        QVERIFY(notice->isVisible() && notice->text().contains(path));
     }
     try {
         win.viewer->LoadPage(".\\image\\K\\none.jpg");
@@ -484,18 +488,20 @@ void TestViewer::entryOnMissingScan() {
     Window win(fx);
     ClickRow(win.lbData, 1);
     win.box->SetVert(77);
-    // K3 has no scan: the error is shown, the page and its place stay, no marker.
+    // K3 has no scan: the error is shown once, and a notice naming the file takes the place of K1.
     ClickRow(win.lbData, 6);
     QCOMPARE(errors.size(), 1);
     QVERIFY2(errors[0].contains("K3.jpg"), qPrintable(errors[0]));
-    QCOMPARE(win.viewer->CurrentPath(), kK1);
-    QCOMPARE(win.box->Vert(), 77);
+    QVERIFY(win.viewer->CurrentPath().endsWith("K3.jpg"));
+    QVERIFY(win.viewer->IsShowingUnreadableNotice());
     QVERIFY(!win.timer->isActive());
     QVERIFY(!win.viewer->IsMarkerShown());
-    QVERIFY(IsBlue(win.box->viewport()->grab().toImage().pixel(40, 40)));
-    // Called directly the pane raises the same error.
-    QVERIFY_THROWS_EXCEPTION(VelmoraError, win.viewer->ShowEntry(NotesOf("velmora200_k.xml")[6]));
+    QVERIFY(!IsBlue(win.viewer->grab().toImage().pixel(40, 40)));
+    // Back on K1 the page is shown again; called directly the pane raises the same error.
+    ClickRow(win.lbData, 1);
     QCOMPARE(win.viewer->CurrentPath(), kK1);
+    QVERIFY(!win.viewer->IsShowingUnreadableNotice());
+    QVERIFY_THROWS_EXCEPTION(VelmoraError, win.viewer->ShowEntry(NotesOf("velmora200_k.xml")[6]));
 }
 
 void TestViewer::scansList() {
@@ -588,13 +594,13 @@ void TestViewer::scansListOpensPage() {
     QCOMPARE(win.box->Horz(), 10);
     QCOMPARE(win.box->Vert(), 20);
     QVERIFY(errors.isEmpty());
-    // A name whose scan cannot be opened: the error, and the page stays.
+    // A name whose scan cannot be opened: the error, and a notice naming it instead of K2.
     ClickRow(list, 3);
     QCOMPARE(errors.size(), 1);
     QVERIFY2(errors[0].contains("L002.jpg"), qPrintable(errors[0]));
-    QCOMPARE(win.viewer->CurrentPath(), kK2);
-    QCOMPARE(win.image->NaturalSize(), QSize(1000, 1500));
-    QCOMPARE(win.box->Horz(), 10);
+    QCOMPARE(win.viewer->CurrentPath(), QString(".\\image\\L\\L002.jpg"));
+    QVERIFY(win.viewer->IsShowingUnreadableNotice());
+    QVERIFY(win.image->NaturalSize().isEmpty());
 }
 
 void TestViewer::pdfList() {
