@@ -44,6 +44,23 @@ gui "$bin/velmora-bench-window" startup "$demo" "$demo" "demo" "$runs" "$data/em
 gui "$bin/velmora-bench-window" startup "$demo" "$data/notes-100" "100 MB" "$runs" "$data/empty" 2>/dev/null | grep '|'
 gui "$bin/velmora-bench-window" fill "$demo" "$data/notes-100" "100 MB" "$runs" 2>/dev/null | grep '|'
 
+echo "== stepping through entries"
+# The 100 MB notes with scans: the first pages of K get the demo's scans under their own names.
+walk=$data/walk-100
+if [ ! -f "$walk/.complete" ]; then
+  rm -rf "$walk"; mkdir -p "$walk/image/K"
+  for f in "$data"/notes-100/velmora200_*.xml; do ln -s "$f" "$walk/"; done
+  mapfile -t demoScans < <(ls "$demo"/Image/K/*.jpg)
+  i=0
+  "$build/tools/notes/velmora-notes" dump "$data/notes-100/velmora200_k.xml" | head -400 |
+    sed -n 's/.*"pageImage":"\.\\\\image\\\\K\\\\\([^"]*\)".*/\1/p' | sort -u | while read -r name; do
+      ln -s "${demoScans[$((i % ${#demoScans[@]}))]}" "$walk/image/K/$name"; i=$((i + 1))
+    done
+  touch "$walk/.complete"
+fi
+gui "$bin/velmora-bench-step" "$demo" "$demo" "demo" 200 2>/dev/null | grep '|'
+gui "$bin/velmora-bench-step" "$demo" "$walk" "100 MB" 200 2>/dev/null | grep '|'
+
 echo "== page scans"
 QT_QPA_PLATFORM=offscreen "$bin/velmora-bench-scan" | grep '|'
 

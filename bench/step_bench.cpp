@@ -1,0 +1,127 @@
+// The step through entries as a reader feels it: from a Down key in the entries list to the moment the
+// entry page and the page scan have both painted (the web view's rendering widget and the page image).
+//   velmora-bench-step PROGRAM_FOLDER NOTES_FOLDER LABEL STEPS
+// Steps that keep the scan and steps that change it are reported apart; the baseline of a step that
+// changes the scan is decoding that scan alone, measured in the same run. Run under an X server.
+#include "bench/BenchRecord.h"
+#include "corpus/Data.h"
+#include "images/JpegImage.h"
+#include "images/PageViewer.h"
+#include "shell/MainWindow.h"
+#include "widgets/OwnerDrawList.h"
+
+#include <QAbstractScrollArea>
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QKeyEvent>
+#include <QScrollBar>
+#include <QWebEngineView>
+
+#include <algorithm>
+#include <cstdio>
+#include <unistd.h>
+
+namespace {
+
+// Counts the paint events a widget gets.
+class PaintCount : public QObject {
+public:
+    explicit PaintCount(QWidget *w) { w->installEventFilter(this); }
+    int paints = 0;
+    bool eventFilter(QObject *, QEvent *e) override {
+        if (e->type() == QEvent::Paint) ++paints;
+        return false;
+    }
+};
+
+double Percentile(std::vector<double> v, double p) {
+    if (v.empty()) return 0;
+    std::sort(v.begin(), v.end());
+    return v[std::min(v.size() - 1, size_t(p * double(v.size() - 1) + 0.5))];
+}
+
+void Report(const QString &label, const QString &what, const std::vector<double> &steps,
+            const std::vector<double> &decodes, double targetP95) {
+    if (steps.empty()) return;
+    bench::Figure f{label, what, QStringLiteral("ms"), steps,
+                    decodes.empty() ? QString() : QStringLiteral("decoding the new scan alone"), decodes};
+    f.note = QStringLiteral("%1 steps; 95th percentile %2 ms, worst %3 ms")
+                 .arg(steps.size())
+                 .arg(Percentile(steps, 0.95), 0, 'f', 1)
+                 .arg(*std::max_element(steps.begin(), steps.end()), 0, 'f', 1);
+    bench::Emit(f);
+    bench::Figure p{label, what + QStringLiteral(", 95th percentile"), QStringLiteral("ms"),
+                    {Percentile(steps, 0.95)}};
+    p.targetMax = targetP95;
+    bench::Emit(p);
+}
+
+} // namespace
+
+int main(int argc, char **argv) {
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    QApplication app(argc, argv);
+    const QStringList args = app.arguments().mid(1);
+    if (args.size() < 4) {
+        std::fprintf(stderr, "usage: velmora-bench-step PROGRAM_FOLDER NOTES_FOLDER LABEL STEPS\n");
+        return 2;
+    }
+    const QString programFolder = QDir(args[0]).absolutePath(), label = args[2];
+    const int steps = qMax(1, args[3].toInt());
+    QDir::setCurrent(QDir(args[1]).absolutePath());
+
+    MainWindow window(QDir(programFolder).filePath(QStringLiteral("velmoranote")));
+    auto *list = window.findChild<OwnerDrawList *>(QStringLiteral("lbData"));
+    auto *viewer = window.findChild<PageViewer *>();
+    auto *box = window.findChild<QAbstractScrollArea *>(QStringLiteral("ScrollBox"));
+    QWidget *image = window.findChild<QWidget *>(QStringLiteral("Image"));
+    QWidget *page = window.findChild<QWebEngineView *>(QStringLiteral("WebBrowser1"));
+    window.resize(1400, 900);
+    window.show();
+    // Let the window and the blank document settle.
+    QElapsedTimer settle;
+    settle.start();
+    while (settle.elapsed() < 3000) QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    QWidget *pageSurface = page->focusProxy() ? page->focusProxy() : page;
+    PaintCount pagePaints(pageSurface), imagePaints(image);
+    list->setFocus();
+
+    std::vector<double> keep, change, decodes;
+    const int rows = list->model()->rowCount();
+    for (int s = 0; s < steps && s + 1 < rows; ++s) {
+        const QString pathBefore = viewer->CurrentPath();
+        const int horzBefore = box->horizontalScrollBar()->value(), vertBefore = box->verticalScrollBar()->value();
+        const int pageBefore = pagePaints.paints, imageBefore = imagePaints.paints;
+        QElapsedTimer t;
+        t.start();
+        QKeyEvent down(QEvent::KeyPress, Qt::Key_Down, Qt::NoModifier);
+        QApplication::sendEvent(list, &down);
+        QKeyEvent up(QEvent::KeyRelease, Qt::Key_Down, Qt::NoModifier);
+        QApplication::sendEvent(list, &up);
+        const bool scanChanged = viewer->CurrentPath() != pathBefore;
+        // The scan pane repaints when its page, its place or its marker changes.
+        const bool scanMoves = scanChanged || box->horizontalScrollBar()->value() != horzBefore ||
+                               box->verticalScrollBar()->value() != vertBefore || viewer->IsMarkerShown();
+        while ((pagePaints.paints == pageBefore || (scanMoves && imagePaints.paints == imageBefore)) &&
+               t.elapsed() < 5000)
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+        const double ms = t.nsecsElapsed() / 1e6;
+        (scanChanged ? change : keep).push_back(ms);
+        if (scanChanged) {
+            QElapsedTimer d;
+            d.start();
+            const QImage decoded = DecodeJpegFile(viewer->CurrentPath());
+            decodes.push_back(d.nsecsElapsed() / 1e6);
+        }
+        // A reader's pace: the next key comes after the marker and the page are drawn.
+        QElapsedTimer pause;
+        pause.start();
+        while (pause.elapsed() < 30) QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    }
+    Report(label, QStringLiteral("step to the next entry, same scan"), keep, {}, 0);
+    Report(label, QStringLiteral("step to the next entry, another scan"), change, decodes,
+           label == QLatin1String("demo") ? 20 : 0);
+    std::fflush(stdout);
+    _exit(0); // closing would write the window settings
+}
