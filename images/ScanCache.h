@@ -1,0 +1,50 @@
+#pragma once
+// Decoded page scans kept at hand, and the scans the reader is likely to want next decoded ahead on a
+// worker thread, so that stepping onto the next page costs no decode. The cache is bounded in bytes;
+// the least recently used pictures go first.
+
+#include <QImage>
+#include <QObject>
+#include <QStringList>
+
+#include <condition_variable>
+#include <list>
+#include <mutex>
+#include <thread>
+
+class ScanCache : public QObject {
+    Q_OBJECT
+public:
+    explicit ScanCache(qint64 byteBudget, QObject *parent = nullptr);
+    ~ScanCache() override;
+
+    // The picture of `path` when it has been decoded already; a null image otherwise.
+    QImage Find(const QString &path);
+    // Keeps a picture decoded elsewhere.
+    void Keep(const QString &path, const QImage &picture);
+    // Decodes these scans in the background, in this order; a newer call replaces what an older one
+    // asked for and has not started. Scans that cannot be read are passed over quietly (the viewer
+    // reports them when they are shown).
+    void Prefetch(const QStringList &paths);
+    // How many scans the worker has decoded so far.
+    int BackgroundDecodes() const;
+
+private:
+    struct Entry {
+        QString path;
+        QImage picture;
+    };
+    void Work();
+    void KeepLocked(const QString &path, const QImage &picture);
+    bool HasLocked(const QString &path) const;
+
+    const qint64 budget_;
+    mutable std::mutex mutex_;
+    std::condition_variable wake_;
+    std::list<Entry> entries_; // most recently used first
+    qint64 bytes_ = 0;
+    QStringList queue_;
+    bool stopping_ = false;
+    int backgroundDecodes_ = 0;
+    std::thread worker_;
+};
