@@ -101,3 +101,5 @@ NoteRef SearchPane::StepAfterCapture() {
         resultsList_->SetItemIndex(next);
     return show ? results_->Ref(next) : NoteRef();
 }
+
+QStringList SearchPane::NeighbourScans() const { return results_->NeighbourScans(resultsList_->ItemIndex()); }

@@ -33,6 +33,8 @@ public:
     // After a position was recorded into the selected result: selects the next one, as the entries
     // list does, and returns the record to show (invalid when nothing more is to be shown).
     NoteRef StepAfterCapture();
+    // The scans a reader stepping on from the selected row reaches next (see NoteRowsModel).
+    QStringList NeighbourScans() const;
 
 Q_SIGNALS:
     void HitChosen(NoteRef ref, const QString &highlight);

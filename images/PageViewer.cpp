@@ -3,6 +3,7 @@
 #include "common/Error.h"
 #include "corpus/Data.h"
 #include "images/JpegImage.h"
+#include "images/ScanCache.h"
 #include "images/ViewerMath.h"
 #include "widgets/ErrorBoundary.h"
 #include "widgets/Look.h"
@@ -19,7 +20,12 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-PageViewer::PageViewer(QWidget *parent) : QWidget(parent) {
+namespace {
+// Room for the page shown and its neighbours on either side: a page scan takes about 35 MB decoded.
+constexpr qint64 kScanCacheBytes = 160LL << 20;
+} // namespace
+
+PageViewer::PageViewer(QWidget *parent) : QWidget(parent), scanCache_(new ScanCache(kScanCacheBytes, this)) {
     setObjectName(QStringLiteral("PageViewer"));
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -99,7 +105,12 @@ PageViewer::PageViewer(QWidget *parent) : QWidget(parent) {
 void PageViewer::LoadPage(const QString &path) {
     QImage picture;
     try {
-        picture = DecodeJpegFile(path);
+        // A scan decoded ahead costs nothing here; any other is decoded now and kept for a return.
+        picture = scanCache_->Find(path);
+        if (picture.isNull()) {
+            picture = DecodeJpegFile(path);
+            scanCache_->Keep(path, picture);
+        }
     } catch (const std::exception &e) {
         // The page shown must not pass for this one: it makes way for a notice naming the file.
         ShowUnreadable(path, QString::fromUtf8(e.what()));
@@ -128,6 +139,14 @@ void PageViewer::ShowUnreadable(const QString &path, const QString &reason) {
 }
 
 bool PageViewer::IsShowingUnreadableNotice() const { return !unreadableNotice_->isHidden(); }
+
+void PageViewer::PrefetchScans(const QStringList &paths) {
+    QStringList wanted;
+    for (const QString &path : paths)
+        if (!path.isEmpty() && path != currentPath_ && !wanted.contains(path))
+            wanted << path;
+    scanCache_->Prefetch(wanted);
+}
 
 void PageViewer::ShowScan(const QString &path) {
     if (path == currentPath_)

@@ -5,6 +5,7 @@
 // instead of opening the menu.
 
 #include <QString>
+#include <QStringList>
 #include <QWidget>
 
 struct NoteEntry;
@@ -13,6 +14,7 @@ class PointOverlay;
 class QAction;
 class QMenu;
 class QTimer;
+class ScanCache;
 class ScrollBoxArea;
 
 class PageViewer : public QWidget {
@@ -22,6 +24,9 @@ public:
 
     // Loads the entry's page when another one is shown, scrolls to the entry and marks its position.
     void ShowEntry(const NoteEntry &entry);
+    // Decodes these scans on a worker thread while the reader looks at the page shown, so that
+    // stepping onto one of them costs no decode.
+    void PrefetchScans(const QStringList &paths);
     // Shows a scan from the scans list at its top right corner; nothing happens for the page shown.
     void ShowScan(const QString &path);
     // Decodes and shows a page at the zoom factor. On failure it raises, and the pane shows a notice
@@ -64,6 +69,7 @@ private:
     ScrollBoxArea *scrollBox_;
     PageImage *pageImage_;
     PointOverlay *overlay_;
+    ScanCache *scanCache_;
     QMenu *zoomMenu_;
     class QLabel *captureCaption_;
     class QLabel *unreadableNotice_;

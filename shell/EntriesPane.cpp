@@ -74,3 +74,5 @@ NoteRef EntriesPane::StepAfterCapture() {
         entriesList_->SetItemIndex(next);
     return show ? rows_->Ref(next) : NoteRef();
 }
+
+QStringList EntriesPane::NeighbourScans() const { return rows_->NeighbourScans(entriesList_->ItemIndex()); }

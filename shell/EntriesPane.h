@@ -26,6 +26,8 @@ public:
     // After a position was recorded: selects the row after the selected one, passing over one page
     // header, and returns the record to show next (invalid when nothing more is to be shown).
     NoteRef StepAfterCapture();
+    // The scans a reader stepping on from the selected row reaches next (see NoteRowsModel).
+    QStringList NeighbourScans() const;
 
 Q_SIGNALS:
     void EntryChosen(NoteRef ref);

@@ -19,6 +19,7 @@
 #include <QScreen>
 #include <QSplitter>
 #include <QTabWidget>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include <array>
@@ -223,6 +224,11 @@ void MainWindow::ShowEntry(NoteRef ref, const QString &highlight, Opener opener)
     UpdateCaptureCaption(QString());
     entryView_->ShowEntry(entry, highlight);
     pageViewer_->ShowEntry(entry);
+    // Once the page is drawn, the pages the reader steps to next are decoded ahead.
+    QTimer::singleShot(0, this, Guarded([this, opener] {
+                           pageViewer_->PrefetchScans(opener == Opener::SearchResults ? search_->NeighbourScans()
+                                                                                      : entries_->NeighbourScans());
+                       }));
 }
 
 QString MainWindow::Describe(NoteRef ref) const {

@@ -87,3 +87,20 @@ int NoteRowsModel::RowAfterCapture(int row, bool &show) const {
     show = true;
     return next;
 }
+
+QStringList NoteRowsModel::NeighbourScans(int row) const {
+    QStringList scans;
+    if (row < 0 || size_t(row) >= rows_.size())
+        return scans;
+    const QString &here = notebooks_.entry(rows_[size_t(row)]).pageImage;
+    for (int step : {1, -1}) {
+        for (int r = row + step; r >= 0 && size_t(r) < rows_.size(); r += step) {
+            const QString &scan = notebooks_.entry(rows_[size_t(r)]).pageImage;
+            if (scan != here) {
+                scans << scan;
+                break;
+            }
+        }
+    }
+    return scans;
+}

@@ -31,6 +31,9 @@ public:
     // over one page header when a row follows it), or -1 on the last row. `show` says whether the
     // record there is to be shown (a page header in the last row is selected, not shown).
     int RowAfterCapture(int row, bool &show) const;
+    // The scans of the nearest rows before and after `row` whose scan differs from that row's: the
+    // pages a reader stepping through the list reaches next.
+    QStringList NeighbourScans(int row) const;
 
     int rowCount(const QModelIndex &parent = QModelIndex()) const override;
     QVariant data(const QModelIndex &index, int role) const override;
