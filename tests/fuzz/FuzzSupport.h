@@ -13,20 +13,21 @@
 #include <unistd.h>
 
 // Aborts with a message: libFuzzer saves the input as a reproducer.
-#define FUZZ_CHECK(condition, ...)                                                                            \
-    do {                                                                                                      \
-        if (!(condition)) {                                                                                   \
-            std::fprintf(stderr, "check failed: %s\n", #condition);                                           \
-            std::fprintf(stderr, __VA_ARGS__);                                                                \
-            std::fprintf(stderr, "\n");                                                                       \
-            std::abort();                                                                                     \
-        }                                                                                                     \
+#define FUZZ_CHECK(condition, ...)                                                                           \
+    do {                                                                                                     \
+        if (!(condition)) {                                                                                  \
+            std::fprintf(stderr, "check failed: %s\n", #condition);                                          \
+            std::fprintf(stderr, __VA_ARGS__);                                                               \
+            std::fprintf(stderr, "\n");                                                                      \
+            std::abort();                                                                                    \
+        }                                                                                                    \
     } while (0)
 
 // The input cut at every 0x01 byte into at least `count` parts (missing ones empty), so a seed stays a
 // readable text with one field after another.
 inline QList<QByteArray> SplitFields(const uint8_t *data, size_t size, int count) {
-    QList<QByteArray> fields = QByteArray(reinterpret_cast<const char *>(data), qsizetype(size)).split('\x01');
+    QList<QByteArray> fields =
+        QByteArray(reinterpret_cast<const char *>(data), qsizetype(size)).split('\x01');
     while (fields.size() < count)
         fields.append(QByteArray());
     return fields;

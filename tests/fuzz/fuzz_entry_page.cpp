@@ -13,17 +13,16 @@ QString ModelPage(const NoteEntry &e) {
     while (head.startsWith(QChar(0x3000)))
         head.remove(0, 1);
     QString body = QStringLiteral("【條目】<br>") + head + QStringLiteral("<br><br>【內容】<br>") + e.content;
-    if (!e.note.isEmpty())
-        body += QStringLiteral("<br><br>【校註】<br>") + e.note;
+    if (!e.note.isEmpty()) body += QStringLiteral("<br><br>【校註】<br>") + e.note;
     body += e.remark;
     if (!e.source.isEmpty())
-        body += QStringLiteral("<br><br>【出處】<br><span class=\"blue\">") + e.source + QStringLiteral("</span>");
+        body += QStringLiteral("<br><br>【出處】<br><span class=\"blue\">") + e.source +
+                QStringLiteral("</span>");
     return body;
 }
 
 QString ModelHighlight(const QString &body, const QString &word) {
-    if (word.isEmpty())
-        return body;
+    if (word.isEmpty()) return body;
     QString result, rest = body;
     for (qsizetype p; (p = rest.indexOf(word)) >= 0;) {
         result += rest.left(p) + QStringLiteral("<span class='search'>") + word + QStringLiteral("</span>");
@@ -35,23 +34,21 @@ QString ModelHighlight(const QString &body, const QString &word) {
 QString ModelStrip(QString t) {
     for (;;) {
         const qsizetype a = t.indexOf(u'<'), c = t.indexOf(u'>');
-        if (a < 0 || c < 0 || a > c)
-            return t;
+        if (a < 0 || c < 0 || a > c) return t;
         t.remove(a, c - a + 1);
     }
 }
 
 QList<SearchHit> ModelFind(const QList<Notebook> &books, const QString &q, const SearchScope &scope) {
     QList<SearchHit> hits;
-    if (q.isEmpty())
-        return hits;
+    if (q.isEmpty()) return hits;
     for (int b = 0; b < 4; ++b) {
-        if (!scope.books[b])
-            continue;
+        if (!scope.books[b]) continue;
         for (int e = 0; e < books[b].entries.size(); ++e) {
             const NoteEntry &r = books[b].entries[e];
             if ((scope.title && r.title.contains(q)) || (scope.content && r.content.contains(q)) ||
-                (scope.content && ModelStrip(r.note).contains(q)) || (scope.remark && ModelStrip(r.remark).contains(q)) ||
+                (scope.content && ModelStrip(r.note).contains(q)) ||
+                (scope.remark && ModelStrip(r.remark).contains(q)) ||
                 (scope.source && ModelStrip(r.source).contains(q)))
                 hits.append({b, e});
         }

@@ -12,9 +12,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     const JpegScale scale = size ? scales[data[size - 1] % 4] : JpegScale::Full;
     try {
         const QImage image = DecodeJpegFile(path, scale);
-        FUZZ_CHECK(!image.isNull() && image.format() == QImage::Format_RGB32, "a decoded picture is unusable");
-        FUZZ_CHECK(qint64(image.width()) * image.height() <= VELMORA_JPEG_PIXEL_BUDGET, "%dx%d is over budget",
-                   image.width(), image.height());
+        FUZZ_CHECK(!image.isNull() && image.format() == QImage::Format_RGB32,
+                   "a decoded picture is unusable");
+        FUZZ_CHECK(qint64(image.width()) * image.height() <= VELMORA_JPEG_PIXEL_BUDGET,
+                   "%dx%d is over budget", image.width(), image.height());
     } catch (const VelmoraError &e) {
         FUZZ_CHECK(e.message().contains(path), "error without the file name: %s", e.what());
     }

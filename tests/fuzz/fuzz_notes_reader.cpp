@@ -72,8 +72,7 @@ ModelResult ReadModel(const QList<QString> &lines) {
                 ++c;
             }
             for (const auto &s : sections) {
-                if (!at(c).contains(s.open))
-                    continue;
+                if (!at(c).contains(s.open)) continue;
                 QString T = Cut(at(c), 4, 0);
                 for (;;) {
                     ++c;
@@ -82,8 +81,7 @@ ModelResult ReadModel(const QList<QString> &lines) {
                         break;
                     }
                     e.*s.field += T + QStringLiteral("<br><br>");
-                    if (c >= n)
-                        break; // a section the file ends in keeps what it gathered
+                    if (c >= n) break; // a section the file ends in keeps what it gathered
                     T = lines[c];
                 }
             }
@@ -91,7 +89,8 @@ ModelResult ReadModel(const QList<QString> &lines) {
             i = c;
         } else if (L.contains(u"<page>")) {
             const QString name = Cut(L, 6, 7);
-            page = QStringLiteral(".\\image\\") + name.left(1) + QStringLiteral("\\") + name + QStringLiteral(".jpg");
+            page = QStringLiteral(".\\image\\") + name.left(1) + QStringLiteral("\\") + name +
+                   QStringLiteral(".jpg");
             NoteEntry p;
             p.isPage = true;
             p.pageImage = page;
@@ -114,14 +113,12 @@ QList<QString> ModelLines(const QString &text) {
         if (ch == u'\n' || ch == u'\r') {
             lines.append(current);
             current.clear();
-            if (ch == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n')
-                ++i;
+            if (ch == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n') ++i;
         } else {
             current += ch;
         }
     }
-    if (!current.isEmpty())
-        lines.append(current);
+    if (!current.isEmpty()) lines.append(current);
     return lines;
 }
 

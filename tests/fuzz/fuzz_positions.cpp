@@ -19,12 +19,10 @@ QList<QByteArray> LinesBesidePositions(const QByteArray &bytes) {
     WalkNotes(text, QString(), records, &places, true);
     QList<bool> positionLine(text.lineCount(), false);
     for (const RecordPlace &p : places)
-        if (p.positionLineFollows)
-            positionLine[p.closeLine + 1] = true;
+        if (p.positionLineFollows) positionLine[p.closeLine + 1] = true;
     QList<QByteArray> lines;
     for (qsizetype i = 0; i < text.lineCount(); ++i)
-        if (!positionLine[i])
-            lines.append(text.lineBytes(i).toByteArray());
+        if (!positionLine[i]) lines.append(text.lineBytes(i).toByteArray());
     return lines;
 }
 
@@ -34,7 +32,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     // The notes file, then 8 bytes of new position per entry record (fewer: the rest keep theirs).
     const QList<QByteArray> fields = SplitFields(data, size, 2);
     const QByteArray notes = fields[0];
-    const QByteArray positions = QByteArray(reinterpret_cast<const char *>(data), qsizetype(size)).mid(notes.size() + 1);
+    const QByteArray positions =
+        QByteArray(reinterpret_cast<const char *>(data), qsizetype(size)).mid(notes.size() + 1);
     const QString path = ScratchPath("positions.xml");
     WriteWhole(path, notes);
 
@@ -47,13 +46,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     const QList<NoteEntry> loaded = book.entries;
     qsizetype next = 0;
     for (NoteEntry &e : book.entries) {
-        if (e.isPage || next + 8 > positions.size())
-            continue;
+        if (e.isPage || next + 8 > positions.size()) continue;
         e.x = qFromLittleEndian<qint32>(positions.constData() + next);
         e.y = qFromLittleEndian<qint32>(positions.constData() + next + 4);
         // Small numbers most of the time, so that both forms of position line are met often.
-        if (e.x > -3 && e.x < 3 && e.y > -3 && e.y < 3)
-            e.x = e.y = -1;
+        if (e.x > -3 && e.x < 3 && e.y > -3 && e.y < 3) e.x = e.y = -1;
         next += 8;
     }
     try {
@@ -76,8 +73,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
         // Nothing is written for a record without a position, so it reads back what the file had.
         const bool written = set.x != -1 || set.y != -1;
         FUZZ_CHECK(a.x == (written ? set.x : b.x) && a.y == (written ? set.y : b.y),
-                   "record %lld reads back (%d, %d), set (%d, %d), loaded (%d, %d)", qint64(r), a.x, a.y, set.x,
-                   set.y, b.x, b.y);
+                   "record %lld reads back (%d, %d), set (%d, %d), loaded (%d, %d)", qint64(r), a.x, a.y,
+                   set.x, set.y, b.x, b.y);
     }
     FUZZ_CHECK(LinesBesidePositions(ReadWhole(path)) == LinesBesidePositions(notes),
                "a line other than a position line changed");

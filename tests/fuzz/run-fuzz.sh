@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the fuzz targets with clang (build-fuzz/), replays the committed seeds and reproducers, then runs
-# each target for SECONDS (default 60) and prints the inputs it tried. Fails on the first finding; the
-# input that caused it is left in build-fuzz/findings/<target>/.
+# each target for SECONDS (default 60) and prints the inputs it tried. Every target runs; the script fails
+# when any of them failed, and the input that caused it is left in build-fuzz/findings/<target>/.
 #   tests/fuzz/run-fuzz.sh [SECONDS] [TARGET...]
 set -euo pipefail
 cd "$(dirname "$0")/../.."
@@ -38,23 +38,30 @@ limits_of() {
 }
 
 summary=()
+failed=0
 for t in "${targets[@]}"; do
   bin=$out/tests/fuzz/fuzz_$t
   mkdir -p "$out/corpus/$t" "$out/findings/$t"
   # Replay: every seed and every reproducer once (reproducers are files named <target>-*).
   replay=("$fuzz/seeds/$t"/*)
   for r in "$fuzz/reproducers/$t"-*; do [ -e "$r" ] && replay+=("$r"); done
-  "$bin" $(limits_of "$t") "${replay[@]}" >"$out/findings/$t/replay.log" 2>&1 || {
-    tail -40 "$out/findings/$t/replay.log"; echo "fuzz_$t: a committed input fails" >&2; exit 1; }
+  if ! "$bin" $(limits_of "$t") "${replay[@]}" >"$out/findings/$t/replay.log" 2>&1; then
+    grep -v '^    #' "$out/findings/$t/replay.log" | tail -20
+    summary+=("$(printf '%-18s FAILED: a committed input fails (%s)' "fuzz_$t" "$out/findings/$t/replay.log")")
+    failed=1
+    continue
+  fi
   # Fuzz: new inputs go to a working corpus in the build folder, the committed seeds stay as they are.
   log=$out/findings/$t/fuzz.log
   if ! "$bin" $(limits_of "$t") -dict="$(dict_of "$t")" -max_total_time="$seconds" -print_final_stats=1 \
       -artifact_prefix="$out/findings/$t/" "$out/corpus/$t" "$fuzz/seeds/$t" >"$log" 2>&1; then
-    tail -60 "$log"
-    echo "fuzz_$t found a fault; the input is in $out/findings/$t/" >&2
-    exit 1
+    grep -v '^    #' "$log" | tail -30
+    summary+=("$(printf '%-18s FAILED: found a fault; the input is in %s' "fuzz_$t" "$out/findings/$t/")")
+    failed=1
+    continue
   fi
   execs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log")
-  summary+=("$(printf '%-14s %10s execs in %ss (%s/s)' "fuzz_$t" "$execs" "$seconds" $((execs / seconds)))")
+  summary+=("$(printf '%-18s %9s execs in %s s (%s/s)' "fuzz_$t" "$execs" "$seconds" $((execs / seconds)))")
 done
 printf '%s\n' "${summary[@]}"
+exit $failed
