@@ -131,7 +131,8 @@ void PageViewer::ShowUnreadable(const QString &path, const QString &reason) {
     overlay_->resize(0, 0);
     overlay_->ResizeSurface(overlay_->size());
     scrollBox_->UpdateExtent();
-    currentPath_ = path;
+    // No page is shown now: the next request for this scan tries it again.
+    currentPath_.clear();
     unreadableNotice_->setText(QStringLiteral("無法讀取這一頁的圖檔：\n%1\n\n%2").arg(path, reason));
     unreadableNotice_->setGeometry(rect());
     unreadableNotice_->show();

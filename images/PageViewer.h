@@ -33,8 +33,8 @@ public:
     // naming the file in place of any earlier page.
     void LoadPage(const QString &path);
     bool IsShowingUnreadableNotice() const;
-    // The Windows-style path of the page shown, or of the page that could not be read ("" before
-    // the first).
+    // The Windows-style path of the page shown ("" before the first, and after a page that could
+    // not be read).
     const QString &CurrentPath() const { return currentPath_; }
 
     float ZoomFactor() const { return zoomFactor_; }
