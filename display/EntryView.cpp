@@ -13,6 +13,7 @@
 EntryView::EntryView(QWidget *parent) : QWidget(parent), view_(CreateWebView(this)) {
     setObjectName(QStringLiteral("EntryView"));
     view_->setObjectName(QStringLiteral("WebBrowser1"));
+    view_->setAccessibleName(QStringLiteral("條目內容"));
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(view_);

@@ -39,6 +39,11 @@ SearchPane::SearchPane(const NotebookSet &notebooks, QWidget *parent)
     remarkCheck_->hide(); // the remarks are searched while it is checked, though it is never shown
     queryEdit_ = MakeFilterEdit(boxes, 79, QStringLiteral("edSearch"));
     resultsList_ = MakeRowList(this, results_, QStringLiteral("lbSearch"));
+    NameLetterChecks(notebookChecks_, QStringLiteral("檢索"));
+    for (QCheckBox *box : {titleCheck_, contentCheck_, sourceCheck_, remarkCheck_})
+        box->setAccessibleName(QStringLiteral("檢索欄位 ") + box->text());
+    queryEdit_->setAccessibleName(QStringLiteral("檢索文字"));
+    resultsList_->setAccessibleName(QStringLiteral("檢索結果列表"));
     layout->addWidget(resultsList_, 1);
 
     const auto rerun = Guarded([this] { RunSearch(); });

@@ -15,13 +15,13 @@
 FileBrowserPane::Kind FileBrowserPane::Scans() {
     return Kind{QStringLiteral("TabSheet2"), QStringLiteral("Panel5"), QStringLiteral("Img"),
                 QStringLiteral("Image"),     QStringLiteral("*.jpg"),  QStringLiteral(".\\image\\"),
-                QStringList{"K", "L", "M", "N", "O"}};
+                QStringList{"K", "L", "M", "N", "O"}, QStringLiteral("圖檔")};
 }
 
 FileBrowserPane::Kind FileBrowserPane::PdfVolumes() {
     return Kind{QStringLiteral("TabSheet3"), QStringLiteral("Panel6"), QStringLiteral("PDF"),
                 QStringLiteral("PDF"),       QStringLiteral("*.pdf"),  QStringLiteral("PDF\\"),
-                QStringList{"K", "M", "N", "O"}};
+                QStringList{"K", "M", "N", "O"}, QStringLiteral("PDF 冊")};
 }
 
 FileBrowserPane::FileBrowserPane(const Kind &kind, QWidget *parent)
@@ -35,6 +35,9 @@ FileBrowserPane::FileBrowserPane(const Kind &kind, QWidget *parent)
     letterChecks_ = MakeLetterChecks(boxes, kind.letters, kind.nameSuffix);
     filterEdit_ = MakeFilterEdit(boxes, 47, QStringLiteral("ed") + kind.nameSuffix);
     filesList_ = MakeRowList(this, names_, QStringLiteral("lb") + kind.nameSuffix);
+    NameLetterChecks(letterChecks_, kind.caption);
+    filterEdit_->setAccessibleName(kind.caption + QStringLiteral(" 檔名篩選"));
+    filesList_->setAccessibleName(kind.caption + QStringLiteral(" 檔案列表"));
     layout->addWidget(filesList_, 1);
 
     for (QCheckBox *box : letterChecks_)

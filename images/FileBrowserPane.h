@@ -23,6 +23,7 @@ public:
         QString pattern;      // the file names listed
         QString openPrefix;   // a chosen name is opened as openPrefix + first letter + "\" + name
         QStringList letters;
+        QString caption;      // what the accessible names begin with, in Chinese
     };
     static Kind Scans();
     static Kind PdfVolumes();

@@ -45,6 +45,8 @@ PageViewer::PageViewer(QWidget *parent) : QWidget(parent), scanCache_(new ScanCa
     pageImage_->setGeometry(0, 0, DesignPixels(270), DesignPixels(201));
     overlay_ = new PointOverlay(scrollBox_->Content());
     overlay_->setObjectName(QStringLiteral("imgPoint"));
+    scrollBox_->setAccessibleName(QStringLiteral("頁面圖檔"));
+    overlay_->setAccessibleName(QStringLiteral("頁面圖檔"));
     // The overlay sits 3 pixels left of the page; stored positions are measured from its corner.
     overlay_->setGeometry(-3, 0, DesignPixels(372), DesignPixels(129));
     overlay_->ResizeSurface(overlay_->size());
@@ -58,6 +60,7 @@ PageViewer::PageViewer(QWidget *parent) : QWidget(parent), scanCache_(new ScanCa
 
     zoomMenu_ = new QMenu(this);
     zoomMenu_->setObjectName(QStringLiteral("ImagePopupMenu"));
+    zoomMenu_->setAccessibleName(QStringLiteral("縮放"));
     // Captions without "&": no access keys are added, so the captions are read back exactly.
     const auto add = [this](const char *caption, const char *name) {
         QAction *action = zoomMenu_->addAction(QString::fromLatin1(caption));

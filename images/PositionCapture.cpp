@@ -18,6 +18,8 @@ PositionCapture::PositionCapture(NotebookSet &notebooks, QWidget *header)
     saveButton_ = new QPushButton(QStringLiteral("儲存座標"), header);
     saveButton_->setObjectName(QStringLiteral("btSaveImgXY"));
     saveButton_->setGeometry(DesignPixels(480), DesignPixels(13), DesignPixels(89), DesignPixels(29));
+    recordCheck_->setAccessibleName(recordCheck_->text());
+    saveButton_->setAccessibleName(saveButton_->text());
     recordCheck_->hide();
     saveButton_->hide();
 

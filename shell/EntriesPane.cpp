@@ -22,6 +22,8 @@ EntriesPane::EntriesPane(const NotebookSet &notebooks, QWidget *parent)
     const QStringList letters(NotebookLetters().begin(), NotebookLetters().end());
     notebookChecks_ = MakeLetterChecks(boxes, letters, QStringLiteral("Item"));
     entriesList_ = MakeRowList(this, rows_, QStringLiteral("lbData"));
+    NameLetterChecks(notebookChecks_, QStringLiteral("條目"));
+    entriesList_->setAccessibleName(QStringLiteral("條目列表"));
     layout->addWidget(entriesList_, 1);
 
     for (QCheckBox *box : notebookChecks_)

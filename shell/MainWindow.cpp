@@ -18,6 +18,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QSplitter>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -57,8 +58,10 @@ QRect OntoAScreen(const QRect &outer) {
 
 } // namespace
 
-MainWindow::MainWindow(const QString &programPath, QWidget *parent) : QMainWindow(parent) {
+MainWindow::MainWindow(const QString &programPath, QWidget *parent, const QString &settingsFolder)
+    : QMainWindow(parent) {
     programFolder_ = QFileInfo(programPath).absolutePath() + QLatin1Char('/');
+    settingsFolder_ = settingsFolder.isEmpty() ? programFolder_ : settingsFolder;
     LoadNotebooks();
     BuildPanes();
     setWindowTitle(ReadWindowTitle(programFolder_, windowTitle()));
@@ -68,7 +71,7 @@ MainWindow::MainWindow(const QString &programPath, QWidget *parent) : QMainWindo
     defaults.zoomFactor = pageViewer_->ZoomFactor();
     defaults.maximised = isMaximized();
     defaults.scanPaneWidth = ScanPaneWidth();
-    ApplySettings(ReadWindowSettings(programFolder_, defaults));
+    ApplySettings(ReadWindowSettings(settingsFolder_, defaults));
 
     tabs_->setCurrentIndex(0);
     entries_->Fill();
@@ -138,6 +141,7 @@ void MainWindow::BuildPanes() {
     auto *manualButton = new QPushButton(QStringLiteral("操作說明"), header_);
     manualButton->setObjectName(QStringLiteral("btReadme"));
     manualButton->setGeometry(DesignPixels(241), DesignPixels(13), DesignPixels(82), DesignPixels(29));
+    manualButton->setAccessibleName(manualButton->text());
     connect(manualButton, &QPushButton::clicked, this, Guarded([] { OpenWithDesktop(QStringLiteral("readme.pdf")); }));
     capture_ = new PositionCapture(notebooks_, header_);
 
@@ -174,6 +178,8 @@ void MainWindow::BuildPanes() {
     tabs_->addTab(scans_, QStringLiteral("圖檔"));
     tabs_->addTab(pdfVolumes_, QStringLiteral("PDF"));
     tabs_->setCurrentIndex(3); // as laid out; the construction turns to the first page
+    tabs_->setAccessibleName(QStringLiteral("分頁"));
+    tabs_->tabBar()->setAccessibleName(QStringLiteral("分頁"));
 
     entryView_ = new EntryView(mainSplitter_);
     pageViewer_ = new PageViewer(mainSplitter_);
@@ -342,7 +348,7 @@ bool MainWindow::MayClose() {
         !AskYesNo(this, QStringLiteral("警告 : 定位有更改，尚未儲存，是否確定結束程式？")))
         return false;
     try {
-        WriteWindowSettings(programFolder_, CurrentSettings());
+        WriteWindowSettings(settingsFolder_, CurrentSettings());
     } catch (const std::exception &e) {
         // The window must not become impossible to close: the user may leave without the settings.
         return AskYesNo(this, QStringLiteral("%1\n\n視窗設定無法儲存。仍要結束程式嗎？").arg(QString::fromUtf8(e.what())));

@@ -28,8 +28,9 @@ class MainWindow : public QMainWindow {
 public:
     // Loads the notebooks from the working directory and the file lists and settings from the
     // program's folder; raises VelmoraError when a notes file or a letter folder is missing (the
-    // window is then never shown).
-    explicit MainWindow(const QString &programPath, QWidget *parent = nullptr);
+    // window is then never shown). velmoranote.ini is kept in `settingsFolder` when one is given
+    // (a library that is not the user's to write), else in the program's folder.
+    explicit MainWindow(const QString &programPath, QWidget *parent = nullptr, const QString &settingsFolder = {});
     ~MainWindow() override;
 
     // Shows the window, maximised when the settings say so.
@@ -59,6 +60,7 @@ private:
     bool MayClose();
 
     QString programFolder_; // with a trailing separator
+    QString settingsFolder_; // where velmoranote.ini is kept, with a trailing separator
     NotebookSet notebooks_;
 
     QWidget *header_ = nullptr;

@@ -51,3 +51,8 @@ OwnerDrawList *MakeRowList(QWidget *parent, QAbstractItemModel *model, const QSt
     list->setItemDelegate(new RowDelegate(list));
     return list;
 }
+
+void NameLetterChecks(const std::vector<QCheckBox *> &checks, const QString &what) {
+    for (QCheckBox *box : checks)
+        box->setAccessibleName(what + QLatin1Char(' ') + box->text());
+}

@@ -16,6 +16,9 @@ QCheckBox *MakeCheck(QWidget *parent, const QString &caption, const QRect &rect,
 // A row of letter check boxes, all checked, at the places of the letters row (design top 16).
 // Object names are "cb" + letter + suffix ("cbKItem").
 std::vector<QCheckBox *> MakeLetterChecks(QWidget *panel, const QStringList &letters, const QString &suffix);
+// Accessible names for a row of letter check boxes: `what` and the letter ("條目 K"), so that a screen
+// reader tells the four rows of letters apart.
+void NameLetterChecks(const std::vector<QCheckBox *> &checks, const QString &what);
 // A filter box at the design left 11 and the given design top.
 QLineEdit *MakeFilterEdit(QWidget *panel, int designTop, const QString &objectName);
 

@@ -150,7 +150,9 @@ void PageImage::PaintRegion(QPainter &painter, const QRect &target) {
     if (area.isEmpty())
         return;
     const QImage &natural = levels_.first();
-    const double scale = std::min(double(width()) / natural.width(), double(height()) / natural.height());
+    // On a high-density screen a logical pixel is several device pixels: pick the level for those.
+    const double scale = std::min(double(width()) / natural.width(), double(height()) / natural.height()) *
+                         painter.device()->devicePixelRatioF();
     int level = 0;
     const QImage &source = LevelFor(scale, level);
     const double sx = double(source.width()) / width(), sy = double(source.height()) / height();
@@ -243,8 +245,18 @@ void PointOverlay::paintEvent(QPaintEvent *event) {
     const QRect region = bounds & exposed.toAlignedRect() & QRect(QPoint(0, 0), surface_);
     if (region.isEmpty())
         return;
-    // Render just that region as the bitmap would hold it, then make its white transparent.
-    QImage part = RenderSurface(region).convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    // Render just that region as the bitmap would hold it, at the screen's density so that the marker
+    // stays round on a high-density screen, then make its white transparent.
+    const qreal density = devicePixelRatioF() * std::max(sx, sy);
+    QImage part((QSizeF(region.size()) * density).toSize(), QImage::Format_ARGB32_Premultiplied);
+    part.fill(Qt::white);
+    {
+        QPainter surface(&part);
+        surface.scale(density, density);
+        surface.translate(-region.topLeft());
+        PaintShapes(surface);
+    }
+    part.setDevicePixelRatio(density);
     for (int y = 0; y < part.height(); ++y) {
         auto *line = reinterpret_cast<QRgb *>(part.scanLine(y));
         for (int x = 0; x < part.width(); ++x) {

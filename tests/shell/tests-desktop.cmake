@@ -1,0 +1,23 @@
+# At home on the desktop: which library the reader opens, accessible names, the menu entry and the
+# software-centre description as the desktop's own validators read them, the installed tree, the package.
+velmora_add_test(tst_librarylocation shell/tst_librarylocation.cpp support/TestFiles.h)
+velmora_add_test(tst_desktopwindow shell/tst_desktopwindow.cpp support/ReaderFixture.h GUI)
+if(TEST tst_desktopwindow)
+  add_test(NAME tst_desktopwindow_scale2 COMMAND tst_desktopwindow)
+  set_tests_properties(tst_desktopwindow_scale2 PROPERTIES TIMEOUT 300 ENVIRONMENT
+    "QT_SCALE_FACTOR=2;QTWEBENGINE_DISABLE_SANDBOX=1;QTWEBENGINE_CHROMIUM_FLAGS=--disable-gpu")
+endif()
+
+if(TARGET velmoranote)
+  set(VELMORA_DESKTOP_FILES ${PROJECT_SOURCE_DIR}/shell/desktop)
+  add_test(NAME tst_desktopentry COMMAND desktop-file-validate ${VELMORA_DESKTOP_FILES}/org.velmora.velmoranote.desktop)
+  add_test(NAME tst_metainfo
+           COMMAND appstreamcli validate --no-net ${VELMORA_DESKTOP_FILES}/org.velmora.velmoranote.metainfo.xml)
+  # Installs into a temporary prefix, starts the menu entry's command there until its window shows,
+  # (the package itself is checked by ./run package).
+  add_test(NAME tst_installed
+           COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/shell/installed-check.sh ${PROJECT_BINARY_DIR}
+                   ${CMAKE_CURRENT_BINARY_DIR}/installed)
+  set_tests_properties(tst_installed PROPERTIES ENVIRONMENT "QTWEBENGINE_DISABLE_SANDBOX=1" TIMEOUT 900
+                                                RUN_SERIAL TRUE)
+endif()
