@@ -26,6 +26,9 @@ public:
     // After a position was recorded: selects the row after the selected one, passing over one page
     // header, and returns the record to show next (invalid when nothing more is to be shown).
     NoteRef StepAfterCapture();
+    // Selects the next entry row after the selected one (from the top when none is, going round)
+    // whose record has no position, and returns it; invalid when every listed entry has one.
+    NoteRef SelectNextWithoutPosition();
 
 Q_SIGNALS:
     void EntryChosen(NoteRef ref);

@@ -73,6 +73,9 @@ MainWindow::MainWindow(const QString &programPath, QWidget *parent) : QMainWindo
     scans_->ApplyFilter();
     pdfVolumes_->ApplyFilter();
     Wire();
+    WireScanFeatures();
+    // Positions left unsaved by a run that did not end normally; an unreadable journal is said so and kept.
+    Guarded([this] { capture_->OfferJournal(); })();
 }
 
 MainWindow::~MainWindow() = default;
@@ -184,6 +187,35 @@ void MainWindow::Wire() {
                 if (index == 1 && leftPane_->height() <= 29)
                     leftPane_->resize(leftPane_->width(), 30);
             }));
+}
+
+void MainWindow::WireScanFeatures() {
+    pageViewer_->SetScanListing([this](const QString &letter) { return scans_->Paths(letter); });
+    connect(pageViewer_, &PageViewer::UndoCaptureWanted, this, Guarded([this] { UndoPosition(); }));
+    connect(pageViewer_, &PageViewer::NextUnpositionedWanted, this, Guarded([this] { ShowNextWithoutPosition(); }));
+}
+
+void MainWindow::UndoPosition() {
+    const NoteRef undone = capture_->UndoLast();
+    if (!undone.isValid())
+        return;
+    const NoteEntry &e = notebooks_.entry(undone);
+    const QString value = e.x < 0 || e.y < 0 ? QStringLiteral("未定位") : QStringLiteral("x=%1, y=%2").arg(e.x).arg(e.y);
+    // From the entries list the undone entry is selected again, ready to be recorded anew.
+    if (shownBy_ == Opener::EntriesList && entries_->Select(undone))
+        ShowEntry(undone, QString(), Opener::EntriesList);
+    UpdateCaptureCaption(QStringLiteral("已撤銷 %1：%2").arg(Describe(undone), value));
+}
+
+void MainWindow::ShowNextWithoutPosition() {
+    const NoteRef next = entries_->SelectNextWithoutPosition();
+    if (!next.isValid()) {
+        UpdateCaptureCaption(QStringLiteral("所有條目都已定位"));
+        return;
+    }
+    tabs_->setCurrentWidget(entries_);
+    ShowEntry(next, QString(), Opener::EntriesList);
+    UpdateCaptureCaption(capture_->UnpositionedText());
 }
 
 void MainWindow::ShowEntry(NoteRef ref, const QString &highlight, Opener opener) {

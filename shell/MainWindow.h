@@ -50,6 +50,10 @@ private:
     NoteRef CaptureTarget() const;
     QString Describe(NoteRef ref) const;
     void RecordPosition(int x, int y);
+    // Capture-mode keys on the scan: Ctrl+Z and N.
+    void UndoPosition();
+    void ShowNextWithoutPosition();
+    void WireScanFeatures();
     void ApplySettings(const WindowSettings &stored);
     WindowSettings CurrentSettings() const;
     void SetScanPaneWidth(int width);
