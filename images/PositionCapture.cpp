@@ -150,6 +150,11 @@ void PositionCapture::WriteJournal() const {
         fail(file.errorString());
 }
 
+void PositionCapture::ForgetJournal() {
+    steps_.clear();
+    WriteJournal();
+}
+
 void PositionCapture::OfferJournal() {
     const QString fileName = JournalFileName();
     QFile file(fileName);

@@ -42,6 +42,8 @@ public:
     // its positions back as unsaved changes. Records that no longer match the notes are skipped and
     // named. Raises when the journal cannot be read; it is then left as it is.
     void OfferJournal();
+    // The user leaves without saving, knowingly: the journal goes with the positions.
+    void ForgetJournal();
     bool HasUnsavedPositions() const;
     const NotebookSet &Notebooks() const { return notebooks_; }
     bool IsChanged(int book) const { return changed_[size_t(book)]; }

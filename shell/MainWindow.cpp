@@ -345,13 +345,24 @@ bool MainWindow::MayClose() {
     return true;
 }
 
+void MainWindow::ForgetUnsavedPositions() {
+    // Only a crash should leave the journal behind; a failure to remove it must not keep the window open.
+    try {
+        capture_->ForgetJournal();
+    } catch (...) {
+        ShowCurrentError();
+    }
+}
+
 void MainWindow::closeEvent(QCloseEvent *event) {
     // A failure to write the settings keeps the window open, like any handler error.
     try {
-        if (MayClose())
+        if (MayClose()) {
             event->accept();
-        else
+            ForgetUnsavedPositions();
+        } else {
             event->ignore();
+        }
     } catch (...) {
         event->ignore();
         ShowCurrentError();

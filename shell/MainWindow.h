@@ -54,6 +54,7 @@ private:
     void UndoPosition();
     void ShowNextWithoutPosition();
     void WireScanFeatures();
+    void ForgetUnsavedPositions();
     void ApplySettings(const WindowSettings &stored);
     WindowSettings CurrentSettings() const;
     void SetScanPaneWidth(int width);

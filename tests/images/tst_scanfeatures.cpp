@@ -396,8 +396,18 @@ void TestScanFeatures::journalKeepsUnsavedPositionsAcrossACrash() {
         QVERIFY(!QFile::exists(journal));
     }
     questions.clear();
-    { Window win(fx); }
-    QVERIFY(questions.isEmpty());
+    {
+        Window win(fx);
+        QVERIFY(questions.isEmpty());
+        // Leaving without saving on purpose lets the journal go too.
+        answer = true;
+        win.startRecording();
+        ClickRow(win.lbData, 2);
+        win.rightClick(QPoint(77, 88));
+        QVERIFY(QFile::exists(journal));
+        QVERIFY(win.w.close());
+        QVERIFY(!QFile::exists(journal));
+    }
     QVERIFY2(errors.isEmpty(), qPrintable(errors.join('\n')));
 }
 
