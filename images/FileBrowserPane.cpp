@@ -75,3 +75,13 @@ void FileBrowserPane::ClearFilter() { filterEdit_->setText(QString()); }
 int FileBrowserPane::RowCount() const { return names_->rowCount(); }
 
 QString FileBrowserPane::Name(int row) const { return names_->Name(row); }
+
+QStringList FileBrowserPane::Paths(const QString &letter) const {
+    QStringList paths;
+    const qsizetype i = kind_.letters.indexOf(letter);
+    if (i < 0)
+        return paths;
+    for (const QString &name : namesByLetter_[size_t(i)])
+        paths.append(kind_.openPrefix + name[0] + QLatin1Char('\\') + name);
+    return paths;
+}

@@ -38,6 +38,8 @@ public:
     void ClearFilter();
     int RowCount() const;
     QString Name(int row) const;
+    // The paths that open the files of one letter's folder, in listing order, whatever the filter.
+    QStringList Paths(const QString &letter) const;
 
 Q_SIGNALS:
     // The Windows-style path of the chosen file, relative to the working directory.

@@ -12,7 +12,9 @@
 #include <QAction>
 #include <QtGlobal>
 #include <QCursor>
+#include <QFileInfo>
 #include <QFont>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QResizeEvent>
 #include <QMenu>
@@ -77,7 +79,29 @@ PageViewer::PageViewer(QWidget *parent) : QWidget(parent), scanCache_(new ScanCa
     bold.setBold(true);
     zoom150Action->setFont(bold);
     zoomMenu_->setDefaultAction(zoom150Action);
-    connect(zoomMenu_, &QMenu::triggered, this, Guarded([this](QAction *action) { ZoomTo(action); }));
+    // The percentage items show a check at the current factor; choosing one still only sets it.
+    for (QAction *action : zoomMenu_->actions())
+        action->setCheckable(true);
+    zoomMenu_->addSeparator();
+    const auto addFit = [this](const QString &caption, const char *name) {
+        QAction *action = zoomMenu_->addAction(caption);
+        action->setObjectName(QString::fromLatin1(name));
+        return action;
+    };
+    fitWidthAction_ = addFit(QStringLiteral("適合寬度\tW"), "zoomFitWidth");
+    fitPageAction_ = addFit(QStringLiteral("適合頁面\tP"), "zoomFitPage");
+    naturalSizeAction_ = addFit(QStringLiteral("原始大小\t1"), "zoomNaturalSize");
+    connect(zoomMenu_, &QMenu::aboutToShow, this, Guarded([this] { CheckCurrentZoomItem(); }));
+    connect(zoomMenu_, &QMenu::triggered, this, Guarded([this](QAction *action) {
+                if (action == fitWidthAction_)
+                    FitWidth();
+                else if (action == fitPageAction_)
+                    FitPage();
+                else if (action == naturalSizeAction_)
+                    ZoomToFactor(1.0f);
+                else
+                    ZoomTo(action);
+            }));
     overlay_->SetPopupMenu(zoomMenu_, [this] { return !recording_; });
 
     unreadableNotice_ = new QLabel(this);
@@ -94,6 +118,22 @@ PageViewer::PageViewer(QWidget *parent) : QWidget(parent), scanCache_(new ScanCa
         QStringLiteral("background: rgba(255, 255, 224, 230); color: #800000; padding: 2px 4px;"));
     captureCaption_->setAttribute(Qt::WA_TransparentForMouseEvents);
     captureCaption_->hide();
+
+    // The factor in the pane's corner while it changes.
+    zoomIndicator_ = new QLabel(this);
+    zoomIndicator_->setObjectName(QStringLiteral("zoomIndicator"));
+    zoomIndicator_->setStyleSheet(
+        QStringLiteral("background: rgba(40, 40, 40, 200); color: white; padding: 2px 6px; border-radius: 3px;"));
+    zoomIndicator_->setAttribute(Qt::WA_TransparentForMouseEvents);
+    zoomIndicator_->hide();
+    zoomIndicatorTimer_ = new QTimer(this);
+    zoomIndicatorTimer_->setObjectName(QStringLiteral("zoomIndicatorTimer"));
+    zoomIndicatorTimer_->setSingleShot(true);
+    zoomIndicatorTimer_->setInterval(1500);
+    connect(zoomIndicatorTimer_, &QTimer::timeout, zoomIndicator_, &QWidget::hide);
+
+    // The scroll box holds the focus of the pane; its keys are seen before it scrolls with them.
+    scrollBox_->installEventFilter(this);
 
     markerTimer_ = new QTimer(this);
     markerTimer_->setObjectName(QStringLiteral("Timer"));
@@ -188,6 +228,7 @@ void PageViewer::ShowEntry(const NoteEntry &entry) {
         overlay_->SetPenColor(QColor(0xFF, 0x00, 0x00));
         overlay_->SetBrushColor(QColor(0xFF, 0x00, 0x00));
         overlay_->Ellipse(viewer::MarkerRect(x, y, zoomFactor_));
+        markedPosition_ = QPoint(x, y);
         markerTimer_->start();
     }
 }
@@ -232,24 +273,28 @@ void PageViewer::Wheel(Qt::KeyboardModifiers modifiers, int delta, bool &handled
         } else {
             // A step past a bound stops at it; at the bound the wheel does nothing more that way.
             ZoomToFactor(qBound(viewer::kMinZoom, next, viewer::kMaxZoom));
+            return;
         }
+        ZoomChanged();
         return;
     }
     scrollBox_->SetVert(viewer::TruncCoord(double(scrollBox_->Vert()) - delta));
 }
 
 void PageViewer::ZoomToFactor(float factor) {
-    if (factor == zoomFactor_)
-        return;
+    factor = qBound(viewer::kMinZoom, factor, viewer::kMaxZoom);
     // From the picture's own size, so that no truncation of earlier steps is carried on.
     const QSize natural = pageImage_->NaturalSize();
     const QSize size = natural.isEmpty() ? viewer::ScaleSize(pageImage_->size(), double(factor) / double(zoomFactor_))
                                          : viewer::SizeAfterLoad(natural, factor);
+    if (factor == zoomFactor_ && size == pageImage_->size())
+        return;
     pageImage_->resize(size);
     overlay_->resize(size);
     overlay_->ResizeSurface(size);
     scrollBox_->UpdateExtent();
     zoomFactor_ = factor;
+    ZoomChanged();
 }
 
 void PageViewer::ZoomTo(QAction *action) {
@@ -265,6 +310,7 @@ void PageViewer::ZoomTo(QAction *action) {
     overlay_->ResizeSurface(overlay_->size());
     scrollBox_->UpdateExtent();
     zoomFactor_ = float(newRate);
+    ZoomChanged();
 }
 
 void PageViewer::PointerDown(Qt::MouseButton button, int x, int y) {
@@ -285,4 +331,135 @@ void PageViewer::PointerMove() {
     const QPoint pos = QCursor::pos();
     scrollBox_->SetHorz(viewer::TruncCoord(double(dragStartScroll_.x()) + dragStartPointer_.x() - pos.x()));
     scrollBox_->SetVert(viewer::TruncCoord(double(dragStartScroll_.y()) + dragStartPointer_.y() - pos.y()));
+}
+
+void PageViewer::ZoomChanged() {
+    // A marker still shown is drawn again where its position now lies; its three seconds run on.
+    if (markerTimer_->isActive() && IsMarkerShown()) {
+        ClearMarker();
+        overlay_->SetPenColor(QColor(0xFF, 0x00, 0x00));
+        overlay_->SetBrushColor(QColor(0xFF, 0x00, 0x00));
+        overlay_->Ellipse(viewer::MarkerRect(markedPosition_.x(), markedPosition_.y(), zoomFactor_));
+    }
+    zoomIndicator_->setText(QStringLiteral("%1%").arg(double(zoomFactor_) * 100.0, 0, 'f', 0));
+    zoomIndicator_->adjustSize();
+    const int margin = 8;
+    zoomIndicator_->move(width() - zoomIndicator_->width() - margin - scrollBox_->verticalScrollBar()->width() *
+                                                                              scrollBox_->verticalScrollBar()->isVisible(),
+                         height() - zoomIndicator_->height() - margin -
+                             scrollBox_->horizontalScrollBar()->height() * scrollBox_->horizontalScrollBar()->isVisible());
+    zoomIndicator_->show();
+    zoomIndicator_->raise();
+    zoomIndicatorTimer_->start();
+}
+
+void PageViewer::CheckCurrentZoomItem() {
+    for (QAction *action : zoomMenu_->actions()) {
+        int percent = 0;
+        if (action->isCheckable() && viewer::MenuPercent(action->text(), percent))
+            action->setChecked(float(percent / 100.0) == zoomFactor_);
+    }
+}
+
+QSize PageViewer::RoomWithoutBars() const { return scrollBox_->maximumViewportSize(); }
+
+void PageViewer::FitWidth() {
+    const QSize natural = pageImage_->NaturalSize();
+    if (natural.isEmpty())
+        return;
+    ZoomToFactor(float(double(RoomWithoutBars().width()) / natural.width()));
+    // A page taller than the pane brings the vertical scroll bar, which may take some of the width.
+    const int visible = scrollBox_->viewport()->width();
+    if (visible < RoomWithoutBars().width())
+        ZoomToFactor(float(double(visible) / natural.width()));
+}
+
+void PageViewer::FitPage() {
+    const QSize natural = pageImage_->NaturalSize();
+    if (natural.isEmpty())
+        return;
+    const QSize room = RoomWithoutBars();
+    ZoomToFactor(float(qMin(double(room.width()) / natural.width(), double(room.height()) / natural.height())));
+}
+
+bool PageViewer::StepScan(int step) {
+    if (!scanListing_ || currentPath_.isEmpty())
+        return false;
+    // The letter is the folder the page lies in; the browser names the paths, so compare bare names.
+    QString path = currentPath_;
+    path.replace(QLatin1Char('/'), QLatin1Char('\\'));
+    const QStringList parts = path.split(QLatin1Char('\\'), Qt::SkipEmptyParts);
+    if (parts.size() < 2)
+        return false;
+    const QString name = parts.last();
+    const QStringList paths = scanListing_(parts[parts.size() - 2].toUpper());
+    const auto bareName = [](const QString &p) { return p.mid(p.lastIndexOf(QLatin1Char('\\')) + 1); };
+    qsizetype at = -1;
+    for (qsizetype i = 0; i < paths.size() && at < 0; ++i)
+        if (bareName(paths[i]).compare(name, Qt::CaseInsensitive) == 0)
+            at = i;
+    const qsizetype next = at + step;
+    if (at < 0 || next < 0 || next >= paths.size())
+        return false;
+    // Another page: the marker of this one goes.
+    ClearMarker();
+    markerTimer_->stop();
+    ShowScan(paths[next]);
+    return true;
+}
+
+bool PageViewer::TakeKey(const QKeyEvent *event, bool act) {
+    const Qt::KeyboardModifiers mods = event->modifiers() & ~Qt::KeypadModifier;
+    const int key = event->key();
+    std::function<void()> action;
+    if (mods == Qt::NoModifier || mods == Qt::ShiftModifier) {
+        if (mods == Qt::NoModifier && key == Qt::Key_W)
+            action = [this] { FitWidth(); };
+        else if (mods == Qt::NoModifier && key == Qt::Key_P)
+            action = [this] { FitPage(); };
+        else if (mods == Qt::NoModifier && key == Qt::Key_1)
+            action = [this] { ZoomToFactor(1.0f); };
+        else if (mods == Qt::NoModifier && key == Qt::Key_N && recording_)
+            action = [this] { Q_EMIT NextUnpositionedWanted(); };
+    }
+    if (mods & Qt::ControlModifier) {
+        // Plus needs Shift on many keyboards, and "=" shares its key.
+        const Qt::KeyboardModifiers rest = mods & ~(Qt::ControlModifier | Qt::ShiftModifier);
+        if (rest == Qt::NoModifier) {
+            bool handled = true;
+            if (key == Qt::Key_Plus || key == Qt::Key_Equal)
+                action = [this, handled]() mutable { Wheel(Qt::ControlModifier, 120, handled); };
+            else if (key == Qt::Key_Minus)
+                action = [this, handled]() mutable { Wheel(Qt::ControlModifier, -120, handled); };
+            else if (key == Qt::Key_PageDown && !(mods & Qt::ShiftModifier))
+                action = [this] { StepScan(1); };
+            else if (key == Qt::Key_PageUp && !(mods & Qt::ShiftModifier))
+                action = [this] { StepScan(-1); };
+            else if (key == Qt::Key_Z && !(mods & Qt::ShiftModifier) && recording_)
+                action = [this] { Q_EMIT UndoCaptureWanted(); };
+        }
+    }
+    if (!action)
+        return false;
+    if (act)
+        Guarded(action)();
+    return true;
+}
+
+void PageViewer::keyPressEvent(QKeyEvent *event) {
+    if (!TakeKey(event, true))
+        QWidget::keyPressEvent(event);
+}
+
+bool PageViewer::eventFilter(QObject *watched, QEvent *event) {
+    if (watched == scrollBox_) {
+        if (event->type() == QEvent::ShortcutOverride && TakeKey(static_cast<QKeyEvent *>(event), false)) {
+            // The scan's own keys win over the window's shortcuts while it has focus.
+            event->accept();
+            return true;
+        }
+        if (event->type() == QEvent::KeyPress && TakeKey(static_cast<QKeyEvent *>(event), true))
+            return true;
+    }
+    return QWidget::eventFilter(watched, event);
 }

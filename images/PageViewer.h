@@ -8,6 +8,8 @@
 #include <QStringList>
 #include <QWidget>
 
+#include <functional>
+
 struct NoteEntry;
 class PageImage;
 class PointOverlay;
@@ -49,18 +51,42 @@ public:
     void SetCaptureCaption(const QString &text);
     QString CaptureCaption() const;
 
+    // The scans of one letter folder in listing order, as the paths that open them; the pane asks
+    // for them when the user steps to the next or previous scan.
+    using ScanListing = std::function<QStringList(const QString &letter)>;
+    void SetScanListing(ScanListing listing) { scanListing_ = std::move(listing); }
+    // Shows the scan `step` places after (or before) the one shown in its letter's listing, at the
+    // same zoom; false when there is none.
+    bool StepScan(int step);
+
+    // Zoom that keeps the page within the pane: its width, or the whole page.
+    void FitWidth();
+    void FitPage();
+    // Sizes the page for `factor` (within the viewer's bounds) from the picture's natural size.
+    void ZoomToFactor(float factor);
+
 Q_SIGNALS:
     // A right click in capture mode, as a position on the page at its natural size.
     void PositionPicked(int x, int y);
+    // Keys of capture mode while the scan has focus and recording is on: Ctrl+Z and N.
+    void UndoCaptureWanted();
+    void NextUnpositionedWanted();
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    // The keys of the scan pane; true when `event` is one of them (and it was acted on when `act`).
+    bool TakeKey(const QKeyEvent *event, bool act);
+    // After every change of the zoom: the marker follows, the factor is shown in the corner.
+    void ZoomChanged();
+    void CheckCurrentZoomItem();
+    // The viewport size when no scroll bar takes room from it.
+    QSize RoomWithoutBars() const;
     void Wheel(Qt::KeyboardModifiers modifiers, int delta, bool &handled);
     void ZoomTo(QAction *action);
-    // Sizes the page for `factor` from the picture's natural size.
-    void ZoomToFactor(float factor);
     void PointerDown(Qt::MouseButton button, int x, int y);
     void PointerMove();
     void ClearMarker();
@@ -74,6 +100,14 @@ private:
     class QLabel *captureCaption_;
     class QLabel *unreadableNotice_;
     QTimer *markerTimer_;
+    QAction *fitWidthAction_;
+    QAction *fitPageAction_;
+    QAction *naturalSizeAction_;
+    class QLabel *zoomIndicator_;
+    QTimer *zoomIndicatorTimer_;
+    ScanListing scanListing_;
+    // The position the marker shows (natural-size pixels), while it is shown.
+    QPoint markedPosition_;
     QString currentPath_;
     float zoomFactor_ = 1.0f;
     bool recording_ = false;

@@ -78,3 +78,19 @@ NoteRef EntriesPane::StepAfterCapture() {
 }
 
 QStringList EntriesPane::NeighbourScans() const { return rows_->NeighbourScans(entriesList_->ItemIndex()); }
+NoteRef EntriesPane::SelectNextWithoutPosition() {
+    const int count = rows_->rowCount();
+    const int start = entriesList_->ItemIndex();
+    for (int i = 1; i <= count; ++i) {
+        const int row = ((start < 0 ? -1 : start) + i) % count;
+        const NoteRef ref = rows_->Ref(row);
+        if (!ref.isValid())
+            continue;
+        const NoteEntry &e = notebooks_.entry(ref);
+        if (!e.isPage && (e.x < 0 || e.y < 0)) {
+            entriesList_->SetItemIndex(row);
+            return ref;
+        }
+    }
+    return NoteRef();
+}

@@ -28,6 +28,9 @@ public:
     NoteRef StepAfterCapture();
     // The scans a reader stepping on from the selected row reaches next (see NoteRowsModel).
     QStringList NeighbourScans() const;
+    // Selects the next entry row after the selected one (from the top when none is, going round)
+    // whose record has no position, and returns it; invalid when every listed entry has one.
+    NoteRef SelectNextWithoutPosition();
 
 Q_SIGNALS:
     void EntryChosen(NoteRef ref);

@@ -80,6 +80,9 @@ MainWindow::MainWindow(const QString &programPath, QWidget *parent, const QStrin
     scans_->ApplyFilter();
     pdfVolumes_->ApplyFilter();
     Wire();
+    WireScanFeatures();
+    // Positions left unsaved by a run that did not end normally; an unreadable journal is said so and kept.
+    Guarded([this] { capture_->OfferJournal(); })();
 }
 
 MainWindow::~MainWindow() = default;
@@ -224,6 +227,35 @@ void MainWindow::Wire() {
             }));
 }
 
+void MainWindow::WireScanFeatures() {
+    pageViewer_->SetScanListing([this](const QString &letter) { return scans_->Paths(letter); });
+    connect(pageViewer_, &PageViewer::UndoCaptureWanted, this, Guarded([this] { UndoPosition(); }));
+    connect(pageViewer_, &PageViewer::NextUnpositionedWanted, this, Guarded([this] { ShowNextWithoutPosition(); }));
+}
+
+void MainWindow::UndoPosition() {
+    const NoteRef undone = capture_->UndoLast();
+    if (!undone.isValid())
+        return;
+    const NoteEntry &e = notebooks_.entry(undone);
+    const QString value = e.x < 0 || e.y < 0 ? QStringLiteral("未定位") : QStringLiteral("x=%1, y=%2").arg(e.x).arg(e.y);
+    // From the entries list the undone entry is selected again, ready to be recorded anew.
+    if (shownBy_ == Opener::EntriesList && entries_->Select(undone))
+        ShowEntry(undone, QString(), Opener::EntriesList);
+    UpdateCaptureCaption(QStringLiteral("已撤銷 %1：%2").arg(Describe(undone), value));
+}
+
+void MainWindow::ShowNextWithoutPosition() {
+    const NoteRef next = entries_->SelectNextWithoutPosition();
+    if (!next.isValid()) {
+        UpdateCaptureCaption(QStringLiteral("所有條目都已定位"));
+        return;
+    }
+    tabs_->setCurrentWidget(entries_);
+    ShowEntry(next, QString(), Opener::EntriesList);
+    UpdateCaptureCaption(capture_->UnpositionedText());
+}
+
 void MainWindow::ShowEntry(NoteRef ref, const QString &highlight, Opener opener) {
     const NoteEntry &entry = notebooks_.entry(ref);
     shownBy_ = opener;
@@ -356,13 +388,24 @@ bool MainWindow::MayClose() {
     return true;
 }
 
+void MainWindow::ForgetUnsavedPositions() {
+    // Only a crash should leave the journal behind; a failure to remove it must not keep the window open.
+    try {
+        capture_->ForgetJournal();
+    } catch (...) {
+        ShowCurrentError();
+    }
+}
+
 void MainWindow::closeEvent(QCloseEvent *event) {
     // A failure to write the settings keeps the window open, like any handler error.
     try {
-        if (MayClose())
+        if (MayClose()) {
             event->accept();
-        else
+            ForgetUnsavedPositions();
+        } else {
             event->ignore();
+        }
     } catch (...) {
         event->ignore();
         ShowCurrentError();

@@ -52,6 +52,11 @@ private:
     NoteRef CaptureTarget() const;
     QString Describe(NoteRef ref) const;
     void RecordPosition(int x, int y);
+    // Capture-mode keys on the scan: Ctrl+Z and N.
+    void UndoPosition();
+    void ShowNextWithoutPosition();
+    void WireScanFeatures();
+    void ForgetUnsavedPositions();
     void ApplySettings(const WindowSettings &stored);
     WindowSettings CurrentSettings() const;
     void SetScanPaneWidth(int width);

@@ -1,0 +1,436 @@
+// The reader's own additions to the page scan and to capture mode, driven with real keys and clicks on
+// the window's controls: fit and 100 % zoom from the keys and the menu, keyboard zoom steps, the
+// checked menu item and the factor in the corner; next and previous scan of a letter; the marker
+// following the zoom; undo of recorded positions, the count of entries without a position and the
+// key to the next of them; the journal that keeps unsaved positions across a crash.
+#include "images/PageViewer.h"
+#include "images/PositionCapture.h"
+#include "shell/MainWindow.h"
+#include "support/ReaderFixture.h"
+#include "widgets/ErrorBoundary.h"
+#include "widgets/OwnerDrawList.h"
+#include "widgets/PageView.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTabWidget>
+#include <QtTest>
+
+namespace {
+
+const QString kK1 = QStringLiteral(".\\image\\K\\K1.jpg");
+
+// K: 0 page K1, 1 一 at (400, 300), 2 二 without position, 3 page K2, 4 三 without position.
+// M: 0 page M1, 1 丁 without position.
+const QByteArray kNotesK = "<page>K1</page>\n"
+                           "<條目>一</條目>\n<座標 x=\"400\" y=\"300\"/>\n<內容>a</內容>\n"
+                           "<條目>二</條目>\n<內容>b</內容>\n"
+                           "<page>K2</page>\n"
+                           "<條目>三</條目>\n<內容>c</內容>\n";
+const QByteArray kNotesM = "<page>M1</page>\n<條目>丁</條目>\n<內容>d</內容>\n";
+
+void ClickRow(OwnerDrawList *list, int row) {
+    const QModelIndex index = list->model()->index(row, 0);
+    list->scrollTo(index);
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(index).center());
+}
+
+struct Folder : ReaderFixture {
+    Folder() {
+        writeScan("Image/K/K1.jpg", 1000, 1500);
+        writeScan("Image/K/K2.jpg", 1000, 1500);
+        writeScan("Image/K/K3.jpg", 600, 800);
+        writeScan("Image/L/L1.jpg", 1000, 3000);
+        writeScan("Image/M/M1.jpg", 1000, 1500);
+        writeNotes(kNotesK, kNotesM);
+    }
+};
+
+struct Window {
+    explicit Window(const ReaderFixture &fx) : w(fx.programPath()) {
+        w.show();
+        if (!QTest::qWaitForWindowExposed(&w))
+            qFatal("window not exposed");
+        viewer = w.findChild<PageViewer *>();
+        capture = w.findChild<PositionCapture *>();
+        if (!viewer || !capture || !box || !image || !overlay || !menu || !lbData || !edImg || !cbGetImgXY ||
+            !btSaveImgXY || !tabs)
+            qFatal("a control of the window is missing");
+    }
+    template <typename T> T *child(const char *name) { return w.findChild<T *>(QString::fromLatin1(name)); }
+
+    // Keys go to the scroll box, which holds the focus of the scan pane after a click on the page.
+    void key(Qt::Key k, Qt::KeyboardModifiers mods = {}) {
+        box->setFocus();
+        QTest::keyClick(box, k, mods);
+    }
+    void openMenu() {
+        QWindow *window = w.windowHandle();
+        box->ensureVisible(40, 40, 10, 10);
+        QTest::mouseClick(window, Qt::RightButton, {}, window->mapFromGlobal(overlay->mapToGlobal(QPoint(40, 40))));
+        QTRY_VERIFY(menu->isVisible());
+    }
+    void choose(const char *objectName) {
+        openMenu();
+        QAction *action = child<QAction>(objectName);
+        QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(action).center());
+    }
+    void startRecording() {
+        edImg->setText(QStringLiteral("update"));
+        QTest::mouseClick(cbGetImgXY, Qt::LeftButton, {}, QPoint(5, cbGetImgXY->height() / 2));
+        if (!cbGetImgXY->isChecked())
+            qFatal("recording did not start");
+    }
+    void rightClick(QPoint overlayPoint) {
+        box->ensureVisible(overlayPoint.x() - 3, overlayPoint.y(), 20, 20);
+        QTest::mouseClick(overlay, Qt::RightButton, {}, overlayPoint);
+    }
+    bool redAt(QPoint overlayPoint) const {
+        return overlay->RenderSurface(QRect(overlayPoint, QSize(1, 1))).pixelColor(0, 0) == QColor(Qt::red);
+    }
+
+    MainWindow w;
+    PageViewer *viewer = nullptr;
+    PositionCapture *capture = nullptr;
+    ScrollBoxArea *box = child<ScrollBoxArea>("ScrollBox");
+    QWidget *image = child<QWidget>("Image");
+    PointOverlay *overlay = child<PointOverlay>("imgPoint");
+    QMenu *menu = child<QMenu>("ImagePopupMenu");
+    OwnerDrawList *lbData = child<OwnerDrawList>("lbData");
+    QLineEdit *edImg = child<QLineEdit>("edImg");
+    QCheckBox *cbGetImgXY = child<QCheckBox>("cbGetImgXY");
+    QPushButton *btSaveImgXY = child<QPushButton>("btSaveImgXY");
+    QTabWidget *tabs = child<QTabWidget>("PageControl1");
+};
+
+} // namespace
+
+class TestScanFeatures : public QObject {
+    Q_OBJECT
+    QStringList errors, notices, questions;
+    bool answer = true;
+private Q_SLOTS:
+    void init() {
+        errors.clear();
+        notices.clear();
+        questions.clear();
+        answer = true;
+        SetErrorDisplayForTesting([this](const QString &m) { errors << m; });
+        SetNoticeDisplayForTesting([this](const QString &m) { notices << m; });
+        SetQuestionAnswerForTesting([this](const QString &q) {
+            questions << q;
+            return answer;
+        });
+    }
+    void fitAndStepZoomFromKeysAndMenu();
+    void currentFactorCheckedAndShown();
+    void nextAndPreviousScanKeepTheZoom();
+    void markerFollowsTheZoom();
+    void undoTakesBackRecordedPositions();
+    void countAndNextEntryWithoutPosition();
+    void journalKeepsUnsavedPositionsAcrossACrash();
+    void journalThatCannotBeWrittenIsReported();
+};
+
+void TestScanFeatures::fitAndStepZoomFromKeysAndMenu() {
+    Folder fx;
+    Window win(fx);
+    win.viewer->ShowScan(".\\image\\L\\L1.jpg"); // a tall page
+    QScrollBar *horz = win.box->horizontalScrollBar();
+    QScrollBar *vert = win.box->verticalScrollBar();
+
+    // Fit width: the whole width in view beside the vertical scroll bar, nothing to scroll sideways.
+    win.key(Qt::Key_W);
+    QVERIFY(vert->maximum() > 0);
+    QCOMPARE(horz->maximum(), 0);
+    QVERIFY2(win.box->viewport()->width() - win.image->width() <= 4,
+             qPrintable(QString("%1 %2").arg(win.box->viewport()->width()).arg(win.image->width())));
+    QVERIFY(qAbs(win.viewer->ZoomFactor() - win.image->width() / 1000.0f) < 0.01f);
+
+    // Fit page: the whole page in view.
+    win.key(Qt::Key_P);
+    QCOMPARE(horz->maximum(), 0);
+    QCOMPARE(vert->maximum(), 0);
+    QVERIFY(win.box->viewport()->height() - win.image->height() <= 2 ||
+            win.box->viewport()->width() - win.image->width() <= 4);
+
+    // 1: the natural size, exactly.
+    win.key(Qt::Key_1);
+    QCOMPARE(win.viewer->ZoomFactor(), 1.0f);
+    QCOMPARE(win.image->size(), QSize(1000, 3000));
+
+    // Ctrl+plus and Ctrl+minus step as the wheel does, from the sizes shown.
+    win.key(Qt::Key_Plus, Qt::ControlModifier);
+    QCOMPARE(win.viewer->ZoomFactor(), 1.1f);
+    QCOMPARE(win.image->size(), QSize(1100, 3300));
+    win.key(Qt::Key_Minus, Qt::ControlModifier);
+    QCOMPARE(win.viewer->ZoomFactor(), float(1.1f * 0.9));
+    QCOMPARE(win.image->size(), QSize(990, 2970));
+    QCOMPARE(win.overlay->size(), win.image->size());
+
+    // The same three from the zoom menu.
+    win.choose("zoomFitPage");
+    QCOMPARE(vert->maximum(), 0);
+    QCOMPARE(horz->maximum(), 0);
+    win.choose("zoomFitWidth");
+    QCOMPARE(horz->maximum(), 0);
+    QVERIFY(vert->maximum() > 0);
+    win.choose("zoomNaturalSize");
+    QCOMPARE(win.image->size(), QSize(1000, 3000));
+    QVERIFY(errors.isEmpty());
+}
+
+void TestScanFeatures::currentFactorCheckedAndShown() {
+    Folder fx;
+    Window win(fx);
+    win.viewer->ShowScan(kK1);
+    QLabel *indicator = win.child<QLabel>("zoomIndicator");
+    QVERIFY(indicator && indicator->isHidden());
+
+    win.choose("N501"); // 50%
+    QCOMPARE(win.viewer->ZoomFactor(), 0.5f);
+    QVERIFY(indicator->isVisible());
+    QCOMPARE(indicator->text(), QString("50%"));
+    // In the pane's bottom right corner.
+    QVERIFY(indicator->geometry().right() > win.viewer->width() / 2);
+    QVERIFY(indicator->geometry().bottom() > win.viewer->height() / 2);
+    win.openMenu();
+    QStringList checked;
+    for (QAction *a : win.menu->actions())
+        if (a->isChecked())
+            checked << a->text();
+    QCOMPARE(checked, QStringList{"50%"});
+    win.menu->hide();
+
+    // A factor no item names: none is checked. The label follows the factor and hides again.
+    win.key(Qt::Key_Plus, Qt::ControlModifier);
+    QCOMPARE(indicator->text(), QString("55%"));
+    win.openMenu();
+    for (QAction *a : win.menu->actions())
+        QVERIFY2(!a->isChecked(), qPrintable(a->text()));
+    win.menu->hide();
+    QTRY_VERIFY_WITH_TIMEOUT(indicator->isHidden(), 3000);
+}
+
+void TestScanFeatures::nextAndPreviousScanKeepTheZoom() {
+    Folder fx;
+    Window win(fx);
+    win.viewer->ShowScan(kK1);
+    win.choose("N501");
+    const struct {
+        Qt::Key key;
+        const char *path;
+        QSize size;
+    } steps[] = {
+        {Qt::Key_PageDown, ".\\image\\K\\K2.jpg", QSize(500, 750)},
+        {Qt::Key_PageDown, ".\\image\\K\\K3.jpg", QSize(300, 400)},
+        {Qt::Key_PageDown, ".\\image\\K\\K3.jpg", QSize(300, 400)}, // the last of K: stays
+        {Qt::Key_PageUp, ".\\image\\K\\K2.jpg", QSize(500, 750)},
+        {Qt::Key_PageUp, ".\\image\\K\\K1.jpg", QSize(500, 750)},
+        {Qt::Key_PageUp, ".\\image\\K\\K1.jpg", QSize(500, 750)}, // the first: stays, never into another letter
+    };
+    for (const auto &step : steps) {
+        win.key(step.key, Qt::ControlModifier);
+        QCOMPARE(win.viewer->CurrentPath(), QString(step.path));
+        QCOMPARE(win.image->size(), step.size);
+        QCOMPARE(win.viewer->ZoomFactor(), 0.5f);
+    }
+    // From an entry's page (the notes name it in their own letter case) on to the next scan.
+    ClickRow(win.lbData, 1);
+    win.key(Qt::Key_PageDown, Qt::ControlModifier);
+    QCOMPARE(win.viewer->CurrentPath(), QString(".\\image\\K\\K2.jpg"));
+    QVERIFY(!win.viewer->IsMarkerShown()); // the marker belonged to the other page
+    QVERIFY(errors.isEmpty());
+}
+
+void TestScanFeatures::markerFollowsTheZoom() {
+    Folder fx;
+    Window win(fx);
+    ClickRow(win.lbData, 1); // 一 at (400, 300)
+    QVERIFY(win.redAt(QPoint(400, 300)));
+    win.key(Qt::Key_Plus, Qt::ControlModifier);
+    QVERIFY(win.redAt(QPoint(440, 330)));
+    QVERIFY(!win.redAt(QPoint(400, 300)));
+    win.choose("N501");
+    QVERIFY(win.redAt(QPoint(200, 150)));
+    QVERIFY(!win.redAt(QPoint(440, 330)));
+    // It still goes when its three seconds are over.
+    QTRY_VERIFY_WITH_TIMEOUT(!win.viewer->IsMarkerShown(), 5000);
+    win.key(Qt::Key_1);
+    QVERIFY(!win.viewer->IsMarkerShown());
+}
+
+void TestScanFeatures::undoTakesBackRecordedPositions() {
+    Folder fx;
+    Window win(fx);
+    win.startRecording();
+    ClickRow(win.lbData, 1); // 一, which has (400, 300)
+    win.rightClick(QPoint(120, 140));
+    win.rightClick(QPoint(220, 240)); // into 二, then on past K2 to 三
+    QCOMPARE(win.lbData->ItemIndex(), 4);
+    const NotebookSet &books = win.capture->Notebooks();
+    QCOMPARE(books.entry({0, 2}).x, 220);
+
+    win.key(Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(books.entry({0, 2}).x, -1);
+    QCOMPARE(books.entry({0, 2}).y, -1);
+    QCOMPARE(books.entry({0, 1}).x, 120);
+    QVERIFY(win.capture->IsChanged(0));
+    // The undone entry is selected again, ready for a new click.
+    QCOMPARE(win.lbData->ItemIndex(), 2);
+    QVERIFY(win.viewer->CaptureCaption().contains("已撤銷"));
+
+    win.key(Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(books.entry({0, 1}).x, 400); // the value it had
+    QCOMPARE(books.entry({0, 1}).y, 300);
+    QVERIFY(!win.capture->HasUnsavedPositions());
+    win.key(Qt::Key_Z, Qt::ControlModifier); // nothing more to undo
+    QCOMPARE(books.entry({0, 1}).x, 400);
+
+    // What is saved stays saved.
+    win.rightClick(QPoint(50, 60)); // into 一 again
+    QTest::mouseClick(win.btSaveImgXY, Qt::LeftButton);
+    QCOMPARE(notices, QStringList{"OK"});
+    win.key(Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(books.entry({0, 1}).x, 50);
+    QVERIFY(!win.capture->HasUnsavedPositions());
+    QVERIFY(errors.isEmpty());
+}
+
+void TestScanFeatures::countAndNextEntryWithoutPosition() {
+    Folder fx;
+    Window win(fx);
+    QLabel *count = win.child<QLabel>("unpositionedCount");
+    QVERIFY(count && count->isHidden());
+    win.startRecording();
+    QVERIFY(count->isVisible());
+    QCOMPARE(count->text(), QString("未定位：K 2　M 1　N 0　O 0"));
+
+    win.tabs->setCurrentIndex(2);
+    ClickRow(win.child<OwnerDrawList>("lbImg"), 0); // a scan, nothing selected in the entries list
+    const struct {
+        int row;
+        NoteRef ref;
+    } expected[] = {{2, {0, 2}}, {4, {0, 4}}, {6, {1, 1}}, {2, {0, 2}}}; // round to the top again
+    for (const auto &step : expected) {
+        win.key(Qt::Key_N);
+        QCOMPARE(win.tabs->currentIndex(), 0);
+        QCOMPARE(win.lbData->ItemIndex(), step.row);
+        // Shown: its page is loaded, and the next right click records into it.
+        QCOMPARE(win.viewer->CurrentPath(), win.capture->Notebooks().entry(step.ref).pageImage);
+        QVERIFY(win.viewer->CaptureCaption().contains(win.capture->Notebooks().entry(step.ref).title));
+    }
+    win.rightClick(QPoint(30, 30));
+    QCOMPARE(count->text(), QString("未定位：K 1　M 1　N 0　O 0"));
+    win.key(Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(count->text(), QString("未定位：K 2　M 1　N 0　O 0"));
+    QVERIFY(errors.isEmpty());
+}
+
+void TestScanFeatures::journalKeepsUnsavedPositionsAcrossACrash() {
+    Folder fx;
+    const QString journal = fx.path("velmoranote.journal");
+    {
+        Window win(fx);
+        win.startRecording();
+        ClickRow(win.lbData, 1);
+        win.rightClick(QPoint(120, 140)); // 一
+        // Written after each click.
+        QVERIFY(QFile::exists(journal));
+        QCOMPARE(QJsonDocument::fromJson(fx.read("velmoranote.journal")).object()["positions"].toArray().size(), 1);
+        win.rightClick(QPoint(220, 240)); // 二
+        win.rightClick(QPoint(20, 40)); // 三 on K2
+        // The window goes without a save and without the close question: as after a crash.
+    }
+    QVERIFY(QFile::exists(journal));
+    QVERIFY(!fx.read("velmora200_k.xml").contains("x=\"120\""));
+    // Meanwhile 二 was renamed in the notes: its position no longer belongs anywhere.
+    QByteArray notes = fx.read("velmora200_k.xml");
+    notes.replace("<條目>二</條目>", "<條目>貳</條目>");
+    fx.write("velmora200_k.xml", notes);
+    {
+        Window win(fx);
+        QCOMPARE(questions.size(), 1);
+        QVERIFY2(questions[0].contains("3"), qPrintable(questions[0]));
+        const NotebookSet &books = win.capture->Notebooks();
+        QCOMPARE(books.entry({0, 1}).x, 120);
+        QCOMPARE(books.entry({0, 1}).y, 140);
+        QCOMPARE(books.entry({0, 2}).x, -1);
+        QCOMPARE(books.entry({0, 4}).x, 20);
+        QVERIFY(win.capture->IsChanged(0) && !win.capture->IsChanged(1));
+        QCOMPARE(notices.size(), 1);
+        QVERIFY2(notices[0].contains("二") && notices[0].contains("2"), qPrintable(notices[0]));
+        // Unsaved changes like any others: the save button is there, and saving ends the journal.
+        QVERIFY(win.btSaveImgXY->isVisible());
+        QTest::mouseClick(win.btSaveImgXY, Qt::LeftButton);
+        QCOMPARE(notices.last(), QString("OK"));
+        QVERIFY(!QFile::exists(journal));
+        QVERIFY(win.w.close());
+    }
+    const QString saved = QString::fromUtf8(fx.read("velmora200_k.xml"));
+    QVERIFY(saved.contains(QRegularExpression("一</條目>\\s*<座標 x=\"120\" y=\"140\"/>")));
+    QVERIFY(saved.contains(QRegularExpression("三</條目>\\s*<座標 x=\"20\" y=\"40\"/>")));
+
+    // Declined: the positions are let go, and the question is not asked again.
+    {
+        Window win(fx);
+        win.startRecording();
+        ClickRow(win.lbData, 2);
+        win.rightClick(QPoint(77, 88));
+    }
+    answer = false;
+    questions.clear();
+    {
+        Window win(fx);
+        QCOMPARE(questions.size(), 1);
+        QCOMPARE(win.capture->Notebooks().entry({0, 2}).x, -1);
+        QVERIFY(!win.capture->HasUnsavedPositions());
+        QVERIFY(!QFile::exists(journal));
+    }
+    questions.clear();
+    {
+        Window win(fx);
+        QVERIFY(questions.isEmpty());
+        // Leaving without saving on purpose lets the journal go too.
+        answer = true;
+        win.startRecording();
+        ClickRow(win.lbData, 2);
+        win.rightClick(QPoint(77, 88));
+        QVERIFY(QFile::exists(journal));
+        QVERIFY(win.w.close());
+        QVERIFY(!QFile::exists(journal));
+    }
+    QVERIFY2(errors.isEmpty(), qPrintable(errors.join('\n')));
+}
+
+void TestScanFeatures::journalThatCannotBeWrittenIsReported() {
+    Folder fx;
+    // A folder where the journal belongs: it cannot be written, not even by root.
+    QVERIFY(QDir(fx.path()).mkdir("velmoranote.journal"));
+    Window win(fx);
+    QVERIFY2(errors.size() == 1 && errors[0].contains("velmoranote.journal"), qPrintable(errors.join('\n')));
+    errors.clear();
+    win.startRecording();
+    ClickRow(win.lbData, 1);
+    win.rightClick(QPoint(120, 140));
+    QCOMPARE(errors.size(), 1);
+    QVERIFY2(errors[0].contains("velmoranote.journal"), qPrintable(errors[0]));
+    // The position is recorded all the same and can still be saved.
+    QCOMPARE(win.capture->Notebooks().entry({0, 1}).x, 120);
+    QVERIFY(win.capture->IsChanged(0));
+}
+
+int main(int argc, char **argv) {
+    QApplication app(argc, argv);
+    TestScanFeatures test;
+    return QTest::qExec(&test, argc, argv);
+}
+#include "tst_scanfeatures.moc"
