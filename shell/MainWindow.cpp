@@ -20,6 +20,7 @@
 #include <QSplitter>
 #include <QTabWidget>
 #include <QVBoxLayout>
+#include <QWindow>
 
 namespace {
 
@@ -57,7 +58,7 @@ MainWindow::MainWindow(const QString &programPath, QWidget *parent) : QMainWindo
     for (int b = 0; b < kNotebookCount; ++b)
         notebooks_.books[size_t(b)].LoadNotes(NotesFileNames()[size_t(b)]);
     BuildPanes();
-    setWindowTitle(ReadWindowTitle(programFolder_, windowTitle()));
+    SetCaption(ReadWindowTitle(programFolder_, windowTitle()));
 
     WindowSettings defaults;
     defaults.outer = frameGeometry();
@@ -284,7 +285,20 @@ void MainWindow::ShowAsStored() {
         show();
 }
 
+void MainWindow::SetCaption(const QString &caption) {
+    setWindowTitle(caption);
+    ShowEmptyCaption();
+}
+
+void MainWindow::ShowEmptyCaption() {
+    // The toolkit shows the program's name for an empty title: a lone space shows an empty caption,
+    // while windowTitle() stays empty.
+    if (windowTitle().isEmpty() && windowHandle())
+        windowHandle()->setTitle(QStringLiteral(" "));
+}
+
 void MainWindow::showEvent(QShowEvent *event) {
+    ShowEmptyCaption(); // the native window exists from the first showing on
     QMainWindow::showEvent(event);
     if (!firstShow_)
         return;

@@ -45,6 +45,8 @@ private:
     // Which list opened the entry shown: capture mode moves on in that list.
     enum class Opener { None, EntriesList, SearchResults };
     void ShowEntry(NoteRef ref, const QString &highlight, Opener opener);
+    void SetCaption(const QString &caption);
+    void ShowEmptyCaption();
     void UpdateCaptureCaption(const QString &recorded);
     // The record the next right click in capture mode records into.
     NoteRef CaptureTarget() const;

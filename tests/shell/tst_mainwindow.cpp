@@ -22,6 +22,8 @@
 #include <QSplitter>
 #include <QWebEngineScript>
 #include <QWebEngineView>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QTcpServer>
 #include <QtTest>
 
@@ -120,6 +122,7 @@ private Q_SLOTS:
     void closesWithoutWritableSettings();
     void zoomStopsAtItsBounds();
     void captureRecordsIntoTheShownEntry();
+    void emptyTitleGivesEmptyCaption();
 };
 
 void TestMainWindow::startsWithoutSettings() {
@@ -512,3 +515,30 @@ int main(int argc, char **argv) {
 }
 
 #include "tst_mainwindow.moc"
+
+// The toolkit shows the program's name for an empty title; the caption on the screen must be empty.
+void TestMainWindow::emptyTitleGivesEmptyCaption() {
+    if (QGuiApplication::platformName() != QLatin1String("xcb"))
+        QSKIP("reads the caption from the X server");
+    const QString xdotool = QStandardPaths::findExecutable("xdotool");
+    if (xdotool.isEmpty())
+        QSKIP("xdotool reads the caption as the desktop shows it");
+    ReaderFixture fx;
+    fx.writeNotes(kNotesK);
+    fx.write("setup.ini", "[System]\r\nTitle=\r\n");
+    MainWindow w(fx.programPath());
+    QCOMPARE(w.windowTitle(), QString());
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    const auto shownCaption = [&] {
+        QProcess xdo;
+        xdo.start(xdotool, {"getwindowname", QString::number(w.winId())});
+        return xdo.waitForFinished(5000) ? QString::fromUtf8(xdo.readAllStandardOutput()).trimmed() : QString("?");
+    };
+    QCOMPARE(shownCaption(), QString());
+    QCOMPARE(w.windowTitle(), QString());
+    w.hide(); // shown again, the caption stays empty
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    QCOMPARE(shownCaption(), QString());
+}
