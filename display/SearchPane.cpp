@@ -101,3 +101,12 @@ NoteRef SearchPane::StepAfterCapture() {
         resultsList_->SetItemIndex(next);
     return show ? results_->Ref(next) : NoteRef();
 }
+
+int SearchPane::ResultsListWidth() const {
+    // A tab page is laid out only when it is shown: until then the list keeps a width of no meaning,
+    // and it would be as wide as the page area of the tabs, less this pane's margins.
+    if (isVisible() || !parentWidget())
+        return resultsList_->width();
+    const QMargins margins = layout()->contentsMargins();
+    return parentWidget()->contentsRect().width() - margins.left() - margins.right();
+}

@@ -33,6 +33,8 @@ public:
     // After a position was recorded into the selected result: selects the next one, as the entries
     // list does, and returns the record to show (invalid when nothing more is to be shown).
     NoteRef StepAfterCapture();
+    // The width the results list has, or would have in the layout while the tab was never shown.
+    int ResultsListWidth() const;
 
 Q_SIGNALS:
     void HitChosen(NoteRef ref, const QString &highlight);

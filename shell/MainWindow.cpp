@@ -254,7 +254,7 @@ WindowSettings MainWindow::CurrentSettings() const {
     s.panelTop = mainSplitter_->handle(1)->mapTo(client, QPoint(0, 0)).y();
     s.panelLeft = leftBar_->x();
     s.panelLeft2 = mainSplitter_->handle(2)->mapTo(client, QPoint(0, 0)).x();
-    s.panelWidth = search_->findChild<QWidget *>(QStringLiteral("lbSearch"))->width();
+    s.panelWidth = search_->ResultsListWidth();
     s.scanPaneWidth = ScanPaneWidth();
     s.panelHeight = leftPane_->height();
     return s;

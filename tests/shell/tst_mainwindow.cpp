@@ -123,6 +123,7 @@ private Q_SLOTS:
     void zoomStopsAtItsBounds();
     void captureRecordsIntoTheShownEntry();
     void emptyTitleGivesEmptyCaption();
+    void searchListWidthWrittenWhenNeverShown();
 };
 
 void TestMainWindow::startsWithoutSettings() {
@@ -541,4 +542,25 @@ void TestMainWindow::emptyTitleGivesEmptyCaption() {
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
     QCOMPARE(shownCaption(), QString());
+}
+
+// The search tab is laid out only when it is shown: the list's width must still be the one it has
+// in the layout, also after the left pane was widened.
+void TestMainWindow::searchListWidthWrittenWhenNeverShown() {
+    ReaderFixture fx;
+    fx.writeNotes(kNotesK);
+    MainWindow w(fx.programPath());
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    auto *splitter = Child<QSplitter>(w, "MainSplitter");
+    const int designedWidth = Child<OwnerDrawList>(w, "lbData")->width();
+    QList<int> sizes = splitter->sizes();
+    sizes[1] -= 100;
+    sizes[0] += 100;
+    splitter->setSizes(sizes);
+    QCoreApplication::processEvents();
+    const int entriesWidth = Child<OwnerDrawList>(w, "lbData")->width();
+    QCOMPARE(entriesWidth, designedWidth + 100);
+    QVERIFY(w.close());
+    QCOMPARE(IniFile(fx.path("velmoranote.ini")).ReadInteger("Panel", "Width", -1), entriesWidth);
 }
