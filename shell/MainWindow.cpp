@@ -167,6 +167,7 @@ void MainWindow::Wire() {
             Guarded([this](NoteRef ref, const QString &highlight) {
                 ShowEntry(ref, highlight, Opener::SearchResults);
             }));
+    connect(search_, &SearchPane::ShowInEntriesList, this, Guarded([this](NoteRef ref) { ShowInEntriesList(ref); }));
     connect(scans_, &FileBrowserPane::FileChosen, this,
             Guarded([this](const QString &path) { pageViewer_->ShowScan(path); }));
     connect(scans_, &FileBrowserPane::FilterEdited, this, Guarded([this](const QString &text) {
@@ -193,6 +194,13 @@ void MainWindow::ShowEntry(NoteRef ref, const QString &highlight, Opener opener)
     UpdateCaptureCaption(QString());
     entryView_->ShowEntry(entry, highlight);
     pageViewer_->ShowEntry(entry);
+}
+
+void MainWindow::ShowInEntriesList(NoteRef ref) {
+    if (!entries_->Select(ref))
+        return;
+    tabs_->setCurrentWidget(entries_);
+    entries_->findChild<QWidget *>(QStringLiteral("lbData"))->setFocus(Qt::ShortcutFocusReason);
 }
 
 QString MainWindow::Describe(NoteRef ref) const {
