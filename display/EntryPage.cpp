@@ -76,26 +76,73 @@ QString BuildEntryPage(const NoteEntry &entry) {
     return body;
 }
 
-QString HighlightWords(const QString &body, const QString &highlight) {
-    if (highlight.isEmpty()) return body;
+namespace {
+
+bool IsEntityNameChar(QChar c) {
+    const char16_t u = c.unicode();
+    return (u >= u'a' && u <= u'z') || (u >= u'A' && u <= u'Z') || (u >= u'0' && u <= u'9') || u == u'#';
+}
+
+// The length of the entity reference ("&", one or more ASCII letters, digits or "#", then ";") that
+// starts at `at`, or 0 when none does.
+qsizetype EntityLengthAt(QStringView body, qsizetype at) {
+    if (body.at(at) != u'&')
+        return 0;
+    qsizetype end = at + 1;
+    while (end < body.size() && IsEntityNameChar(body.at(end)))
+        ++end;
+    return end > at + 1 && end < body.size() && body.at(end) == u';' ? end + 1 - at : 0;
+}
+
+// Appends `text` with every occurrence of `highlight` wrapped, left to right, without overlaps.
+void AppendMarked(QString &result, QStringView text, const QString &highlight) {
     static const QString open = QStringLiteral("<span class='search'>");
     static const QString close = QStringLiteral("</span>");
-
-    // One pass with a moving start: the text before each match is copied once and never searched again.
-    QString result;
     qsizetype from = 0;
-    qsizetype at = body.indexOf(highlight, from);
-    if (at < 0) return body;
-    result.reserve(body.size() + 8 * (open.size() + close.size() + highlight.size()));
-    while (at >= 0) {
-        result += QStringView(body).mid(from, at - from);
+    for (qsizetype at = text.indexOf(highlight); at >= 0; at = text.indexOf(highlight, from)) {
+        result += text.mid(from, at - from);
         result += open;
         result += highlight;
         result += close;
         from = at + highlight.size();
-        at = body.indexOf(highlight, from);
     }
-    result += QStringView(body).mid(from);
+    result += text.mid(from);
+}
+
+} // namespace
+
+QString HighlightWords(const QString &body, const QString &highlight) {
+    if (highlight.isEmpty() || !body.contains(highlight))
+        return body;
+    const QStringView all(body);
+    QString result;
+    result.reserve(body.size() + 8 * (28 + highlight.size()));
+    // The body is cut into tags, entity references and the runs of text between them; only the runs
+    // are marked, so a query such as "br", "span" or "amp" cannot break the markup around it.
+    qsizetype runStart = 0;
+    qsizetype i = 0;
+    bool closerAhead = true; // false once a "<" found no ">" after it: no later "<" opens a tag either
+    while (i < body.size()) {
+        qsizetype markupLength = 0;
+        if (body.at(i) == u'<' && closerAhead) {
+            const qsizetype closer = body.indexOf(u'>', i + 1);
+            if (closer < 0)
+                closerAhead = false;
+            else
+                markupLength = closer + 1 - i;
+        } else if (body.at(i) == u'&') {
+            markupLength = EntityLengthAt(all, i);
+        }
+        if (markupLength == 0) {
+            ++i;
+            continue;
+        }
+        AppendMarked(result, all.mid(runStart, i - runStart), highlight);
+        result += all.mid(i, markupLength);
+        i += markupLength;
+        runStart = i;
+    }
+    AppendMarked(result, all.mid(runStart), highlight);
     return result;
 }
 

@@ -10,8 +10,10 @@
 // and sources when not empty, under fixed section heads. Field texts go in as stored, unescaped.
 QString BuildEntryPage(const NoteEntry &entry);
 
-// The body with every occurrence of `highlight` wrapped in <span class='search'>...</span>, found from
-// left to right without overlaps and without regard to markup. An empty highlight changes nothing.
+// The body with every occurrence of `highlight` in its text wrapped in <span class='search'>...</span>,
+// found from left to right without overlaps. Tags ("<" to the next ">"; a "<" with no ">" after it is
+// text) and entity references ("&", ASCII letters, digits or "#", then ";") are copied unchanged, and
+// each run of text between them is marked on its own. An empty highlight changes nothing.
 QString HighlightWords(const QString &body, const QString &highlight);
 
 // The fixed page head (648 characters, ending "<body>\n"), the body, and the fixed 15-character tail.

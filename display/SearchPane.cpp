@@ -7,9 +7,12 @@
 #include "widgets/NoteRowsModel.h"
 #include "widgets/OwnerDrawList.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QEvent>
+#include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QRect>
 #include <QVBoxLayout>
 
@@ -45,6 +48,29 @@ SearchPane::SearchPane(const NotebookSet &notebooks, QWidget *parent)
     queryEdit_->setAccessibleName(QStringLiteral("檢索文字"));
     resultsList_->setAccessibleName(QStringLiteral("檢索結果列表"));
     layout->addWidget(resultsList_, 1);
+    // The number of results, right of the field boxes where the hidden remarks box would stand.
+    countLabel_ = new QLabel(boxes);
+    countLabel_->setObjectName(QStringLiteral("searchResultCount"));
+    countLabel_->setGeometry(DesignPixels(194), DesignPixels(50), DesignPixels(52), DesignPixels(17));
+    countLabel_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    QFont countFont = countLabel_->font();
+    countFont.setPixelSize(DesignPixels(14));
+    countLabel_->setFont(countFont);
+    countLabel_->setStyleSheet(QStringLiteral("color: #505050;"));
+
+    showInEntriesAction_ = new QAction(QStringLiteral("在條目列表中顯示"), this);
+    showInEntriesAction_->setObjectName(QStringLiteral("actShowInEntriesList"));
+    showInEntriesAction_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
+    showInEntriesAction_->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    addAction(showInEntriesAction_);
+    connect(showInEntriesAction_, &QAction::triggered, this, Guarded([this] {
+                const NoteRef ref = SelectedResult();
+                if (ref.isValid())
+                    Q_EMIT ShowInEntriesList(ref);
+            }));
+    resultsList_->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(resultsList_, &QWidget::customContextMenuRequested, this,
+            Guarded([this](const QPoint &at) { ShowContextMenu(at); }));
 
     const auto rerun = Guarded([this] { RunSearch(); });
     for (QCheckBox *box : notebookChecks_)
@@ -97,6 +123,37 @@ void SearchPane::RunSearch() {
             rows.push_back(NoteRef{hit.book, hit.entry});
     }
     results_->SetRows(std::move(rows));
+    ShowResultCount();
+}
+
+void SearchPane::ShowResultCount() {
+    const QString query = queryEdit_->text();
+    const int count = results_->rowCount();
+    countLabel_->setText(query.isEmpty() ? QString() : QStringLiteral("%1 條").arg(count));
+    resultsList_->SetEmptyText(query.isEmpty() || count > 0 ? QString()
+                                                            : QStringLiteral("找不到「%1」").arg(query));
+}
+
+void SearchPane::ShowContextMenu(const QPoint &at) {
+    const NoteRef ref = results_->Ref(resultsList_->indexAt(at).row());
+    if (!ref.isValid())
+        return;
+    QMenu menu(resultsList_);
+    menu.setObjectName(QStringLiteral("searchResultMenu"));
+    // The key is shown after a tab as a hint only: the pane's own action takes it.
+    QAction *show = menu.addAction(showInEntriesAction_->text() + QLatin1Char('\t') +
+                                   showInEntriesAction_->shortcut().toString(QKeySequence::NativeText));
+    if (menu.exec(resultsList_->viewport()->mapToGlobal(at)) == show)
+        Q_EMIT ShowInEntriesList(ref);
+}
+
+int SearchPane::ResultsListWidth() const {
+    // A tab page is laid out only when it is shown: until then the list keeps a width of no meaning,
+    // and it would be as wide as the page area of the tabs, less this pane's margins.
+    if (isVisible() || !parentWidget())
+        return resultsList_->width();
+    const QMargins margins = layout()->contentsMargins();
+    return parentWidget()->contentsRect().width() - margins.left() - margins.right();
 }
 
 NoteRef SearchPane::StepAfterCapture() {

@@ -12,7 +12,9 @@
 class EntrySearch;
 class NoteRowsModel;
 class OwnerDrawList;
+class QAction;
 class QCheckBox;
+class QLabel;
 class QLineEdit;
 
 class SearchPane : public QWidget {
@@ -35,18 +37,27 @@ public:
     NoteRef StepAfterCapture();
     // The scans a reader stepping on from the selected row reaches next (see NoteRowsModel).
     QStringList NeighbourScans() const;
+    // The width the results list has, or would have in the layout while the tab was never shown.
+    int ResultsListWidth() const;
 
 Q_SIGNALS:
     void HitChosen(NoteRef ref, const QString &highlight);
+    // The user asked to see a result in the entries list (Ctrl+L or the list's context menu).
+    void ShowInEntriesList(NoteRef ref);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    void ShowResultCount();
+    void ShowContextMenu(const QPoint &at);
+
     std::unique_ptr<EntrySearch> search_;
     std::vector<QCheckBox *> notebookChecks_;
     QCheckBox *titleCheck_, *contentCheck_, *sourceCheck_, *remarkCheck_;
     QLineEdit *queryEdit_;
     NoteRowsModel *results_;
     OwnerDrawList *resultsList_;
+    QLabel *countLabel_;
+    QAction *showInEntriesAction_;
 };

@@ -85,11 +85,13 @@ QString ResolveWinPath(const QString &path) {
 QStringList ListFolderFiles(const QString &folder, const QString &pattern) {
     const QString resolved = ResolveWinPath(folder);
     const QFileInfo info(resolved);
+    // Messages name the folder as this system writes paths, not in the mixed form it was asked by.
+    const QString shown = QDir::toNativeSeparators(resolved);
     if (!info.isDir())
-        throw VelmoraError(QStringLiteral("The specified path was not found (\"%1\")").arg(folder));
+        throw VelmoraError(QStringLiteral("The specified path was not found (\"%1\")").arg(shown));
     // An unreadable folder would otherwise look empty.
     if (!info.isReadable() || !info.isExecutable())
-        throw VelmoraError(QStringLiteral("The folder \"%1\" could not be read").arg(folder));
+        throw VelmoraError(QStringLiteral("The folder \"%1\" could not be read").arg(shown));
 
     const QRegularExpression match = WildcardExpression(pattern);
     QStringList names;

@@ -16,5 +16,6 @@ QString ResolveWinPath(const QString &path);
 
 // The bare names of the files (not folders) directly in `folder` that match the wildcard `pattern`
 // ("*" and "?"), letter case ignored, sorted by name with letter case ignored. Raises VelmoraError
-// "The specified path was not found" when the folder does not exist.
+// "The specified path was not found" with the folder as this system writes it (ResolveWinPath's
+// answer) when the folder does not exist.
 QStringList ListFolderFiles(const QString &folder, const QString &pattern);

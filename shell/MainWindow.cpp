@@ -22,6 +22,7 @@
 #include <QTabWidget>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <QWindow>
 
 #include <array>
 #include <future>
@@ -64,7 +65,7 @@ MainWindow::MainWindow(const QString &programPath, QWidget *parent, const QStrin
     settingsFolder_ = settingsFolder.isEmpty() ? programFolder_ : settingsFolder;
     LoadNotebooks();
     BuildPanes();
-    setWindowTitle(ReadWindowTitle(programFolder_, windowTitle()));
+    SetCaption(ReadWindowTitle(programFolder_, windowTitle()));
 
     WindowSettings defaults;
     defaults.outer = frameGeometry();
@@ -207,6 +208,7 @@ void MainWindow::Wire() {
             Guarded([this](NoteRef ref, const QString &highlight) {
                 ShowEntry(ref, highlight, Opener::SearchResults);
             }));
+    connect(search_, &SearchPane::ShowInEntriesList, this, Guarded([this](NoteRef ref) { ShowInEntriesList(ref); }));
     connect(scans_, &FileBrowserPane::FileChosen, this,
             Guarded([this](const QString &path) { pageViewer_->ShowScan(path); }));
     connect(scans_, &FileBrowserPane::FilterEdited, this, Guarded([this](const QString &text) {
@@ -269,6 +271,13 @@ void MainWindow::ShowEntry(NoteRef ref, const QString &highlight, Opener opener)
                        }));
 }
 
+void MainWindow::ShowInEntriesList(NoteRef ref) {
+    if (!entries_->Select(ref))
+        return;
+    tabs_->setCurrentWidget(entries_);
+    entries_->findChild<QWidget *>(QStringLiteral("lbData"))->setFocus(Qt::ShortcutFocusReason);
+}
+
 QString MainWindow::Describe(NoteRef ref) const {
     return QStringLiteral("【") + NotebookLetters()[size_t(ref.book)] + QStringLiteral("】") +
            QString(notebooks_.entry(ref).title).replace(QStringLiteral("<br>"), QStringLiteral(" "));
@@ -328,7 +337,7 @@ WindowSettings MainWindow::CurrentSettings() const {
     s.panelTop = mainSplitter_->handle(1)->mapTo(client, QPoint(0, 0)).y();
     s.panelLeft = leftBar_->x();
     s.panelLeft2 = mainSplitter_->handle(2)->mapTo(client, QPoint(0, 0)).x();
-    s.panelWidth = search_->findChild<QWidget *>(QStringLiteral("lbSearch"))->width();
+    s.panelWidth = search_->ResultsListWidth();
     s.scanPaneWidth = ScanPaneWidth();
     s.panelHeight = leftPane_->height();
     return s;
@@ -359,7 +368,20 @@ void MainWindow::ShowAsStored() {
         show();
 }
 
+void MainWindow::SetCaption(const QString &caption) {
+    setWindowTitle(caption);
+    ShowEmptyCaption();
+}
+
+void MainWindow::ShowEmptyCaption() {
+    // The toolkit shows the program's name for an empty title: a lone space shows an empty caption,
+    // while windowTitle() stays empty.
+    if (windowTitle().isEmpty() && windowHandle())
+        windowHandle()->setTitle(QStringLiteral(" "));
+}
+
 void MainWindow::showEvent(QShowEvent *event) {
+    ShowEmptyCaption(); // the native window exists from the first showing on
     QMainWindow::showEvent(event);
     if (!firstShow_)
         return;

@@ -47,6 +47,10 @@ private:
     // Which list opened the entry shown: capture mode moves on in that list.
     enum class Opener { None, EntriesList, SearchResults };
     void ShowEntry(NoteRef ref, const QString &highlight, Opener opener);
+    // Selects the record in the entries list and turns to its tab.
+    void ShowInEntriesList(NoteRef ref);
+    void SetCaption(const QString &caption);
+    void ShowEmptyCaption();
     void UpdateCaptureCaption(const QString &recorded);
     // The record the next right click in capture mode records into.
     NoteRef CaptureTarget() const;

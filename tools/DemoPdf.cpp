@@ -261,9 +261,38 @@ QStringList WritePdfVolumes(const DemoBook &book, const QString &folder)
     return names;
 }
 
+// The keys of the reader, one line each: the key, where it works, what it does. The manual lists them
+// in this order; a new key is one more line here.
+struct KeyLine {
+    const char *key;
+    const char *where;
+    const char *what;
+};
+constexpr KeyLine kKeys[] = {
+    {"Ctrl+F", "條目頁", "開啟頁內尋找列 · find in the page"},
+    {"F3", "條目頁", "再找下一個 · find again"},
+    {"Enter / Shift+Enter", "尋找列", "下一個／上一個符合處 · next / previous match"},
+    {"Esc", "尋找列", "關閉尋找列 · close the find bar"},
+    {"Ctrl+加號 / Ctrl+減號 / Ctrl+0", "條目頁", "放大／縮小／還原文字 · text size larger / smaller / default"},
+    {"Ctrl+加號 / Ctrl+減號", "圖檔", "放大 1.1 倍／縮小為 0.9 倍 · zoom the scan in / out"},
+    {"Ctrl+滾輪", "條目頁／圖檔", "文字大小／縮放圖檔 · text size / zoom the scan"},
+    {"Alt+← / Alt+→、滑鼠上一頁／下一頁鍵", "全視窗", "上一個／下一個看過的條目 · back / forward between entries"},
+    {"Ctrl+C", "條目頁", "以純文字複製所選內容 · copy the selection as plain text"},
+    {"Ctrl+L", "檢索結果", "在條目列表中顯示該條目 · show the result in the entries list"},
+    {"W / P / 1", "圖檔", "符合寬度／整頁／100% · fit width / fit page / 100 %"},
+    {"Ctrl+PageDown / Ctrl+PageUp", "圖檔", "同冊下一張／上一張圖檔 · next / previous scan of the notebook"},
+    {"Ctrl+Z", "定位記錄模式", "復原上一次記錄的位置 · undo the last recorded position"},
+    {"N", "定位記錄模式", "選取下一個尚無位置的條目 · next entry without a position"},
+};
+
 void WriteReadme(const QString &path)
 {
-    const QList<Block> manual = {
+    QList<Block> keys = {{Style::Heading, QStringLiteral("九、按鍵一覽 · Keys")}};
+    for (const KeyLine &k : kKeys)
+        keys.append({Style::Body, QStringLiteral("%1（%2）：%3")
+                                      .arg(QString::fromUtf8(k.key), QString::fromUtf8(k.where),
+                                           QString::fromUtf8(k.what))});
+    QList<Block> manual = {
         {Style::Title, QStringLiteral("澄溪導師筆記")},
         {Style::Subtitle, QStringLiteral("操作說明 · User Manual")},
         {Style::Heading, QStringLiteral("一、簡介")},
@@ -284,6 +313,9 @@ void WriteReadme(const QString &path)
         {Style::Body, QStringLiteral("「PDF」分頁列出各冊整理成書的 PDF 講義，篩選方式與圖檔分頁相同。點選檔名，即以系統預設的 PDF 閱讀程式開啟。視窗上方的「操作說明」按鈕開啟本說明文件 readme.pdf。")},
         {Style::Heading, QStringLiteral("八、設定")},
         {Style::Body, QStringLiteral("程式資料夾中的 setup.ini 可以更改視窗標題（[System] 段的 Title）。視窗位置、大小、各欄寬度與縮放比例在關閉時記入 velmoranote.ini。")},
+    };
+    manual += keys;
+    manual += QList<Block>{
         {Style::Heading, QStringLiteral("English summary")},
         {Style::Body, QStringLiteral("This reader shows the study notes of the teacher of Chengxi. Pick an entry in the entries tab (條目) to read it in the middle pane; the scanned page on the right scrolls to the entry and marks it with a red dot for three seconds. Search as you type in the search tab (檢索), choosing the fields and notebooks with the check boxes. Zoom the scan with Ctrl and the mouse wheel or from its right-click menu (25% to 200%), scroll it with the wheel and drag it with the left mouse button. The scans tab (圖檔) and the PDF tab list all page scans and PDF volumes; a PDF opens in your PDF reader.")},
     };

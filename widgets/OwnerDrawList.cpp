@@ -233,8 +233,21 @@ void OwnerDrawList::selectionChanged(const QItemSelection &selected, const QItem
     QAbstractItemView::selectionChanged(selected, deselected);
 }
 
+void OwnerDrawList::SetEmptyText(const QString &text) {
+    if (text == emptyText_)
+        return;
+    emptyText_ = text;
+    viewport()->update();
+}
+
 void OwnerDrawList::paintEvent(QPaintEvent *event) {
     EnsureLayout();
+    if (RowCount() <= 0 && !emptyText_.isEmpty()) {
+        QPainter painter(viewport());
+        painter.setPen(QColor(0x80, 0x80, 0x80));
+        painter.drawText(viewport()->rect().adjusted(4, 4, -4, -4), Qt::AlignCenter | Qt::TextWordWrap, emptyText_);
+        return;
+    }
     QAbstractItemDelegate *rowDelegate = itemDelegate();
     if (!rowDelegate || !model() || RowCount() <= 0)
         return;
@@ -274,6 +287,12 @@ void OwnerDrawList::EmitIfMoved(int before) {
 
 void OwnerDrawList::keyPressEvent(QKeyEvent *event) {
     const int before = ItemIndex();
+    // Focus (Tab) makes the top row current without selecting it, and a cleared selection keeps its
+    // current row: the first move in a list with nothing selected selects row 0, whichever row is current.
+    static const QList<int> moveKeys = {Qt::Key_Up,   Qt::Key_Down,   Qt::Key_Left,   Qt::Key_Right,
+                                        Qt::Key_Home, Qt::Key_End,    Qt::Key_PageUp, Qt::Key_PageDown};
+    if (before < 0 && currentIndex().isValid() && selectionModel() && moveKeys.contains(event->key()))
+        selectionModel()->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
     ++inKeyPress_;
     QListView::keyPressEvent(event);
     --inKeyPress_;

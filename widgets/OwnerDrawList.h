@@ -33,6 +33,9 @@ public:
     void SetItemIndex(int row);
     // The height of one text line (21 pixels at the design density).
     int itemHeight = 21;
+    // A text painted grey in the middle of the list while it has no rows; empty paints nothing.
+    void SetEmptyText(const QString &text);
+    QString EmptyText() const { return emptyText_; }
 
 Q_SIGNALS:
     void Click();
@@ -73,6 +76,7 @@ private:
     // The row whose span holds the content y, clamped to the rows there are; -1 when there are none.
     int RowAtY(qint64 y) const;
     int inKeyPress_ = 0;
+    QString emptyText_;
     // tops_[r] is the content y of row r; tops_.back() is the height of all rows.
     std::vector<qint64> tops_ = {0};
 };

@@ -3,21 +3,35 @@
 #include "display/EntryPage.h"
 
 #include <QRandomGenerator>
+#include <QRegularExpression>
 #include <QtTest>
 
 #include "support/NoteFixtures.h"
 
 namespace {
 
-// The highlight as a plain cut-and-copy loop: the slow form the linear one must agree with.
-QString NaiveHighlight(const QString &body, const QString &w) {
-    if (w.isEmpty()) return body;
-    QString result, rest = body;
+// The highlight of one run of text as a plain cut-and-copy loop.
+QString NaiveMarkRun(const QString &text, const QString &w) {
+    QString result, rest = text;
     for (qsizetype p = rest.indexOf(w); p >= 0; p = rest.indexOf(w)) {
         result += rest.left(p) + QStringLiteral("<span class='search'>") + w + QStringLiteral("</span>");
         rest.remove(0, p + w.size());
     }
     return result + rest;
+}
+
+// The highlight as the slow form the linear one must agree with: the body cut by regular expression
+// into tags, entity references and text, and each run of text marked on its own.
+QString NaiveHighlight(const QString &body, const QString &w) {
+    if (w.isEmpty()) return body;
+    static const QRegularExpression markup(QStringLiteral("<[^>]*>|&[A-Za-z0-9#]+;"));
+    QString result;
+    qsizetype from = 0;
+    for (const QRegularExpressionMatch &m : markup.globalMatch(body)) {
+        result += NaiveMarkRun(body.mid(from, m.capturedStart() - from), w) + m.captured();
+        from = m.capturedEnd();
+    }
+    return result + NaiveMarkRun(body.mid(from), w);
 }
 
 } // namespace
@@ -121,7 +135,25 @@ private Q_SLOTS:
         QTest::newRow("case sensitive") << "a" << "A" << "a";
         QTest::newRow("section head") << QStringLiteral("【內容】<br>") << QStringLiteral("內容")
                                       << QStringLiteral("【") + o + QStringLiteral("內容") + c + QStringLiteral("】<br>");
-        QTest::newRow("inside markup") << "x<br>y" << "br" << "x<" + o + "br" + c + ">y";
+        // Markup is copied unchanged: only the text between tags and entity references is marked.
+        const QString sources = QStringLiteral("乙<br><br>【出處】<br><span class=\"blue\">blue span&amp;amp</span>");
+        QTest::newRow("br") << "x<br>y br<br/>" << "br" << "x<br>y " + o + "br" + c + "<br/>";
+        QTest::newRow("span") << sources << "span"
+                              << QStringLiteral("乙<br><br>【出處】<br><span class=\"blue\">blue ") + o + "span" + c +
+                                     "&amp;amp</span>";
+        QTest::newRow("blue") << sources << "blue"
+                              << QStringLiteral("乙<br><br>【出處】<br><span class=\"blue\">") + o + "blue" + c +
+                                     " span&amp;amp</span>";
+        QTest::newRow("amp") << sources << "amp"
+                             << QStringLiteral("乙<br><br>【出處】<br><span class=\"blue\">blue span&amp;") + o + "amp" + c +
+                                    "</span>";
+        QTest::newRow("match does not cross a tag") << "ab<i>c" << "bc" << "ab<i>c";
+        QTest::newRow("numeric entity and tag kept") << "&#12354;x<a href='x'>x</a>" << "x"
+                                                     << "&#12354;" + o + "x" + c + "<a href='x'>" + o + "x" + c + "</a>";
+        QTest::newRow("lone < is text") << "a<b br" << "<b" << "a" + o + "<b" + c + " br";
+        QTest::newRow("> before < is text") << "b>a<i>" << "b>a" << o + "b>a" + c + "<i>";
+        QTest::newRow("& that starts no entity is text") << "a&b c&; d&x y;" << "&" << "a" + o + "&" + c + "b c" + o + "&" + c + "; d" + o + "&" + c + "x y;";
+        QTest::newRow("query with markup finds nothing") << "a<br>b" << "a<br>" << "a<br>b";
         QTest::newRow("empty word") << "a<br>b" << "" << "a<br>b";
         QTest::newRow("empty body") << "" << "a" << "";
         QTest::newRow("no match") << "abc" << "abd" << "abc";
@@ -139,10 +171,11 @@ private Q_SLOTS:
         QCOMPARE(HighlightWords(body, word), result);
     }
 
-    // Random bodies over a tiny alphabet, so matches crowd, touch and nearly overlap.
+    // Random bodies over a tiny alphabet, so matches, tags and entity references crowd, touch and nearly
+    // overlap.
     void highlightAgreesWithCopyingLoop() {
         QRandomGenerator rng(7);
-        const QString alphabet = QStringLiteral("ab<>甲");
+        const QString alphabet = QStringLiteral("ab<>&;#甲");
         auto randomText = [&](int maxLen) {
             QString s;
             for (int i = rng.bounded(maxLen + 1); i > 0; --i)

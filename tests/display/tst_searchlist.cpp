@@ -1,5 +1,5 @@
-// The search tab in the window: rows as the search finds them, their colours and heights, and
-// opening a result with the search text framed.
+// The search tab in the window: rows as the search finds them, their colours and heights, opening a
+// result with the search text framed, the count of results, and showing a result in the entries list.
 #include "display/EntryView.h"
 #include "display/SearchPane.h"
 #include "shell/EntriesPane.h"
@@ -9,7 +9,10 @@
 #include "widgets/OwnerDrawList.h"
 
 #include <QCheckBox>
+#include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QTimer>
 #include <QtTest>
 
 namespace {
@@ -26,6 +29,24 @@ QList<QPair<int, int>> Results(const SearchPane *pane) {
     for (int r = 0; r < pane->ResultCount(); ++r)
         refs << qMakePair(pane->Result(r).book, pane->Result(r).entry);
     return refs;
+}
+
+// Pixels of the list that are not its white paper.
+int InkPixels(OwnerDrawList *list) {
+    const QImage image = list->viewport()->grab().toImage();
+    int ink = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            ink += image.pixelColor(x, y) != QColor(Qt::white);
+    return ink;
+}
+
+// Types text into a widget a character at a time, as an input method delivers it.
+void Type(QWidget *widget, const QString &text) {
+    for (const QChar c : text) {
+        QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
+        QApplication::sendEvent(widget, &press);
+    }
 }
 
 QColor PixelOfRow(OwnerDrawList *list, int row) {
@@ -46,6 +67,8 @@ private Q_SLOTS:
     void cleanup() { QVERIFY2(errors.isEmpty(), qPrintable(errors.join('\n'))); }
     void rowsAndPainting();
     void openingFramesTheQuery();
+    void countAndNothingFound();
+    void resultShownInEntriesList();
 };
 
 void TestSearchList::rowsAndPainting() {
@@ -110,6 +133,78 @@ void TestSearchList::openingFramesTheQuery() {
                       entries->visualRect(entries->model()->index(1, 0)).center());
     QVERIFY(page->LastWrittenPage().contains("甲乙"));
     QVERIFY(!page->LastWrittenPage().contains("class='search'"));
+}
+
+void TestSearchList::countAndNothingFound() {
+    ReaderFixture fx;
+    fx.writeNotes(kK, kM);
+    MainWindow w(fx.programPath());
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    w.findChild<QTabWidget *>("PageControl1")->setCurrentIndex(1);
+    auto *query = w.findChild<QLineEdit *>("edSearch");
+    auto *count = w.findChild<QLabel *>("searchResultCount");
+    OwnerDrawList *list = w.findChild<OwnerDrawList *>("lbSearch");
+    QVERIFY(count && count->isVisible());
+    QCOMPARE(count->text(), QString());
+    const int blankInk = InkPixels(list);
+    query->setFocus();
+    Type(query, "甲乙");
+    QCOMPARE(count->text(), QString("4 條"));
+    Type(query, "x");
+    QCOMPARE(list->model()->rowCount(), 0);
+    QCOMPARE(count->text(), QString("0 條"));
+    // The list says so instead of staying blank; it holds no row for it.
+    QCOMPARE(list->EmptyText(), QString("找不到「甲乙x」"));
+    QVERIFY(InkPixels(list) > blankInk + 20);
+    QTest::keyClick(query, Qt::Key_Backspace);
+    QCOMPARE(count->text(), QString("4 條"));
+    query->clear();
+    QCOMPARE(count->text(), QString());
+    QCOMPARE(InkPixels(list), blankInk); // no query: nothing to report
+}
+
+// Ctrl+L or the context menu of a result selects that record in the entries list and turns to it.
+void TestSearchList::resultShownInEntriesList() {
+    ReaderFixture fx;
+    fx.writeNotes(kK, kM);
+    fx.writeScan("Image/K/K1.jpg", 300, 300);
+    fx.writeScan("Image/M/M1.jpg", 300, 300);
+    MainWindow w(fx.programPath());
+    w.show();
+    w.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    auto *tabs = w.findChild<QTabWidget *>("PageControl1");
+    auto *entries = w.findChild<EntriesPane *>();
+    OwnerDrawList *entriesList = w.findChild<OwnerDrawList *>("lbData");
+    w.findChild<QCheckBox *>("cbKItem")->click(); // K is off: showing a K record turns it on again
+    tabs->setCurrentIndex(1);
+    w.findChild<QLineEdit *>("edSearch")->setText("甲乙");
+    OwnerDrawList *list = w.findChild<OwnerDrawList *>("lbSearch");
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(list->model()->index(1, 0)).center());
+    const QString pageBefore = w.findChild<EntryView *>()->LastWrittenPage();
+    QTest::keyClick(list, Qt::Key_L, Qt::ControlModifier);
+    QCOMPARE(tabs->currentIndex(), 0);
+    QCOMPARE(entries->SelectedEntry(), (NoteRef{0, 2}));
+    QVERIFY(w.findChild<QCheckBox *>("cbKItem")->isChecked());
+    QVERIFY(entriesList->hasFocus());
+    QCOMPARE(w.findChild<EntryView *>()->LastWrittenPage(), pageBefore); // selected, not opened again
+
+    // The context menu acts on the row under the pointer.
+    tabs->setCurrentIndex(1);
+    const QPoint at = list->visualRect(list->model()->index(3, 0)).center();
+    QTimer::singleShot(0, this, [] {
+        auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+        QVERIFY(menu);
+        QCOMPARE(menu->actions().size(), 1);
+        QVERIFY(menu->actions().first()->text().startsWith(QString("在條目列表中顯示")));
+        QTest::keyClick(menu, Qt::Key_Down);
+        QTest::keyClick(menu, Qt::Key_Return);
+    });
+    QContextMenuEvent menuEvent(QContextMenuEvent::Mouse, at, list->viewport()->mapToGlobal(at));
+    QApplication::sendEvent(list->viewport(), &menuEvent);
+    QCOMPARE(tabs->currentIndex(), 0);
+    QCOMPARE(entries->SelectedEntry(), (NoteRef{1, 1}));
 }
 
 int main(int argc, char **argv) {

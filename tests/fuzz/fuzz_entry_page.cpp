@@ -1,10 +1,12 @@
 // The entry page, tag stripping and the search against plain models written from their descriptions:
-// the page built piece by piece, highlighting and stripping as simple loops, and the search as a full
-// scan of every record. A run of queries goes through one search object, so that its narrowing of
-// earlier results is checked as well.
+// the page built piece by piece, highlighting (the body cut into markup and text by a regular
+// expression) and stripping as simple loops, and the search as a full scan of every record. A run of
+// queries goes through one search object, so that its narrowing of earlier results is checked as well.
 #include "FuzzSupport.h"
 #include "display/EntryPage.h"
 #include "display/Search.h"
+
+#include <QRegularExpression>
 
 namespace {
 
@@ -21,14 +23,27 @@ QString ModelPage(const NoteEntry &e) {
     return body;
 }
 
-QString ModelHighlight(const QString &body, const QString &word) {
-    if (word.isEmpty()) return body;
-    QString result, rest = body;
+QString ModelMarkRun(const QString &text, const QString &word) {
+    QString result, rest = text;
     for (qsizetype p; (p = rest.indexOf(word)) >= 0;) {
         result += rest.left(p) + QStringLiteral("<span class='search'>") + word + QStringLiteral("</span>");
         rest = rest.mid(p + word.size());
     }
     return result + rest;
+}
+
+// Tags and entity references are copied; each run of text between them is marked on its own.
+QString ModelHighlight(const QString &body, const QString &word) {
+    if (word.isEmpty())
+        return body;
+    static const QRegularExpression markup(QStringLiteral("<[^>]*>|&[A-Za-z0-9#]+;"));
+    QString result;
+    qsizetype from = 0;
+    for (const QRegularExpressionMatch &m : markup.globalMatch(body)) {
+        result += ModelMarkRun(body.mid(from, m.capturedStart() - from), word) + m.captured();
+        from = m.capturedEnd();
+    }
+    return result + ModelMarkRun(body.mid(from), word);
 }
 
 QString ModelStrip(QString t) {

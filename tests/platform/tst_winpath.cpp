@@ -130,19 +130,24 @@ private Q_SLOTS:
         QCOMPARE(ListFolderFiles(folder, pattern), expected);
     }
 
+    // The message names the folder as this system writes paths: one kind of separator, none doubled or
+    // trailing, relative paths made absolute, and the found parts in their letter case on disk.
     void listMissingFolder_data() {
         QTest::addColumn<QString>("folder");
-        QTest::newRow("missing letter folder") << root_ + "/\\Image\\M\\";
-        QTest::newRow("missing relative") << "nowhere";
-        QTest::newRow("a file, not a folder") << "image\\k\\K001.jpg";
+        QTest::addColumn<QString>("shown"); // relative to the fixture folder
+        QTest::newRow("missing letter folder") << root_ + "/\\image\\M\\" << "Image/M";
+        QTest::newRow("missing relative") << "nowhere" << "nowhere";
+        QTest::newRow("a file, not a folder") << "image\\k\\K001.jpg" << "Image/K/K001.jpg";
     }
     void listMissingFolder() {
         QFETCH(QString, folder);
+        QFETCH(QString, shown);
         try {
             ListFolderFiles(folder, "*.jpg");
             QFAIL("no error raised");
         } catch (const VelmoraError &e) {
-            QCOMPARE(e.message(), QStringLiteral("The specified path was not found (\"%1\")").arg(folder));
+            QCOMPARE(e.message(), QStringLiteral("The specified path was not found (\"%1\")")
+                                      .arg(QDir::toNativeSeparators(root_ + '/' + shown)));
         }
     }
 };

@@ -22,6 +22,8 @@
 #include <QSplitter>
 #include <QWebEngineScript>
 #include <QWebEngineView>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QTcpServer>
 #include <QtTest>
 
@@ -120,6 +122,8 @@ private Q_SLOTS:
     void closesWithoutWritableSettings();
     void zoomStopsAtItsBounds();
     void captureRecordsIntoTheShownEntry();
+    void emptyTitleGivesEmptyCaption();
+    void searchListWidthWrittenWhenNeverShown();
 };
 
 void TestMainWindow::startsWithoutSettings() {
@@ -512,3 +516,51 @@ int main(int argc, char **argv) {
 }
 
 #include "tst_mainwindow.moc"
+
+// The toolkit shows the program's name for an empty title; the caption on the screen must be empty.
+void TestMainWindow::emptyTitleGivesEmptyCaption() {
+    if (QGuiApplication::platformName() != QLatin1String("xcb"))
+        QSKIP("reads the caption from the X server");
+    const QString xdotool = QStandardPaths::findExecutable("xdotool");
+    if (xdotool.isEmpty())
+        QSKIP("xdotool reads the caption as the desktop shows it");
+    ReaderFixture fx;
+    fx.writeNotes(kNotesK);
+    fx.write("setup.ini", "[System]\r\nTitle=\r\n");
+    MainWindow w(fx.programPath());
+    QCOMPARE(w.windowTitle(), QString());
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    const auto shownCaption = [&] {
+        QProcess xdo;
+        xdo.start(xdotool, {"getwindowname", QString::number(w.winId())});
+        return xdo.waitForFinished(5000) ? QString::fromUtf8(xdo.readAllStandardOutput()).trimmed() : QString("?");
+    };
+    QCOMPARE(shownCaption(), QString());
+    QCOMPARE(w.windowTitle(), QString());
+    w.hide(); // shown again, the caption stays empty
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    QCOMPARE(shownCaption(), QString());
+}
+
+// The search tab is laid out only when it is shown: the list's width must still be the one it has
+// in the layout, also after the left pane was widened.
+void TestMainWindow::searchListWidthWrittenWhenNeverShown() {
+    ReaderFixture fx;
+    fx.writeNotes(kNotesK);
+    MainWindow w(fx.programPath());
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    auto *splitter = Child<QSplitter>(w, "MainSplitter");
+    const int designedWidth = Child<OwnerDrawList>(w, "lbData")->width();
+    QList<int> sizes = splitter->sizes();
+    sizes[1] -= 100;
+    sizes[0] += 100;
+    splitter->setSizes(sizes);
+    QCoreApplication::processEvents();
+    const int entriesWidth = Child<OwnerDrawList>(w, "lbData")->width();
+    QCOMPARE(entriesWidth, designedWidth + 100);
+    QVERIFY(w.close());
+    QCOMPARE(IniFile(fx.path("velmoranote.ini")).ReadInteger("Panel", "Width", -1), entriesWidth);
+}

@@ -1,13 +1,15 @@
 // The painted list's own geometry: rows of different heights stacked top to bottom, finding the row
-// under a point, keyboard moves by row and by page, scrolling a row into view, and what a click on
-// empty space does.
+// under a point, keyboard moves by row and by page, scrolling a row into view, what a click on
+// empty space does, and the text an empty list shows.
 #include "widgets/OwnerDrawList.h"
 
+#include <QLineEdit>
 #include <QPainter>
 #include <QScreen>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QStringListModel>
+#include <QVBoxLayout>
 #include <QtTest>
 
 namespace {
@@ -20,7 +22,8 @@ int LinesOf(int row) { return row % 5 == 4 ? 3 : 1; }
 struct ListUnderTest {
     QStringListModel model;
     OwnerDrawList list;
-    ListUnderTest() {
+    // Shown as a window of its own, or placed into a layout of another window.
+    explicit ListUnderTest(QLayout *into = nullptr) {
         QStringList rows;
         for (int r = 0; r < 60; ++r)
             rows << QStringLiteral("row %1").arg(r);
@@ -33,7 +36,10 @@ struct ListUnderTest {
             },
             [](int row) { return kLine * LinesOf(row); }, &list));
         list.resize(200, 10 * kLine + 2 * list.frameWidth()); // ten lines of viewport
-        list.show();
+        if (into)
+            into->addWidget(&list);
+        else
+            list.show();
     }
     int Top(int row) const {
         int y = 0;
@@ -53,6 +59,9 @@ private Q_SLOTS:
     void keyMoves();
     void scrollingKeepsGeometryAndPaint();
     void clickBelowTheRows();
+    void firstMoveInAnUnselectedList_data();
+    void firstMoveInAnUnselectedList();
+    void emptyTextOnlyWithoutRows();
 };
 
 void TestOwnerDrawList::rowsStackWithTheirHeights() {
@@ -142,6 +151,69 @@ void TestOwnerDrawList::clickBelowTheRows() {
     QTest::mouseClick(t.list.viewport(), Qt::LeftButton, {}, QPoint(10, kLine / 2));
     QCOMPARE(t.list.ItemIndex(), 0);
     QCOMPARE(clicks.size(), 1);
+}
+
+// Focus (Tab) or an earlier selection leaves a current row that is not selected: the first move from
+// such a list selects row 0, as it does in a list that never had a current row.
+void TestOwnerDrawList::firstMoveInAnUnselectedList_data() {
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("clearedRow"); // selected then cleared by the program; -1 for none
+    QTest::newRow("Tab in, Down") << int(Qt::Key_Down) << -1;
+    QTest::newRow("Tab in, Up") << int(Qt::Key_Up) << -1;
+    QTest::newRow("Tab in, Page Down") << int(Qt::Key_PageDown) << -1;
+    QTest::newRow("selection cleared, Down") << int(Qt::Key_Down) << 5;
+}
+
+void TestOwnerDrawList::firstMoveInAnUnselectedList() {
+    QFETCH(int, key);
+    QFETCH(int, clearedRow);
+    QWidget host;
+    auto *layout = new QVBoxLayout(&host);
+    auto *edit = new QLineEdit(&host);
+    layout->addWidget(edit);
+    ListUnderTest t(layout);
+    host.show();
+    host.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&host));
+    if (clearedRow >= 0) {
+        t.list.SetItemIndex(clearedRow);
+        t.list.SetItemIndex(-1);
+    }
+    edit->setFocus();
+    QTest::keyClick(edit, Qt::Key_Tab);
+    QVERIFY(t.list.hasFocus());
+    QCOMPARE(t.list.ItemIndex(), -1);
+    QSignalSpy clicks(&t.list, &OwnerDrawList::Click);
+    QTest::keyClick(&t.list, Qt::Key(key));
+    QCOMPARE(t.list.ItemIndex(), 0);
+    QCOMPARE(clicks.size(), 1);
+    QTest::keyClick(&t.list, Qt::Key_Down);
+    QCOMPARE(t.list.ItemIndex(), 1);
+}
+
+namespace {
+// Grey pixels painted on the list's paper.
+int GreyPixels(OwnerDrawList &list) {
+    const QImage image = list.viewport()->grab().toImage();
+    int grey = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor c = image.pixelColor(x, y);
+            grey += c.red() == c.green() && c.green() == c.blue() && c.red() < 0xE0;
+        }
+    return grey;
+}
+} // namespace
+
+void TestOwnerDrawList::emptyTextOnlyWithoutRows() {
+    ListUnderTest t;
+    QVERIFY(QTest::qWaitForWindowExposed(&t.list));
+    t.list.SetEmptyText(QStringLiteral("Nothing found"));
+    QCOMPARE(GreyPixels(t.list), 0); // rows are painted, not the text
+    t.model.setStringList({});
+    QVERIFY(GreyPixels(t.list) > 20);
+    t.list.SetEmptyText(QString());
+    QCOMPARE(GreyPixels(t.list), 0);
 }
 
 QTEST_MAIN(TestOwnerDrawList)
