@@ -25,7 +25,8 @@
 namespace {
 
 // The zoom ladder of the page, as readers of web pages step it.
-constexpr std::array<double, 13> kZoomSteps{0.5, 0.67, 0.75, 0.8, 0.9, 1.0, 1.1, 1.25, 1.5, 1.75, 2.0, 2.5, 3.0};
+constexpr std::array<double, 13> kZoomSteps{0.5,  0.67, 0.75, 0.8, 0.9, 1.0, 1.1,
+                                            1.25, 1.5,  1.75, 2.0, 2.5, 3.0};
 
 bool IsCopyKey(QEvent *event) {
     return static_cast<QKeyEvent *>(event)->matches(QKeySequence::Copy);
@@ -33,7 +34,8 @@ bool IsCopyKey(QEvent *event) {
 
 } // namespace
 
-EntryView::EntryView(QWidget *parent) : QWidget(parent), view_(CreateWebView(this)), findBar_(new FindBar(this)) {
+EntryView::EntryView(QWidget *parent)
+    : QWidget(parent), view_(CreateWebView(this)), findBar_(new FindBar(this)) {
     setObjectName(QStringLiteral("EntryView"));
     view_->setObjectName(QStringLiteral("WebBrowser1"));
     auto *layout = new QVBoxLayout(this);
@@ -43,7 +45,8 @@ EntryView::EntryView(QWidget *parent) : QWidget(parent), view_(CreateWebView(thi
 
     // The view's own menu would offer navigation and "view source": ours has only what fits.
     view_->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(view_, &QWidget::customContextMenuRequested, this, Guarded([this](const QPoint &at) { ShowContextMenu(at); }));
+    connect(view_, &QWidget::customContextMenuRequested, this,
+            Guarded([this](const QPoint &at) { ShowContextMenu(at); }));
     connect(view_->page(), &QWebEnginePage::findTextFinished, this,
             Guarded([this](const QWebEngineFindTextResult &result) { FoundText(result); }));
     connect(findBar_, &FindBar::FindRequested, this,
@@ -76,8 +79,7 @@ EntryView::EntryView(QWidget *parent) : QWidget(parent), view_(CreateWebView(thi
 }
 
 void EntryView::WatchViewChild(QObject *child) {
-    if (child->isWidgetType())
-        child->installEventFilter(this);
+    if (child->isWidgetType()) child->installEventFilter(this);
 }
 
 void EntryView::ShowEntry(const NoteEntry &entry, const QString &highlight) {
@@ -126,8 +128,7 @@ void EntryView::SetPageZoom(double factor) {
     const bool changed = !qFuzzyCompare(factor, pageZoom_);
     pageZoom_ = factor;
     view_->setZoomFactor(factor);
-    if (changed)
-        Q_EMIT PageZoomChanged(factor);
+    if (changed) Q_EMIT PageZoomChanged(factor);
 }
 
 void EntryView::StepPageZoom(int direction) {
@@ -153,8 +154,7 @@ void EntryView::StepPageZoom(int direction) {
 void EntryView::OpenFindBar() {
     PlaceFindBar();
     findBar_->Open();
-    if (!findBar_->Text().isEmpty())
-        Find(findBar_->Text(), false);
+    if (!findBar_->Text().isEmpty()) Find(findBar_->Text(), false);
 }
 
 void EntryView::FindAgain(bool backward) {
@@ -172,22 +172,19 @@ void EntryView::FindAgain(bool backward) {
 void EntryView::Find(const QString &text, bool backward) {
     lastFound_ = text;
     view_->page()->findText(text, backward ? QWebEnginePage::FindBackward : QWebEnginePage::FindFlags());
-    if (text.isEmpty())
-        findBar_->ShowCount(0, 0);
+    if (text.isEmpty()) findBar_->ShowCount(0, 0);
 }
 
 void EntryView::FoundText(const QWebEngineFindTextResult &result) {
     // Results of a search closed or replaced since are not this bar's.
-    if (lastFound_.isEmpty() || lastFound_ != findBar_->Text())
-        return;
+    if (lastFound_.isEmpty() || lastFound_ != findBar_->Text()) return;
     findBar_->ShowCount(result.activeMatch(), result.numberOfMatches());
 }
 
 void EntryView::CopySelection() {
     // Plain text only: the page's markup and colours stay out of whatever it is pasted into.
     const QString text = view_->selectedText();
-    if (!text.isEmpty())
-        QApplication::clipboard()->setText(text);
+    if (!text.isEmpty()) QApplication::clipboard()->setText(text);
 }
 
 void EntryView::ShowContextMenu(const QPoint &at) {
@@ -198,13 +195,14 @@ void EntryView::ShowContextMenu(const QPoint &at) {
     copy->setObjectName(QStringLiteral("CopyAction"));
     copy->setShortcut(QKeySequence::Copy);
     copy->setEnabled(!view_->selectedText().isEmpty());
-    QAction *selectAll = menu->addAction(QStringLiteral("全選"), this,
-                                         Guarded([this] { view_->page()->triggerAction(QWebEnginePage::SelectAll); }));
+    QAction *selectAll =
+        menu->addAction(QStringLiteral("全選"), this,
+                        Guarded([this] { view_->page()->triggerAction(QWebEnginePage::SelectAll); }));
     selectAll->setObjectName(QStringLiteral("SelectAllAction"));
     selectAll->setShortcut(QKeySequence::SelectAll);
-    QAction *reference = menu->addAction(QStringLiteral("複製引用"), this, Guarded([this] {
-                                             QApplication::clipboard()->setText(referenceLine_);
-                                         }));
+    QAction *reference =
+        menu->addAction(QStringLiteral("複製引用"), this,
+                        Guarded([this] { QApplication::clipboard()->setText(referenceLine_); }));
     reference->setObjectName(QStringLiteral("CopyReferenceAction"));
     reference->setEnabled(!referenceLine_.isEmpty());
     menu->popup(view_->mapToGlobal(at));
@@ -213,8 +211,7 @@ void EntryView::ShowContextMenu(const QPoint &at) {
 bool EntryView::eventFilter(QObject *watched, QEvent *event) {
     switch (event->type()) {
     case QEvent::ChildAdded:
-        if (watched == view_)
-            WatchViewChild(static_cast<QChildEvent *>(event)->child());
+        if (watched == view_) WatchViewChild(static_cast<QChildEvent *>(event)->child());
         break;
     case QEvent::ShortcutOverride:
         // The view would copy its rich text itself: claim the key so that it comes to us.

@@ -51,7 +51,9 @@ FindBar::FindBar(QWidget *parent) : QWidget(parent), text_(new QLineEdit(this)),
     hide();
 }
 
-QString FindBar::Text() const { return text_->text(); }
+QString FindBar::Text() const {
+    return text_->text();
+}
 
 void FindBar::Open() {
     show();

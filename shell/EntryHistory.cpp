@@ -9,7 +9,6 @@ void EntryHistory::Add(const Visit &visit) {
         visits_.erase(visits_.begin() + ptrdiff_t(current_) + 1, visits_.end());
     }
     visits_.push_back(visit);
-    if (visits_.size() > kLimit)
-        visits_.erase(visits_.begin());
+    if (visits_.size() > kLimit) visits_.erase(visits_.begin());
     current_ = visits_.size() - 1;
 }

@@ -11,16 +11,16 @@
 #include "widgets/Look.h"
 #include "widgets/OwnerDrawList.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QLabel>
-#include <QMouseEvent>
-#include <QShortcut>
-#include <QApplication>
 #include <QLayout>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QScreen>
+#include <QShortcut>
 #include <QSplitter>
 #include <QTabWidget>
 #include <QVBoxLayout>
@@ -59,11 +59,9 @@ QRect OntoAScreen(const QRect &outer) {
 QString ReferenceLine(int book, const NoteEntry &entry) {
     // The page name is the scan's file name (".\image\K\K1.jpg") without folder and extension.
     QString page = entry.pageImage.mid(entry.pageImage.lastIndexOf(QLatin1Char('\\')) + 1);
-    if (page.endsWith(QLatin1String(".jpg"), Qt::CaseInsensitive))
-        page.chop(4);
+    if (page.endsWith(QLatin1String(".jpg"), Qt::CaseInsensitive)) page.chop(4);
     QStringList parts{NotebookLetters()[size_t(book)]};
-    if (!page.isEmpty())
-        parts << page;
+    if (!page.isEmpty()) parts << page;
     parts << QString(entry.title).replace(QStringLiteral("<br>"), QStringLiteral(" "));
     return parts.join(QLatin1Char(' '));
 }
@@ -355,7 +353,8 @@ void MainWindow::closeEvent(QCloseEvent *event) {
 }
 
 void MainWindow::WireReading() {
-    const auto addKey = [this](QWidget *scope, const QKeySequence &keys, Qt::ShortcutContext context, auto handler) {
+    const auto addKey = [this](QWidget *scope, const QKeySequence &keys, Qt::ShortcutContext context,
+                               auto handler) {
         auto *shortcut = new QShortcut(keys, scope);
         shortcut->setContext(context);
         connect(shortcut, &QShortcut::activated, this, Guarded(handler));
@@ -364,10 +363,14 @@ void MainWindow::WireReading() {
     addKey(this, QKeySequence(Qt::ALT | Qt::Key_Right), Qt::WindowShortcut, [this] { GoForward(); });
     // The text-size keys change the lists' text while the keyboard is in the left pane; over the
     // page they change the page (EntryView).
-    addKey(leftPane_, QKeySequence(Qt::CTRL | Qt::Key_Plus), Qt::WidgetWithChildrenShortcut, [this] { StepListFontSize(1); });
-    addKey(leftPane_, QKeySequence(Qt::CTRL | Qt::Key_Equal), Qt::WidgetWithChildrenShortcut, [this] { StepListFontSize(1); });
-    addKey(leftPane_, QKeySequence(Qt::CTRL | Qt::Key_Minus), Qt::WidgetWithChildrenShortcut, [this] { StepListFontSize(-1); });
-    addKey(leftPane_, QKeySequence(Qt::CTRL | Qt::Key_0), Qt::WidgetWithChildrenShortcut, [this] { StepListFontSize(0); });
+    addKey(leftPane_, QKeySequence(Qt::CTRL | Qt::Key_Plus), Qt::WidgetWithChildrenShortcut,
+           [this] { StepListFontSize(1); });
+    addKey(leftPane_, QKeySequence(Qt::CTRL | Qt::Key_Equal), Qt::WidgetWithChildrenShortcut,
+           [this] { StepListFontSize(1); });
+    addKey(leftPane_, QKeySequence(Qt::CTRL | Qt::Key_Minus), Qt::WidgetWithChildrenShortcut,
+           [this] { StepListFontSize(-1); });
+    addKey(leftPane_, QKeySequence(Qt::CTRL | Qt::Key_0), Qt::WidgetWithChildrenShortcut,
+           [this] { StepListFontSize(0); });
     // The mouse's back and forward buttons act wherever they are pressed in the window.
     qApp->installEventFilter(this);
 }
@@ -385,22 +388,18 @@ bool MainWindow::eventFilter(QObject *watched, QEvent *event) {
 }
 
 void MainWindow::GoBack() {
-    if (history_.CanGoBack())
-        Revisit(history_.Back());
+    if (history_.CanGoBack()) Revisit(history_.Back());
 }
 
 void MainWindow::GoForward() {
-    if (history_.CanGoForward())
-        Revisit(history_.Forward());
+    if (history_.CanGoForward()) Revisit(history_.Forward());
 }
 
 void MainWindow::Revisit(const EntryHistory::Visit &visit) {
-    if (!notebooks_.contains(visit.ref))
-        return;
+    if (!notebooks_.contains(visit.ref)) return;
     // The entries list follows, so that the page, the scan and the selection agree again.
     const auto opener = Opener(visit.opener);
-    if (opener == Opener::EntriesList)
-        entries_->Select(visit.ref);
+    if (opener == Opener::EntriesList) entries_->Select(visit.ref);
     revisiting_ = true;
     try {
         ShowEntry(visit.ref, visit.highlight, opener);
@@ -419,7 +418,8 @@ void MainWindow::SetListFontSize(int pixels) {
         font.setPixelSize(listFontSize_ ? listFontSize_ : designFont);
         list->setFont(font);
         // Rows grow with their text, as the design's 21 pixels do with its 17.
-        list->itemHeight = listFontSize_ ? qRound(DesignPixels(21) * double(listFontSize_) / designFont) : DesignPixels(21);
+        list->itemHeight =
+            listFontSize_ ? qRound(DesignPixels(21) * double(listFontSize_) / designFont) : DesignPixels(21);
         list->doItemsLayout();
         list->viewport()->update();
     }
@@ -431,14 +431,11 @@ void MainWindow::StepListFontSize(int direction) {
 }
 
 void MainWindow::RestoreReading(const WindowSettings &stored) {
-    if (stored.openTab >= 0 && stored.openTab < tabs_->count())
-        tabs_->setCurrentIndex(stored.openTab);
-    if (!stored.searchText.isEmpty())
-        search_->SetQuery(stored.searchText);
+    if (stored.openTab >= 0 && stored.openTab < tabs_->count()) tabs_->setCurrentIndex(stored.openTab);
+    if (!stored.searchText.isEmpty()) search_->SetQuery(stored.searchText);
     // "K:12": shown again only when that record still has the headword it had.
     const QStringList parts = stored.lastEntry.split(QLatin1Char(':'));
-    if (parts.size() != 2)
-        return;
+    if (parts.size() != 2) return;
     const auto letter = std::find(NotebookLetters().begin(), NotebookLetters().end(), parts[0]);
     bool numeric = false;
     const NoteRef ref{int(letter - NotebookLetters().begin()), parts[1].toInt(&numeric)};
@@ -455,7 +452,8 @@ void MainWindow::StoreReading(WindowSettings &s) const {
     s.openTab = tabs_->currentIndex();
     s.searchText = search_->Query();
     if (notebooks_.contains(shownEntry_)) {
-        s.lastEntry = NotebookLetters()[size_t(shownEntry_.book)] + QLatin1Char(':') + QString::number(shownEntry_.entry);
+        s.lastEntry = NotebookLetters()[size_t(shownEntry_.book)] + QLatin1Char(':') +
+                      QString::number(shownEntry_.entry);
         s.lastHeadword = notebooks_.entry(shownEntry_).title;
     }
 }

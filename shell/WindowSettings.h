@@ -13,11 +13,11 @@ struct WindowSettings {
     int panelTop = 0, panelLeft = 0, panelLeft2 = 0, panelWidth = 0, scanPaneWidth = 0, panelHeight = 0;
 
     // The reader's own section [Reader]: text sizes and where the reading stopped.
-    double pageZoom = 1.0;   // of the entry page
-    int listFontSize = 0;    // pixels; 0 for the lists' design size
-    QString lastEntry;       // notebook letter and record index, "K:12"; "" for none
-    QString lastHeadword;    // of that record, to see that it is still the same one
-    int openTab = 0;         // of the left pane
+    double pageZoom = 1.0; // of the entry page
+    int listFontSize = 0;  // pixels; 0 for the lists' design size
+    QString lastEntry;     // notebook letter and record index, "K:12"; "" for none
+    QString lastHeadword;  // of that record, to see that it is still the same one
+    int openTab = 0;       // of the left pane
     QString searchText;
 };
 

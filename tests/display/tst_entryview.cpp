@@ -5,9 +5,9 @@
 #include "display/SearchPane.h"
 #include "shell/IniFile.h"
 #include "shell/MainWindow.h"
+#include "support/ReaderFixture.h"
 #include "widgets/ErrorBoundary.h"
 #include "widgets/OwnerDrawList.h"
-#include "support/ReaderFixture.h"
 
 #include <QClipboard>
 #include <QLabel>
@@ -33,8 +33,7 @@ const QByteArray kNotesM = "<page>M1</page>\n<條目>丁條</條目>\n<內容>fo
 
 template <typename T> T *Child(QWidget &w, const char *name) {
     T *child = w.findChild<T *>(QString::fromLatin1(name));
-    if (!child)
-        qFatal("no %s", name);
+    if (!child) qFatal("no %s", name);
     return child;
 }
 
@@ -77,8 +76,7 @@ struct Reader {
           entries(Child<OwnerDrawList>(w, "lbData")) {
         w.show();
         w.activateWindow();
-        if (!QTest::qWaitForWindowActive(&w))
-            qFatal("window not shown");
+        if (!QTest::qWaitForWindowActive(&w)) qFatal("window not shown");
         QElapsedTimer clock;
         clock.start();
         while (!page->IsDocumentReady() && clock.elapsed() < 20000)
@@ -96,12 +94,13 @@ struct Reader {
         clock.start();
         while (!pageText().contains(text) && clock.elapsed() < 10000)
             QTest::qWait(20);
-        if (!pageText().contains(text))
-            qWarning("page shows %s", qPrintable(pageText()));
+        if (!pageText().contains(text)) qWarning("page shows %s", qPrintable(pageText()));
         PageSurface(page)->setFocus();
         QTest::qWait(50);
         if (!PageSurface(page)->hasFocus())
-            qWarning("focus is on %s", QApplication::focusWidget() ? QApplication::focusWidget()->metaObject()->className() : "nothing");
+            qWarning("focus is on %s", QApplication::focusWidget()
+                                           ? QApplication::focusWidget()->metaObject()->className()
+                                           : "nothing");
         return pageText().contains(text) && PageSurface(page)->hasFocus();
     }
 };
@@ -177,8 +176,8 @@ void TestEntryView::textSizeKeptBetweenRuns() {
         QCOMPARE(r.page->PageZoom(), 1.0);
         // Ctrl with the wheel over the page, away from the user: larger.
         const QPoint at = surface->rect().center();
-        QWheelEvent wheel(at, surface->mapToGlobal(at), QPoint(), QPoint(0, 120), Qt::NoButton, Qt::ControlModifier,
-                          Qt::NoScrollPhase, false);
+        QWheelEvent wheel(at, surface->mapToGlobal(at), QPoint(), QPoint(0, 120), Qt::NoButton,
+                          Qt::ControlModifier, Qt::NoScrollPhase, false);
         QApplication::sendEvent(surface, &wheel);
         QCOMPARE(r.page->PageZoom(), 1.1);
         QTest::keyClick(surface, Qt::Key_Plus, Qt::ControlModifier);
@@ -227,14 +226,15 @@ void TestEntryView::backAndForward() {
     QTest::keyClicks(query, "fourth");
     auto *results = Child<OwnerDrawList>(r.w, "lbSearch");
     QTRY_COMPARE(results->model()->rowCount(), 1);
-    QTest::mouseClick(results->viewport(), Qt::LeftButton, {}, results->visualRect(results->model()->index(0, 0)).center());
+    QTest::mouseClick(results->viewport(), Qt::LeftButton, {},
+                      results->visualRect(results->model()->index(0, 0)).center());
     QVERIFY(r.page->LastWrittenPage().contains("fourth"));
 
     QWidget *surface = PageSurface(r.page);
     QVERIFY(r.focusPage("fourth"));
     QTest::keyClick(surface, Qt::Key_Left, Qt::AltModifier);
     QVERIFY(r.page->LastWrittenPage().contains("second entry"));
-    QCOMPARE(r.entries->ItemIndex(), 2); // the list that opened it follows
+    QCOMPARE(r.entries->ItemIndex(), 2);                   // the list that opened it follows
     QTest::keyClick(query, Qt::Key_Left, Qt::AltModifier); // from anywhere in the window
     QVERIFY(r.page->LastWrittenPage().contains("apple tart"));
     QCOMPARE(r.entries->ItemIndex(), 1);
@@ -275,15 +275,15 @@ void TestEntryView::copyAndContextMenu() {
     // The page's own menu: exactly our three items, none that navigates.
     QTest::mouseClick(surface, Qt::RightButton, {}, QPoint(30, 30));
     QMenu *menu = nullptr;
-    QTRY_VERIFY_WITH_TIMEOUT((menu = r.page->findChild<QMenu *>("EntryPageMenu")) && menu->isVisible(), 10000);
+    QTRY_VERIFY_WITH_TIMEOUT((menu = r.page->findChild<QMenu *>("EntryPageMenu")) && menu->isVisible(),
+                             10000);
     QStringList items;
     for (QAction *a : menu->actions())
         items << a->text();
     QCOMPARE(items, QStringList({"複製", "全選", "複製引用"}));
     QAction *reference = nullptr;
     for (QAction *a : menu->actions())
-        if (a->objectName() == "CopyReferenceAction")
-            reference = a;
+        if (a->objectName() == "CopyReferenceAction") reference = a;
     QVERIFY(reference && reference->isEnabled());
     reference->trigger();
     menu->close();
