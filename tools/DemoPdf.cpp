@@ -284,6 +284,9 @@ void WriteReadme(const QString &path)
         {Style::Body, QStringLiteral("「PDF」分頁列出各冊整理成書的 PDF 講義，篩選方式與圖檔分頁相同。點選檔名，即以系統預設的 PDF 閱讀程式開啟。視窗上方的「操作說明」按鈕開啟本說明文件 readme.pdf。")},
         {Style::Heading, QStringLiteral("八、設定")},
         {Style::Body, QStringLiteral("程式資料夾中的 setup.ini 可以更改視窗標題（[System] 段的 Title）。視窗位置、大小、各欄寬度與縮放比例在關閉時記入 velmoranote.ini。")},
+        {Style::Heading, QStringLiteral("九、閱讀輔助鍵")},
+        {Style::Body, QStringLiteral("在中欄：Ctrl+F 開啟尋找列（Enter 下一個，Shift+Enter 上一個，Esc 關閉，並顯示第幾個／共幾個）；F3、Shift+F3 重複上次尋找。Ctrl+加號、Ctrl+減號、Ctrl+0 與 Ctrl+滾輪調整中欄文字大小；在左欄清單中，同樣的鍵調整清單文字大小。Ctrl+C 以純文字複製選取的文字；按右鍵有「複製」、「全選」與「複製引用」（冊別、頁名與條目名稱，一行）。")},
+        {Style::Body, QStringLiteral("Alt+左鍵頭、Alt+右鍵頭或滑鼠的上一頁／下一頁鍵，在看過的條目之間前後移動，無論條目是從哪個清單開啟的。下次開啟程式時，回到上次看的條目、分頁與檢索文字。")},
         {Style::Heading, QStringLiteral("English summary")},
         {Style::Body, QStringLiteral("This reader shows the study notes of the teacher of Chengxi. Pick an entry in the entries tab (條目) to read it in the middle pane; the scanned page on the right scrolls to the entry and marks it with a red dot for three seconds. Search as you type in the search tab (檢索), choosing the fields and notebooks with the check boxes. Zoom the scan with Ctrl and the mouse wheel or from its right-click menu (25% to 200%), scroll it with the wheel and drag it with the left mouse button. The scans tab (圖檔) and the PDF tab list all page scans and PDF volumes; a PDF opens in your PDF reader.")},
     };
