@@ -2,15 +2,40 @@
 
 #include "corpus/Data.h"
 #include "display/EntryPage.h"
+#include "display/FindBar.h"
 #include "display/WebHost.h"
 #include "widgets/ErrorBoundary.h"
 
+#include <QAction>
+#include <QApplication>
+#include <QChildEvent>
+#include <QClipboard>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QResizeEvent>
+#include <QShortcut>
 #include <QVBoxLayout>
+#include <QWebEngineFindTextResult>
 #include <QWebEnginePage>
 #include <QWebEngineScript>
 #include <QWebEngineView>
+#include <QWheelEvent>
+#include <array>
 
-EntryView::EntryView(QWidget *parent) : QWidget(parent), view_(CreateWebView(this)) {
+namespace {
+
+// The zoom ladder of the page, as readers of web pages step it.
+constexpr std::array<double, 13> kZoomSteps{0.5,  0.67, 0.75, 0.8, 0.9, 1.0, 1.1,
+                                            1.25, 1.5,  1.75, 2.0, 2.5, 3.0};
+
+bool IsCopyKey(QEvent *event) {
+    return static_cast<QKeyEvent *>(event)->matches(QKeySequence::Copy);
+}
+
+} // namespace
+
+EntryView::EntryView(QWidget *parent)
+    : QWidget(parent), view_(CreateWebView(this)), findBar_(new FindBar(this)) {
     setObjectName(QStringLiteral("EntryView"));
     view_->setObjectName(QStringLiteral("WebBrowser1"));
     view_->setAccessibleName(QStringLiteral("條目內容"));
@@ -18,7 +43,44 @@ EntryView::EntryView(QWidget *parent) : QWidget(parent), view_(CreateWebView(thi
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(view_);
     connect(view_, &QWebEngineView::loadFinished, this, Guarded([this] { DocumentLoaded(); }));
+
+    // The view's own menu would offer navigation and "view source": ours has only what fits.
+    view_->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(view_, &QWidget::customContextMenuRequested, this,
+            Guarded([this](const QPoint &at) { ShowContextMenu(at); }));
+    connect(view_->page(), &QWebEnginePage::findTextFinished, this,
+            Guarded([this](const QWebEngineFindTextResult &result) { FoundText(result); }));
+    connect(findBar_, &FindBar::FindRequested, this,
+            Guarded([this](const QString &text, bool backward) { Find(text, backward); }));
+    connect(findBar_, &FindBar::Closed, this, Guarded([this] {
+                view_->page()->findText(QString()); // takes the marks off the page
+                lastFound_.clear();
+                view_->setFocus(Qt::OtherFocusReason);
+            }));
+
+    // The keys work while the keyboard is anywhere in the page or its find bar.
+    const auto addKey = [this](const QKeySequence &keys, auto handler) {
+        auto *shortcut = new QShortcut(keys, this);
+        shortcut->setContext(Qt::WidgetWithChildrenShortcut);
+        connect(shortcut, &QShortcut::activated, this, Guarded(handler));
+    };
+    addKey(QKeySequence::Find, [this] { OpenFindBar(); });
+    addKey(QKeySequence(Qt::Key_F3), [this] { FindAgain(false); });
+    addKey(QKeySequence(Qt::SHIFT | Qt::Key_F3), [this] { FindAgain(true); });
+    addKey(QKeySequence(Qt::CTRL | Qt::Key_Plus), [this] { StepPageZoom(1); });
+    addKey(QKeySequence(Qt::CTRL | Qt::Key_Equal), [this] { StepPageZoom(1); });
+    addKey(QKeySequence(Qt::CTRL | Qt::Key_Minus), [this] { StepPageZoom(-1); });
+    addKey(QKeySequence(Qt::CTRL | Qt::Key_0), [this] { StepPageZoom(0); });
+
+    // The page's keys and wheel reach the widget the view draws into, which it may replace.
+    view_->installEventFilter(this);
+    for (QObject *child : view_->children())
+        WatchViewChild(child);
     ShowBlank();
+}
+
+void EntryView::WatchViewChild(QObject *child) {
+    if (child->isWidgetType()) child->installEventFilter(this);
 }
 
 void EntryView::ShowEntry(const NoteEntry &entry, const QString &highlight) {
@@ -39,6 +101,7 @@ void EntryView::ShowBlank() {
 void EntryView::WritePage(const QString &body) {
     const QString page = WrapPage(body);
     lastWrittenPage_ = page;
+    lastFound_.clear(); // a new page: the count of the old one no longer holds
     // Until the blank document has loaded there is nothing to write into: keep the page for then.
     if (!documentReady_) {
         pendingPage_ = page;
@@ -50,9 +113,151 @@ void EntryView::WritePage(const QString &body) {
 
 void EntryView::DocumentLoaded() {
     documentReady_ = true;
+    // A new document may come with the view's default zoom: keep the reader's.
+    view_->setZoomFactor(pageZoom_);
     if (hasPendingPage_) {
         hasPendingPage_ = false;
         view_->page()->runJavaScript(DocumentWriteScript(pendingPage_), QWebEngineScript::ApplicationWorld);
         pendingPage_.clear();
     }
+}
+
+void EntryView::SetPageZoom(double factor) {
+    if (!(factor > 0)) // also not a number
+        factor = 1.0;
+    factor = qBound(kZoomSteps.front(), factor, kZoomSteps.back());
+    const bool changed = !qFuzzyCompare(factor, pageZoom_);
+    pageZoom_ = factor;
+    view_->setZoomFactor(factor);
+    if (changed) Q_EMIT PageZoomChanged(factor);
+}
+
+void EntryView::StepPageZoom(int direction) {
+    double next = 1.0;
+    if (direction > 0) {
+        next = kZoomSteps.back();
+        for (double step : kZoomSteps)
+            if (step > pageZoom_ + 1e-6) {
+                next = step;
+                break;
+            }
+    } else if (direction < 0) {
+        next = kZoomSteps.front();
+        for (auto it = kZoomSteps.rbegin(); it != kZoomSteps.rend(); ++it)
+            if (*it < pageZoom_ - 1e-6) {
+                next = *it;
+                break;
+            }
+    }
+    SetPageZoom(next);
+}
+
+void EntryView::OpenFindBar() {
+    PlaceFindBar();
+    findBar_->Open();
+    if (!findBar_->Text().isEmpty()) Find(findBar_->Text(), false);
+}
+
+void EntryView::FindAgain(bool backward) {
+    if (findBar_->Text().isEmpty()) {
+        OpenFindBar();
+        return;
+    }
+    if (findBar_->isHidden()) {
+        PlaceFindBar();
+        findBar_->show();
+    }
+    Find(findBar_->Text(), backward);
+}
+
+void EntryView::Find(const QString &text, bool backward) {
+    lastFound_ = text;
+    view_->page()->findText(text, backward ? QWebEnginePage::FindBackward : QWebEnginePage::FindFlags());
+    if (text.isEmpty()) findBar_->ShowCount(0, 0);
+}
+
+void EntryView::FoundText(const QWebEngineFindTextResult &result) {
+    // Results of a search closed or replaced since are not this bar's.
+    if (lastFound_.isEmpty() || lastFound_ != findBar_->Text()) return;
+    findBar_->ShowCount(result.activeMatch(), result.numberOfMatches());
+}
+
+void EntryView::CopySelection() {
+    // Plain text only: the page's markup and colours stay out of whatever it is pasted into.
+    const QString text = view_->selectedText();
+    if (!text.isEmpty()) QApplication::clipboard()->setText(text);
+}
+
+void EntryView::ShowContextMenu(const QPoint &at) {
+    auto *menu = new QMenu(this);
+    menu->setObjectName(QStringLiteral("EntryPageMenu"));
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    QAction *copy = menu->addAction(QStringLiteral("複製"), this, Guarded([this] { CopySelection(); }));
+    copy->setObjectName(QStringLiteral("CopyAction"));
+    copy->setShortcut(QKeySequence::Copy);
+    copy->setEnabled(!view_->selectedText().isEmpty());
+    QAction *selectAll =
+        menu->addAction(QStringLiteral("全選"), this,
+                        Guarded([this] { view_->page()->triggerAction(QWebEnginePage::SelectAll); }));
+    selectAll->setObjectName(QStringLiteral("SelectAllAction"));
+    selectAll->setShortcut(QKeySequence::SelectAll);
+    QAction *reference =
+        menu->addAction(QStringLiteral("複製引用"), this,
+                        Guarded([this] { QApplication::clipboard()->setText(referenceLine_); }));
+    reference->setObjectName(QStringLiteral("CopyReferenceAction"));
+    reference->setEnabled(!referenceLine_.isEmpty());
+    menu->popup(view_->mapToGlobal(at));
+}
+
+bool EntryView::eventFilter(QObject *watched, QEvent *event) {
+    switch (event->type()) {
+    case QEvent::ChildAdded:
+        if (watched == view_) WatchViewChild(static_cast<QChildEvent *>(event)->child());
+        break;
+    case QEvent::ShortcutOverride:
+        // The view would copy its rich text itself: claim the key so that it comes to us.
+        if (IsCopyKey(event)) {
+            event->accept();
+            return true;
+        }
+        break;
+    case QEvent::KeyPress:
+        if (IsCopyKey(event)) {
+            try {
+                CopySelection();
+            } catch (...) {
+                ShowCurrentError();
+            }
+            return true;
+        }
+        break;
+    case QEvent::Wheel:
+        if (static_cast<QWheelEvent *>(event)->modifiers().testFlag(Qt::ControlModifier)) {
+            const int delta = static_cast<QWheelEvent *>(event)->angleDelta().y();
+            if (delta != 0) {
+                try {
+                    StepPageZoom(delta > 0 ? 1 : -1);
+                } catch (...) {
+                    ShowCurrentError();
+                }
+            }
+            return true;
+        }
+        break;
+    default:
+        break;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void EntryView::resizeEvent(QResizeEvent *event) {
+    QWidget::resizeEvent(event);
+    PlaceFindBar();
+}
+
+void EntryView::PlaceFindBar() {
+    // Over the page's top right corner, clear of its scroll bar.
+    const int width = qMin(qMax(findBar_->sizeHint().width(), 280), qMax(0, this->width() - 24));
+    findBar_->setGeometry(this->width() - width - 20, 0, width, findBar_->sizeHint().height());
+    findBar_->raise();
 }

@@ -2,11 +2,18 @@
 // The entry page pane: the web view that shows an entry as an HTML page. The program writes each
 // page into a blank document itself; a page asked for while that document is still loading is kept
 // and written once it is ready. A page header shows the blank page.
+//
+// Around the page: a find bar (Ctrl+F, F3 and Shift+F3 repeat), text size (Ctrl+plus, Ctrl+minus,
+// Ctrl+0 and Ctrl+wheel over the page), copying the selection as plain text (Ctrl+C) and a context
+// menu with Copy, Select all and Copy reference. The page's own scripts stay off throughout.
 
 #include <QString>
 #include <QWidget>
 
 struct NoteEntry;
+class FindBar;
+class QMenu;
+class QWebEngineFindTextResult;
 class QWebEngineView;
 
 class EntryView : public QWidget {
@@ -24,13 +31,45 @@ public:
     // The blank document has loaded: pages are written straight into it from now on.
     bool IsDocumentReady() const { return documentReady_; }
 
+    // The line "Copy reference" puts on the clipboard for the entry shown ("" for none).
+    void SetReferenceLine(const QString &line) { referenceLine_ = line; }
+    const QString &ReferenceLine() const { return referenceLine_; }
+
+    // The page's zoom factor, kept between the view's smallest and largest.
+    double PageZoom() const { return pageZoom_; }
+    void SetPageZoom(double factor);
+    // One step up or down the zoom ladder; 0 goes back to 100 %.
+    void StepPageZoom(int direction);
+
+    // Opens the find bar; repeats the last search forward or backward.
+    void OpenFindBar();
+    void FindAgain(bool backward);
+    // The selection as plain text on the clipboard.
+    void CopySelection();
+
+Q_SIGNALS:
+    void PageZoomChanged(double factor);
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+
 private:
     void WritePage(const QString &body);
     void DocumentLoaded();
+    void Find(const QString &text, bool backward);
+    void FoundText(const QWebEngineFindTextResult &result);
+    void ShowContextMenu(const QPoint &at);
+    void WatchViewChild(QObject *child);
+    void PlaceFindBar();
 
     QWebEngineView *view_;
+    FindBar *findBar_;
     bool documentReady_ = false; // the blank document has loaded and can be written into
     QString pendingPage_;
     bool hasPendingPage_ = false;
     QString lastWrittenPage_;
+    QString referenceLine_;
+    double pageZoom_ = 1.0;
+    QString lastFound_; // the text the page's matches were last counted for
 };

@@ -9,14 +9,18 @@
 #include "shell/EntriesPane.h"
 #include "widgets/ErrorBoundary.h"
 #include "widgets/Look.h"
+#include "widgets/OwnerDrawList.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLayout>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QScreen>
+#include <QShortcut>
 #include <QSplitter>
 #include <QTabBar>
 #include <QTabWidget>
@@ -27,6 +31,7 @@
 #include <array>
 #include <future>
 #include <system_error>
+#include <algorithm>
 
 namespace {
 
@@ -57,6 +62,17 @@ QRect OntoAScreen(const QRect &outer) {
     return QRect(avail.topLeft(), outer.size().boundedTo(avail.size()));
 }
 
+// "K K1 甲條": notebook letter, page name and headword, for quoting where a passage comes from.
+QString ReferenceLine(int book, const NoteEntry &entry) {
+    // The page name is the scan's file name (".\image\K\K1.jpg") without folder and extension.
+    QString page = entry.pageImage.mid(entry.pageImage.lastIndexOf(QLatin1Char('\\')) + 1);
+    if (page.endsWith(QLatin1String(".jpg"), Qt::CaseInsensitive)) page.chop(4);
+    QStringList parts{NotebookLetters()[size_t(book)]};
+    if (!page.isEmpty()) parts << page;
+    parts << QString(entry.title).replace(QStringLiteral("<br>"), QStringLiteral(" "));
+    return parts.join(QLatin1Char(' '));
+}
+
 } // namespace
 
 MainWindow::MainWindow(const QString &programPath, QWidget *parent, const QString &settingsFolder)
@@ -72,7 +88,8 @@ MainWindow::MainWindow(const QString &programPath, QWidget *parent, const QStrin
     defaults.zoomFactor = pageViewer_->ZoomFactor();
     defaults.maximised = isMaximized();
     defaults.scanPaneWidth = ScanPaneWidth();
-    ApplySettings(ReadWindowSettings(settingsFolder_, defaults));
+    const WindowSettings stored = ReadWindowSettings(settingsFolder_, defaults);
+    ApplySettings(stored);
 
     tabs_->setCurrentIndex(0);
     entries_->Fill();
@@ -82,11 +99,13 @@ MainWindow::MainWindow(const QString &programPath, QWidget *parent, const QStrin
     pdfVolumes_->ApplyFilter();
     Wire();
     WireScanFeatures();
+    WireReading();
+    RestoreReading(stored);
     // Positions left unsaved by a run that did not end normally; an unreadable journal is said so and kept.
     Guarded([this] { capture_->OfferJournal(); })();
 }
 
-MainWindow::~MainWindow() = default;
+MainWindow::~MainWindow() { qApp->removeEventFilter(this); }
 
 void MainWindow::LoadNotebooks() {
     // The four files are read side by side: at a hundred megabytes of notes this halves the wait
@@ -261,6 +280,10 @@ void MainWindow::ShowNextWithoutPosition() {
 void MainWindow::ShowEntry(NoteRef ref, const QString &highlight, Opener opener) {
     const NoteEntry &entry = notebooks_.entry(ref);
     shownBy_ = opener;
+    shownEntry_ = ref;
+    if (!revisiting_)
+        history_.Add({ref, highlight, int(opener)});
+    entryView_->SetReferenceLine(entry.isPage ? QString() : ReferenceLine(ref.book, entry));
     UpdateCaptureCaption(QString());
     entryView_->ShowEntry(entry, highlight);
     pageViewer_->ShowEntry(entry);
@@ -326,6 +349,8 @@ void MainWindow::ApplySettings(const WindowSettings &stored) {
     maximisedAtStart_ = stored.maximised;
     setWindowState(maximisedAtStart_ ? (windowState() | Qt::WindowMaximized) : (windowState() & ~Qt::WindowMaximized));
     SetScanPaneWidth(stored.scanPaneWidth);
+    entryView_->SetPageZoom(stored.pageZoom);
+    SetListFontSize(stored.listFontSize);
 }
 
 WindowSettings MainWindow::CurrentSettings() const {
@@ -340,6 +365,7 @@ WindowSettings MainWindow::CurrentSettings() const {
     s.panelWidth = search_->ResultsListWidth();
     s.scanPaneWidth = ScanPaneWidth();
     s.panelHeight = leftPane_->height();
+    StoreReading(s);
     return s;
 }
 
@@ -431,5 +457,111 @@ void MainWindow::closeEvent(QCloseEvent *event) {
     } catch (...) {
         event->ignore();
         ShowCurrentError();
+    }
+}
+
+void MainWindow::WireReading() {
+    const auto addKey = [this](QWidget *scope, const QKeySequence &keys, Qt::ShortcutContext context,
+                               auto handler) {
+        auto *shortcut = new QShortcut(keys, scope);
+        shortcut->setContext(context);
+        connect(shortcut, &QShortcut::activated, this, Guarded(handler));
+    };
+    addKey(this, QKeySequence(Qt::ALT | Qt::Key_Left), Qt::WindowShortcut, [this] { GoBack(); });
+    addKey(this, QKeySequence(Qt::ALT | Qt::Key_Right), Qt::WindowShortcut, [this] { GoForward(); });
+    // The text-size keys change the lists' text while the keyboard is in the left pane; over the
+    // page they change the page (EntryView).
+    addKey(leftPane_, QKeySequence(Qt::CTRL | Qt::Key_Plus), Qt::WidgetWithChildrenShortcut,
+           [this] { StepListFontSize(1); });
+    addKey(leftPane_, QKeySequence(Qt::CTRL | Qt::Key_Equal), Qt::WidgetWithChildrenShortcut,
+           [this] { StepListFontSize(1); });
+    addKey(leftPane_, QKeySequence(Qt::CTRL | Qt::Key_Minus), Qt::WidgetWithChildrenShortcut,
+           [this] { StepListFontSize(-1); });
+    addKey(leftPane_, QKeySequence(Qt::CTRL | Qt::Key_0), Qt::WidgetWithChildrenShortcut,
+           [this] { StepListFontSize(0); });
+    // The mouse's back and forward buttons act wherever they are pressed in the window.
+    qApp->installEventFilter(this);
+}
+
+bool MainWindow::eventFilter(QObject *watched, QEvent *event) {
+    if (event->type() == QEvent::MouseButtonPress && watched->isWidgetType() &&
+        static_cast<QWidget *>(watched)->window() == this) {
+        const Qt::MouseButton button = static_cast<QMouseEvent *>(event)->button();
+        if (button == Qt::BackButton || button == Qt::ForwardButton) {
+            Guarded([this, button] { button == Qt::BackButton ? GoBack() : GoForward(); })();
+            return true;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void MainWindow::GoBack() {
+    if (history_.CanGoBack()) Revisit(history_.Back());
+}
+
+void MainWindow::GoForward() {
+    if (history_.CanGoForward()) Revisit(history_.Forward());
+}
+
+void MainWindow::Revisit(const EntryHistory::Visit &visit) {
+    if (!notebooks_.contains(visit.ref)) return;
+    // The entries list follows, so that the page, the scan and the selection agree again.
+    const auto opener = Opener(visit.opener);
+    if (opener == Opener::EntriesList) entries_->Select(visit.ref);
+    revisiting_ = true;
+    try {
+        ShowEntry(visit.ref, visit.highlight, opener);
+    } catch (...) {
+        revisiting_ = false;
+        throw;
+    }
+    revisiting_ = false;
+}
+
+void MainWindow::SetListFontSize(int pixels) {
+    listFontSize_ = pixels <= 0 ? 0 : qBound(10, pixels, 48);
+    const int designFont = DesignPixels(17);
+    for (OwnerDrawList *list : leftPane_->findChildren<OwnerDrawList *>()) {
+        QFont font = list->font();
+        font.setPixelSize(listFontSize_ ? listFontSize_ : designFont);
+        list->setFont(font);
+        // Rows grow with their text, as the design's 21 pixels do with its 17.
+        list->itemHeight =
+            listFontSize_ ? qRound(DesignPixels(21) * double(listFontSize_) / designFont) : DesignPixels(21);
+        list->doItemsLayout();
+        list->viewport()->update();
+    }
+}
+
+void MainWindow::StepListFontSize(int direction) {
+    const int current = listFontSize_ ? listFontSize_ : DesignPixels(17);
+    SetListFontSize(direction == 0 ? 0 : current + 2 * direction);
+}
+
+void MainWindow::RestoreReading(const WindowSettings &stored) {
+    if (stored.openTab >= 0 && stored.openTab < tabs_->count()) tabs_->setCurrentIndex(stored.openTab);
+    if (!stored.searchText.isEmpty()) search_->SetQuery(stored.searchText);
+    // "K:12": shown again only when that record still has the headword it had.
+    const QStringList parts = stored.lastEntry.split(QLatin1Char(':'));
+    if (parts.size() != 2) return;
+    const auto letter = std::find(NotebookLetters().begin(), NotebookLetters().end(), parts[0]);
+    bool numeric = false;
+    const NoteRef ref{int(letter - NotebookLetters().begin()), parts[1].toInt(&numeric)};
+    if (letter == NotebookLetters().end() || !numeric || !notebooks_.contains(ref) ||
+        SettingsLine(notebooks_.entry(ref).title) != stored.lastHeadword)
+        return;
+    entries_->Select(ref);
+    ShowEntry(ref, QString(), Opener::EntriesList);
+}
+
+void MainWindow::StoreReading(WindowSettings &s) const {
+    s.pageZoom = entryView_->PageZoom();
+    s.listFontSize = listFontSize_;
+    s.openTab = tabs_->currentIndex();
+    s.searchText = search_->Query();
+    if (notebooks_.contains(shownEntry_)) {
+        s.lastEntry = NotebookLetters()[size_t(shownEntry_.book)] + QLatin1Char(':') +
+                      QString::number(shownEntry_.entry);
+        s.lastHeadword = notebooks_.entry(shownEntry_).title;
     }
 }

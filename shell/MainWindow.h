@@ -10,6 +10,7 @@
 // The window itself keeps only the close question and the window settings.
 
 #include "corpus/Notebooks.h"
+#include "shell/EntryHistory.h"
 #include "shell/WindowSettings.h"
 
 #include <QMainWindow>
@@ -39,6 +40,7 @@ public:
 protected:
     void closeEvent(QCloseEvent *event) override;
     void showEvent(QShowEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void LoadNotebooks();
@@ -68,6 +70,17 @@ private:
     // The close question; false when the window must stay open.
     bool MayClose();
 
+    // Reading aids: back and forward among the entries shown, the lists' text size, and where the
+    // reading stopped, taken up again at the next start.
+    void WireReading();
+    void GoBack();
+    void GoForward();
+    void Revisit(const EntryHistory::Visit &visit);
+    void SetListFontSize(int pixels);
+    void StepListFontSize(int direction);
+    void RestoreReading(const WindowSettings &stored);
+    void StoreReading(WindowSettings &settings) const;
+
     QString programFolder_; // with a trailing separator
     QString settingsFolder_; // where velmoranote.ini is kept, with a trailing separator
     NotebookSet notebooks_;
@@ -86,6 +99,10 @@ private:
     PositionCapture *capture_ = nullptr;
 
     Opener shownBy_ = Opener::None;
+    NoteRef shownEntry_;
+    EntryHistory history_;
+    bool revisiting_ = false; // going back or forward: the history stays as it is
+    int listFontSize_ = 0;    // pixels; 0 for the design size
 
     bool maximisedAtStart_ = false;
     QSize storedOuterSize_; // corrected for the frame once it is known

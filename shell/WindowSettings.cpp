@@ -7,9 +7,17 @@
 namespace {
 const QString kSystem = QStringLiteral("System");
 const QString kPanel = QStringLiteral("Panel");
+const QString kReader = QStringLiteral("Reader");
 QString SetupFile(const QString &folder) { return folder + QStringLiteral("setup.ini"); }
 QString StateFile(const QString &folder) { return folder + QStringLiteral("velmoranote.ini"); }
+// A settings value is one line: a headword of several lines or a pasted query is kept on one.
+QString OneLine(QString text) {
+    text.replace(QLatin1Char('\r'), QLatin1Char(' ')).replace(QLatin1Char('\n'), QLatin1Char(' '));
+    return text;
+}
 } // namespace
+
+QString SettingsLine(const QString &text) { return OneLine(text); }
 
 QString ReadWindowTitle(const QString &programFolder, const QString &fallback) {
     return IniFile(SetupFile(programFolder)).ReadString(kSystem, QStringLiteral("Title"), fallback);
@@ -26,6 +34,12 @@ WindowSettings ReadWindowSettings(const QString &programFolder, const WindowSett
     s.maximised = ini.ReadBool(kSystem, QStringLiteral("InitMax"), s.maximised);
     // The docked panes keep their places whatever the file says; the scan pane takes its width.
     s.scanPaneWidth = ini.ReadInteger(kPanel, QStringLiteral("Width2"), s.scanPaneWidth);
+    s.pageZoom = ini.ReadFloat(kReader, QStringLiteral("PageZoom"), s.pageZoom);
+    s.listFontSize = ini.ReadInteger(kReader, QStringLiteral("ListFontSize"), s.listFontSize);
+    s.lastEntry = ini.ReadString(kReader, QStringLiteral("LastEntry"), s.lastEntry);
+    s.lastHeadword = ini.ReadString(kReader, QStringLiteral("LastHeadword"), s.lastHeadword);
+    s.openTab = ini.ReadInteger(kReader, QStringLiteral("Tab"), s.openTab);
+    s.searchText = ini.ReadString(kReader, QStringLiteral("SearchText"), s.searchText);
     return s;
 }
 
@@ -43,5 +57,11 @@ void WriteWindowSettings(const QString &programFolder, const WindowSettings &s) 
     ini.WriteInteger(kPanel, QStringLiteral("Width"), s.panelWidth);
     ini.WriteInteger(kPanel, QStringLiteral("Width2"), s.scanPaneWidth);
     ini.WriteInteger(kPanel, QStringLiteral("Height"), s.panelHeight);
+    ini.WriteFloat(kReader, QStringLiteral("PageZoom"), s.pageZoom);
+    ini.WriteInteger(kReader, QStringLiteral("ListFontSize"), s.listFontSize);
+    ini.WriteString(kReader, QStringLiteral("LastEntry"), OneLine(s.lastEntry));
+    ini.WriteString(kReader, QStringLiteral("LastHeadword"), OneLine(s.lastHeadword));
+    ini.WriteInteger(kReader, QStringLiteral("Tab"), s.openTab);
+    ini.WriteString(kReader, QStringLiteral("SearchText"), OneLine(s.searchText));
     ini.UpdateFile();
 }

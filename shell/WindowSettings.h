@@ -11,6 +11,14 @@ struct WindowSettings {
     bool maximised = false;
     // The panes' places as written; only the scan pane's width is taken back on reading.
     int panelTop = 0, panelLeft = 0, panelLeft2 = 0, panelWidth = 0, scanPaneWidth = 0, panelHeight = 0;
+
+    // The reader's own section [Reader]: text sizes and where the reading stopped.
+    double pageZoom = 1.0; // of the entry page
+    int listFontSize = 0;  // pixels; 0 for the lists' design size
+    QString lastEntry;     // notebook letter and record index, "K:12"; "" for none
+    QString lastHeadword;  // of that record, to see that it is still the same one
+    int openTab = 0;       // of the left pane
+    QString searchText;
 };
 
 // The caption from setup.ini in `programFolder` (which ends in a separator), or `fallback`.
@@ -21,3 +29,5 @@ QString ReadWindowTitle(const QString &programFolder, const QString &fallback);
 WindowSettings ReadWindowSettings(const QString &programFolder, const WindowSettings &defaults);
 // Writes velmoranote.ini, keeping its other sections and keys; raises when it cannot be written.
 void WriteWindowSettings(const QString &programFolder, const WindowSettings &settings);
+// `text` as a settings value keeps it: line breaks become spaces.
+QString SettingsLine(const QString &text);

@@ -274,6 +274,8 @@ constexpr KeyLine kKeys[] = {
     {"Enter / Shift+Enter", "尋找列", "下一個／上一個符合處 · next / previous match"},
     {"Esc", "尋找列", "關閉尋找列 · close the find bar"},
     {"Ctrl+加號 / Ctrl+減號 / Ctrl+0", "條目頁", "放大／縮小／還原文字 · text size larger / smaller / default"},
+    {"Ctrl+加號 / Ctrl+減號 / Ctrl+0", "左欄清單", "清單文字放大／縮小／還原 · list text larger / smaller / default"},
+    {"右鍵", "條目頁", "複製、全選、複製引用 · copy, select all, copy reference"},
     {"Ctrl+加號 / Ctrl+減號", "圖檔", "放大 1.1 倍／縮小為 0.9 倍 · zoom the scan in / out"},
     {"Ctrl+滾輪", "條目頁／圖檔", "文字大小／縮放圖檔 · text size / zoom the scan"},
     {"Alt+← / Alt+→、滑鼠上一頁／下一頁鍵", "全視窗", "上一個／下一個看過的條目 · back / forward between entries"},

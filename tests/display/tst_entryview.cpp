@@ -1,0 +1,331 @@
+// The reading aids around the entry page, in the real window with the real web view and real input:
+// find in page, text size of the page and the lists, back and forward among the entries shown,
+// copying, and taking the reading up again at the next start.
+#include "display/EntryView.h"
+#include "display/SearchPane.h"
+#include "shell/IniFile.h"
+#include "shell/MainWindow.h"
+#include "support/ReaderFixture.h"
+#include "widgets/ErrorBoundary.h"
+#include "widgets/OwnerDrawList.h"
+
+#include <QClipboard>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMimeData>
+#include <QTabWidget>
+#include <QWebEngineScript>
+#include <QWebEngineView>
+#include <QtTest>
+
+namespace {
+
+const QByteArray kNotesK = "<page>K1</page>\n"
+                           "<條目>甲條</條目>\n"
+                           "<內容>apple pie, apple tart and an apple</內容>\n"
+                           "<條目>乙條</條目>\n"
+                           "<內容>second entry</內容>\n"
+                           "<page>K2</page>\n"
+                           "<條目>丙條</條目>\n"
+                           "<內容>third entry</內容>\n";
+const QByteArray kNotesM = "<page>M1</page>\n<條目>丁條</條目>\n<內容>fourth</內容>\n";
+
+template <typename T> T *Child(QWidget &w, const char *name) {
+    T *child = w.findChild<T *>(QString::fromLatin1(name));
+    if (!child) qFatal("no %s", name);
+    return child;
+}
+
+QString Evaluate(QWebEngineView *view, const QString &script) {
+    QString result;
+    bool done = false;
+    view->page()->runJavaScript(script, QWebEngineScript::ApplicationWorld, [&](const QVariant &v) {
+        result = v.toString();
+        done = true;
+    });
+    QElapsedTimer clock;
+    clock.start();
+    while (!done && clock.elapsed() < 10000)
+        QTest::qWait(20);
+    return result;
+}
+
+// The widget the web view draws into and takes its keys and mouse through.
+QWidget *PageSurface(EntryView *page) {
+    QWidget *surface = page->WebView()->focusProxy();
+    return surface ? surface : page->WebView();
+}
+
+// The notes and the scans their pages name.
+void WriteLibrary(const ReaderFixture &fx, const QByteArray &notesK = kNotesK) {
+    fx.writeNotes(notesK, kNotesM);
+    fx.writeScan("Image/K/K1.jpg", 200, 300);
+    fx.writeScan("Image/K/K2.jpg", 200, 300);
+    fx.writeScan("Image/M/M1.jpg", 200, 300);
+}
+
+// A shown window with its blank document loaded.
+struct Reader {
+    ReaderFixture &fx;
+    MainWindow w;
+    EntryView *page;
+    OwnerDrawList *entries;
+    explicit Reader(ReaderFixture &fixture)
+        : fx(fixture), w(fx.programPath()), page(w.findChild<EntryView *>()),
+          entries(Child<OwnerDrawList>(w, "lbData")) {
+        w.show();
+        w.activateWindow();
+        if (!QTest::qWaitForWindowActive(&w)) qFatal("window not shown");
+        QElapsedTimer clock;
+        clock.start();
+        while (!page->IsDocumentReady() && clock.elapsed() < 20000)
+            QTest::qWait(20);
+    }
+    // Clicks a row of the entries list as the user does.
+    void clickRow(int row) {
+        const QRect r = entries->visualRect(entries->model()->index(row, 0));
+        QTest::mouseClick(entries->viewport(), Qt::LeftButton, {}, r.center());
+    }
+    QString pageText() { return Evaluate(page->WebView(), "document.body ? document.body.innerText : ''"); }
+    // Waits until the page shows `text`, then puts the keyboard in it.
+    bool focusPage(const QString &text) {
+        QElapsedTimer clock;
+        clock.start();
+        while (!pageText().contains(text) && clock.elapsed() < 10000)
+            QTest::qWait(20);
+        if (!pageText().contains(text)) qWarning("page shows %s", qPrintable(pageText()));
+        PageSurface(page)->setFocus();
+        QTest::qWait(50);
+        if (!PageSurface(page)->hasFocus())
+            qWarning("focus is on %s", QApplication::focusWidget()
+                                           ? QApplication::focusWidget()->metaObject()->className()
+                                           : "nothing");
+        return pageText().contains(text) && PageSurface(page)->hasFocus();
+    }
+};
+
+} // namespace
+
+class TestEntryView : public QObject {
+    Q_OBJECT
+    QStringList errors;
+private Q_SLOTS:
+    void init() {
+        errors.clear();
+        SetErrorDisplayForTesting([this](const QString &m) { errors << m; });
+        SetQuestionAnswerForTesting([](const QString &) { return true; });
+    }
+    void cleanup() { QVERIFY2(errors.isEmpty(), qPrintable(errors.join('\n'))); }
+    void findInPage();
+    void textSizeKeptBetweenRuns();
+    void backAndForward();
+    void copyAndContextMenu();
+    void readingTakenUpAgain_data();
+    void readingTakenUpAgain();
+};
+
+void TestEntryView::findInPage() {
+    ReaderFixture fx;
+    WriteLibrary(fx);
+    Reader r(fx);
+    r.clickRow(1);
+    QVERIFY(r.focusPage("apple tart"));
+    auto *bar = Child<QWidget>(r.w, "FindBar");
+    auto *text = Child<QLineEdit>(r.w, "FindText");
+    auto *count = Child<QLabel>(r.w, "FindCount");
+    QVERIFY(bar->isHidden());
+    QTest::keyClick(PageSurface(r.page), Qt::Key_F, Qt::ControlModifier);
+    QVERIFY(bar->isVisible());
+    QVERIFY(text->hasFocus());
+    QTest::keyClicks(text, "apple");
+    QTRY_COMPARE_WITH_TIMEOUT(count->text(), QString("1/3"), 10000);
+    QTest::keyClick(text, Qt::Key_Return);
+    QTRY_COMPARE_WITH_TIMEOUT(count->text(), QString("2/3"), 10000);
+    QTest::keyClick(text, Qt::Key_Return, Qt::ShiftModifier);
+    QTRY_COMPARE_WITH_TIMEOUT(count->text(), QString("1/3"), 10000);
+    QTest::keyClicks(text, "z");
+    QTRY_COMPARE_WITH_TIMEOUT(count->text(), QString("無"), 10000);
+    QTest::keyClick(text, Qt::Key_Backspace);
+    QTest::keyClick(text, Qt::Key_Escape);
+    QVERIFY(bar->isHidden());
+    QVERIFY(PageSurface(r.page)->hasFocus());
+    // F3 from the page repeats the last search.
+    QTest::keyClick(PageSurface(r.page), Qt::Key_F3);
+    QVERIFY(bar->isVisible());
+    QTRY_VERIFY_WITH_TIMEOUT(!count->text().isEmpty() && count->text().endsWith("/3"), 10000);
+}
+
+void TestEntryView::textSizeKeptBetweenRuns() {
+    ReaderFixture fx;
+    WriteLibrary(fx);
+    fx.write("velmoranote.ini", "[System]\nImageRate=0.75\n[Panel]\nWidth2=300\n");
+    int listRow = 0;
+    {
+        Reader r(fx);
+        r.clickRow(1);
+        QVERIFY(r.focusPage("apple"));
+        QWidget *surface = PageSurface(r.page);
+        QTest::keyClick(surface, Qt::Key_Plus, Qt::ControlModifier);
+        QCOMPARE(r.page->PageZoom(), 1.1);
+        QCOMPARE(r.page->WebView()->zoomFactor(), 1.1);
+        QTest::keyClick(surface, Qt::Key_Minus, Qt::ControlModifier);
+        QTest::keyClick(surface, Qt::Key_Minus, Qt::ControlModifier);
+        QCOMPARE(r.page->PageZoom(), 0.9);
+        QTest::keyClick(surface, Qt::Key_0, Qt::ControlModifier);
+        QCOMPARE(r.page->PageZoom(), 1.0);
+        // Ctrl with the wheel over the page, away from the user: larger.
+        const QPoint at = surface->rect().center();
+        QWheelEvent wheel(at, surface->mapToGlobal(at), QPoint(), QPoint(0, 120), Qt::NoButton,
+                          Qt::ControlModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(surface, &wheel);
+        QCOMPARE(r.page->PageZoom(), 1.1);
+        QTest::keyClick(surface, Qt::Key_Plus, Qt::ControlModifier);
+        QCOMPARE(r.page->PageZoom(), 1.25);
+
+        // In the lists the same keys change the lists' text.
+        r.entries->setFocus();
+        listRow = r.entries->itemHeight;
+        const int fontBefore = r.entries->font().pixelSize();
+        QTest::keyClick(r.entries, Qt::Key_Plus, Qt::ControlModifier);
+        QCOMPARE(r.entries->font().pixelSize(), fontBefore + 2);
+        QVERIFY(r.entries->itemHeight > listRow);
+        QCOMPARE(Child<OwnerDrawList>(r.w, "lbSearch")->font().pixelSize(), fontBefore + 2);
+        QCOMPARE(r.page->PageZoom(), 1.25); // the page keeps its size
+        QVERIFY(r.w.close());
+    }
+    const IniFile ini(fx.path("velmoranote.ini"));
+    QCOMPARE(ini.ReadFloat("Reader", "PageZoom", -1), 1.25);
+    QVERIFY(ini.ReadInteger("Reader", "ListFontSize", 0) > 0);
+    QCOMPARE(ini.ReadFloat("System", "ImageRate", -1), 0.75); // the window's own keys stay as they were
+    QCOMPARE(ini.ReadInteger("Panel", "Width2", -1), 300);
+    {
+        Reader r(fx);
+        QCOMPARE(r.page->PageZoom(), 1.25);
+        QTRY_COMPARE_WITH_TIMEOUT(r.page->WebView()->zoomFactor(), 1.25, 5000);
+        QVERIFY(r.entries->itemHeight > listRow);
+        // Ctrl+0 in a list goes back to the design size, which is then kept as none.
+        r.entries->setFocus();
+        QTest::keyClick(r.entries, Qt::Key_0, Qt::ControlModifier);
+        QCOMPARE(r.entries->itemHeight, listRow);
+        QVERIFY(r.w.close());
+    }
+    QCOMPARE(IniFile(fx.path("velmoranote.ini")).ReadInteger("Reader", "ListFontSize", -1), 0);
+}
+
+void TestEntryView::backAndForward() {
+    ReaderFixture fx;
+    WriteLibrary(fx);
+    Reader r(fx);
+    r.clickRow(1); // 甲
+    r.clickRow(2); // 乙
+    // A search result is part of the same history.
+    auto *tabs = Child<QTabWidget>(r.w, "PageControl1");
+    tabs->setCurrentIndex(1);
+    auto *query = Child<QLineEdit>(r.w, "edSearch");
+    QTest::keyClicks(query, "fourth");
+    auto *results = Child<OwnerDrawList>(r.w, "lbSearch");
+    QTRY_COMPARE(results->model()->rowCount(), 1);
+    QTest::mouseClick(results->viewport(), Qt::LeftButton, {},
+                      results->visualRect(results->model()->index(0, 0)).center());
+    QVERIFY(r.page->LastWrittenPage().contains("fourth"));
+
+    QWidget *surface = PageSurface(r.page);
+    QVERIFY(r.focusPage("fourth"));
+    QTest::keyClick(surface, Qt::Key_Left, Qt::AltModifier);
+    QVERIFY(r.page->LastWrittenPage().contains("second entry"));
+    QCOMPARE(r.entries->ItemIndex(), 2);                   // the list that opened it follows
+    QTest::keyClick(query, Qt::Key_Left, Qt::AltModifier); // from anywhere in the window
+    QVERIFY(r.page->LastWrittenPage().contains("apple tart"));
+    QCOMPARE(r.entries->ItemIndex(), 1);
+    QTest::keyClick(r.entries, Qt::Key_Left, Qt::AltModifier); // nothing before the first
+    QVERIFY(r.page->LastWrittenPage().contains("apple tart"));
+    // Going back added nothing: forward walks the same way again, with the search text marked.
+    QTest::keyClick(surface, Qt::Key_Right, Qt::AltModifier);
+    QVERIFY(r.page->LastWrittenPage().contains("second entry"));
+    QTest::mouseClick(surface, Qt::ForwardButton, {}, surface->rect().center());
+    QVERIFY(r.page->LastWrittenPage().contains("<span class='search'>fourth</span>"));
+    QTest::mouseClick(r.entries->viewport(), Qt::BackButton, {}, QPoint(5, 5));
+    QVERIFY(r.page->LastWrittenPage().contains("second entry"));
+    // A new entry after going back drops what lay ahead.
+    r.clickRow(4); // 丙
+    QTest::keyClick(r.entries, Qt::Key_Right, Qt::AltModifier);
+    QVERIFY(r.page->LastWrittenPage().contains("third entry"));
+    QTest::keyClick(r.entries, Qt::Key_Left, Qt::AltModifier);
+    QVERIFY(r.page->LastWrittenPage().contains("second entry"));
+}
+
+void TestEntryView::copyAndContextMenu() {
+    ReaderFixture fx;
+    WriteLibrary(fx);
+    Reader r(fx);
+    r.clickRow(1);
+    QVERIFY(r.focusPage("apple tart"));
+    QWidget *surface = PageSurface(r.page);
+    QClipboard *clipboard = QGuiApplication::clipboard();
+    clipboard->setText("before");
+    QTest::keyClick(surface, Qt::Key_A, Qt::ControlModifier);
+    QTRY_VERIFY_WITH_TIMEOUT(r.page->WebView()->selectedText().contains("apple tart"), 10000);
+    QTest::keyClick(surface, Qt::Key_C, Qt::ControlModifier);
+    QTRY_VERIFY_WITH_TIMEOUT(clipboard->text().contains("apple tart"), 10000);
+    QTest::qWait(300); // a rich copy by the view itself would arrive after ours
+    QVERIFY(clipboard->text().contains("apple tart"));
+    QVERIFY(!clipboard->mimeData()->hasHtml());
+
+    // The page's own menu: exactly our three items, none that navigates.
+    QTest::mouseClick(surface, Qt::RightButton, {}, QPoint(30, 30));
+    QMenu *menu = nullptr;
+    QTRY_VERIFY_WITH_TIMEOUT((menu = r.page->findChild<QMenu *>("EntryPageMenu")) && menu->isVisible(),
+                             10000);
+    QStringList items;
+    for (QAction *a : menu->actions())
+        items << a->text();
+    QCOMPARE(items, QStringList({"複製", "全選", "複製引用"}));
+    QAction *reference = nullptr;
+    for (QAction *a : menu->actions())
+        if (a->objectName() == "CopyReferenceAction") reference = a;
+    QVERIFY(reference && reference->isEnabled());
+    reference->trigger();
+    menu->close();
+    QCOMPARE(clipboard->text(), QString("K K1 甲條"));
+}
+
+void TestEntryView::readingTakenUpAgain_data() {
+    QTest::addColumn<QByteArray>("notesAtRestart");
+    QTest::addColumn<bool>("entryBack");
+    QTest::addColumn<int>("results");
+    QTest::newRow("same notes") << kNotesK << true << 2;
+    // The record at that place is another one now: nothing is shown, and nothing is said.
+    QTest::newRow("entry renamed") << QByteArray(kNotesK).replace("乙條", "乙改") << false << 2;
+    QTest::newRow("entry gone") << QByteArray("<page>K1</page>\n<條目>甲條</條目>\n") << false << 0;
+}
+
+void TestEntryView::readingTakenUpAgain() {
+    QFETCH(QByteArray, notesAtRestart);
+    QFETCH(bool, entryBack);
+    QFETCH(int, results);
+    ReaderFixture fx;
+    WriteLibrary(fx);
+    {
+        Reader r(fx);
+        r.clickRow(2); // 乙
+        Child<QTabWidget>(r.w, "PageControl1")->setCurrentIndex(1);
+        QTest::keyClicks(Child<QLineEdit>(r.w, "edSearch"), "entry");
+        QVERIFY(r.w.close());
+    }
+    WriteLibrary(fx, notesAtRestart);
+    Reader r(fx);
+    QCOMPARE(Child<QTabWidget>(r.w, "PageControl1")->currentIndex(), 1);
+    QCOMPARE(r.w.findChild<SearchPane *>()->Query(), QString("entry"));
+    QCOMPARE(r.w.findChild<SearchPane *>()->ResultCount(), results);
+    if (entryBack) {
+        QTRY_VERIFY_WITH_TIMEOUT(r.pageText().contains("second entry"), 10000);
+        QCOMPARE(r.entries->ItemIndex(), 2);
+    } else {
+        QVERIFY(r.page->LastWrittenPage().isEmpty());
+        QCOMPARE(r.entries->ItemIndex(), -1);
+    }
+}
+
+QTEST_MAIN(TestEntryView)
+#include "tst_entryview.moc"
