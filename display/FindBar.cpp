@@ -13,20 +13,27 @@ FindBar::FindBar(QWidget *parent) : QWidget(parent), text_(new QLineEdit(this)),
     text_->setObjectName(QStringLiteral("FindText"));
     text_->setPlaceholderText(QStringLiteral("尋找"));
     text_->setClearButtonEnabled(true);
+    text_->setAccessibleName(QStringLiteral("頁內尋找"));
+    // The line edit's own clear button is a control too.
+    for (QToolButton *clear : text_->findChildren<QToolButton *>())
+        clear->setAccessibleName(QStringLiteral("清除尋找文字"));
     count_->setObjectName(QStringLiteral("FindCount"));
     count_->setMinimumWidth(fontMetrics().horizontalAdvance(QStringLiteral("888/888")));
     auto *previous = new QToolButton(this);
     previous->setObjectName(QStringLiteral("FindPrevious"));
     previous->setText(QStringLiteral("▲"));
     previous->setToolTip(QStringLiteral("上一個 (Shift+Enter)"));
+    previous->setAccessibleName(QStringLiteral("上一個符合處"));
     auto *next = new QToolButton(this);
     next->setObjectName(QStringLiteral("FindNext"));
     next->setText(QStringLiteral("▼"));
     next->setToolTip(QStringLiteral("下一個 (Enter, F3)"));
+    next->setAccessibleName(QStringLiteral("下一個符合處"));
     auto *close = new QToolButton(this);
     close->setObjectName(QStringLiteral("FindClose"));
     close->setText(QStringLiteral("✕"));
     close->setToolTip(QStringLiteral("關閉 (Esc)"));
+    close->setAccessibleName(QStringLiteral("關閉尋找列"));
 
     auto *layout = new QHBoxLayout(this);
     layout->setContentsMargins(4, 3, 4, 3);

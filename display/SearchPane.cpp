@@ -16,13 +16,13 @@
 #include <QRect>
 #include <QVBoxLayout>
 
+#include <system_error>
+
 SearchPane::SearchPane(const NotebookSet &notebooks, QWidget *parent)
     : QWidget(parent), results_(new NoteRowsModel(notebooks, NoteRowsModel::Style::SearchResults, this)) {
     setObjectName(QStringLiteral("TabSearch"));
-    QList<const Notebook *> books;
     for (const Notebook &book : notebooks.books)
-        books << &book;
-    search_ = std::make_unique<EntrySearch>(books);
+        books_ << &book;
 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -89,6 +89,23 @@ SearchPane::SearchPane(const NotebookSet &notebooks, QWidget *parent)
 
 SearchPane::~SearchPane() = default;
 
+void SearchPane::PrepareInBackground() {
+    if (search_ || pendingSearch_.valid())
+        return;
+    try {
+        const QList<const Notebook *> books = books_;
+        pendingSearch_ = std::async(std::launch::async, [books] { return std::make_unique<EntrySearch>(books); });
+    } catch (const std::system_error &) {
+        // No thread to be had: the first search builds its buffers itself.
+    }
+}
+
+EntrySearch &SearchPane::Search() {
+    if (!search_)
+        search_ = pendingSearch_.valid() ? pendingSearch_.get() : std::make_unique<EntrySearch>(books_);
+    return *search_;
+}
+
 bool SearchPane::eventFilter(QObject *watched, QEvent *event) {
     // A click in the query box runs the search again, as the boxes do.
     if (watched == queryEdit_ && event->type() == QEvent::MouseButtonRelease)
@@ -117,7 +134,7 @@ void SearchPane::RunSearch() {
         scope.content = contentCheck_->isChecked();
         scope.remark = remarkCheck_->isChecked();
         scope.source = sourceCheck_->isChecked();
-        const QList<SearchHit> hits = search_->Find(query, scope);
+        const QList<SearchHit> hits = Search().Find(query, scope);
         rows.reserve(size_t(hits.size()));
         for (const SearchHit &hit : hits)
             rows.push_back(NoteRef{hit.book, hit.entry});

@@ -6,6 +6,7 @@
 #include "corpus/Notebooks.h"
 
 #include <QWidget>
+#include <future>
 #include <memory>
 #include <vector>
 
@@ -25,6 +26,8 @@ public:
 
     QString Query() const;
     void SetQuery(const QString &text);
+    // Builds the search buffers on a worker thread, so that the window paints first.
+    void PrepareInBackground();
     // Fills the results list for the query and boxes as they stand.
     void RunSearch();
     int ResultCount() const;
@@ -52,7 +55,12 @@ private:
     void ShowResultCount();
     void ShowContextMenu(const QPoint &at);
 
+    // The search buffers are built after the window's first paint, on a worker thread; the first
+    // search waits for them if it comes sooner.
+    EntrySearch &Search();
+    QList<const Notebook *> books_;
     std::unique_ptr<EntrySearch> search_;
+    std::future<std::unique_ptr<EntrySearch>> pendingSearch_;
     std::vector<QCheckBox *> notebookChecks_;
     QCheckBox *titleCheck_, *contentCheck_, *sourceCheck_, *remarkCheck_;
     QLineEdit *queryEdit_;

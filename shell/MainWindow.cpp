@@ -227,7 +227,7 @@ void MainWindow::Wire() {
             Guarded([this](NoteRef ref, const QString &highlight) {
                 ShowEntry(ref, highlight, Opener::SearchResults);
             }));
-    connect(search_, &SearchPane::ShowInEntriesList, this, Guarded([this](NoteRef ref) { ShowInEntriesList(ref); }));
+    connect(search_, &SearchPane::ShowInEntriesList, this, Guarded([this](NoteRef ref) { SelectInEntriesList(ref); }));
     connect(scans_, &FileBrowserPane::FileChosen, this,
             Guarded([this](const QString &path) { pageViewer_->ShowScan(path); }));
     connect(scans_, &FileBrowserPane::FilterEdited, this, Guarded([this](const QString &text) {
@@ -294,7 +294,7 @@ void MainWindow::ShowEntry(NoteRef ref, const QString &highlight, Opener opener)
                        }));
 }
 
-void MainWindow::ShowInEntriesList(NoteRef ref) {
+void MainWindow::SelectInEntriesList(NoteRef ref) {
     if (!entries_->Select(ref))
         return;
     tabs_->setCurrentWidget(entries_);
@@ -412,6 +412,8 @@ void MainWindow::showEvent(QShowEvent *event) {
     if (!firstShow_)
         return;
     firstShow_ = false;
+    // The first paint comes before the search buffers: they are built while the reader looks.
+    QTimer::singleShot(0, this, Guarded([this] { search_->PrepareInBackground(); }));
     if (QLayout *layout = centralWidget()->layout())
         layout->activate();
     SetScanPaneWidth(pendingScanPaneWidth_);

@@ -50,7 +50,7 @@ private:
     enum class Opener { None, EntriesList, SearchResults };
     void ShowEntry(NoteRef ref, const QString &highlight, Opener opener);
     // Selects the record in the entries list and turns to its tab.
-    void ShowInEntriesList(NoteRef ref);
+    void SelectInEntriesList(NoteRef ref);
     void SetCaption(const QString &caption);
     void ShowEmptyCaption();
     void UpdateCaptureCaption(const QString &recorded);

@@ -3,6 +3,7 @@
 #include "shell/LibraryLocation.h"
 #include "shell/MainWindow.h"
 #include "widgets/ErrorBoundary.h"
+#include "widgets/Translations.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -68,6 +69,7 @@ int main(int argc, char *argv[]) {
     ReaderApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("velmoranote"));
     QCoreApplication::setApplicationVersion(QString::fromUtf8(VELMORA_VERSION));
+    InstallToolkitTranslation();
     try {
         const LibraryChoice library = LibraryFromCommandLine(app);
         if (!library.workingFolder.isEmpty() && !QDir::setCurrent(library.workingFolder))

@@ -8,6 +8,7 @@
 #include "shell/MainWindow.h"
 #include "widgets/ErrorBoundary.h"
 #include "widgets/Look.h"
+#include "widgets/Translations.h"
 #include "widgets/OwnerDrawList.h"
 #include "support/ReaderFixture.h"
 
@@ -16,6 +17,7 @@
 #include <QLineEdit>
 #include <QTabWidget>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QGuiApplication>
 #include <QScreen>
@@ -124,6 +126,8 @@ private Q_SLOTS:
     void captureRecordsIntoTheShownEntry();
     void emptyTitleGivesEmptyCaption();
     void searchListWidthWrittenWhenNeverShown();
+    // Last: the translation stays installed for the rest of the program.
+    void toolkitTextsInChinese();
 };
 
 void TestMainWindow::startsWithoutSettings() {
@@ -506,6 +510,15 @@ void TestMainWindow::captureRecordsIntoTheShownEntry() {
     QCOMPARE(notices, QStringList{"OK"});
     QVERIFY(fx.read("velmora200_M.xml").contains("<條目>丁條</條目>\n<座標 x=\"50\" y=\"60\"/>"));
     QVERIFY(!fx.read("velmora200_k.xml").contains("x=\"50\""));
+}
+
+void TestMainWindow::toolkitTextsInChinese() {
+    QMessageBox before(QMessageBox::Question, "t", "q", QMessageBox::Yes | QMessageBox::No);
+    QVERIFY(!before.button(QMessageBox::Yes)->text().contains("是"));
+    QVERIFY(InstallToolkitTranslation());
+    QMessageBox after(QMessageBox::Question, "t", "q", QMessageBox::Yes | QMessageBox::No);
+    QVERIFY2(after.button(QMessageBox::Yes)->text().contains("是"), qPrintable(after.button(QMessageBox::Yes)->text()));
+    QVERIFY2(after.button(QMessageBox::No)->text().contains("否"), qPrintable(after.button(QMessageBox::No)->text()));
 }
 
 int main(int argc, char **argv) {
