@@ -312,24 +312,35 @@ void OwnerDrawList::mouseReleaseEvent(QMouseEvent *event) {
         Q_EMIT Click();
 }
 
-OwnerDrawDelegate::OwnerDrawDelegate(PaintRow paint, RowHeight height, QObject *parent)
-    : QStyledItemDelegate(parent), paint_(std::move(paint)), height_(std::move(height)) {}
+namespace {
 
-void OwnerDrawDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option,
-                              const QModelIndex &index) const {
+// The toolkit's part of painting a row: the text colour is the highlight-text colour on a selected row
+// and the window-text colour otherwise, and the focused row gets a focus rectangle after its body.
+void PaintRowWithFocus(QPainter &painter, const QStyleOptionViewItem &option,
+                       const std::function<void(bool selected)> &paintBody) {
     const bool selected = option.state & QStyle::State_Selected;
-    painter->save();
-    painter->setFont(option.font);
-    painter->setPen(option.palette.color(QPalette::Active, selected ? QPalette::HighlightedText : QPalette::WindowText));
-    paint_(*painter, index.row(), option.rect, selected);
-    painter->restore();
+    painter.save();
+    painter.setFont(option.font);
+    painter.setPen(option.palette.color(QPalette::Active, selected ? QPalette::HighlightedText : QPalette::WindowText));
+    paintBody(selected);
+    painter.restore();
     if (option.state & QStyle::State_HasFocus) {
         QStyleOptionFocusRect focus;
         focus.QStyleOption::operator=(option);
         focus.backgroundColor = selected ? SelectionColour() : option.palette.color(QPalette::Base);
         const QWidget *w = option.widget;
-        (w ? w->style() : QApplication::style())->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, painter, w);
+        (w ? w->style() : QApplication::style())->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, &painter, w);
     }
+}
+
+} // namespace
+
+OwnerDrawDelegate::OwnerDrawDelegate(PaintRow paint, RowHeight height, QObject *parent)
+    : QStyledItemDelegate(parent), paint_(std::move(paint)), height_(std::move(height)) {}
+
+void OwnerDrawDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option,
+                              const QModelIndex &index) const {
+    PaintRowWithFocus(*painter, option, [&](bool selected) { paint_(*painter, index.row(), option.rect, selected); });
 }
 
 QSize OwnerDrawDelegate::sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const {
@@ -339,24 +350,13 @@ QSize OwnerDrawDelegate::sizeHint(const QStyleOptionViewItem &option, const QMod
 RowDelegate::RowDelegate(OwnerDrawList *list) : QStyledItemDelegate(list), list_(list) {}
 
 void RowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const {
-    const bool selected = option.state & QStyle::State_Selected;
-    painter->save();
-    painter->setFont(option.font);
-    painter->setPen(option.palette.color(QPalette::Active, selected ? QPalette::HighlightedText : QPalette::WindowText));
-    const QVariant background = index.data(Qt::BackgroundRole);
-    const QVariant lines = index.data(RowTextLinesRole);
-    PaintRowLines(*painter, option.rect,
-                  selected ? SelectionColour() : background.value<QColor>(),
-                  lines.isValid() ? lines.toStringList() : QStringList{index.data(Qt::DisplayRole).toString()},
-                  list_->itemHeight);
-    painter->restore();
-    if (option.state & QStyle::State_HasFocus) {
-        QStyleOptionFocusRect focus;
-        focus.QStyleOption::operator=(option);
-        focus.backgroundColor = selected ? SelectionColour() : option.palette.color(QPalette::Base);
-        const QWidget *w = option.widget;
-        (w ? w->style() : QApplication::style())->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, painter, w);
-    }
+    PaintRowWithFocus(*painter, option, [&](bool selected) {
+        const QVariant background = index.data(Qt::BackgroundRole);
+        const QVariant lines = index.data(RowTextLinesRole);
+        PaintRowLines(*painter, option.rect, selected ? SelectionColour() : background.value<QColor>(),
+                      lines.isValid() ? lines.toStringList() : QStringList{index.data(Qt::DisplayRole).toString()},
+                      list_->itemHeight);
+    });
 }
 
 QSize RowDelegate::sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const {

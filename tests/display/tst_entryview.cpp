@@ -6,6 +6,7 @@
 #include "shell/IniFile.h"
 #include "shell/MainWindow.h"
 #include "support/ReaderFixture.h"
+#include "support/WebViewProbe.h"
 #include "widgets/ErrorBoundary.h"
 #include "widgets/OwnerDrawList.h"
 
@@ -35,20 +36,6 @@ template <typename T> T *Child(QWidget &w, const char *name) {
     T *child = w.findChild<T *>(QString::fromLatin1(name));
     if (!child) qFatal("no %s", name);
     return child;
-}
-
-QString Evaluate(QWebEngineView *view, const QString &script) {
-    QString result;
-    bool done = false;
-    view->page()->runJavaScript(script, QWebEngineScript::ApplicationWorld, [&](const QVariant &v) {
-        result = v.toString();
-        done = true;
-    });
-    QElapsedTimer clock;
-    clock.start();
-    while (!done && clock.elapsed() < 10000)
-        QTest::qWait(20);
-    return result;
 }
 
 // The widget the web view draws into and takes its keys and mouse through.

@@ -11,6 +11,7 @@
 #include "widgets/Translations.h"
 #include "widgets/OwnerDrawList.h"
 #include "support/ReaderFixture.h"
+#include "support/WebViewProbe.h"
 
 #include <QAbstractScrollArea>
 #include <QCheckBox>
@@ -40,21 +41,6 @@ const QByteArray kNotesK = "<page>K1</page>\n"
                            "<page>K2</page>\n"
                            "<條目>丙一\n丙二\n丙三</條目>\n";
 const QByteArray kNotesM = "<page>M1</page>\n<條目>丁條</條目>\n<出處>某書</出處>\n";
-
-// Runs a script in the program's own world of the web view and waits for its result.
-QString Evaluate(QWebEngineView *view, const QString &script) {
-    QString result;
-    bool done = false;
-    view->page()->runJavaScript(script, QWebEngineScript::ApplicationWorld, [&](const QVariant &v) {
-        result = v.toString();
-        done = true;
-    });
-    QElapsedTimer clock;
-    clock.start();
-    while (!done && clock.elapsed() < 10000)
-        QTest::qWait(20);
-    return result;
-}
 
 // How many pixels of the widget's rendered picture are dark (text rather than paper).
 int DarkPixels(QWidget *widget) {
