@@ -4,6 +4,7 @@
 #include "platform/WinPath.h"
 
 #include <QFile>
+#include <QDir>
 #include <QFileInfo>
 
 #include <QMutex>
@@ -177,8 +178,7 @@ bool Decode(FILE *file, int scaleDenominator, QImage &image, char *message) {
     const qint64 pixels = qint64(cinfo.image_width) * qint64(cinfo.image_height);
     if (pixels > kPixelBudget) {
         std::snprintf(message, JMSG_LENGTH_MAX,
-                      "the picture is %u x %u pixels (%.0f megapixels), more than the %.0f megapixels a "
-                      "picture may have",
+                      "圖檔大小為 %u x %u 像素（%.0f 百萬像素），超過一張圖檔上限的 %.0f 百萬像素",
                       unsigned(cinfo.image_width), unsigned(cinfo.image_height), double(pixels) / 1e6,
                       double(kPixelBudget) / 1e6);
         jpeg_destroy_decompress(&cinfo);
@@ -199,14 +199,14 @@ bool Decode(FILE *file, int scaleDenominator, QImage &image, char *message) {
 
     const JDIMENSION width = cinfo.output_width, height = cinfo.output_height;
     if (width == 0 || height == 0 || width > 65500 || height > 65500) {
-        std::snprintf(message, JMSG_LENGTH_MAX, "Unsupported picture size %ux%u", unsigned(width),
+        std::snprintf(message, JMSG_LENGTH_MAX, "不支援的圖檔大小 %ux%u", unsigned(width),
                       unsigned(height));
         jpeg_destroy_decompress(&cinfo);
         return false;
     }
     image = AllocatePicture(int(width), int(height));
     if (image.isNull()) {
-        std::snprintf(message, JMSG_LENGTH_MAX, "Not enough memory for a picture of %ux%u", unsigned(width),
+        std::snprintf(message, JMSG_LENGTH_MAX, "記憶體不足，無法容納 %ux%u 的圖檔", unsigned(width),
                       unsigned(height));
         jpeg_destroy_decompress(&cinfo);
         return false;
@@ -254,7 +254,8 @@ QImage DecodeJpegFile(const QString &path, JpegScale scale) {
     QImage image;
     char message[JMSG_LENGTH_MAX] = {};
     if (!Decode(file.f, int(scale), image, message))
-        throw VelmoraError(QStringLiteral("The picture \"%1\" could not be read: %2")
-                               .arg(path, QString::fromLocal8Bit(message)));
+        throw VelmoraError(QStringLiteral("無法讀取圖檔 \"%1\"：%2")
+                               .arg(QDir::toNativeSeparators(QFileInfo(resolved).absoluteFilePath()),
+                                    QString::fromUtf8(message)));
     return image;
 }

@@ -91,7 +91,7 @@ QStringList ListFolderFiles(const QString &folder, const QString &pattern) {
         throw VelmoraError(QStringLiteral("The specified path was not found (\"%1\")").arg(shown));
     // An unreadable folder would otherwise look empty.
     if (!info.isReadable() || !info.isExecutable())
-        throw VelmoraError(QStringLiteral("The folder \"%1\" could not be read").arg(shown));
+        throw VelmoraError(QStringLiteral("無法讀取資料夾 \"%1\"").arg(shown));
 
     const QRegularExpression match = WildcardExpression(pattern);
     QStringList names;

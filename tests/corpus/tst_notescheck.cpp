@@ -248,7 +248,7 @@ void TestNotesCheck::dumpGivesTheReadersRecords() {
 
     const Run r = RunNotes(dir.path(), {"dump", "notes.xml"});
     QCOMPARE(r.exitCode, 1);
-    QVERIFY2(QString::fromUtf8(r.err).contains("ends inside a headword"), r.err.constData());
+    QVERIFY2(QString::fromUtf8(r.err).contains("在條目名稱中結束"), r.err.constData());
     QList<QByteArray> lines = r.out.split('\n');
     QCOMPARE(lines.takeLast(), QByteArray()); // every object ends its line
     QCOMPARE(lines.size(), reader.entries.size());
