@@ -3,12 +3,15 @@
 #include "corpus/Error.h"
 #include "corpus/NotesText.h"
 #include "corpus/NotesWalk.h"
+#include "platform/AtomicFile.h"
+#include "platform/WinPath.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <future>
+#include <new>
+#include <system_error>
 #include <vector>
 
 void Notebook::LoadNotes(const QString &fileName) {
@@ -34,13 +37,19 @@ QString DescribeRecord(qsizetype index, const NoteEntry &r) {
         .arg(r.title);
 }
 
-} // namespace
-
-void Notebook::SavePositions(const QString &fileName) const {
+void WritePositions(const QList<NoteEntry> &entries, const QString &fileName) {
+    // The file is found as the program's other paths are (letter case ignored), by the reading, the
+    // read-only check and the writing alike: "velmora200_K.xml" on disk for "velmora200_k.xml".
     NotesText text = NotesText::Read(fileName);
     // The byte lines are only needed for writing: split them on a second core while the walk runs
-    // over the decoded text (they touch different members).
-    std::future<void> byteLines = std::async(std::launch::async, [&text] { text.keepBytes(); });
+    // over the decoded text (they touch different members). Without a second thread (the system
+    // refuses one) they are split here first.
+    std::future<void> byteLines;
+    try {
+        byteLines = std::async(std::launch::async, [&text] { text.keepBytes(); });
+    } catch (const std::system_error &) {
+        text.keepBytes();
+    }
 
     // Walk the file as it is now with the reader's own walk, and make sure it still holds the records
     // in memory: a file changed on disk must not get positions on the wrong headwords.
@@ -49,10 +58,10 @@ void Notebook::SavePositions(const QString &fileName) const {
     try {
         WalkNotes(text, fileName, found, &places, true);
     } catch (...) {
-        byteLines.wait();
+        if (byteLines.valid()) byteLines.wait();
         throw;
     }
-    byteLines.wait();
+    if (byteLines.valid()) byteLines.get(); // raises what the split raised (no memory left)
     const qsizetype common = qMin(found.size(), entries.size());
     for (qsizetype r = 0; r < common; ++r) {
         if (found[r].isPage != entries[r].isPage || found[r].title != entries[r].title)
@@ -95,17 +104,13 @@ void Notebook::SavePositions(const QString &fileName) const {
     }
 
     // A file marked read-only is left alone, as a desktop user expects, also when run with full rights.
-    const QFileInfo info(fileName);
+    const QFileInfo info(ResolveWinPath(fileName));
     if (info.exists() && !(info.permissions() & (QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther)))
         throw VelmoraError(QStringLiteral("Cannot save positions: the notes file \"%1\" is read-only.").arg(fileName));
-    // Write a temporary file beside it and rename it over the original: a failure leaves the old file.
-    QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly))
-        throw VelmoraError(QStringLiteral("Cannot save positions to \"%1\". %2").arg(fileName, file.errorString()));
-    bool ok = true;
-    auto write = [&](QByteArrayView bytes) {
-        ok = ok && file.write(bytes.data(), bytes.size()) == bytes.size();
-    };
+    // Written into a temporary file beside it, flushed to disk and renamed over the original: any
+    // failure on the way (a full disk, a size limit) raises and leaves the old file as it was.
+    AtomicFile file(fileName, QStringLiteral("Cannot save positions to \"%1\". %2"));
+    auto write = [&](QByteArrayView bytes) { file.write(bytes); };
 
     // Every line is written with CR LF after it. Untouched lines whose line end already is CR LF are
     // copied from the bytes as read, as long a run of them as there is: nothing is built in between.
@@ -152,7 +157,23 @@ void Notebook::SavePositions(const QString &fileName) const {
         next = edit.line + 1;
     }
     copyLines(next, text.lineCount());
+    file.commit();
+}
 
-    if (!ok || !file.commit())
-        throw VelmoraError(QStringLiteral("Cannot save positions to \"%1\". %2").arg(fileName, file.errorString()));
+} // namespace
+
+void Notebook::SavePositions(const QString &fileName) const {
+    // Whatever fails on the way reaches the caller as the program's own error naming the file; the
+    // file is then untouched (the new content only replaces it at the very end).
+    try {
+        WritePositions(entries, fileName);
+    } catch (const VelmoraError &) {
+        throw;
+    } catch (const std::bad_alloc &) {
+        throw VelmoraError(
+            QStringLiteral("Cannot save positions to \"%1\". There is not enough memory.").arg(fileName));
+    } catch (const std::exception &e) {
+        throw VelmoraError(QStringLiteral("Cannot save positions to \"%1\". %2")
+                               .arg(fileName, QString::fromLocal8Bit(e.what())));
+    }
 }

@@ -1,11 +1,13 @@
 #include "corpus/NotesText.h"
 
 #include "corpus/Error.h"
+#include "platform/WinPath.h"
 
 #include <QFile>
 
 NotesText NotesText::Read(const QString &fileName) {
-    QFile file(fileName);
+    // Found as the program's other paths are: "\" or "/" between folders, letter case ignored.
+    QFile file(ResolveWinPath(fileName));
     if (!file.open(QIODevice::ReadOnly))
         throw VelmoraError(QStringLiteral("Cannot open file \"%1\". %2").arg(fileName, file.errorString()));
     QByteArray bytes = file.readAll();

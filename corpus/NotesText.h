@@ -16,7 +16,8 @@ struct LineSpan {
 
 class NotesText {
 public:
-    // Reads the whole file; raises VelmoraError naming the file when it cannot be read.
+    // Reads the whole file, found as ResolveWinPath finds it (letter case ignored); raises VelmoraError
+    // naming the file when it cannot be read.
     static NotesText Read(const QString &fileName);
     // Decodes bytes already in memory (a leading byte-order mark is skipped).
     static NotesText FromBytes(const QByteArray &bytes);

@@ -1,23 +1,29 @@
 #include "shell/IniFile.h"
 
 #include "corpus/Error.h"
+#include "platform/AtomicFile.h"
+#include "platform/WinPath.h"
 
 #include <QFile>
 #include <QRegularExpression>
-#include <QSaveFile>
 
 #include <climits>
 #include <cmath>
+#include <new>
 
 namespace {
 
 // Blanks are spaces and control characters only: an ideographic or no-break space is content.
+bool IsBlank(QChar c) {
+    return c.unicode() <= ' ';
+}
+
 QString TrimBlanks(QStringView s) {
     qsizetype begin = 0;
     qsizetype end = s.size();
-    while (begin < end && s[begin].unicode() <= ' ')
+    while (begin < end && IsBlank(s[begin]))
         ++begin;
-    while (end > begin && s[end - 1].unicode() <= ' ')
+    while (end > begin && IsBlank(s[end - 1]))
         --end;
     return s.mid(begin, end - begin).toString();
 }
@@ -85,10 +91,65 @@ bool HasLineBreak(const QString &s) {
     return s.contains(u'\n') || s.contains(u'\r');
 }
 
+bool HasBlankEnd(const QString &s) {
+    return !s.isEmpty() && (IsBlank(s.front()) || IsBlank(s.back()));
+}
+
+// A surrogate without its partner: UTF-8 cannot carry it, so it would be written as something else.
+bool HasLoneSurrogate(const QString &s) {
+    for (qsizetype i = 0; i < s.size(); ++i) {
+        if (s[i].isHighSurrogate() && i + 1 < s.size() && s[i + 1].isLowSurrogate())
+            ++i;
+        else if (s[i].isSurrogate())
+            return true;
+    }
+    return false;
+}
+
+// Why the line "[section]" or "key=value" that UpdateFile would write does not read back as the same
+// names and value, following the reader above step by step; empty when it does. The reader splits the
+// text at CR and LF, trims blanks (spaces and control characters) off each line, skips lines that are
+// empty or begin with ";", takes a line beginning with "[" and ending with "]" as a section header
+// (its name trimmed again), and splits any other line at its first "=" into a trimmed key and value.
+QString WhyNotReadBack(const QString &section, const QString &key, const QString &value) {
+    if (HasLineBreak(section) || HasLineBreak(key) || HasLineBreak(value))
+        return QStringLiteral("a line break would split the line");
+    if (HasLoneSurrogate(section) || HasLoneSurrogate(key) || HasLoneSurrogate(value))
+        return QStringLiteral("a lone UTF-16 surrogate cannot be written in UTF-8");
+    if (HasBlankEnd(section))
+        return QStringLiteral("reading drops spaces and control characters at either end of a section name");
+    if (HasBlankEnd(key))
+        return QStringLiteral("reading drops spaces and control characters at either end of a key");
+    if (HasBlankEnd(value))
+        return QStringLiteral("reading drops spaces and control characters at either end of a value");
+    if (key.contains(u'=')) return QStringLiteral("a key cannot hold \"=\", where reading splits the line");
+    if (key.startsWith(u';')) return QStringLiteral("a line beginning with \";\" reads as a comment");
+    if (key.startsWith(u'[') && value.endsWith(u']'))
+        return QStringLiteral("a line beginning with \"[\" and ending with \"]\" reads as a section header");
+    return QString();
+}
+
+// A name or value as a message shows it: control characters and lone surrogates as \uXXXX.
+QString Shown(const QString &s) {
+    QString out;
+    for (qsizetype i = 0; i < s.size(); ++i) {
+        const QChar c = s[i];
+        const bool pair = c.isHighSurrogate() && i + 1 < s.size() && s[i + 1].isLowSurrogate();
+        if (c.unicode() < 0x20 || c.unicode() == 0x7f || (c.isSurrogate() && !pair)) {
+            out += QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QChar(u'0'));
+        } else {
+            out += c;
+            if (pair) out += s[++i];
+        }
+    }
+    return out;
+}
+
 } // namespace
 
 IniFile::IniFile(const QString &fileName) : fileName_(fileName) {
-    QFile file(fileName);
+    // Found as the program's other paths are: "SETUP.INI" on disk for "setup.ini".
+    QFile file(ResolveWinPath(fileName));
     if (!file.exists()) return;
     if (!file.open(QIODevice::ReadOnly)) {
         unreadable_ = true;
@@ -165,12 +226,13 @@ double IniFile::ReadFloat(const QString &section, const QString &key, double def
 }
 
 void IniFile::WriteString(const QString &section, const QString &key, const QString &value) {
-    // A line break would split the entry into lines that read back as other keys or sections.
-    if (HasLineBreak(section) || HasLineBreak(key) || HasLineBreak(value) || key.contains(u'=') ||
-        key.startsWith(u';') || key.startsWith(u'['))
+    // Only what reads back as written: anything else would be lost or, for a section name, never be
+    // found again (every save would then add the section once more).
+    const QString why = WhyNotReadBack(section, key, value);
+    if (!why.isEmpty())
         throw VelmoraError(QStringLiteral("The settings file \"%1\" cannot hold the key \"%2\" of section "
-                                          "\"%3\" with the value \"%4\".")
-                               .arg(fileName_, key, section, value));
+                                          "\"%3\" with the value \"%4\": %5.")
+                               .arg(fileName_, Shown(key), Shown(section), Shown(value), why));
 
     Line *line = const_cast<Line *>(find(section, key));
     if (line) {
@@ -208,22 +270,23 @@ void IniFile::UpdateFile() {
             QStringLiteral("The settings file \"%1\" could not be read, so it was not overwritten.")
                 .arg(fileName_));
 
-    QString text;
-    for (const Section &s : std::as_const(sections_)) {
-        text += u'[' + s.name + QStringLiteral("]\r\n");
-        for (const Line &l : s.lines)
-            text += (l.held ? l.key : l.key + u'=' + l.value) + QStringLiteral("\r\n");
-        text += QStringLiteral("\r\n");
+    try {
+        QString text;
+        for (const Section &s : std::as_const(sections_)) {
+            text += u'[' + s.name + QStringLiteral("]\r\n");
+            for (const Line &l : s.lines)
+                text += (l.held ? l.key : l.key + u'=' + l.value) + QStringLiteral("\r\n");
+            text += QStringLiteral("\r\n");
+        }
+        // Written into a temporary file beside the target (found regardless of letter case), flushed
+        // to disk and renamed over it only when every write went well.
+        AtomicFile file(fileName_, QStringLiteral("Cannot write the settings file \"%1\": %2"));
+        file.write("\xEF\xBB\xBF");
+        file.write(text.toUtf8());
+        file.commit();
+    } catch (const std::bad_alloc &) {
+        throw VelmoraError(
+            QStringLiteral("Cannot write the settings file \"%1\": There is not enough memory.")
+                .arg(fileName_));
     }
-
-    // QSaveFile writes a temporary file beside the target and renames it only when all went well.
-    QSaveFile file(fileName_);
-    if (!file.open(QIODevice::WriteOnly))
-        throw VelmoraError(
-            QStringLiteral("Cannot write the settings file \"%1\": %2").arg(fileName_, file.errorString()));
-    file.write("\xEF\xBB\xBF");
-    file.write(text.toUtf8());
-    if (!file.commit())
-        throw VelmoraError(
-            QStringLiteral("Cannot write the settings file \"%1\": %2").arg(fileName_, file.errorString()));
 }

@@ -12,7 +12,8 @@
 
 class IniFile {
 public:
-    // Loads the file when it exists; a missing file gives an empty store.
+    // Loads the file when it exists; a missing file gives an empty store. The file is found as the
+    // program's other paths are (ResolveWinPath: letter case ignored), for reading and for writing.
     explicit IniFile(const QString &fileName);
 
     const QString &fileName() const { return fileName_; }
@@ -27,16 +28,19 @@ public:
     // A decimal number with "." as separator and an optional exponent.
     double ReadFloat(const QString &section, const QString &key, double def) const;
 
-    // The writers raise VelmoraError for names or values that would not read back as written
-    // (a line break anywhere, "=" in a key, a key beginning with ";" or "[").
+    // The writers take exactly the names and values that read back as written; others raise
+    // VelmoraError and change nothing: a line break anywhere; a lone UTF-16 surrogate; a space or
+    // control character at either end of the section, the key or the value; "=" in a key; a key
+    // beginning with ";"; a key beginning with "[" whose value ends with "]".
     void WriteString(const QString &section, const QString &key, const QString &value);
     void WriteInteger(const QString &section, const QString &key, int value);
     void WriteBool(const QString &section, const QString &key, bool value);
     // Shortest general form with at most 15 significant digits ("1", "0.75").
     void WriteFloat(const QString &section, const QString &key, double value);
 
-    // Replaces the file atomically with the store's contents; raises VelmoraError naming the file
-    // when it cannot be written (the old file then stays as it was).
+    // Replaces the file atomically with the store's contents (AtomicFile); raises VelmoraError naming
+    // the file and the system's reason when it cannot be written (the old file then stays byte for byte
+    // as it was, and no temporary file is left). A file marked read-only is not replaced.
     void UpdateFile();
 
 private:

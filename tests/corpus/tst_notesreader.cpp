@@ -3,6 +3,7 @@
 #include "corpus/Error.h"
 #include "support/TestFiles.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -37,6 +38,7 @@ private Q_SLOTS:
     void missingFile();
     void invalidUtf8BeforeLineEnd();
     void appendsWithoutClearing();
+    void letterCase();
 };
 
 void TestNotesReader::workedExample() {
@@ -196,6 +198,25 @@ void TestNotesReader::appendsWithoutClearing() {
     nb.LoadNotes(path);
     nb.LoadNotes(path);
     QCOMPARE(nb.entries.size(), 2);
+}
+
+// The notes files are found regardless of letter case, as the program's other paths are: the program
+// asks for "velmora200_k.xml", the disk holds "velmora200_K.xml"; "\\" separates folders too.
+void TestNotesReader::letterCase() {
+    QTemporaryDir dir;
+    QVERIFY(QDir(dir.path()).mkdir("Notes"));
+    WriteFile(dir, "<條目>甲</條目>\n", "Notes/velmora200_K.xml");
+    Notebook nb;
+    nb.LoadNotes(dir.path() + "/notes\\velmora200_k.xml");
+    QCOMPARE(nb.entries.size(), 1);
+    QCOMPARE(nb.entries[0].title, QStringLiteral("甲"));
+    // A missing file still names the file as asked for.
+    try {
+        nb.LoadNotes(dir.filePath("velmora200_q.xml"));
+        QFAIL("no error");
+    } catch (const VelmoraError &e) {
+        QVERIFY2(e.message().contains(dir.filePath("velmora200_q.xml")), qPrintable(e.message()));
+    }
 }
 
 QTEST_APPLESS_MAIN(TestNotesReader)

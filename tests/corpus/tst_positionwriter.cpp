@@ -8,6 +8,9 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <sys/wait.h>
+#include <unistd.h>
+
 namespace {
 
 const QByteArray kWorked = "<page>K12</page>\n"
@@ -33,6 +36,12 @@ private Q_SLOTS:
     void refusesChangedFile();
     void readOnlyFileUntouched();
     void missingFileRaises();
+    void deletedAfterLoading();
+    void replacedWithSameRecords();
+    void replacedByFolder();
+    void letterCaseSavesIntoExistingFile();
+    void letterCaseNameWins();
+    void staleTemporariesCleaned();
 };
 
 void TestPositionWriter::workedExample() {
@@ -187,6 +196,117 @@ void TestPositionWriter::missingFileRaises() {
     Notebook nb;
     QVERIFY_THROWS_EXCEPTION(VelmoraError, nb.SavePositions(dir.filePath("gone.xml")));
     QVERIFY(!QFile::exists(dir.filePath("gone.xml")));
+}
+
+// The notes file deleted after loading: an error naming it, and no file made in its place.
+void TestPositionWriter::deletedAfterLoading() {
+    QTemporaryDir dir;
+    const QString path = WriteFile(dir, kWorked);
+    Notebook nb;
+    nb.LoadNotes(path);
+    nb.entries[1].x = 1;
+    nb.entries[1].y = 2;
+    QVERIFY(QFile::remove(path));
+    try {
+        nb.SavePositions(path);
+        QFAIL("no error");
+    } catch (const VelmoraError &e) {
+        QVERIFY2(e.message().contains(path), qPrintable(e.message()));
+    }
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList());
+}
+
+// The notes file replaced on disk by one holding the same records with other lines around them: the
+// positions go into the file as it is now, its other lines kept.
+void TestPositionWriter::replacedWithSameRecords() {
+    QTemporaryDir dir;
+    const QString path = WriteFile(dir, kWorked);
+    Notebook nb;
+    nb.LoadNotes(path);
+    nb.entries[2].x = 35;
+    nb.entries[2].y = 410;
+    QVERIFY(QFile::remove(path));
+    WriteFile(dir, "<!-- new first line -->\n" + kWorked + "<!-- new last line -->\n");
+    nb.SavePositions(path);
+    const QByteArray now = ReadFile(path);
+    QVERIFY(now.startsWith("\xEF\xBB\xBF<!-- new first line -->\r\n<page>K12</page>\r\n"));
+    QVERIFY(now.contains(
+        "續</條目>\n<座標 x=\"35\" y=\"410\"/>\r\n<校註>丁</校註>\r\n<!-- new last line -->\r\n"));
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"notes.xml"});
+}
+
+// A folder where the notes file was: an error naming it, the folder left as it is.
+void TestPositionWriter::replacedByFolder() {
+    QTemporaryDir dir;
+    const QString path = WriteFile(dir, kWorked);
+    Notebook nb;
+    nb.LoadNotes(path);
+    QVERIFY(QFile::remove(path));
+    QVERIFY(QDir().mkdir(path));
+    try {
+        nb.SavePositions(path);
+        QFAIL("no error");
+    } catch (const VelmoraError &e) {
+        QVERIFY2(e.message().contains(path), qPrintable(e.message()));
+    }
+    QVERIFY(QFileInfo(path).isDir());
+    QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+             QStringList{"notes.xml"});
+}
+
+// The program names the K file "velmora200_k.xml"; on disk it may be "velmora200_K.xml". Loading finds
+// it, and saving replaces that file instead of creating a second one beside it.
+void TestPositionWriter::letterCaseSavesIntoExistingFile() {
+    QTemporaryDir dir;
+    WriteFile(dir, kWorked, "velmora200_K.xml");
+    const QString asNamed = dir.filePath("velmora200_k.xml");
+    Notebook nb;
+    nb.LoadNotes(asNamed);
+    QCOMPARE(nb.entries.size(), 3);
+    nb.entries[2].x = 35;
+    nb.entries[2].y = 410;
+    nb.SavePositions(asNamed);
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"velmora200_K.xml"});
+    QVERIFY(ReadFile(dir.filePath("velmora200_K.xml")).contains("續</條目>\n<座標 x=\"35\" y=\"410\"/>"));
+}
+
+// Where both spellings exist, the exact one is the file (as everywhere else in the program).
+void TestPositionWriter::letterCaseNameWins() {
+    QTemporaryDir dir;
+    WriteFile(dir, kWorked, "velmora200_K.xml");
+    const QByteArray other = "<條目>別</條目>\n";
+    WriteFile(dir, other, "velmora200_k.xml");
+    Notebook nb;
+    nb.LoadNotes(dir.filePath("velmora200_k.xml"));
+    QCOMPARE(nb.entries.size(), 1);
+    nb.entries[0].x = 1;
+    nb.entries[0].y = 1;
+    nb.SavePositions(dir.filePath("velmora200_k.xml"));
+    QCOMPARE(ReadFile(dir.filePath("velmora200_K.xml")), kWorked);
+    QVERIFY(ReadFile(dir.filePath("velmora200_k.xml")).contains("<座標 x=\"1\" y=\"1\"/>"));
+}
+
+// A save killed at the one moment its temporary file has a name leaves that file behind; the next save
+// of the same file removes it when the process that made it is gone, and not while it still runs.
+void TestPositionWriter::staleTemporariesCleaned() {
+    QTemporaryDir dir;
+    const QString path = WriteFile(dir, kWorked);
+    pid_t dead = fork();
+    if (dead == 0) _exit(0);
+    waitpid(dead, nullptr, 0);
+    const QString stale = QStringLiteral(".notes.xml.velmora-%1-1a2b3c.tmp").arg(dead);
+    const QString alive = QStringLiteral(".notes.xml.velmora-%1-4d5e6f.tmp").arg(getppid());
+    const QString foreign = QStringLiteral(".other.xml.velmora-%1-1a2b3c.tmp").arg(dead);
+    WriteFile(dir, "half a file", stale);
+    WriteFile(dir, "being written", alive);
+    WriteFile(dir, "another file's", foreign);
+    Notebook nb;
+    nb.LoadNotes(path);
+    nb.entries[1].x = 1;
+    nb.entries[1].y = 2;
+    nb.SavePositions(path);
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name),
+             QStringList({alive, foreign, "notes.xml"}));
 }
 
 QTEST_APPLESS_MAIN(TestPositionWriter)

@@ -2,3 +2,5 @@
 velmora_add_test(tst_winpath platform/tst_winpath.cpp)
 # The desktop open with the desktop replaced; built with the window library.
 velmora_add_test(tst_desktopopen platform/tst_desktopopen.cpp GUI)
+# Whole-file replacement: streamed writes, failures, links, letter case, a file-size limit.
+velmora_add_test(tst_atomicfile platform/tst_atomicfile.cpp support/FaultChild.h)

@@ -1,12 +1,18 @@
+// The settings file store: format, round trips, refused names and values, and saves under faults.
 #include "corpus/Error.h"
 #include "shell/IniFile.h"
+#include "support/FaultChild.h"
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <QRandomGenerator>
+
 #include <climits>
+#include <cstring>
+#include <set>
 #include <unistd.h>
 
 namespace {
@@ -296,6 +302,33 @@ private Q_SLOTS:
         QTest::newRow("header-like key") << "S"
                                          << "[K"
                                          << "]";
+        QTest::newRow("space before section") << " S"
+                                              << "K"
+                                              << "1";
+        QTest::newRow("control character before section") << "\x01S"
+                                                          << "K"
+                                                          << "1";
+        QTest::newRow("tab after section") << "S\t"
+                                           << "K"
+                                           << "1";
+        QTest::newRow("space before key") << "S"
+                                          << " K"
+                                          << "1";
+        QTest::newRow("space after key") << "S"
+                                         << "K "
+                                         << "1";
+        QTest::newRow("tab before value") << "S"
+                                          << "K"
+                                          << "\t1";
+        QTest::newRow("NUL after value") << "S"
+                                         << "K" << QString("1") + QChar(0);
+        QTest::newRow("escape after value") << "S"
+                                            << "K"
+                                            << "1\x1b";
+        QTest::newRow("unpaired surrogate in value") << "S"
+                                                     << "K" << QString("a") + QChar(0xD800) + "b";
+        QTest::newRow("unpaired surrogate in section") << QString(QChar(0xDC00)) << "K"
+                                                       << "1";
     }
     void unwritable() {
         QFETCH(QString, section);
@@ -304,9 +337,281 @@ private Q_SLOTS:
         const QString file = path("unwritable.ini");
         WriteBytes(file, "[S]\r\nK=old\r\n");
         IniFile ini(file);
-        QVERIFY_THROWS_EXCEPTION(VelmoraError, ini.WriteString(section, key, value));
+        try {
+            ini.WriteString(section, key, value);
+            QFAIL("WriteString did not raise");
+        } catch (const VelmoraError &e) {
+            // The message names the file and shows control characters as \uXXXX, not raw.
+            QVERIFY2(e.message().contains(file), qPrintable(e.message()));
+            for (const QChar c : e.message())
+                QVERIFY2(c.unicode() >= 0x20 && !c.isSurrogate(), qPrintable(e.message()));
+        }
         ini.UpdateFile();
         QCOMPARE(ReadBytes(file), Bom + "[S]\r\nK=old\r\n\r\n");
+    }
+
+    // Odd names and values that do read back as written are taken (the rule is exactly what the reader
+    // gives back, no more and no less).
+    void writableOddities_data() {
+        QTest::addColumn<QString>("section");
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QString>("value");
+        QTest::newRow("brackets inside a section") << "a]b[c]"
+                                                   << "K"
+                                                   << "1";
+        QTest::newRow("control character inside a section") << "a\tb"
+                                                            << "K"
+                                                            << "1";
+        QTest::newRow("bracket-led key, value not ending in ]") << "S"
+                                                                << "[K"
+                                                                << "x";
+        QTest::newRow("ideographic spaces at the ends")
+            << QStringLiteral("\u3000S\u3000") << QStringLiteral("\u00a0K") << QStringLiteral("v\u3000");
+        QTest::newRow("= and ; inside a value") << "S"
+                                                << "K"
+                                                << ";a=b";
+        QTest::newRow("empty key") << "S"
+                                   << ""
+                                   << "v";
+    }
+    void writableOddities() {
+        QFETCH(QString, section);
+        QFETCH(QString, key);
+        QFETCH(QString, value);
+        const QString file = path("oddities.ini");
+        QFile::remove(file);
+        {
+            IniFile ini(file);
+            ini.WriteString(section, key, value);
+            ini.UpdateFile();
+        }
+        QCOMPARE(IniFile(file).ReadString(section, key, "\n<absent>"), value);
+    }
+
+    // The writer takes exactly the names and values the reader gives back unchanged: WriteString
+    // succeeds if and only if a file holding what UpdateFile writes for it reads back the same value
+    // under the same names. Tried for every key against every value and every section name made of a
+    // character that matters to the format alone, before, after or inside a letter, and for random
+    // combinations of all three.
+    void writerAcceptsExactlyWhatReadsBack() {
+        const QList<QChar> alphabet = {
+            u'a',        u'Z',          u' ',          u'\t',         QChar(1),      QChar(0x1f), QChar(0x7f),
+            QChar(0),    u';',          u'[',          u']',          u'=',          u'\n',       u'\r',
+            QChar(0xa0), QChar(0x3000), QChar(0xD800), QChar(0xDC00), QChar(0xFEFF), QChar(0xC4)};
+        QStringList shapes = {QString(), QStringLiteral("a")};
+        for (const QChar c : alphabet)
+            shapes << QString(c) << c + QStringLiteral("a") << QStringLiteral("a") + c
+                   << QStringLiteral("a") + c + u'a';
+
+        const QString raw = path("raw.ini");
+        const QString absent = QStringLiteral("\n<absent>"); // no value read can hold a line break
+        auto show = [](const QString &s) {
+            QString out;
+            for (const QChar c : s)
+                out += c.unicode() < 0x20 || c.unicode() > 0x7e
+                           ? QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QChar(u'0'))
+                           : QString(c);
+            return u'"' + out + u'"';
+        };
+        int accepted = 0;
+        int refused = 0;
+        auto check = [&](const QString &section, const QString &key, const QString &value) {
+            // What UpdateFile writes for a store holding just this key.
+            const QString text =
+                u'[' + section + QStringLiteral("]\r\n") + key + u'=' + value + QStringLiteral("\r\n\r\n");
+            QFile::remove(raw); // a new file each time: rewriting one in place makes ext4 flush it at close
+            WriteBytes(raw, Bom + text.toUtf8());
+            const bool readsBack = IniFile(raw).ReadString(section, key, absent) == value;
+            bool taken = true;
+            try {
+                IniFile(path("never-written.ini")).WriteString(section, key, value);
+            } catch (const VelmoraError &) {
+                taken = false;
+            }
+            (taken ? accepted : refused) += 1;
+            if (taken == readsBack) return true;
+            qWarning("section %s, key %s, value %s: %s", qPrintable(show(section)), qPrintable(show(key)),
+                     qPrintable(show(value)),
+                     readsBack ? "reads back but was refused" : "was taken but does not read back");
+            return false;
+        };
+        int wrong = 0;
+        for (const QString &key : std::as_const(shapes))
+            for (const QString &value : std::as_const(shapes))
+                wrong += !check(QStringLiteral("S"), key, value);
+        for (const QString &section : std::as_const(shapes))
+            wrong += !check(section, QStringLiteral("K"), QStringLiteral("v"));
+        QRandomGenerator rng(11);
+        auto randomText = [&] {
+            QString t;
+            for (int n = rng.bounded(4); n > 0;
+                 --n) // half plain letters, so that many combinations are taken
+                t += rng.bounded(2) ? QChar(u'a') : alphabet[rng.bounded(alphabet.size())];
+            return t;
+        };
+        for (int i = 0; i < 1000; ++i)
+            wrong += !check(randomText(), randomText(), randomText());
+        qInfo("%d combinations taken, %d refused", accepted, refused);
+        QCOMPARE(wrong, 0);
+        QVERIFY(accepted > 1000 && refused > 1000);
+    }
+
+    // A section whose name begins with a control character was never found again, so every save
+    // appended another copy of it. Now the name is refused and the file stays as it was.
+    void controlCharacterSectionNotDuplicated() {
+        const QString file = path("dup.ini");
+        WriteBytes(file, "[S]\r\nK=1\r\n");
+        for (int round = 0; round < 3; ++round) {
+            IniFile ini(file);
+            try {
+                ini.WriteString("\x02Layout", "K", "1");
+            } catch (const VelmoraError &) {
+            }
+            ini.UpdateFile();
+        }
+        QCOMPARE(ReadBytes(file), Bom + "[S]\r\nK=1\r\n\r\n");
+    }
+
+    // setup.ini and velmoranote.ini are found regardless of letter case, as the program's other paths
+    // are, and writing replaces the file that is there instead of creating a second one.
+    void letterCase() {
+        QTemporaryDir dir;
+        WriteBytes(dir.filePath("SETUP.INI"), "[System]\r\nTitle=Found\r\n");
+        QCOMPARE(IniFile(dir.filePath("setup.ini")).ReadString("System", "Title", "def"),
+                 QStringLiteral("Found"));
+        WriteBytes(dir.filePath("VelmoraNote.ini"), "[System]\r\nTop=1\r\n");
+        {
+            IniFile ini(dir.filePath("velmoranote.ini"));
+            QCOMPARE(ini.ReadInteger("System", "Top", 0), 1);
+            ini.WriteInteger("System", "Top", 2);
+            ini.UpdateFile();
+        }
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name),
+                 QStringList({"SETUP.INI", "VelmoraNote.ini"}));
+        QCOMPARE(ReadBytes(dir.filePath("VelmoraNote.ini")), Bom + "[System]\r\nTop=2\r\n\r\n");
+        // Created when missing, under the name given.
+        IniFile fresh(dir.filePath("Fresh.ini"));
+        fresh.WriteInteger("S", "K", 1);
+        fresh.UpdateFile();
+        QVERIFY(QFile::exists(dir.filePath("Fresh.ini")));
+    }
+
+    // A settings file marked read-only is left alone, also when run with full rights.
+    void readOnlyFileUntouched() {
+        QTemporaryDir dir;
+        const QString file = dir.filePath("velmoranote.ini");
+        WriteBytes(file, "[System]\r\nTop=1\r\n");
+        QVERIFY(QFile::setPermissions(file, QFileDevice::ReadOwner | QFileDevice::ReadGroup));
+        IniFile ini(file);
+        ini.WriteInteger("System", "Top", 2);
+        try {
+            ini.UpdateFile();
+            QFAIL("UpdateFile did not raise");
+        } catch (const VelmoraError &e) {
+            QVERIFY2(e.message().contains(file), qPrintable(e.message()));
+        }
+        QCOMPARE(ReadBytes(file), QByteArray("[System]\r\nTop=1\r\n"));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"velmoranote.ini"});
+    }
+
+    // A file-size limit (RLIMIT_FSIZE, which binds root too) stepped over the last 20 KB of writing a
+    // settings file of about 40 KB: every step raises the program's error naming the file and "File too
+    // large", the old file stays byte-identical and no temporary file is left.
+    void fileSizeLimitSweep() {
+        QTemporaryDir dir;
+        const QString file = dir.filePath("velmoranote.ini");
+        QByteArray old = "[System]\r\nTop=1\r\n";
+        for (int i = 0; old.size() < 40000; ++i)
+            old += "[Foreign" + QByteArray::number(i) + "]\r\nKey=" + QByteArray(40, 'v') + "\r\n";
+        WriteBytes(file, old);
+        IniFile ini(file);
+        ini.WriteInteger("System", "Top", 2);
+        qint64 n = 0;
+        {
+            QTemporaryDir other;
+            WriteBytes(other.filePath("x.ini"), old);
+            IniFile again(other.filePath("x.ini"));
+            again.WriteInteger("System", "Top", 2);
+            again.UpdateFile();
+            n = QFileInfo(other.filePath("x.ini")).size();
+        }
+        QVERIFY(n > 30000);
+        std::set<qint64> limits{0, 3, n / 2, n - 1, n - 20 * 1024};
+        for (qint64 l = n - 20 * 1024; l < n; l += 512)
+            limits.insert(l);
+        int steps = 0;
+        qint64 lost = 0;
+        for (const qint64 limit : limits) {
+            const ChildOutcome o = RunInChild([&](QByteArray &) {
+                LimitFileSize(rlim_t(limit));
+                ini.UpdateFile();
+            });
+            const QByteArray now = ReadBytes(file);
+            if (now != old) {
+                lost += qMax<qint64>(1, old.size() - now.size());
+                WriteBytes(file, old);
+            }
+            ++steps;
+            const QByteArray where =
+                "limit " + QByteArray::number(limit) + " of " + QByteArray::number(n) + ": ";
+            QVERIFY2(o.threwVelmoraError(), (where + o.describe()).constData());
+            QVERIFY2(o.report.contains(file.toUtf8()) && o.report.contains("File too large"),
+                     (where + o.describe()).constData());
+            QVERIFY2(now == old, (where + "the old file changed").constData());
+            QCOMPARE(FolderFiles(dir.path()), QStringList{"velmoranote.ini"});
+        }
+        qInfo("settings file-size limit: %d steps over the last 20 KB of a %lld-byte save, %lld bytes lost",
+              steps, n, lost);
+        QCOMPARE(lost, 0);
+    }
+
+    // A real full disk (a small tmpfs in the child's own mount namespace; needs root): the error names the
+    // file and says "No space left on device", not "Unknown error"; the old file stays.
+    void diskFull_data() {
+        QTest::addColumn<qint64>("room");
+        QTest::newRow("full from the start") << qint64(0);
+        QTest::newRow("full during the save") << qint64(8192);
+    }
+    void diskFull() {
+        QFETCH(qint64, room);
+        QTemporaryDir dir;
+        const QString disk = dir.filePath("disk");
+        QVERIFY(QDir().mkpath(disk));
+        const QString file = disk + "/velmoranote.ini";
+        QByteArray old = "[System]\r\nTop=1\r\n";
+        for (int i = 0; old.size() < 40000; ++i)
+            old += "[Foreign" + QByteArray::number(i) + "]\r\nKey=" + QByteArray(40, 'v') + "\r\n";
+        const ChildOutcome o = RunInChild([&](QByteArray &report) {
+            if (!MountSmallDisk(disk, 1 << 20)) {
+                report = "no-disk";
+                return;
+            }
+            WriteBytes(file, old);
+            IniFile ini(file);
+            ini.WriteInteger("System", "Top", 2);
+            if (!FillDisk(disk, "filler", room)) {
+                report = "no-fill";
+                return;
+            }
+            auto after = [&] {
+                report = "\nunchanged=" + QByteArray(ReadBytes(file) == old ? "1" : "0") +
+                         "\nfiles=" + FolderFiles(disk).join(u'|').toUtf8();
+            };
+            try {
+                ini.UpdateFile();
+            } catch (...) {
+                after();
+                throw;
+            }
+            after();
+        });
+        if (o.report.startsWith("ok\nno-")) QSKIP(("cannot make a small disk here: " + o.report).constData());
+        QVERIFY2(o.threwVelmoraError(), o.describe().constData());
+        QVERIFY2(o.report.contains(file.toUtf8()), o.describe().constData());
+        QVERIFY2(o.report.contains(std::strerror(ENOSPC)), o.describe().constData());
+        QVERIFY2(!o.report.contains("Unknown error"), o.describe().constData());
+        QVERIFY2(o.report.contains("\nunchanged=1"), o.describe().constData());
+        QVERIFY2(o.report.contains("\nfiles=filler|velmoranote.ini"), o.describe().constData());
     }
 
     // A file that cannot be written raises an error naming it and leaves no file behind.

@@ -1,0 +1,238 @@
+#include "platform/AtomicFile.h"
+
+#include "corpus/Error.h"
+#include "platform/WinPath.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QRandomGenerator>
+
+#include <cerrno>
+#include <csignal>
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+// Pieces this large are written straight from the caller's bytes; smaller ones are gathered first.
+constexpr qsizetype kBufferSize = 256 * 1024;
+constexpr qsizetype kDirectSize = 64 * 1024;
+
+const QByteArray kTempInfix = ".velmora-";
+const QByteArray kTempSuffix = ".tmp";
+
+// The system's text for an error number ("No space left on device"); never "Unknown error" for a
+// failure whose number was lost.
+QString Reason(int error) {
+    return qt_error_string(error != 0 ? error : EIO);
+}
+
+} // namespace
+
+AtomicFile::AtomicFile(const QString &fileName, const QString &failure) : name_(fileName), failure_(failure) {
+    try {
+        open();
+    } catch (...) {
+        discard();
+        throw;
+    }
+}
+
+AtomicFile::~AtomicFile() {
+    discard();
+}
+
+void AtomicFile::fail(const QString &reason) {
+    discard();
+    done_ = true;
+    throw VelmoraError(failure_.arg(name_, reason));
+}
+
+void AtomicFile::failErrno(int error) {
+    fail(Reason(error));
+}
+
+void AtomicFile::open() {
+    QString path = ResolveWinPath(name_);
+    struct stat st;
+    if (::stat(QFile::encodeName(path).constData(), &st) == 0) {
+        if (S_ISDIR(st.st_mode)) failErrno(EISDIR);
+        if (!S_ISREG(st.st_mode)) fail(QStringLiteral("It is not a regular file."));
+        if (!(st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH))) fail(QStringLiteral("The file is read-only."));
+        existing_ = true;
+        mode_ = st.st_mode & 07777;
+        uid_ = st.st_uid;
+        gid_ = st.st_gid;
+        const QString canonical = QFileInfo(path).canonicalFilePath();
+        if (!canonical.isEmpty()) path = canonical;
+    } else if (errno != ENOENT) {
+        failErrno(errno);
+    }
+    target_ = path;
+    const qsizetype slash = path.lastIndexOf(u'/');
+    folder_ = QFile::encodeName(slash <= 0 ? QStringLiteral("/") : path.left(slash));
+    leaf_ = QFile::encodeName(path.mid(slash + 1));
+
+    dirFd_ = ::open(folder_.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dirFd_ < 0) failErrno(errno);
+    removeStaleTemporaries();
+    buffer_.reserve(kBufferSize);
+
+#ifdef O_TMPFILE
+    // An unnamed file needs /proc to be given a name later (or the right to link any open file).
+    if (::access("/proc/self/fd", X_OK) == 0 || ::geteuid() == 0) {
+        fd_ = ::openat(dirFd_, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+        if (fd_ >= 0) {
+            unnamed_ = true;
+            return;
+        }
+        // Not supported by this kernel or file system: fall back on a named file. Other errors
+        // (no space, no right to write in the folder) would strike a named file as well.
+        if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL && errno != ENOENT) failErrno(errno);
+    }
+#endif
+    for (int attempt = 0;; ++attempt) {
+        const QByteArray name = temporaryName();
+        fd_ = ::openat(dirFd_, name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd_ >= 0) {
+            tmpName_ = name;
+            return;
+        }
+        if (errno != EEXIST || attempt >= 100) failErrno(errno);
+    }
+}
+
+// The name's first part: the target's name, cut short enough that the whole stays within the 255
+// bytes a name may have.
+QByteArray AtomicFile::temporaryPrefix() const {
+    return '.' + leaf_.left(200) + kTempInfix;
+}
+
+QByteArray AtomicFile::temporaryName() const {
+    return temporaryPrefix() + QByteArray::number(qint64(::getpid())) + '-' +
+           QByteArray::number(QRandomGenerator::global()->generate(), 16) + kTempSuffix;
+}
+
+// Temporary files of this target left by processes that were killed while they saved: their names
+// carry the process id. Those of a process still running (another save under way) are left alone.
+void AtomicFile::removeStaleTemporaries() {
+    const int fd = ::dup(dirFd_);
+    if (fd < 0) return;
+    DIR *dir = ::fdopendir(fd);
+    if (!dir) {
+        ::close(fd);
+        return;
+    }
+    const QByteArray prefix = temporaryPrefix();
+    const pid_t self = ::getpid();
+    while (const dirent *entry = ::readdir(dir)) {
+        const QByteArray name(entry->d_name);
+        if (!name.startsWith(prefix) || !name.endsWith(kTempSuffix)) continue;
+        const QByteArray middle = name.mid(prefix.size(), name.size() - prefix.size() - kTempSuffix.size());
+        const qsizetype dash = middle.indexOf('-');
+        bool pidOk = false;
+        bool randomOk = false;
+        const qint64 pid = middle.left(dash).toLongLong(&pidOk);
+        middle.mid(dash + 1).toULongLong(&randomOk, 16);
+        if (dash <= 0 || !pidOk || !randomOk || pid <= 0 || pid == self) continue;
+        if (::kill(pid_t(pid), 0) != 0 && errno == ESRCH) ::unlinkat(dirFd_, name.constData(), 0);
+    }
+    ::closedir(dir);
+}
+
+void AtomicFile::write(QByteArrayView bytes) {
+    if (done_) fail(QStringLiteral("The file was already closed."));
+    if (bytes.size() >= kDirectSize) {
+        flushBuffer();
+        writeOut(bytes.data(), bytes.size());
+        return;
+    }
+    if (buffer_.size() + bytes.size() > kBufferSize) flushBuffer();
+    buffer_.append(bytes.data(), bytes.size());
+}
+
+void AtomicFile::flushBuffer() {
+    if (buffer_.isEmpty()) return;
+    writeOut(buffer_.constData(), buffer_.size());
+    buffer_.resize(0);
+}
+
+void AtomicFile::writeOut(const char *data, qsizetype size) {
+    while (size > 0) {
+        const ssize_t n = ::write(fd_, data, size_t(qMin<qsizetype>(size, 1 << 30)));
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            failErrno(errno);
+        }
+        if (n == 0) failErrno(EIO);
+        data += n;
+        size -= n;
+    }
+}
+
+// Gives the unnamed file a name in the folder, for the rename; false with errno set when it cannot.
+// Through /proc any process may link a file it holds open; without /proc only one with the right to
+// link any open file (AT_EMPTY_PATH).
+bool AtomicFile::linkUnnamed() {
+#ifdef O_TMPFILE
+    const QByteArray procPath = "/proc/self/fd/" + QByteArray::number(fd_);
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const QByteArray name = temporaryName();
+        if (::linkat(AT_FDCWD, procPath.constData(), dirFd_, name.constData(), AT_SYMLINK_FOLLOW) != 0) {
+            const int error = errno;
+            if (error == EEXIST) continue;
+            if (error != ENOENT || ::linkat(fd_, "", dirFd_, name.constData(), AT_EMPTY_PATH) != 0) {
+                if (errno == EEXIST) continue;
+                errno = error;
+                return false;
+            }
+        }
+        tmpName_ = name;
+        unnamed_ = false;
+        return true;
+    }
+    errno = EEXIST;
+#endif
+    return false;
+}
+
+void AtomicFile::commit() {
+    if (done_) fail(QStringLiteral("The file was already closed."));
+    flushBuffer();
+    if (existing_) {
+        // The owner first: changing it may clear the set-id bits that the mode then puts back.
+        if (::geteuid() == 0) (void)!::fchown(fd_, uid_, gid_);
+        (void)!::fchmod(fd_, mode_);
+    }
+    if (::fsync(fd_) != 0) failErrno(errno);
+    if (unnamed_ && !linkUnnamed()) failErrno(errno);
+    const int fd = fd_;
+    fd_ = -1;
+    if (::close(fd) != 0 && errno != EINTR) failErrno(errno);
+    if (::renameat(dirFd_, tmpName_.constData(), dirFd_, leaf_.constData()) != 0) failErrno(errno);
+    tmpName_.clear();
+    done_ = true;
+    // The rename itself on disk. The file is replaced already, so a failure here is not reported.
+    ::fsync(dirFd_);
+    discard();
+}
+
+void AtomicFile::discard() noexcept {
+    if (fd_ >= 0) {
+        ::close(fd_);
+        fd_ = -1;
+    }
+    if (!tmpName_.isEmpty() && dirFd_ >= 0) {
+        ::unlinkat(dirFd_, tmpName_.constData(), 0);
+        tmpName_.clear();
+    }
+    if (dirFd_ >= 0) {
+        ::close(dirFd_);
+        dirFd_ = -1;
+    }
+    unnamed_ = false;
+    buffer_ = QByteArray();
+}

@@ -1,0 +1,76 @@
+#pragma once
+// A file replaced as a whole or not at all, written as a stream.
+//
+// The new content goes into a temporary file in the target's folder; commit() checks that every write
+// reached the file, flushes it to disk (fsync) and only then renames it over the target. Any failure
+// raises VelmoraError naming the file and the system's reason ("No space left on device"), removes the
+// temporary file and leaves the old file byte for byte as it was; so does an AtomicFile destroyed
+// without commit() (an exception thrown while the content is made).
+//
+// A process killed while it writes leaves no temporary file: on Linux the file is made without a name
+// (O_TMPFILE) and gets one only for the rename. Where that is not possible it is named
+// ".<name>.velmora-<process id>-<random>.tmp"; the next save of the same file removes such files of
+// processes that no longer run.
+//
+// The target is found as the program's other paths are (ResolveWinPath: "\" separators, letter case
+// ignored), so an existing "Velmoranote.ini" is replaced when "velmoranote.ini" is written. A target
+// that is a symbolic link is followed: the file it points to is replaced, the link stays. The new file
+// keeps the old one's permission bits (and owner, where the process may set it). A target marked
+// read-only (no write bit at all) is refused, also when run with full rights, as a desktop user
+// expects; so is one that is not a regular file.
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QString>
+
+#include <sys/types.h>
+
+class AtomicFile {
+public:
+    // Opens the temporary file. `failure` is the message of every error raised: %1 is `fileName` as
+    // given, %2 the reason.
+    explicit AtomicFile(const QString &fileName,
+                        const QString &failure = QStringLiteral("Cannot write the file \"%1\". %2"));
+    // Discards the temporary file unless commit() succeeded.
+    ~AtomicFile();
+    AtomicFile(const AtomicFile &) = delete;
+    AtomicFile &operator=(const AtomicFile &) = delete;
+
+    // Appends bytes. Small pieces are gathered in a buffer; large ones go to the file as they are,
+    // without a copy. Raises VelmoraError when the system refuses them.
+    void write(QByteArrayView bytes);
+    // Writes what is buffered, flushes the file to disk, and renames it over the target. Raises
+    // VelmoraError on any failure; the target is then untouched. Nothing may be written afterwards.
+    void commit();
+
+    // The file that is replaced: the resolved path, symbolic links followed.
+    const QString &target() const { return target_; }
+
+private:
+    [[noreturn]] void fail(const QString &reason);
+    [[noreturn]] void failErrno(int error);
+    void open();
+    void removeStaleTemporaries();
+    QByteArray temporaryPrefix() const;
+    QByteArray temporaryName() const;
+    void flushBuffer();
+    void writeOut(const char *data, qsizetype size);
+    bool linkUnnamed();
+    void discard() noexcept;
+
+    QString name_;      // as given, for messages
+    QString failure_;   // message pattern
+    QString target_;    // resolved path
+    QByteArray folder_; // the target's folder and name, encoded for the system
+    QByteArray leaf_;
+    int dirFd_ = -1;
+    int fd_ = -1;
+    bool unnamed_ = false;  // made with O_TMPFILE, not yet linked
+    QByteArray tmpName_;    // the temporary file's name in the folder while it has one
+    bool done_ = false;     // committed or failed: no more writes
+    bool existing_ = false; // the target exists: its mode and owner are kept
+    mode_t mode_ = 0;
+    uid_t uid_ = 0;
+    gid_t gid_ = 0;
+    QByteArray buffer_;
+};
