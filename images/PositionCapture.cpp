@@ -1,6 +1,7 @@
 #include "images/PositionCapture.h"
 
 #include "common/Error.h"
+#include "platform/AtomicFile.h"
 #include "widgets/Controls.h"
 #include "widgets/ErrorBoundary.h"
 #include "widgets/Look.h"
@@ -14,7 +15,6 @@
 #include <QJsonObject>
 #include <QLabel>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QWidget>
 #include <algorithm>
 #include <set>
@@ -139,17 +139,10 @@ void PositionCapture::WriteJournal() const {
     const QByteArray bytes =
         QJsonDocument(QJsonObject{{QStringLiteral("velmoranote-journal"), 1}, {QStringLiteral("positions"), positions}})
             .toJson(QJsonDocument::Indented);
-    // A new file beside the old one, renamed over it: a crash leaves the old journal or the new one.
-    QSaveFile file(fileName);
-    const auto fail = [&](const QString &reason) {
-        throw VelmoraError(QStringLiteral("無法寫入座標日誌 \"%1\"：%2").arg(NativeAbsolute(fileName), reason));
-    };
-    if (!file.open(QIODevice::WriteOnly))
-        fail(file.errorString());
-    if (file.write(bytes) != bytes.size() || !file.flush())
-        fail(file.errorString());
-    if (!file.commit())
-        fail(file.errorString());
+    // Replaced whole: a crash leaves the old journal or the new one, never a part of either.
+    AtomicFile file(fileName, QStringLiteral("無法寫入座標日誌 \"%1\"：%2").arg(NativeAbsolute(fileName), QStringLiteral("%2")));
+    file.write(bytes);
+    file.commit();
 }
 
 void PositionCapture::ForgetJournal() {
