@@ -19,3 +19,6 @@ private:
     qint64 index_ = -1;
     qint64 count_ = -1;
 };
+
+// A file named in a message: its full path as the user's system writes it.
+QString ShownPath(const QString &fileName);

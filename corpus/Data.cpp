@@ -31,9 +31,9 @@ QByteArray PositionLineBytes(qint32 x, qint32 y) {
 }
 
 QString DescribeRecord(qsizetype index, const NoteEntry &r) {
-    return QStringLiteral("record %1 (%2 \"%3\")")
+    return QStringLiteral("第 %1 筆（%2「%3」）")
         .arg(index)
-        .arg(r.isPage ? QStringLiteral("page") : QStringLiteral("headword"))
+        .arg(r.isPage ? QStringLiteral("頁") : QStringLiteral("條目"))
         .arg(r.title);
 }
 
@@ -65,17 +65,15 @@ void WritePositions(const QList<NoteEntry> &entries, const QString &fileName) {
     const qsizetype common = qMin(found.size(), entries.size());
     for (qsizetype r = 0; r < common; ++r) {
         if (found[r].isPage != entries[r].isPage || found[r].title != entries[r].title)
-            throw VelmoraError(QStringLiteral("The notes file \"%1\" no longer matches the loaded notes: %2 in the "
-                                              "file differs from %3 in memory. No positions were saved.")
-                                   .arg(fileName, DescribeRecord(r, found[r]), DescribeRecord(r, entries[r])));
+            throw VelmoraError(QStringLiteral("筆記檔 \"%1\" 與載入時不再相符：檔案中的%2與載入的%3不同。座標沒有儲存。")
+                                   .arg(ShownPath(fileName), DescribeRecord(r, found[r]), DescribeRecord(r, entries[r])));
     }
     if (found.size() != entries.size()) {
         const QString what = found.size() > entries.size()
-                                 ? QStringLiteral("the file has an extra %1").arg(DescribeRecord(common, found[common]))
-                                 : QStringLiteral("%1 is missing from the file").arg(DescribeRecord(common, entries[common]));
-        throw VelmoraError(QStringLiteral("The notes file \"%1\" no longer matches the loaded notes: it holds %2 "
-                                          "records instead of %3; %4. No positions were saved.")
-                               .arg(fileName)
+                                 ? QStringLiteral("檔案多了%1").arg(DescribeRecord(common, found[common]))
+                                 : QStringLiteral("檔案中少了%1").arg(DescribeRecord(common, entries[common]));
+        throw VelmoraError(QStringLiteral("筆記檔 \"%1\" 與載入時不再相符：檔案有 %2 筆記錄，而不是 %3 筆；%4。座標沒有儲存。")
+                               .arg(ShownPath(fileName))
                                .arg(found.size())
                                .arg(entries.size())
                                .arg(what));
@@ -106,10 +104,10 @@ void WritePositions(const QList<NoteEntry> &entries, const QString &fileName) {
     // A file marked read-only is left alone, as a desktop user expects, also when run with full rights.
     const QFileInfo info(ResolveWinPath(fileName));
     if (info.exists() && !(info.permissions() & (QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther)))
-        throw VelmoraError(QStringLiteral("Cannot save positions: the notes file \"%1\" is read-only.").arg(fileName));
+        throw VelmoraError(QStringLiteral("無法儲存座標：筆記檔 \"%1\" 是唯讀的。").arg(ShownPath(fileName)));
     // Written into a temporary file beside it, flushed to disk and renamed over the original: any
     // failure on the way (a full disk, a size limit) raises and leaves the old file as it was.
-    AtomicFile file(fileName, QStringLiteral("Cannot save positions to \"%1\". %2"));
+    AtomicFile file(fileName, QStringLiteral("無法將座標儲存到筆記檔 \"%1\"：%2"));
     auto write = [&](QByteArrayView bytes) { file.write(bytes); };
 
     // Every line is written with CR LF after it. Untouched lines whose line end already is CR LF are
@@ -171,9 +169,9 @@ void Notebook::SavePositions(const QString &fileName) const {
         throw;
     } catch (const std::bad_alloc &) {
         throw VelmoraError(
-            QStringLiteral("Cannot save positions to \"%1\". There is not enough memory.").arg(fileName));
+            QStringLiteral("無法將座標儲存到筆記檔 \"%1\"：記憶體不足。").arg(ShownPath(fileName)));
     } catch (const std::exception &e) {
-        throw VelmoraError(QStringLiteral("Cannot save positions to \"%1\". %2")
-                               .arg(fileName, QString::fromLocal8Bit(e.what())));
+        throw VelmoraError(QStringLiteral("無法將座標儲存到筆記檔 \"%1\"：%2")
+                               .arg(ShownPath(fileName), QString::fromLocal8Bit(e.what())));
     }
 }

@@ -12,7 +12,7 @@ NotesText NotesText::Read(const QString &fileName) {
         throw VelmoraError(QStringLiteral("Cannot open file \"%1\". %2").arg(fileName, file.errorString()));
     QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
-        throw VelmoraError(QStringLiteral("Cannot read file \"%1\". %2").arg(fileName, file.errorString()));
+        throw VelmoraError(QStringLiteral("無法讀取檔案 \"%1\"：%2").arg(ShownPath(fileName), file.errorString()));
     return FromBytes(bytes);
 }
 

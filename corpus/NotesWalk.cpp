@@ -2,9 +2,6 @@
 
 #include "corpus/Error.h"
 
-#include <QDir>
-#include <QFileInfo>
-
 #include <pcre2.h>
 
 #include <memory>
@@ -59,17 +56,12 @@ const pcre2_code *PositionPattern() {
     return code.get();
 }
 
-// The file as the user's system writes its full path.
-QString FullName(const QString &fileName) {
-    return fileName.isEmpty() ? fileName : QDir::toNativeSeparators(QFileInfo(fileName).absoluteFilePath());
-}
-
 qint32 ToInt32(QStringView digits, const QString &fileName, qsizetype lineIndex) {
     bool ok = false;
     const qint32 v = digits.toInt(&ok);
     if (!ok)
         throw VelmoraError(QStringLiteral("筆記檔 \"%1\" 第 %2 行的座標值 \"%3\" 超出 32 位元整數的範圍。")
-                               .arg(FullName(fileName))
+                               .arg(ShownPath(fileName))
                                .arg(lineIndex + 1)
                                .arg(digits.toString()));
     return v;
@@ -139,7 +131,7 @@ void WalkNotes(const NotesText &text, const QString &fileName, QList<NoteEntry> 
                         observer->headword(i, -1);
                     throw VelmoraError(QStringLiteral("筆記檔 \"%1\" 在條目名稱中結束：找不到 </條目>（第 %2 "
                                                       "行超出檔案的 %3 行）。")
-                                           .arg(FullName(fileName))
+                                           .arg(ShownPath(fileName))
                                            .arg(i + k)
                                            .arg(n),
                                        i + k, n);

@@ -140,7 +140,7 @@ void PositionCapture::WriteJournal() const {
         QJsonDocument(QJsonObject{{QStringLiteral("velmoranote-journal"), 1}, {QStringLiteral("positions"), positions}})
             .toJson(QJsonDocument::Indented);
     // Replaced whole: a crash leaves the old journal or the new one, never a part of either.
-    AtomicFile file(fileName, QStringLiteral("無法寫入座標日誌 \"%1\"：%2").arg(NativeAbsolute(fileName), QStringLiteral("%2")));
+    AtomicFile file(fileName, QStringLiteral("無法寫入座標日誌 \"%1\"：%2"));
     file.write(bytes);
     file.commit();
 }

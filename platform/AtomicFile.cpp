@@ -48,7 +48,7 @@ AtomicFile::~AtomicFile() {
 void AtomicFile::fail(const QString &reason) {
     discard();
     done_ = true;
-    throw VelmoraError(failure_.arg(name_, reason));
+    throw VelmoraError(failure_.arg(ShownPath(name_), reason));
 }
 
 void AtomicFile::failErrno(int error) {
@@ -60,8 +60,8 @@ void AtomicFile::open() {
     struct stat st;
     if (::stat(QFile::encodeName(path).constData(), &st) == 0) {
         if (S_ISDIR(st.st_mode)) failErrno(EISDIR);
-        if (!S_ISREG(st.st_mode)) fail(QStringLiteral("It is not a regular file."));
-        if (!(st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH))) fail(QStringLiteral("The file is read-only."));
+        if (!S_ISREG(st.st_mode)) fail(QStringLiteral("它不是一般檔案。"));
+        if (!(st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH))) fail(QStringLiteral("檔案是唯讀的。"));
         existing_ = true;
         mode_ = st.st_mode & 07777;
         uid_ = st.st_uid;
@@ -144,7 +144,7 @@ void AtomicFile::removeStaleTemporaries() {
 }
 
 void AtomicFile::write(QByteArrayView bytes) {
-    if (done_) fail(QStringLiteral("The file was already closed."));
+    if (done_) fail(QStringLiteral("檔案已經關閉。"));
     if (bytes.size() >= kDirectSize) {
         flushBuffer();
         writeOut(bytes.data(), bytes.size());
@@ -200,7 +200,7 @@ bool AtomicFile::linkUnnamed() {
 }
 
 void AtomicFile::commit() {
-    if (done_) fail(QStringLiteral("The file was already closed."));
+    if (done_) fail(QStringLiteral("檔案已經關閉。"));
     flushBuffer();
     if (existing_) {
         // The owner first: changing it may clear the set-id bits that the mode then puts back.

@@ -27,10 +27,10 @@
 
 class AtomicFile {
 public:
-    // Opens the temporary file. `failure` is the message of every error raised: %1 is `fileName` as
-    // given, %2 the reason.
+    // Opens the temporary file. `failure` is the message of every error raised: %1 is the file's full
+    // path as the system writes it, %2 the reason.
     explicit AtomicFile(const QString &fileName,
-                        const QString &failure = QStringLiteral("Cannot write the file \"%1\". %2"));
+                        const QString &failure = QStringLiteral("無法寫入檔案 \"%1\"：%2"));
     // Discards the temporary file unless commit() succeeded.
     ~AtomicFile();
     AtomicFile(const AtomicFile &) = delete;

@@ -113,19 +113,19 @@ bool HasLoneSurrogate(const QString &s) {
 // (its name trimmed again), and splits any other line at its first "=" into a trimmed key and value.
 QString WhyNotReadBack(const QString &section, const QString &key, const QString &value) {
     if (HasLineBreak(section) || HasLineBreak(key) || HasLineBreak(value))
-        return QStringLiteral("a line break would split the line");
+        return QStringLiteral("換行會把這一行拆開");
     if (HasLoneSurrogate(section) || HasLoneSurrogate(key) || HasLoneSurrogate(value))
-        return QStringLiteral("a lone UTF-16 surrogate cannot be written in UTF-8");
+        return QStringLiteral("落單的 UTF-16 代理字元無法寫成 UTF-8");
     if (HasBlankEnd(section))
-        return QStringLiteral("reading drops spaces and control characters at either end of a section name");
+        return QStringLiteral("讀取時會去掉區段名稱兩端的空白與控制字元");
     if (HasBlankEnd(key))
-        return QStringLiteral("reading drops spaces and control characters at either end of a key");
+        return QStringLiteral("讀取時會去掉鍵名兩端的空白與控制字元");
     if (HasBlankEnd(value))
-        return QStringLiteral("reading drops spaces and control characters at either end of a value");
-    if (key.contains(u'=')) return QStringLiteral("a key cannot hold \"=\", where reading splits the line");
-    if (key.startsWith(u';')) return QStringLiteral("a line beginning with \";\" reads as a comment");
+        return QStringLiteral("讀取時會去掉值兩端的空白與控制字元");
+    if (key.contains(u'=')) return QStringLiteral("鍵名不能含有 \"=\"，讀取時會在那裡拆開");
+    if (key.startsWith(u';')) return QStringLiteral("以 \";\" 開頭的一行會被當成註解");
     if (key.startsWith(u'[') && value.endsWith(u']'))
-        return QStringLiteral("a line beginning with \"[\" and ending with \"]\" reads as a section header");
+        return QStringLiteral("以 \"[\" 開頭、以 \"]\" 結尾的一行會被當成區段標題");
     return QString();
 }
 
@@ -230,9 +230,8 @@ void IniFile::WriteString(const QString &section, const QString &key, const QStr
     // found again (every save would then add the section once more).
     const QString why = WhyNotReadBack(section, key, value);
     if (!why.isEmpty())
-        throw VelmoraError(QStringLiteral("The settings file \"%1\" cannot hold the key \"%2\" of section "
-                                          "\"%3\" with the value \"%4\": %5.")
-                               .arg(fileName_, Shown(key), Shown(section), Shown(value), why));
+        throw VelmoraError(QStringLiteral("設定檔 \"%1\" 無法存放區段 \"%3\" 的鍵 \"%2\"（值 \"%4\"）：%5。")
+                               .arg(ShownPath(fileName_), Shown(key), Shown(section), Shown(value), why));
 
     Line *line = const_cast<Line *>(find(section, key));
     if (line) {
@@ -267,8 +266,7 @@ void IniFile::WriteFloat(const QString &section, const QString &key, double valu
 void IniFile::UpdateFile() {
     if (unreadable_)
         throw VelmoraError(
-            QStringLiteral("The settings file \"%1\" could not be read, so it was not overwritten.")
-                .arg(fileName_));
+            QStringLiteral("設定檔 \"%1\" 無法讀取，因此沒有覆寫它。").arg(ShownPath(fileName_)));
 
     try {
         QString text;
@@ -280,13 +278,13 @@ void IniFile::UpdateFile() {
         }
         // Written into a temporary file beside the target (found regardless of letter case), flushed
         // to disk and renamed over it only when every write went well.
-        AtomicFile file(fileName_, QStringLiteral("Cannot write the settings file \"%1\": %2"));
+        AtomicFile file(fileName_,
+                        QStringLiteral("無法寫入設定檔 \"%1\"：%2"));
         file.write("\xEF\xBB\xBF");
         file.write(text.toUtf8());
         file.commit();
     } catch (const std::bad_alloc &) {
         throw VelmoraError(
-            QStringLiteral("Cannot write the settings file \"%1\": There is not enough memory.")
-                .arg(fileName_));
+            QStringLiteral("無法寫入設定檔 \"%1\"：記憶體不足。").arg(ShownPath(fileName_)));
     }
 }

@@ -155,7 +155,7 @@ void TestPositionWriter::refusesChangedFile_data() {
                                   << QString("[K13]");
     QTest::newRow("record removed") << QByteArray("<page>K12</page>\n<條目>第一條</條目>\n") << QString("第二條");
     QTest::newRow("page turned into an entry")
-        << QByteArray("<條目>K12</條目>\n<條目>第一條</條目>\n<條目>第二條\n續</條目>\n") << QString("record 0");
+        << QByteArray("<條目>K12</條目>\n<條目>第一條</條目>\n<條目>第二條\n續</條目>\n") << QString("第 0 筆");
     QTest::newRow("headword no longer closes") << QByteArray("<page>K12</page>\n<條目>第一條\n") << QString("2");
 }
 

@@ -88,7 +88,7 @@ private Q_SLOTS:
         QTest::newRow("a folder where the file is")
             << "folder" << QString::fromLocal8Bit(std::strerror(EISDIR));
         QTest::newRow("read-only file") << "read-only"
-                                        << "read-only";
+                                        << "唯讀";
     }
     void refusals() {
         QFETCH(QString, kind);
