@@ -372,9 +372,12 @@ void TestMainWindow::webViewStaysOffline() {
     QVERIFY(server.listen(QHostAddress::LocalHost));
     const QByteArray url = "http://127.0.0.1:" + QByteArray::number(server.serverPort());
     ReaderFixture fx;
+    // Remote pictures, frames and style sheets, a link out, a script, event handlers and a javascript: link.
     fx.writeNotes("<條目>網</條目>\n<內容><img src=\"" + url + "/a.png\"><iframe src=\"" + url +
                   "/f\"></iframe><link rel=\"stylesheet\" href=\"" + url + "/s.css\"><a id=\"go\" href=\"" + url +
-                  "/link\">link</a></內容>\n");
+                  "/link\">link</a><script>document.title='script'</script>"
+                  "<img src=\"x\" onerror=\"document.title='handler'\"><body onload=\"document.title='onload'\">"
+                  "<a id=\"js\" href=\"javascript:document.title='js-link'\">js</a></內容>\n");
     MainWindow w(fx.programPath());
     w.show();
     auto *page = w.findChild<EntryView *>();
@@ -384,10 +387,13 @@ void TestMainWindow::webViewStaysOffline() {
     QTRY_COMPARE_WITH_TIMEOUT(Evaluate(view, "String(!!document.getElementById('go'))"), QString("true"),
                               10000);
     Evaluate(view, "document.getElementById('go').click(); 'clicked'");
+    Evaluate(view, "document.getElementById('js').click(); 'clicked'");
     QTest::qWait(1500);
     QVERIFY(!server.hasPendingConnections());
     QVERIFY(!server.waitForNewConnection(200));
     QCOMPARE(view->url(), QUrl("about:blank"));
+    // No script of the notes ran: not inline, not from a handler, not from a javascript: link.
+    QCOMPARE(Evaluate(view, "document.title"), QString("Title"));
     QVERIFY(Evaluate(view, "document.body.innerText").contains("link"));
 }
 
