@@ -4,6 +4,7 @@
 #include "corpus/Data.h"
 #include "images/JpegImage.h"
 #include "images/ScanCache.h"
+#include "platform/WinPath.h"
 #include "images/ViewerMath.h"
 #include "widgets/ErrorBoundary.h"
 #include "widgets/Look.h"
@@ -14,6 +15,7 @@
 #include <QCursor>
 #include <QFileInfo>
 #include <QFont>
+#include <QImageReader>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QResizeEvent>
@@ -25,6 +27,8 @@
 namespace {
 // Room for the page shown and its neighbours on either side: a page scan takes about 35 MB decoded.
 constexpr qint64 kScanCacheBytes = 160LL << 20;
+// Scans above this size (a page scan has about 9 million pixels) are decoded off the window's thread.
+constexpr qint64 kLargeScanPixels = 40'000'000;
 } // namespace
 
 PageViewer::PageViewer(QWidget *parent) : QWidget(parent), scanCache_(new ScanCache(kScanCacheBytes, this)) {
@@ -135,6 +139,9 @@ PageViewer::PageViewer(QWidget *parent) : QWidget(parent), scanCache_(new ScanCa
     // The scroll box holds the focus of the pane; its keys are seen before it scrolls with them.
     scrollBox_->installEventFilter(this);
 
+    connect(scanCache_, &ScanCache::Requested, this,
+            Guarded([this](const QString &path, bool ok, const QString &error) { LargeScanDecoded(path, ok, error); }));
+
     markerTimer_ = new QTimer(this);
     markerTimer_->setObjectName(QStringLiteral("Timer"));
     markerTimer_->setInterval(3000);
@@ -146,6 +153,7 @@ PageViewer::PageViewer(QWidget *parent) : QWidget(parent), scanCache_(new ScanCa
 }
 
 void PageViewer::LoadPage(const QString &path) {
+    pendingPath_.clear(); // a page asked for now supersedes one still decoding
     QImage picture;
     try {
         // A scan decoded ahead costs nothing here; any other is decoded now and kept for a return.
@@ -159,6 +167,10 @@ void PageViewer::LoadPage(const QString &path) {
         ShowUnreadable(path, QString::fromUtf8(e.what()));
         throw;
     }
+    ApplyPicture(path, picture);
+}
+
+void PageViewer::ApplyPicture(const QString &path, const QImage &picture) {
     unreadableNotice_->hide();
     pageImage_->SetPicture(picture);
     const QSize size = viewer::SizeAfterLoad(picture.size(), zoomFactor_);
@@ -184,6 +196,32 @@ void PageViewer::ShowUnreadable(const QString &path, const QString &reason) {
 
 bool PageViewer::IsShowingUnreadableNotice() const { return !unreadableNotice_->isHidden(); }
 
+bool PageViewer::IsLargeScan(const QString &path) {
+    if (!scanCache_->Find(path).isNull())
+        return false; // at hand already
+    const QSize size = QImageReader(ResolveWinPath(path), "jpeg").size();
+    return size.isValid() && qint64(size.width()) * size.height() > kLargeScanPixels;
+}
+
+void PageViewer::LargeScanDecoded(const QString &path, bool ok, const QString &error) {
+    if (path != pendingPath_)
+        return; // superseded by a later page: this picture is not shown
+    pendingPath_.clear();
+    if (!ok) {
+        ShowUnreadable(path, error);
+        throw VelmoraError(error);
+    }
+    const QImage picture = scanCache_->TakeRequested(path);
+    if (picture.isNull())
+        return;
+    ApplyPicture(path, picture);
+    overlay_->setCursor(Qt::SizeAllCursor);
+    overlay_->ResizeSurface(overlay_->size());
+    ShowEntry(pendingEntry_); // its page is shown now: scroll to the entry and mark it
+}
+
+bool PageViewer::IsDecodingInBackground() const { return !pendingPath_.isEmpty(); }
+
 void PageViewer::PrefetchScans(const QStringList &paths) {
     QStringList wanted;
     for (const QString &path : paths)
@@ -207,6 +245,19 @@ void PageViewer::ShowEntry(const NoteEntry &entry) {
     markerTimer_->stop();
     // A copy: the load below shows an error box, whose event loop may run other handlers.
     const NoteEntry e = entry;
+    if (e.pageImage != currentPath_ && IsLargeScan(e.pageImage)) {
+        // Decoded on the worker thread: the window keeps painting and answering meanwhile, and the
+        // entry is shown on its page once the picture is there (unless another page was asked for).
+        pendingEntry_ = e;
+        pendingPath_ = e.pageImage;
+        scanCache_->Request(e.pageImage);
+        unreadableNotice_->setText(QStringLiteral("正在載入這一頁的圖檔：\n%1").arg(e.pageImage));
+        unreadableNotice_->setGeometry(rect());
+        unreadableNotice_->show();
+        unreadableNotice_->raise();
+        return;
+    }
+    pendingPath_.clear();
     if (e.pageImage != currentPath_) {
         LoadPage(e.pageImage);
         overlay_->setCursor(Qt::SizeAllCursor);

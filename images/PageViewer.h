@@ -4,13 +4,15 @@
 // shows an entry's position for three seconds. In capture mode a right click picks a position
 // instead of opening the menu.
 
+#include "corpus/Data.h"
+
+#include <QImage>
 #include <QString>
 #include <QStringList>
 #include <QWidget>
 
 #include <functional>
 
-struct NoteEntry;
 class PageImage;
 class PointOverlay;
 class QAction;
@@ -35,6 +37,8 @@ public:
     // naming the file in place of any earlier page.
     void LoadPage(const QString &path);
     bool IsShowingUnreadableNotice() const;
+    // A large scan is being decoded on the worker thread for the entry asked for last.
+    bool IsDecodingInBackground() const;
     // The Windows-style path of the page shown ("" before the first, and after a page that could
     // not be read).
     const QString &CurrentPath() const { return currentPath_; }
@@ -91,6 +95,9 @@ private:
     void PointerMove();
     void ClearMarker();
     void ShowUnreadable(const QString &path, const QString &reason);
+    void ApplyPicture(const QString &path, const QImage &picture);
+    bool IsLargeScan(const QString &path);
+    void LargeScanDecoded(const QString &path, bool ok, const QString &error);
 
     ScrollBoxArea *scrollBox_;
     PageImage *pageImage_;
@@ -109,6 +116,8 @@ private:
     // The position the marker shows (natural-size pixels), while it is shown.
     QPoint markedPosition_;
     QString currentPath_;
+    QString pendingPath_;    // the large scan being decoded for pendingEntry_
+    NoteEntry pendingEntry_;
     float zoomFactor_ = 1.0f;
     bool recording_ = false;
     bool dragging_ = false;

@@ -2,6 +2,8 @@
 
 #include "images/JpegImage.h"
 
+#include <utility>
+
 ScanCache::ScanCache(qint64 byteBudget, QObject *parent) : QObject(parent), budget_(byteBudget) {
     try {
         worker_ = std::thread([this] { Work(); });
@@ -58,6 +60,22 @@ void ScanCache::KeepLocked(const QString &path, const QImage &picture) {
     }
 }
 
+void ScanCache::Request(const QString &path) {
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        request_ = path;
+    }
+    wake_.notify_all();
+}
+
+QImage ScanCache::TakeRequested(const QString &path) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (requestedPath_ != path)
+        return QImage();
+    requestedPath_.clear();
+    return std::exchange(requestedPicture_, QImage());
+}
+
 void ScanCache::Prefetch(const QStringList &paths) {
     {
         std::lock_guard<std::mutex> lock(mutex_);
@@ -76,9 +94,15 @@ void ScanCache::Work() {
         QString path;
         {
             std::unique_lock<std::mutex> lock(mutex_);
-            wake_.wait(lock, [this] { return stopping_ || !queue_.isEmpty(); });
+            wake_.wait(lock, [this] { return stopping_ || !queue_.isEmpty() || !request_.isEmpty(); });
             if (stopping_)
                 return;
+            if (!request_.isEmpty()) {
+                const QString wanted = std::exchange(request_, QString());
+                lock.unlock();
+                DecodeRequested(wanted);
+                continue;
+            }
             path = queue_.takeFirst();
             if (HasLocked(path))
                 continue;
@@ -93,4 +117,23 @@ void ScanCache::Work() {
         ++backgroundDecodes_;
         KeepLocked(path, picture);
     }
+}
+
+void ScanCache::DecodeRequested(const QString &path) {
+    QImage picture;
+    QString error;
+    try {
+        picture = DecodeJpegFile(path);
+    } catch (const std::exception &e) {
+        error = QString::fromUtf8(e.what());
+    }
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (!picture.isNull()) {
+            requestedPath_ = path;
+            requestedPicture_ = picture;
+        }
+    }
+    // Raised from the worker: the connection carries it to the window's thread.
+    Q_EMIT Requested(path, !picture.isNull(), error);
 }

@@ -28,6 +28,15 @@ public:
     void Prefetch(const QStringList &paths);
     // How many scans the worker has decoded so far.
     int BackgroundDecodes() const;
+    // Decodes one scan the reader is waiting for, before anything prefetched; Requested is raised on
+    // the window's thread when it is done (ok false: it could not be read, `error` says why). The
+    // picture is then at hand through TakeRequested, however large. A newer request replaces an older
+    // one that has not started.
+    void Request(const QString &path);
+    QImage TakeRequested(const QString &path);
+
+Q_SIGNALS:
+    void Requested(const QString &path, bool ok, const QString &error);
 
 private:
     struct Entry {
@@ -35,6 +44,7 @@ private:
         QImage picture;
     };
     void Work();
+    void DecodeRequested(const QString &path);
     void KeepLocked(const QString &path, const QImage &picture);
     bool HasLocked(const QString &path) const;
 
@@ -44,6 +54,9 @@ private:
     std::list<Entry> entries_; // most recently used first
     qint64 bytes_ = 0;
     QStringList queue_;
+    QString request_;           // waiting to be decoded first
+    QString requestedPath_;     // decoded, not yet taken
+    QImage requestedPicture_;
     bool stopping_ = false;
     int backgroundDecodes_ = 0;
     std::thread worker_;
