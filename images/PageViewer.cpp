@@ -155,25 +155,37 @@ PageViewer::PageViewer(QWidget *parent) : QWidget(parent), scanCache_(new ScanCa
 void PageViewer::LoadPage(const QString &path) {
     pendingPath_.clear(); // a page asked for now supersedes one still decoding
     QImage picture;
+    QSize natural;
     try {
         // A scan decoded ahead costs nothing here; any other is decoded now and kept for a return.
         picture = scanCache_->Find(path);
+        decodedScale_ = JpegScale::Full;
         if (picture.isNull()) {
-            picture = DecodeJpegFile(path);
-            scanCache_->Keep(path, picture);
+            // Below half size the decoder itself decodes at 1/2, 1/4 or 1/8: a fraction of the work
+            // and the memory; the full picture comes when the zoom grows past it.
+            const JpegScale scale = WantedScale();
+            if (scale != JpegScale::Full)
+                natural = QImageReader(ResolveWinPath(path), "jpeg").size();
+            if (natural.isValid()) {
+                picture = DecodeJpegFile(path, scale);
+                decodedScale_ = scale;
+            } else {
+                picture = DecodeJpegFile(path);
+                scanCache_->Keep(path, picture);
+            }
         }
     } catch (const std::exception &e) {
         // The page shown must not pass for this one: it makes way for a notice naming the file.
         ShowUnreadable(path, QString::fromUtf8(e.what()));
         throw;
     }
-    ApplyPicture(path, picture);
+    ApplyPicture(path, picture, natural);
 }
 
-void PageViewer::ApplyPicture(const QString &path, const QImage &picture) {
+void PageViewer::ApplyPicture(const QString &path, const QImage &picture, QSize natural) {
     unreadableNotice_->hide();
-    pageImage_->SetPicture(picture);
-    const QSize size = viewer::SizeAfterLoad(picture.size(), zoomFactor_);
+    pageImage_->SetPicture(picture, natural);
+    const QSize size = viewer::SizeAfterLoad(pageImage_->NaturalSize(), zoomFactor_);
     pageImage_->resize(size);
     overlay_->resize(size);
     scrollBox_->UpdateExtent();
@@ -214,6 +226,7 @@ void PageViewer::LargeScanDecoded(const QString &path, bool ok, const QString &e
     const QImage picture = scanCache_->TakeRequested(path);
     if (picture.isNull())
         return;
+    decodedScale_ = JpegScale::Full;
     ApplyPicture(path, picture);
     overlay_->setCursor(Qt::SizeAllCursor);
     overlay_->ResizeSurface(overlay_->size());
@@ -317,6 +330,7 @@ void PageViewer::Wheel(Qt::KeyboardModifiers modifiers, int delta, bool &handled
         const float next = viewer::RateAfterWheel(zoomFactor_, f);
         if (next >= viewer::kMinZoom && next <= viewer::kMaxZoom) {
             zoomFactor_ = next;
+            RefineAfterZoom();
             pageImage_->resize(viewer::ScaleSize(pageImage_->size(), f));
             overlay_->resize(viewer::ScaleSize(overlay_->size(), f));
             overlay_->ResizeSurface(overlay_->size());
@@ -332,6 +346,32 @@ void PageViewer::Wheel(Qt::KeyboardModifiers modifiers, int delta, bool &handled
     scrollBox_->SetVert(viewer::TruncCoord(double(scrollBox_->Vert()) - delta));
 }
 
+JpegScale PageViewer::WantedScale() const {
+    // The scale the screen shows the page at, in device pixels.
+    const double shown = double(zoomFactor_) * devicePixelRatioF();
+    if (shown < 0.125)
+        return JpegScale::Eighth;
+    if (shown < 0.25)
+        return JpegScale::Quarter;
+    if (shown < 0.5)
+        return JpegScale::Half;
+    return JpegScale::Full;
+}
+
+void PageViewer::RefineAfterZoom() {
+    const JpegScale wanted = WantedScale();
+    if (currentPath_.isEmpty() || int(wanted) >= int(decodedScale_))
+        return; // the picture at hand is fine enough for the new zoom
+    QImage finer = wanted == JpegScale::Full ? scanCache_->Find(currentPath_) : QImage();
+    if (finer.isNull())
+        finer = DecodeJpegFile(currentPath_, wanted);
+    if (wanted == JpegScale::Full)
+        scanCache_->Keep(currentPath_, finer);
+    // The sizes stay as the zoom made them; only the picture painted into them is finer.
+    pageImage_->SetPicture(finer, pageImage_->NaturalSize());
+    decodedScale_ = wanted;
+}
+
 void PageViewer::ZoomToFactor(float factor) {
     factor = qBound(viewer::kMinZoom, factor, viewer::kMaxZoom);
     // From the picture's own size, so that no truncation of earlier steps is carried on.
@@ -345,6 +385,7 @@ void PageViewer::ZoomToFactor(float factor) {
     overlay_->ResizeSurface(size);
     scrollBox_->UpdateExtent();
     zoomFactor_ = factor;
+    RefineAfterZoom();
     ZoomChanged();
 }
 
@@ -361,6 +402,7 @@ void PageViewer::ZoomTo(QAction *action) {
     overlay_->ResizeSurface(overlay_->size());
     scrollBox_->UpdateExtent();
     zoomFactor_ = float(newRate);
+    RefineAfterZoom();
     ZoomChanged();
 }
 

@@ -5,6 +5,7 @@
 // instead of opening the menu.
 
 #include "corpus/Data.h"
+#include "images/JpegImage.h"
 
 #include <QImage>
 #include <QString>
@@ -95,7 +96,11 @@ private:
     void PointerMove();
     void ClearMarker();
     void ShowUnreadable(const QString &path, const QString &reason);
-    void ApplyPicture(const QString &path, const QImage &picture);
+    void ApplyPicture(const QString &path, const QImage &picture, QSize natural = QSize());
+    // The fraction to decode at for the zoom (below half size the decoder scales down itself).
+    JpegScale WantedScale() const;
+    // After a zoom change: decodes the page finer when the picture at hand is too coarse for it.
+    void RefineAfterZoom();
     bool IsLargeScan(const QString &path);
     void LargeScanDecoded(const QString &path, bool ok, const QString &error);
 
@@ -116,6 +121,7 @@ private:
     // The position the marker shows (natural-size pixels), while it is shown.
     QPoint markedPosition_;
     QString currentPath_;
+    JpegScale decodedScale_ = JpegScale::Full; // of the picture shown
     QString pendingPath_;    // the large scan being decoded for pendingEntry_
     NoteEntry pendingEntry_;
     float zoomFactor_ = 1.0f;

@@ -121,8 +121,9 @@ PageImage::PageImage(QWidget *parent) : QWidget(parent) {
     setAttribute(Qt::WA_OpaquePaintEvent, false);
 }
 
-void PageImage::SetPicture(const QImage &picture) {
+void PageImage::SetPicture(const QImage &picture, QSize naturalSize) {
     levels_.clear();
+    naturalSize_ = naturalSize.isValid() ? naturalSize : picture.size();
     if (!picture.isNull())
         levels_.append(picture);
     update();

@@ -53,9 +53,11 @@ class PageImage : public QWidget {
 public:
     explicit PageImage(QWidget *parent);
 
-    void SetPicture(const QImage &picture);
+    // The picture may be decoded at a fraction of the page's size (for a small zoom); `naturalSize`
+    // is then the page's own size, which every size of the viewer is reckoned from.
+    void SetPicture(const QImage &picture, QSize naturalSize = QSize());
     const QImage &Picture() const { return levels_.isEmpty() ? empty_ : levels_.first(); }
-    QSize NaturalSize() const { return Picture().size(); }
+    QSize NaturalSize() const { return levels_.isEmpty() ? QSize(0, 0) : naturalSize_; }
 
     // Paints the part `target` of the widget (widget coordinates) onto `painter`, which must be set
     // up in widget coordinates. paintEvent and the benchmark use it.
@@ -68,6 +70,7 @@ private:
     const QImage &LevelFor(double scale, int &level);
     QList<QImage> levels_; // [0] the picture, [k] the picture halved k times
     QImage empty_;
+    QSize naturalSize_;
 };
 
 // The overlay. Its drawing surface is logical: a white background of a given size plus the shapes

@@ -6,7 +6,10 @@
 #include "widgets/ErrorBoundary.h"
 #include "widgets/PageView.h"
 
+#include <QAbstractScrollArea>
 #include <QDir>
+#include <QPainter>
+#include <QWheelEvent>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
@@ -30,6 +33,7 @@ NoteEntry OnPage(const QString &page) {
 class TestLargeScan : public QObject {
     Q_OBJECT
 private Q_SLOTS:
+    void scaledDecodePaintsTheSamePage();
     void decodedInTheBackgroundAndSuperseded() {
         QStringList errors;
         SetErrorDisplayForTesting([&](const QString &m) { errors << m; });
@@ -71,6 +75,65 @@ private Q_SLOTS:
         QVERIFY2(errors.isEmpty(), qPrintable(errors.join('\n')));
     }
 };
+
+void TestLargeScan::scaledDecodePaintsTheSamePage() {
+    QTemporaryDir dir;
+    const QString saved = QDir::currentPath();
+    QDir::setCurrent(dir.path());
+    {
+        // A page with lines and text, so that a wrong scale or offset shows.
+        QImage page(2000, 1600, QImage::Format_RGB32);
+        page.fill(Qt::white);
+        QPainter p(&page);
+        p.setPen(QPen(Qt::black, 6));
+        for (int x = 0; x < 2000; x += 90)
+            p.drawLine(x, 0, 2000 - x, 1600);
+        QFont font;
+        font.setPixelSize(120);
+        p.setFont(font);
+        p.drawText(QRect(100, 600, 1800, 400), Qt::AlignCenter, QStringLiteral("學而時習之"));
+        p.end();
+        QVERIFY(page.save(dir.filePath("page.jpg"), "JPG", 92));
+
+        PageViewer viewer(nullptr);
+        viewer.resize(500, 500);
+        viewer.SetZoomFactor(0.3f);
+        viewer.LoadPage("page.jpg");
+        auto *image = viewer.findChild<PageImage *>("Image");
+        QCOMPARE(image->NaturalSize(), QSize(2000, 1600));
+        QCOMPARE(image->Picture().size(), QSize(1000, 800)); // decoded at half size
+        QCOMPARE(image->size(), QSize(600, 480));            // sized from the page's own size
+
+        // Painted at this zoom, the half-size decode looks as the full one does.
+        PageImage full(nullptr);
+        full.SetPicture(QImage(dir.filePath("page.jpg")).convertToFormat(QImage::Format_RGB32));
+        full.resize(image->size());
+        QImage a(image->size(), QImage::Format_RGB32), b(image->size(), QImage::Format_RGB32);
+        {
+            QPainter pa(&a), pb(&b);
+            image->PaintRegion(pa, image->rect());
+            full.PaintRegion(pb, full.rect());
+        }
+        qint64 sum = 0;
+        for (int y = 0; y < a.height(); ++y)
+            for (int x = 0; x < a.width(); ++x)
+                sum += qAbs(qGray(a.pixel(x, y)) - qGray(b.pixel(x, y)));
+        const double mean = double(sum) / (a.width() * a.height());
+        QVERIFY2(mean < 4.0, qPrintable(QString::number(mean)));
+
+        // Zoomed past half size, the full picture is decoded; the sizes follow the zoom as before.
+        QWidget *box = viewer.findChild<QAbstractScrollArea *>("ScrollBox")->viewport();
+        for (int i = 0; i < 8 && viewer.ZoomFactor() < 0.5f; ++i) {
+            QWheelEvent e(QPointF(10, 10), box->mapToGlobal(QPointF(10, 10)), {}, QPoint(0, 120), Qt::NoButton,
+                          Qt::ControlModifier, Qt::NoScrollPhase, false);
+            QApplication::sendEvent(box, &e);
+        }
+        QVERIFY(viewer.ZoomFactor() >= 0.5f);
+        QCOMPARE(image->Picture().size(), QSize(2000, 1600));
+        QCOMPARE(image->NaturalSize(), QSize(2000, 1600));
+    }
+    QDir::setCurrent(saved);
+}
 
 QTEST_MAIN(TestLargeScan)
 #include "tst_largescan.moc"
