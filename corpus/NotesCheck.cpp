@@ -1,6 +1,7 @@
 #include "corpus/NotesCheck.h"
 
 #include "corpus/Error.h"
+#include "corpus/NotesTags.h"
 #include "corpus/NotesWalk.h"
 
 #include <QRegularExpression>
@@ -9,13 +10,6 @@
 
 namespace {
 
-const QString kEntryOpen = QStringLiteral("<條目>");
-const QString kEntryClose = QStringLiteral("</條目>");
-const QString kPageOpen = QStringLiteral("<page>");
-const QString kPageClose = QStringLiteral("</page>");
-const QString kPosition = QStringLiteral("<座標");
-const QString kSectionOpens[] = {QStringLiteral("<內容>"), QStringLiteral("<校註>"), QStringLiteral("<案語>"),
-                                 QStringLiteral("<出處>")};
 
 // The white space of these files: spaces, tabs and the ideographic space used to indent headwords.
 bool IsBlank(QChar c) {
@@ -55,7 +49,7 @@ public:
         const QStringView L = text_.line(line);
         const QStringView trimmed = Trimmed(L);
         if (trimmed.isEmpty() || IsFraming(trimmed)) return;
-        for (const QString &open : kSectionOpens) {
+        for (const QString &open : kSectionOpenTags) {
             if (!L.contains(open)) continue;
             const bool afterBlank = line > 0 && Trimmed(text_.line(line - 1)).isEmpty();
             add(line, ProblemKind::Skipped,
@@ -69,7 +63,7 @@ public:
                           .arg(open));
             return;
         }
-        if (L.contains(kPosition)) {
+        if (L.contains(kPositionTag)) {
             add(line, ProblemKind::Skipped,
                 QStringLiteral("position line not directly after a headword; the reader skips it"));
             return;
@@ -80,8 +74,8 @@ public:
     void pageLine(qsizetype line) override {
         const QStringView L = text_.line(line);
         QStringList wrong;
-        if (!L.startsWith(kPageOpen)) wrong << QStringLiteral("\"<page>\" does not start the line");
-        if (!L.endsWith(kPageClose)) wrong << QStringLiteral("\"</page>\" does not end the line");
+        if (!L.startsWith(kPageOpenTag)) wrong << QStringLiteral("\"<page>\" does not start the line");
+        if (!L.endsWith(kPageCloseTag)) wrong << QStringLiteral("\"</page>\" does not end the line");
         if (wrong.isEmpty()) return;
         const QStringView name = L.size() > 13 ? L.mid(6, L.size() - 13) : QStringView();
         add(line, ProblemKind::TagPlacement,
@@ -90,14 +84,14 @@ public:
     }
 
     void headword(qsizetype openLine, qsizetype closeLine) override {
-        checkOpening(openLine, kEntryOpen, QStringLiteral("headword"));
+        checkOpening(openLine, kEntryOpenTag, QStringLiteral("headword"));
         if (closeLine < 0) {
             add(openLine, ProblemKind::UnclosedHeadword,
                 QStringLiteral("headword without %1 before the end of the file; the reader stops here")
-                    .arg(kEntryClose));
+                    .arg(kEntryCloseTag));
             return;
         }
-        checkClosing(closeLine, kEntryClose, QStringLiteral("headword"));
+        checkClosing(closeLine, kEntryCloseTag, QStringLiteral("headword"));
     }
 
     void positionLine(qsizetype line, bool taken) override {

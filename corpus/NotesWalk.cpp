@@ -1,6 +1,7 @@
 #include "corpus/NotesWalk.h"
 
 #include "corpus/Error.h"
+#include "corpus/NotesTags.h"
 
 #include <pcre2.h>
 
@@ -8,10 +9,6 @@
 
 namespace {
 
-const QString kEntryOpen = QStringLiteral("<條目>");
-const QString kEntryClose = QStringLiteral("</條目>");
-const QString kPage = QStringLiteral("<page>");
-const QString kPosition = QStringLiteral("<座標");
 const QString kBreak = QStringLiteral("<br>");
 const QString kDoubleBreak = QStringLiteral("<br><br>");
 
@@ -23,10 +20,10 @@ struct Section {
 };
 
 const Section kSections[] = {
-    {QStringLiteral("<內容>"), QStringLiteral("</內容>"), &NoteEntry::content, false},
-    {QStringLiteral("<校註>"), QStringLiteral("</校註>"), &NoteEntry::note, true},
-    {QStringLiteral("<案語>"), QStringLiteral("</案語>"), &NoteEntry::remark, true},
-    {QStringLiteral("<出處>"), QStringLiteral("</出處>"), &NoteEntry::source, true},
+    {kSectionOpenTags[0], kSectionCloseTags[0], &NoteEntry::content, false},
+    {kSectionOpenTags[1], kSectionCloseTags[1], &NoteEntry::note, true},
+    {kSectionOpenTags[2], kSectionCloseTags[2], &NoteEntry::remark, true},
+    {kSectionOpenTags[3], kSectionCloseTags[3], &NoteEntry::source, true},
 };
 
 // Without the first n characters (empty when shorter).
@@ -112,14 +109,14 @@ void WalkNotes(const NotesText &text, const QString &fileName, QList<NoteEntry> 
     qsizetype i = 0;
     while (i < n) {
         const QStringView L = text.line(i);
-        if (L.contains(kEntryOpen)) {
+        if (L.contains(kEntryOpenTag)) {
             NoteEntry e;
             e.pageImage = pageImage;
             // Headword: from the opening line up to the first line holding the closing tag.
             qsizetype k = 0;
             QStringView T = DropFirst(L, 4);
             for (;;) {
-                if (T.contains(kEntryClose)) {
+                if (T.contains(kEntryCloseTag)) {
                     e.title += DropLast(T, 5);
                     break;
                 }
@@ -145,7 +142,7 @@ void WalkNotes(const NotesText &text, const QString &fileName, QList<NoteEntry> 
             qsizetype c = i + k + 1;
             QStringView C = lineOrEmpty(c);
             // An optional position line directly after the headword; it is used up whatever it holds.
-            if (C.contains(kPosition)) {
+            if (C.contains(kPositionTag)) {
                 place.positionLineFollows = true;
                 qint32 x = -1, y = -1;
                 bool taken = false;
@@ -201,7 +198,7 @@ void WalkNotes(const NotesText &text, const QString &fileName, QList<NoteEntry> 
             if (places)
                 places->append(place);
             i = c;
-        } else if (L.contains(kPage)) {
+        } else if (L.contains(kPageOpenTag)) {
             const QStringView name = L.size() > 13 ? L.mid(6, L.size() - 13) : QStringView();
             pageImage = QStringLiteral(".\\image\\");
             pageImage.append(name.left(1)).append(QLatin1Char('\\')).append(name).append(QLatin1String(".jpg"));

@@ -255,7 +255,7 @@ QImage DecodeJpegFile(const QString &path, JpegScale scale) {
     char message[JMSG_LENGTH_MAX] = {};
     if (!Decode(file.f, int(scale), image, message))
         throw VelmoraError(QStringLiteral("無法讀取圖檔 \"%1\"：%2")
-                               .arg(QDir::toNativeSeparators(QFileInfo(resolved).absoluteFilePath()),
+                               .arg(ShownPath(resolved),
                                     QString::fromUtf8(message)));
     return image;
 }

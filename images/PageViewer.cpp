@@ -206,7 +206,10 @@ void PageViewer::ShowUnreadable(const QString &path, const QString &reason) {
     unreadableNotice_->raise();
 }
 
-bool PageViewer::IsShowingUnreadableNotice() const { return !unreadableNotice_->isHidden(); }
+bool PageViewer::IsShowingUnreadableNotice() const {
+    // The same notice says "loading" while a large scan decodes.
+    return !unreadableNotice_->isHidden() && pendingPath_.isEmpty();
+}
 
 bool PageViewer::IsLargeScan(const QString &path) {
     if (!scanCache_->Find(path).isNull())

@@ -21,10 +21,6 @@
 
 namespace {
 
-QString NativeAbsolute(const QString &fileName) {
-    return QDir::toNativeSeparators(QFileInfo(fileName).absoluteFilePath());
-}
-
 bool HasPosition(const NoteEntry &e) { return e.x >= 0 && e.y >= 0; }
 
 } // namespace
@@ -119,7 +115,7 @@ void PositionCapture::WriteJournal() const {
     if (steps_.empty()) {
         if (QFile::exists(fileName) && !QFile::remove(fileName)) {
             QFile f(fileName);
-            throw VelmoraError(QStringLiteral("無法刪除座標日誌 \"%1\"：%2").arg(NativeAbsolute(fileName), f.errorString()));
+            throw VelmoraError(QStringLiteral("無法刪除座標日誌 \"%1\"：%2").arg(ShownPath(fileName), f.errorString()));
         }
         return;
     }
@@ -157,7 +153,7 @@ void PositionCapture::OfferJournal() {
         return;
     const auto unreadable = [&](const QString &reason) {
         return VelmoraError(
-            QStringLiteral("座標日誌 \"%1\" 無法讀取：%2\n檔案保留未動。").arg(NativeAbsolute(fileName), reason));
+            QStringLiteral("座標日誌 \"%1\" 無法讀取：%2\n檔案保留未動。").arg(ShownPath(fileName), reason));
     };
     if (!file.open(QIODevice::ReadOnly))
         throw unreadable(file.errorString());

@@ -1,6 +1,6 @@
 #include "platform/AtomicFile.h"
 
-#include "corpus/Error.h"
+#include "common/Error.h"
 #include "platform/WinPath.h"
 
 #include <QFile>

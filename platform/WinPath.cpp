@@ -1,6 +1,6 @@
 #include "platform/WinPath.h"
 
-#include "corpus/Error.h"
+#include "common/Error.h"
 
 #include <QDir>
 #include <QFileInfo>

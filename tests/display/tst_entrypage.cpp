@@ -6,35 +6,8 @@
 #include <QRegularExpression>
 #include <QtTest>
 
+#include "support/HighlightModel.h"
 #include "support/NoteFixtures.h"
-
-namespace {
-
-// The highlight of one run of text as a plain cut-and-copy loop.
-QString NaiveMarkRun(const QString &text, const QString &w) {
-    QString result, rest = text;
-    for (qsizetype p = rest.indexOf(w); p >= 0; p = rest.indexOf(w)) {
-        result += rest.left(p) + QStringLiteral("<span class='search'>") + w + QStringLiteral("</span>");
-        rest.remove(0, p + w.size());
-    }
-    return result + rest;
-}
-
-// The highlight as the slow form the linear one must agree with: the body cut by regular expression
-// into tags, entity references and text, and each run of text marked on its own.
-QString NaiveHighlight(const QString &body, const QString &w) {
-    if (w.isEmpty()) return body;
-    static const QRegularExpression markup(QStringLiteral("<[^>]*>|&[A-Za-z0-9#]+;"));
-    QString result;
-    qsizetype from = 0;
-    for (const QRegularExpressionMatch &m : markup.globalMatch(body)) {
-        result += NaiveMarkRun(body.mid(from, m.capturedStart() - from), w) + m.captured();
-        from = m.capturedEnd();
-    }
-    return result + NaiveMarkRun(body.mid(from), w);
-}
-
-} // namespace
 
 Q_DECLARE_METATYPE(NoteEntry)
 
@@ -185,7 +158,7 @@ private Q_SLOTS:
         for (int i = 0; i < 3000; ++i) {
             const QString body = randomText(40);
             const QString word = randomText(3);
-            QCOMPARE(HighlightWords(body, word), NaiveHighlight(body, word));
+            QCOMPARE(HighlightWords(body, word), ModelHighlight(body, word));
         }
     }
 };

@@ -5,6 +5,7 @@
 #include "FuzzSupport.h"
 #include "display/EntryPage.h"
 #include "display/Search.h"
+#include "support/HighlightModel.h"
 
 #include <QRegularExpression>
 
@@ -21,29 +22,6 @@ QString ModelPage(const NoteEntry &e) {
         body += QStringLiteral("<br><br>【出處】<br><span class=\"blue\">") + e.source +
                 QStringLiteral("</span>");
     return body;
-}
-
-QString ModelMarkRun(const QString &text, const QString &word) {
-    QString result, rest = text;
-    for (qsizetype p; (p = rest.indexOf(word)) >= 0;) {
-        result += rest.left(p) + QStringLiteral("<span class='search'>") + word + QStringLiteral("</span>");
-        rest = rest.mid(p + word.size());
-    }
-    return result + rest;
-}
-
-// Tags and entity references are copied; each run of text between them is marked on its own.
-QString ModelHighlight(const QString &body, const QString &word) {
-    if (word.isEmpty())
-        return body;
-    static const QRegularExpression markup(QStringLiteral("<[^>]*>|&[A-Za-z0-9#]+;"));
-    QString result;
-    qsizetype from = 0;
-    for (const QRegularExpressionMatch &m : markup.globalMatch(body)) {
-        result += ModelMarkRun(body.mid(from, m.capturedStart() - from), word) + m.captured();
-        from = m.capturedEnd();
-    }
-    return result + ModelMarkRun(body.mid(from), word);
 }
 
 QString ModelStrip(QString t) {

@@ -5,6 +5,7 @@
 #include "images/PositionCapture.h"
 #include "shell/MainWindow.h"
 #include "support/ReaderFixture.h"
+#include "support/ScanWindow.h"
 #include "widgets/ErrorBoundary.h"
 #include "widgets/OwnerDrawList.h"
 #include "widgets/PageView.h"
@@ -25,52 +26,7 @@ const QByteArray kNotes = "<page>K1</page>\n"
                           "<page>K2</page>\n"
                           "<條目>三</條目>\n<內容>丙</內容>\n";
 
-void ClickRow(OwnerDrawList *list, int row) {
-    const QModelIndex index = list->model()->index(row, 0);
-    list->scrollTo(index);
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(index).center());
-}
-
-// The window shown, with the controls the user works here, found by their names.
-struct Window {
-    explicit Window(const ReaderFixture &fx) : w(fx.programPath()) {
-        w.show();
-        if (!QTest::qWaitForWindowExposed(&w))
-            qFatal("window not exposed");
-        viewer = w.findChild<PageViewer *>();
-        capture = w.findChild<PositionCapture *>();
-        if (!viewer || !capture || !box || !overlay || !timer || !tabs || !lbData || !edImg || !cbGetImgXY ||
-            !btSaveImgXY)
-            qFatal("a control of the window is missing");
-    }
-    template <typename T> T *child(const char *name) { return w.findChild<T *>(QString::fromLatin1(name)); }
-
-    void showTab(int index) {
-        QTabBar *bar = tabs->tabBar();
-        QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(index).center());
-    }
-    void rightClick(QPoint overlayPoint) {
-        // The scroll box shows the point first, as a user would scroll to it.
-        box->ensureVisible(overlayPoint.x() - 3, overlayPoint.y(), 20, 20);
-        QTest::mouseClick(overlay, Qt::RightButton, {}, overlayPoint);
-    }
-    bool redAt(QPoint overlayPoint) const {
-        const QImage surface = overlay->RenderSurface(QRect(overlayPoint, QSize(1, 1)));
-        return surface.pixelColor(0, 0) == QColor(Qt::red);
-    }
-
-    MainWindow w;
-    PageViewer *viewer = nullptr;
-    PositionCapture *capture = nullptr;
-    ScrollBoxArea *box = child<ScrollBoxArea>("ScrollBox");
-    PointOverlay *overlay = child<PointOverlay>("imgPoint");
-    QTimer *timer = child<QTimer>("Timer");
-    QTabWidget *tabs = child<QTabWidget>("PageControl1");
-    OwnerDrawList *lbData = child<OwnerDrawList>("lbData");
-    QLineEdit *edImg = child<QLineEdit>("edImg");
-    QCheckBox *cbGetImgXY = child<QCheckBox>("cbGetImgXY");
-    QPushButton *btSaveImgXY = child<QPushButton>("btSaveImgXY");
-};
+using Window = ScanWindow;
 
 } // namespace
 

@@ -7,6 +7,7 @@
 #include "images/PositionCapture.h"
 #include "shell/MainWindow.h"
 #include "support/ReaderFixture.h"
+#include "support/ScanWindow.h"
 #include "widgets/ErrorBoundary.h"
 #include "widgets/OwnerDrawList.h"
 #include "widgets/PageView.h"
@@ -37,12 +38,6 @@ const QByteArray kNotesK = "<page>K1</page>\n"
                            "<條目>三</條目>\n<內容>c</內容>\n";
 const QByteArray kNotesM = "<page>M1</page>\n<條目>丁</條目>\n<內容>d</內容>\n";
 
-void ClickRow(OwnerDrawList *list, int row) {
-    const QModelIndex index = list->model()->index(row, 0);
-    list->scrollTo(index);
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(index).center());
-}
-
 struct Folder : ReaderFixture {
     Folder() {
         writeScan("Image/K/K1.jpg", 1000, 1500);
@@ -54,62 +49,7 @@ struct Folder : ReaderFixture {
     }
 };
 
-struct Window {
-    explicit Window(const ReaderFixture &fx) : w(fx.programPath()) {
-        w.show();
-        if (!QTest::qWaitForWindowExposed(&w))
-            qFatal("window not exposed");
-        viewer = w.findChild<PageViewer *>();
-        capture = w.findChild<PositionCapture *>();
-        if (!viewer || !capture || !box || !image || !overlay || !menu || !lbData || !edImg || !cbGetImgXY ||
-            !btSaveImgXY || !tabs)
-            qFatal("a control of the window is missing");
-    }
-    template <typename T> T *child(const char *name) { return w.findChild<T *>(QString::fromLatin1(name)); }
-
-    // Keys go to the scroll box, which holds the focus of the scan pane after a click on the page.
-    void key(Qt::Key k, Qt::KeyboardModifiers mods = {}) {
-        box->setFocus();
-        QTest::keyClick(box, k, mods);
-    }
-    void openMenu() {
-        QWindow *window = w.windowHandle();
-        box->ensureVisible(40, 40, 10, 10);
-        QTest::mouseClick(window, Qt::RightButton, {}, window->mapFromGlobal(overlay->mapToGlobal(QPoint(40, 40))));
-        QTRY_VERIFY(menu->isVisible());
-    }
-    void choose(const char *objectName) {
-        openMenu();
-        QAction *action = child<QAction>(objectName);
-        QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(action).center());
-    }
-    void startRecording() {
-        edImg->setText(QStringLiteral("update"));
-        QTest::mouseClick(cbGetImgXY, Qt::LeftButton, {}, QPoint(5, cbGetImgXY->height() / 2));
-        if (!cbGetImgXY->isChecked())
-            qFatal("recording did not start");
-    }
-    void rightClick(QPoint overlayPoint) {
-        box->ensureVisible(overlayPoint.x() - 3, overlayPoint.y(), 20, 20);
-        QTest::mouseClick(overlay, Qt::RightButton, {}, overlayPoint);
-    }
-    bool redAt(QPoint overlayPoint) const {
-        return overlay->RenderSurface(QRect(overlayPoint, QSize(1, 1))).pixelColor(0, 0) == QColor(Qt::red);
-    }
-
-    MainWindow w;
-    PageViewer *viewer = nullptr;
-    PositionCapture *capture = nullptr;
-    ScrollBoxArea *box = child<ScrollBoxArea>("ScrollBox");
-    QWidget *image = child<QWidget>("Image");
-    PointOverlay *overlay = child<PointOverlay>("imgPoint");
-    QMenu *menu = child<QMenu>("ImagePopupMenu");
-    OwnerDrawList *lbData = child<OwnerDrawList>("lbData");
-    QLineEdit *edImg = child<QLineEdit>("edImg");
-    QCheckBox *cbGetImgXY = child<QCheckBox>("cbGetImgXY");
-    QPushButton *btSaveImgXY = child<QPushButton>("btSaveImgXY");
-    QTabWidget *tabs = child<QTabWidget>("PageControl1");
-};
+using Window = ScanWindow;
 
 } // namespace
 

@@ -8,6 +8,7 @@
 #include "platform/DesktopOpen.h"
 #include "shell/MainWindow.h"
 #include "support/ReaderFixture.h"
+#include "support/ScanWindow.h"
 #include "widgets/ErrorBoundary.h"
 #include "widgets/FileNamesModel.h"
 #include "widgets/OwnerDrawList.h"
@@ -57,12 +58,6 @@ QStringList Rows(OwnerDrawList *list) {
     return rows;
 }
 
-void ClickRow(OwnerDrawList *list, int row) {
-    const QModelIndex index = list->model()->index(row, 0);
-    list->scrollTo(index);
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(index).center());
-}
-
 // A click in the empty part of a list, below its last row.
 void ClickBelowRows(OwnerDrawList *list) {
     const int rows = list->model()->rowCount();
@@ -91,57 +86,7 @@ struct Folder : ReaderFixture {
     }
 };
 
-// The window shown, and the panes and controls the tests drive, found by their names.
-struct Window {
-    explicit Window(const Folder &fx) : w(fx.programPath()) {
-        w.show();
-        if (!QTest::qWaitForWindowExposed(&w))
-            qFatal("window not exposed");
-        viewer = w.findChild<PageViewer *>();
-        capture = w.findChild<PositionCapture *>();
-        if (!viewer || !capture || !box || !image || !overlay || !menu || !timer || !tabs || !lbData ||
-            !lbImg || !lbPDF || !edImg || !edPDF || !cbGetImgXY || !btSaveImgXY)
-            qFatal("a control of the window is missing");
-    }
-    template <typename T> T *child(const char *name) { return w.findChild<T *>(QString::fromLatin1(name)); }
-    QAction *menuItem(const QString &caption) const {
-        for (QAction *a : menu->actions())
-            if (a->text() == caption)
-                return a;
-        qFatal("no menu item %s", qPrintable(caption));
-    }
-    // Reveals the capture controls the way the user does: the keyword in the scans filter.
-    void revealCapture() {
-        if (cbGetImgXY->isHidden())
-            edImg->setText(QStringLiteral("update"));
-    }
-    void setRecording(bool on) {
-        revealCapture();
-        if (cbGetImgXY->isChecked() != on)
-            QTest::mouseClick(cbGetImgXY, Qt::LeftButton, {}, QPoint(5, cbGetImgXY->height() / 2));
-    }
-    void showTab(int index) {
-        QTabBar *bar = tabs->tabBar();
-        QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(index).center());
-    }
-
-    MainWindow w;
-    PageViewer *viewer = nullptr;
-    PositionCapture *capture = nullptr;
-    ScrollBoxArea *box = child<ScrollBoxArea>("ScrollBox");
-    PageImage *image = child<PageImage>("Image");
-    PointOverlay *overlay = child<PointOverlay>("imgPoint");
-    QMenu *menu = child<QMenu>("ImagePopupMenu");
-    QTimer *timer = child<QTimer>("Timer");
-    QTabWidget *tabs = child<QTabWidget>("PageControl1");
-    OwnerDrawList *lbData = child<OwnerDrawList>("lbData");
-    OwnerDrawList *lbImg = child<OwnerDrawList>("lbImg");
-    OwnerDrawList *lbPDF = child<OwnerDrawList>("lbPDF");
-    QLineEdit *edImg = child<QLineEdit>("edImg");
-    QLineEdit *edPDF = child<QLineEdit>("edPDF");
-    QCheckBox *cbGetImgXY = child<QCheckBox>("cbGetImgXY");
-    QPushButton *btSaveImgXY = child<QPushButton>("btSaveImgXY");
-};
+using Window = ScanWindow;
 
 // A wheel turned over the page arrives at the scroll box's viewport; true when it was taken.
 bool SendWheel(ScrollBoxArea *box, Qt::KeyboardModifiers mods, int delta, bool sideways = false) {
