@@ -155,10 +155,11 @@ PageViewer::PageViewer(QWidget *parent) : QWidget(parent), scanCache_(new ScanCa
 void PageViewer::LoadPage(const QString &path) {
     pendingPath_.clear(); // a page asked for now supersedes one still decoding
     QImage picture;
+    QList<QImage> halvings;
     QSize natural;
     try {
         // A scan decoded ahead costs nothing here; any other is decoded now and kept for a return.
-        picture = scanCache_->Find(path);
+        picture = scanCache_->Find(path, &halvings);
         decodedScale_ = JpegScale::Full;
         if (picture.isNull()) {
             // Below half size the decoder itself decodes at 1/2, 1/4 or 1/8: a fraction of the work
@@ -179,12 +180,13 @@ void PageViewer::LoadPage(const QString &path) {
         ShowUnreadable(path, QString::fromUtf8(e.what()));
         throw;
     }
-    ApplyPicture(path, picture, natural);
+    ApplyPicture(path, picture, natural, halvings);
 }
 
-void PageViewer::ApplyPicture(const QString &path, const QImage &picture, QSize natural) {
+void PageViewer::ApplyPicture(const QString &path, const QImage &picture, QSize natural,
+                              const QList<QImage> &halvings) {
     unreadableNotice_->hide();
-    pageImage_->SetPicture(picture, natural);
+    pageImage_->SetPicture(picture, natural, halvings);
     const QSize size = viewer::SizeAfterLoad(pageImage_->NaturalSize(), zoomFactor_);
     pageImage_->resize(size);
     overlay_->resize(size);
@@ -243,7 +245,8 @@ void PageViewer::PrefetchScans(const QStringList &paths) {
     for (const QString &path : paths)
         if (!path.isEmpty() && path != currentPath_ && !wanted.contains(path))
             wanted << path;
-    scanCache_->Prefetch(wanted);
+    // With the copies the present zoom draws from, on this screen.
+    scanCache_->Prefetch(wanted, HalvingsFor(double(zoomFactor_) * devicePixelRatioF()));
 }
 
 void PageViewer::ShowScan(const QString &path) {

@@ -96,7 +96,8 @@ private:
     void PointerMove();
     void ClearMarker();
     void ShowUnreadable(const QString &path, const QString &reason);
-    void ApplyPicture(const QString &path, const QImage &picture, QSize natural = QSize());
+    void ApplyPicture(const QString &path, const QImage &picture, QSize natural = QSize(),
+                      const QList<QImage> &halvings = {});
     // The fraction to decode at for the zoom (below half size the decoder scales down itself).
     JpegScale WantedScale() const;
     // After a zoom change: decodes the page finer when the picture at hand is too coarse for it.

@@ -1,14 +1,21 @@
 #include "images/ScanCache.h"
 
 #include "images/JpegImage.h"
+#include "platform/ThreadPriority.h"
+#include "widgets/PageView.h"
 
 #include <utility>
 
 ScanCache::ScanCache(qint64 byteBudget, QObject *parent) : QObject(parent), budget_(byteBudget) {
+    // No thread to be had: scans are then decoded when they are shown, as without the cache (the
+    // viewer decodes a large scan on its own thread when the request thread is missing).
     try {
-        worker_ = std::thread([this] { Work(); });
+        prefetcher_ = std::thread([this] { Prefetching(); });
     } catch (const std::system_error &) {
-        // No thread to be had: scans are then decoded when they are shown, as without the cache.
+    }
+    try {
+        requester_ = std::thread([this] { Requesting(); });
+    } catch (const std::system_error &) {
     }
 }
 
@@ -19,15 +26,18 @@ ScanCache::~ScanCache() {
         queue_.clear();
     }
     wake_.notify_all();
-    if (worker_.joinable())
-        worker_.join();
+    for (std::thread *t : {&prefetcher_, &requester_})
+        if (t->joinable())
+            t->join();
 }
 
-QImage ScanCache::Find(const QString &path) {
+QImage ScanCache::Find(const QString &path, QList<QImage> *halvings) {
     std::lock_guard<std::mutex> lock(mutex_);
     for (auto it = entries_.begin(); it != entries_.end(); ++it) {
         if (it->path == path) {
             entries_.splice(entries_.begin(), entries_, it);
+            if (halvings)
+                *halvings = entries_.front().halvings;
             return entries_.front().picture;
         }
     }
@@ -46,21 +56,35 @@ bool ScanCache::HasLocked(const QString &path) const {
     return false;
 }
 
-void ScanCache::KeepLocked(const QString &path, const QImage &picture) {
+namespace {
+qint64 BytesOf(const QImage &picture, const QList<QImage> &halvings) {
+    qint64 bytes = picture.sizeInBytes();
+    for (const QImage &half : halvings)
+        bytes += half.sizeInBytes();
+    return bytes;
+}
+} // namespace
+
+void ScanCache::KeepLocked(const QString &path, const QImage &picture, const QList<QImage> &halvings) {
     if (picture.isNull() || HasLocked(path))
         return;
-    const qint64 size = picture.sizeInBytes();
+    const qint64 size = BytesOf(picture, halvings);
     if (size > budget_)
         return;
-    entries_.push_front(Entry{path, picture});
+    entries_.push_front(Entry{path, picture, halvings});
     bytes_ += size;
     while (bytes_ > budget_ && entries_.size() > 1) {
-        bytes_ -= entries_.back().picture.sizeInBytes();
+        bytes_ -= BytesOf(entries_.back().picture, entries_.back().halvings);
         entries_.pop_back();
     }
 }
 
 void ScanCache::Request(const QString &path) {
+    if (!requester_.joinable()) {
+        // No thread of its own: decoded here, and announced once the caller has returned.
+        QMetaObject::invokeMethod(this, [this, path] { DecodeRequested(path); }, Qt::QueuedConnection);
+        return;
+    }
     {
         std::lock_guard<std::mutex> lock(mutex_);
         request_ = path;
@@ -76,10 +100,11 @@ QImage ScanCache::TakeRequested(const QString &path) {
     return std::exchange(requestedPicture_, QImage());
 }
 
-void ScanCache::Prefetch(const QStringList &paths) {
+void ScanCache::Prefetch(const QStringList &paths, int halvings) {
     {
         std::lock_guard<std::mutex> lock(mutex_);
         queue_ = paths;
+        queueHalvings_ = halvings;
     }
     wake_.notify_all();
 }
@@ -89,33 +114,49 @@ int ScanCache::BackgroundDecodes() const {
     return backgroundDecodes_;
 }
 
-void ScanCache::Work() {
+void ScanCache::Prefetching() {
+    LowerCallingThreadPriority();
     for (;;) {
         QString path;
+        int halvings = 0;
         {
             std::unique_lock<std::mutex> lock(mutex_);
-            wake_.wait(lock, [this] { return stopping_ || !queue_.isEmpty() || !request_.isEmpty(); });
+            wake_.wait(lock, [this] { return stopping_ || !queue_.isEmpty(); });
             if (stopping_)
                 return;
-            if (!request_.isEmpty()) {
-                const QString wanted = std::exchange(request_, QString());
-                lock.unlock();
-                DecodeRequested(wanted);
-                continue;
-            }
             path = queue_.takeFirst();
+            halvings = queueHalvings_;
             if (HasLocked(path))
                 continue;
         }
         QImage picture;
+        QList<QImage> halved;
         try {
             picture = DecodeJpegFile(path);
+            // The copies the first paint would otherwise make, in the window's time.
+            for (const QImage *from = &picture; halved.size() < halvings && from->width() >= 2 && from->height() >= 2;
+                 from = &halved.last())
+                halved.append(HalvedPicture(*from));
         } catch (...) {
             continue; // shown, and reported, when the reader gets there
         }
         std::lock_guard<std::mutex> lock(mutex_);
         ++backgroundDecodes_;
-        KeepLocked(path, picture);
+        KeepLocked(path, picture, halved);
+    }
+}
+
+void ScanCache::Requesting() {
+    for (;;) {
+        QString wanted;
+        {
+            std::unique_lock<std::mutex> lock(mutex_);
+            wake_.wait(lock, [this] { return stopping_ || !request_.isEmpty(); });
+            if (stopping_)
+                return;
+            wanted = std::exchange(request_, QString());
+        }
+        DecodeRequested(wanted);
     }
 }
 

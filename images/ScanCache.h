@@ -1,7 +1,9 @@
 #pragma once
 // Decoded page scans kept at hand, and the scans the reader is likely to want next decoded ahead on a
 // worker thread, so that stepping onto the next page costs no decode. The cache is bounded in bytes;
-// the least recently used pictures go first.
+// the least recently used pictures go first. Decoding ahead runs at a lower priority, giving way to
+// the window and the web view when they want the processor; a scan the reader waits for is decoded on
+// a thread of its own at the usual priority.
 
 #include <QImage>
 #include <QObject>
@@ -18,15 +20,16 @@ public:
     explicit ScanCache(qint64 byteBudget, QObject *parent = nullptr);
     ~ScanCache() override;
 
-    // The picture of `path` when it has been decoded already; a null image otherwise.
-    QImage Find(const QString &path);
+    // The picture of `path` when it has been decoded already; a null image otherwise. `halvings`, when
+    // given, receives the halved copies made with it (see HalvingsFor).
+    QImage Find(const QString &path, QList<QImage> *halvings = nullptr);
     // Keeps a picture decoded elsewhere.
     void Keep(const QString &path, const QImage &picture);
-    // Decodes these scans in the background, in this order; a newer call replaces what an older one
-    // asked for and has not started. Scans that cannot be read are passed over quietly (the viewer
-    // reports them when they are shown).
-    void Prefetch(const QStringList &paths);
-    // How many scans the worker has decoded so far.
+    // Decodes these scans in the background, in this order, each with as many halved copies as the
+    // viewer's zoom needs; a newer call replaces what an older one asked for and has not started.
+    // Scans that cannot be read are passed over quietly (the viewer reports them when they are shown).
+    void Prefetch(const QStringList &paths, int halvings = 0);
+    // How many scans have been decoded ahead so far.
     int BackgroundDecodes() const;
     // Decodes one scan the reader is waiting for, before anything prefetched; Requested is raised on
     // the window's thread when it is done (ok false: it could not be read, `error` says why). The
@@ -42,10 +45,12 @@ private:
     struct Entry {
         QString path;
         QImage picture;
+        QList<QImage> halvings;
     };
-    void Work();
+    void Prefetching();
+    void Requesting();
     void DecodeRequested(const QString &path);
-    void KeepLocked(const QString &path, const QImage &picture);
+    void KeepLocked(const QString &path, const QImage &picture, const QList<QImage> &halvings = {});
     bool HasLocked(const QString &path) const;
 
     const qint64 budget_;
@@ -54,10 +59,12 @@ private:
     std::list<Entry> entries_; // most recently used first
     qint64 bytes_ = 0;
     QStringList queue_;
+    int queueHalvings_ = 0;
     QString request_;           // waiting to be decoded first
     QString requestedPath_;     // decoded, not yet taken
     QImage requestedPicture_;
     bool stopping_ = false;
     int backgroundDecodes_ = 0;
-    std::thread worker_;
+    std::thread prefetcher_;
+    std::thread requester_;
 };

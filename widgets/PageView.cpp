@@ -121,11 +121,31 @@ PageImage::PageImage(QWidget *parent) : QWidget(parent) {
     setAttribute(Qt::WA_OpaquePaintEvent, false);
 }
 
-void PageImage::SetPicture(const QImage &picture, QSize naturalSize) {
+int HalvingsFor(double scale) {
+    int halvings = 0;
+    while (scale > 0 && scale * 2 <= 1.0 && halvings < 16) {
+        scale *= 2;
+        ++halvings;
+    }
+    return halvings;
+}
+
+QImage HalvedPicture(const QImage &picture) {
+    return picture.scaled(picture.width() / 2, picture.height() / 2, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+}
+
+void PageImage::SetPicture(const QImage &picture, QSize naturalSize, const QList<QImage> &halvings) {
     levels_.clear();
     naturalSize_ = naturalSize.isValid() ? naturalSize : picture.size();
-    if (!picture.isNull())
+    if (!picture.isNull()) {
         levels_.append(picture);
+        for (const QImage &half : halvings) {
+            const QImage &prev = levels_.last();
+            if (half.size() != QSize(prev.width() / 2, prev.height() / 2))
+                break; // not a halving of this picture
+            levels_.append(half);
+        }
+    }
     update();
 }
 
@@ -135,11 +155,8 @@ const QImage &PageImage::LevelFor(double scale, int &level) {
     while (scale * 2 <= 1.0 && levels_[level].width() >= 2 && levels_[level].height() >= 2) {
         scale *= 2;
         ++level;
-        if (level == levels_.size()) {
-            const QImage &prev = levels_[level - 1];
-            levels_.append(prev.scaled(prev.width() / 2, prev.height() / 2, Qt::IgnoreAspectRatio,
-                                       Qt::SmoothTransformation));
-        }
+        if (level == levels_.size())
+            levels_.append(HalvedPicture(levels_[level - 1]));
     }
     return levels_[level];
 }

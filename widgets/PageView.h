@@ -48,6 +48,12 @@ private:
 // painted, so the cost of a paint follows the visible area, not the zoom. Below half size the picture
 // is drawn from a smoothly pre-halved copy (made once per picture and level), so that small zooms keep
 // their detail instead of skipping source pixels.
+// How often a picture is halved before it is drawn at `scale` of its size (in device pixels): the
+// smallest halving still at least the size drawn.
+int HalvingsFor(double scale);
+// The picture at half its width and height, smoothly.
+QImage HalvedPicture(const QImage &picture);
+
 class PageImage : public QWidget {
     Q_OBJECT
 public:
@@ -55,9 +61,13 @@ public:
 
     // The picture may be decoded at a fraction of the page's size (for a small zoom); `naturalSize`
     // is then the page's own size, which every size of the viewer is reckoned from.
-    void SetPicture(const QImage &picture, QSize naturalSize = QSize());
+    // `halvings` may bring the picture's halved copies made ahead (each half the one before), so that
+    // the first paint need not make them.
+    void SetPicture(const QImage &picture, QSize naturalSize = QSize(), const QList<QImage> &halvings = {});
     const QImage &Picture() const { return levels_.isEmpty() ? empty_ : levels_.first(); }
     QSize NaturalSize() const { return levels_.isEmpty() ? QSize(0, 0) : naturalSize_; }
+    // The halved copies at hand, whether brought along or made by paints so far.
+    int HalvingsAtHand() const { return levels_.isEmpty() ? 0 : int(levels_.size()) - 1; }
 
     // Paints the part `target` of the widget (widget coordinates) onto `painter`, which must be set
     // up in widget coordinates. paintEvent and the benchmark use it.

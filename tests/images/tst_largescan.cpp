@@ -3,6 +3,7 @@
 // shows its picture.
 #include "corpus/Data.h"
 #include "images/PageViewer.h"
+#include "images/ScanCache.h"
 #include "widgets/ErrorBoundary.h"
 #include "widgets/PageView.h"
 
@@ -34,6 +35,7 @@ class TestLargeScan : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void scaledDecodePaintsTheSamePage();
+    void scanDecodedAheadBringsItsHalvings();
     void decodedInTheBackgroundAndSuperseded() {
         QStringList errors;
         SetErrorDisplayForTesting([&](const QString &m) { errors << m; });
@@ -131,6 +133,52 @@ void TestLargeScan::scaledDecodePaintsTheSamePage() {
         QVERIFY(viewer.ZoomFactor() >= 0.5f);
         QCOMPARE(image->Picture().size(), QSize(2000, 1600));
         QCOMPARE(image->NaturalSize(), QSize(2000, 1600));
+    }
+    QDir::setCurrent(saved);
+}
+
+// Scans decoded ahead come with the halved copies the zoom draws from, so the first paint of the next
+// page makes none; they paint exactly what copies made by the paint would.
+void TestLargeScan::scanDecodedAheadBringsItsHalvings() {
+    QTemporaryDir dir;
+    QImage page(1600, 1200, QImage::Format_RGB32);
+    page.fill(Qt::white);
+    {
+        QPainter p(&page);
+        for (int x = 0; x < 1600; x += 7)
+            p.drawLine(x, 0, 1600 - x, 1200);
+    }
+    QVERIFY(page.save(dir.filePath("page.jpg"), "JPG", 92));
+    const QString saved = QDir::currentPath();
+    QDir::setCurrent(dir.path());
+    {
+        PageViewer viewer(nullptr);
+        viewer.resize(500, 500);
+        viewer.SetZoomFactor(0.3f); // drawn from the picture halved once
+        viewer.PrefetchScans({"page.jpg"});
+        auto *cache = viewer.findChild<ScanCache *>();
+        QTRY_COMPARE(cache->BackgroundDecodes(), 1);
+        viewer.LoadPage("page.jpg");
+        auto *image = viewer.findChild<PageImage *>("Image");
+        QCOMPARE(image->Picture().size(), QSize(1600, 1200));
+        QCOMPARE(image->HalvingsAtHand(), 1);
+
+        PageImage reference(nullptr);
+        reference.SetPicture(image->Picture());
+        reference.resize(image->size());
+        QCOMPARE(reference.HalvingsAtHand(), 0);
+        QImage a(image->size(), QImage::Format_RGB32), b(image->size(), QImage::Format_RGB32);
+        {
+            QPainter pa(&a), pb(&b);
+            image->PaintRegion(pa, image->rect());
+            reference.PaintRegion(pb, reference.rect());
+        }
+        QCOMPARE(reference.HalvingsAtHand(), 1);
+        QCOMPARE(a, b);
+
+        // Copies that are not halvings of this picture are not taken.
+        reference.SetPicture(image->Picture(), QSize(), {QImage(10, 10, QImage::Format_RGB32)});
+        QCOMPARE(reference.HalvingsAtHand(), 0);
     }
     QDir::setCurrent(saved);
 }
