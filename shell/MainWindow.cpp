@@ -1,5 +1,6 @@
 #include "shell/MainWindow.h"
 
+#include "corpus/NotebookLoading.h"
 #include "display/EntryView.h"
 #include "display/SearchPane.h"
 #include "images/FileBrowserPane.h"
@@ -29,8 +30,6 @@
 #include <QWindow>
 
 #include <array>
-#include <future>
-#include <system_error>
 #include <algorithm>
 
 namespace {
@@ -79,8 +78,12 @@ MainWindow::MainWindow(const QString &programPath, QWidget *parent, const QStrin
     : QMainWindow(parent) {
     programFolder_ = QFileInfo(programPath).absolutePath() + QLatin1Char('/');
     settingsFolder_ = settingsFolder.isEmpty() ? programFolder_ : settingsFolder;
-    LoadNotebooks();
+    // The notes are read on worker threads while the window and its web view are built: at a hundred
+    // megabytes of notes that hides much of the reading. Nothing reads the notebooks before they are
+    // in.
+    NotebookLoading loading(notebooks_);
     BuildPanes();
+    loading.Finish();
     SetCaption(ReadWindowTitle(programFolder_, windowTitle()));
 
     WindowSettings defaults;
@@ -106,34 +109,6 @@ MainWindow::MainWindow(const QString &programPath, QWidget *parent, const QStrin
 }
 
 MainWindow::~MainWindow() { qApp->removeEventFilter(this); }
-
-void MainWindow::LoadNotebooks() {
-    // The four files are read side by side: at a hundred megabytes of notes this halves the wait
-    // before the first paint. A failure is reported for the first notebook in order, as reading them
-    // one after another would.
-    std::array<std::future<void>, kNotebookCount> loads;
-    for (int b = 0; b < kNotebookCount; ++b) {
-        Notebook &book = notebooks_.books[size_t(b)];
-        const QString file = NotesFileNames()[size_t(b)];
-        try {
-            loads[size_t(b)] = std::async(std::launch::async, [&book, file] { book.LoadNotes(file); });
-        } catch (const std::system_error &) {
-            // No thread to be had: read it here.
-            loads[size_t(b)] = std::async(std::launch::deferred, [&book, file] { book.LoadNotes(file); });
-        }
-    }
-    std::exception_ptr first;
-    for (auto &load : loads) {
-        try {
-            load.get();
-        } catch (...) {
-            if (!first)
-                first = std::current_exception();
-        }
-    }
-    if (first)
-        std::rethrow_exception(first);
-}
 
 void MainWindow::BuildPanes() {
     setWindowTitle(AppTitle());

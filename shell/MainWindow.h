@@ -43,7 +43,6 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    void LoadNotebooks();
     void BuildPanes();
     void Wire();
     // Which list opened the entry shown: capture mode moves on in that list.

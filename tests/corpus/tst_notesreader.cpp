@@ -1,6 +1,7 @@
 // The notes reader: records, texts and positions from small files, and its failures.
 #include "corpus/Data.h"
 #include "corpus/Error.h"
+#include "corpus/NotebookLoading.h"
 #include "support/TestFiles.h"
 
 #include <QDir>
@@ -39,6 +40,7 @@ private Q_SLOTS:
     void invalidUtf8BeforeLineEnd();
     void appendsWithoutClearing();
     void letterCase();
+    void notebooksReadSideBySide();
 };
 
 void TestNotesReader::workedExample() {
@@ -217,6 +219,40 @@ void TestNotesReader::letterCase() {
     } catch (const VelmoraError &e) {
         QVERIFY2(e.message().contains(dir.filePath("velmora200_q.xml")), qPrintable(e.message()));
     }
+}
+
+// The four notebooks are read on worker threads: each gets its own records, and of several failures
+// the first notebook's is raised, as reading them in order would raise it.
+void TestNotesReader::notebooksReadSideBySide() {
+    QTemporaryDir dir;
+    QByteArray k;
+    for (int i = 0; i < 2000; ++i)
+        k += "<page>K" + QByteArray::number(i) + "</page>\n<條目>甲" + QByteArray::number(i) + "</條目>\n";
+    WriteFile(dir, k, "velmora200_K.xml"); // the largest; found whatever the letter case
+    WriteFile(dir, "<條目>乙</條目>\n<條目>丙\n", "velmora200_M.xml"); // ends inside a headword
+    // N is missing: a later failure, not the one raised.
+    WriteFile(dir, "<條目>丁</條目>\n", "velmora200_O.xml");
+    const QString saved = QDir::currentPath();
+    QDir::setCurrent(dir.path());
+    NotebookSet set;
+    QString error;
+    {
+        NotebookLoading loading(set);
+        try {
+            loading.Finish();
+        } catch (const VelmoraError &e) {
+            error = e.message();
+        }
+    }
+    Notebook alone;
+    alone.LoadNotes("velmora200_K.xml");
+    QDir::setCurrent(saved);
+    QVERIFY2(error.contains("velmora200_M.xml") && !error.contains("velmora200_N.xml"), qPrintable(error));
+    QCOMPARE(Describe(set.books[0].entries), Describe(alone.entries));
+    QCOMPARE(set.books[0].entries.size(), 4000);
+    QCOMPARE(set.books[1].entries.size(), 1); // the records before the unfinished headword stay
+    QVERIFY(set.books[2].entries.isEmpty());
+    QCOMPARE(Describe(set.books[3].entries), QStringList{"E||丁|1|||||-1|-1"});
 }
 
 QTEST_APPLESS_MAIN(TestNotesReader)
