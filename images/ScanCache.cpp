@@ -1,7 +1,6 @@
 #include "images/ScanCache.h"
 
 #include "images/JpegImage.h"
-#include "platform/ThreadPriority.h"
 #include "widgets/PageView.h"
 
 #include <utility>
@@ -115,7 +114,6 @@ int ScanCache::BackgroundDecodes() const {
 }
 
 void ScanCache::Prefetching() {
-    LowerCallingThreadPriority();
     for (;;) {
         QString path;
         int halvings = 0;

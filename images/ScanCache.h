@@ -1,9 +1,10 @@
 #pragma once
 // Decoded page scans kept at hand, and the scans the reader is likely to want next decoded ahead on a
 // worker thread, so that stepping onto the next page costs no decode. The cache is bounded in bytes;
-// the least recently used pictures go first. Decoding ahead runs at a lower priority, giving way to
-// the window and the web view when they want the processor; a scan the reader waits for is decoded on
-// a thread of its own at the usual priority.
+// the least recently used pictures go first. A scan the reader waits for is decoded on a thread of its
+// own, never behind the scans decoded ahead. (Decoding ahead keeps the usual priority: at a lower one
+// it starves whenever anything else keeps the processor busy, and the reader then waits for every
+// scan.)
 
 #include <QImage>
 #include <QObject>
