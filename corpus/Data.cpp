@@ -15,7 +15,8 @@
 #include <vector>
 
 void Notebook::LoadNotes(const QString &fileName) {
-    const NotesText text = NotesText::Read(fileName);
+    NotesText text = NotesText::Read(fileName);
+    text.dropBytes();
     WalkNotes(text, fileName, entries);
 }
 

@@ -30,3 +30,9 @@ NotesText NotesText::FromBytes(const QByteArray &bytes) {
 void NotesText::keepBytes() {
     byteLines_ = SplitLines(bytes_.constData() + bom_, bytes_.size() - bom_);
 }
+
+void NotesText::dropBytes() {
+    bytes_ = QByteArray();
+    bom_ = 0;
+    byteLines_.clear();
+}
