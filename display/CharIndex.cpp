@@ -42,18 +42,27 @@ void AppendBits(const uint64_t *words, size_t count, std::vector<int> &out) {
 // thread's next build and are all zero between builds, only the entries of the units seen being put
 // back, so that a small notebook costs what it holds rather than 65536 entries of each.
 struct Scratch {
-    std::vector<int> last;       // 1 + the last record that held the unit; 0: none yet
-    std::vector<quint32> count;  // records that hold it
-    std::vector<quint64> bytes;  // bytes of its gaps, then where its next gap or bit goes
-    std::vector<uint8_t> rank;   // 1 + its rank when paired (up to kMaxPaired); 0: not paired
-    std::vector<uint8_t> dense;  // its set is a bitmap
-    std::vector<char16_t> units; // those whose entries may not be zero
+    std::vector<int> last;      // 1 + the last record that held the unit; 0: none yet
+    std::vector<quint32> count; // records that hold it
+    std::vector<quint64> bytes; // bytes of its gaps, then where its next gap or bit goes
+    std::vector<uint8_t> rank;  // 1 + its rank when paired (up to kMaxPaired); 0: not paired
+    std::vector<uint8_t> dense; // its set is a bitmap
+    std::vector<uint64_t> held; // a bit for each unit whose entries may not be zero
 
-    Scratch() : last(kUnits), count(kUnits), bytes(kUnits), rank(kUnits), dense(kUnits) {}
+    Scratch() : last(kUnits), count(kUnits), bytes(kUnits), rank(kUnits), dense(kUnits), held(kUnits / 64) {}
+    void Hold(char16_t u) { held[u / 64] |= uint64_t(1) << (u % 64); }
+    // The units held, ascending.
+    std::vector<char16_t> Held() const {
+        std::vector<char16_t> units;
+        for (size_t w = 0; w < held.size(); ++w)
+            for (uint64_t b = held[w]; b; b &= b - 1)
+                units.push_back(char16_t(w * 64 + size_t(__builtin_ctzll(b))));
+        return units;
+    }
     void Clear() {
-        for (char16_t u : units)
+        for (char16_t u : Held())
             last[u] = 0, count[u] = 0, bytes[u] = 0, rank[u] = 0, dense[u] = 0;
-        units.clear();
+        std::fill(held.begin(), held.end(), 0);
     }
 };
 
@@ -96,7 +105,6 @@ CharIndex CharIndex::Build(int records, const TextsOf &texts) {
     const ScratchGuard guard{scratch};
     std::vector<int> &last = scratch.last;
     std::vector<quint32> &count = scratch.count;
-    std::vector<char16_t> &units = scratch.units;
     int e = 0;
 
     // The units to pair: the most frequent in a sample of records spread over the notebook. A poor
@@ -106,7 +114,7 @@ CharIndex CharIndex::Build(int records, const TextsOf &texts) {
     const std::function<void(QStringView)> sample = [&](QStringView text) {
         for (QChar c : text) {
             const char16_t u = c.unicode();
-            if (!last[u]) units.push_back(u);
+            scratch.Hold(u);
             count[u] += last[u] != e + 1;
             last[u] = e + 1;
         }
@@ -114,7 +122,7 @@ CharIndex CharIndex::Build(int records, const TextsOf &texts) {
     for (e = 0; e < records; e += step, ++sampled)
         texts(e, sample);
     std::vector<char16_t> &frequent = index.paired_;
-    for (char16_t u : units)
+    for (char16_t u : scratch.Held())
         if (count[u] * kPairedShare >= quint32(sampled)) frequent.push_back(u);
     std::sort(frequent.begin(), frequent.end(),
               [&](char16_t a, char16_t b) { return count[a] != count[b] ? count[a] > count[b] : a < b; });
@@ -124,7 +132,7 @@ CharIndex CharIndex::Build(int records, const TextsOf &texts) {
     scratch.Clear();
     for (size_t r = 0; r < frequent.size(); ++r) {
         scratch.rank[frequent[r]] = uint8_t(r + 1);
-        units.push_back(frequent[r]);
+        scratch.Hold(frequent[r]);
     }
     const uint8_t *const rank = scratch.rank.data();
 
@@ -148,6 +156,7 @@ CharIndex CharIndex::Build(int records, const TextsOf &texts) {
         size_t n = used;
         char16_t *const out = seen.data();
         int *const lastOf = last.data();
+        uint64_t *const held = scratch.held.data();
         int before = -1; // the rank of the unit before, in this text
         for (QChar c : text) {
             const char16_t u = c.unicode();
@@ -160,7 +169,7 @@ CharIndex CharIndex::Build(int records, const TextsOf &texts) {
             signature[one / 64] |= isPair & (uint64_t(1) << (one % 64));
             signature[two / 64] |= isPair & (uint64_t(1) << (two % 64));
             before = r;
-            if (!lastOf[u]) units.push_back(u); // the first time in the notebook: rare
+            held[u / 64] |= uint64_t(1) << (u % 64);
             out[n] = u;
             n += (lastOf[u] != stamp) & (r < 0);
             lastOf[u] = stamp;
@@ -183,9 +192,7 @@ CharIndex CharIndex::Build(int records, const TextsOf &texts) {
         spread(present, kMaxPaired / 64, index.bits_.data());
         spread(signature, kSignatureBits / 64, index.signatures_.data());
     }
-    // Every unit of the notebook, once each and ascending (a paired one may be there twice).
-    std::sort(units.begin(), units.end());
-    units.erase(std::unique(units.begin(), units.end()), units.end());
+    const std::vector<char16_t> units = scratch.Held(); // every unit of the notebook, ascending
 
     // Per other unit, how many records hold it and how many bytes their gaps take.
     for (char16_t u : units)
