@@ -1,16 +1,16 @@
 #include "display/Search.h"
 
+#include "display/SubstringFinder.h"
+
 #include <algorithm>
-#include <numeric>
+#include <climits>
+#include <iterator>
 
 namespace {
 
-// Ends each text in a search buffer. A match that does not hold this character cannot reach from one
-// record into the next; a query that holds it is tested record by record instead.
-constexpr QChar kSeparator(0xFFFF);
-
 // Field check boxes as bits of one mask.
 enum FieldBit : unsigned { TitleBit = 1, ContentBit = 2, RemarkBit = 4, SourceBit = 8 };
+constexpr unsigned kAllFields = TitleBit | ContentBit | RemarkBit | SourceBit;
 
 // Cached results beyond these limits are dropped, oldest first.
 constexpr size_t kMaxCached = 16;
@@ -58,100 +58,101 @@ EntrySearch::EntrySearch(const QList<const Notebook *> &notebooks) {
         Book &book = books_[b];
         book.count = int(entries.size());
 
-        // Stripping only shortens a text, so the raw sizes bound every buffer.
-        std::array<qsizetype, KindCount> sizes{};
-        for (const NoteEntry &e : entries) {
-            sizes[Title] += e.title.size() + 1;
-            sizes[Content] += e.content.size() + 1;
-            sizes[Note] += e.note.size() + 1;
-            sizes[Remark] += e.remark.size() + 1;
-            sizes[Source] += e.source.size() + 1;
-        }
-        for (int k = 0; k < KindCount; ++k) {
-            book.buffers[k].text.reserve(sizes[k]);
-            book.buffers[k].starts.reserve(entries.size() + 1);
-        }
+        // Stripping only shortens a text, so the raw sizes bound the buffer.
+        qsizetype size = 0;
+        for (const NoteEntry &e : entries)
+            size += e.title.size() + e.content.size() + e.note.size() + e.remark.size() + e.source.size();
+        book.text.reserve(size);
+        book.starts.reserve(size_t(entries.size()) * KindCount + 1);
         for (const NoteEntry &e : entries) {
             const QString *raw[KindCount] = {&e.title, &e.content, &e.note, &e.remark, &e.source};
             for (int k = 0; k < KindCount; ++k) {
-                Buffer &buf = book.buffers[k];
-                buf.starts.push_back(buf.text.size());
-                if (k < Note || !AppendStripped(buf.text, *raw[k])) buf.text += *raw[k];
-                buf.text += kSeparator;
+                book.starts.push_back(book.text.size());
+                if (k < Note || !AppendStripped(book.text, *raw[k])) book.text += *raw[k];
             }
         }
-        for (Buffer &buf : book.buffers) {
-            buf.starts.push_back(buf.text.size());
-            buf.text.squeeze();
-        }
+        book.starts.push_back(book.text.size());
+        book.text.squeeze();
+        // Exactly the texts the buffer holds, so that a unit's set is the answer to a one-unit query;
+        // each text on its own, as no match reaches from one into the next.
+        book.index =
+            CharIndex::Build(book.count, [&book](int e, const std::function<void(QStringView)> &add) {
+                for (int k = 0; k < KindCount; ++k)
+                    add(book.Of(e, k));
+            });
     }
+}
+
+qint64 EntrySearch::IndexBytes() const {
+    qint64 bytes = 0;
+    for (const Book &b : books_)
+        bytes += b.index.Bytes();
+    return bytes;
 }
 
 namespace {
 
-// The buffers a field mask searches; the content box covers the collation notes too.
-template <typename F> void ForEachKind(unsigned fields, F f) {
-    if (fields & TitleBit) f(0);
+// The kinds of text (title, content, note, remark, source: 0 to 4) a field mask searches, in the
+// order they are tried; the content box covers the collation notes too. Returns how many there are.
+int KindsOf(unsigned fields, int *kinds) {
+    int n = 0;
+    if (fields & TitleBit) kinds[n++] = 0;
     if (fields & ContentBit) {
-        f(1);
-        f(2);
+        kinds[n++] = 1;
+        kinds[n++] = 2;
     }
-    if (fields & RemarkBit) f(3);
-    if (fields & SourceBit) f(4);
+    if (fields & RemarkBit) kinds[n++] = 3;
+    if (fields & SourceBit) kinds[n++] = 4;
+    return n;
+}
+
+std::vector<int> Intersect(const std::vector<int> &a, const std::vector<int> &b) {
+    std::vector<int> both;
+    both.reserve(std::min(a.size(), b.size()));
+    std::set_intersection(a.begin(), a.end(), b.begin(), b.end(), std::back_inserter(both));
+    return both;
 }
 
 } // namespace
 
-bool EntrySearch::RecordHolds(const Book &book, int entry, const QString &query, unsigned fields) const {
-    bool found = false;
-    ForEachKind(fields, [&](int k) {
-        if (found) return;
-        const Buffer &buf = book.buffers[k];
-        const qsizetype start = buf.starts[entry];
-        const qsizetype size = buf.starts[entry + 1] - 1 - start; // without the separator
-        if (size >= query.size() && QStringView(buf.text).mid(start, size).indexOf(query) >= 0) found = true;
-    });
-    return found;
-}
-
-std::vector<int> EntrySearch::NarrowBook(int book, const QString &query, unsigned fields,
-                                         const std::vector<int> &candidates) const {
-    std::vector<int> hits;
-    const Book &bk = books_[book];
-    for (int e : candidates)
-        if (RecordHolds(bk, e, query, fields)) hits.push_back(e);
-    return hits;
-}
-
-std::vector<int> EntrySearch::ScanBook(int book, const QString &query, unsigned fields) const {
-    const Book &bk = books_[book];
-    if (query.contains(kSeparator)) {
-        std::vector<int> all(bk.count);
-        std::iota(all.begin(), all.end(), 0);
-        return NarrowBook(book, query, fields, all);
+std::vector<int> EntrySearch::Verify(const Book &book, const QString &query, unsigned fields,
+                                     const std::vector<int> &candidates) const {
+    // The anchors: the query's two rarest units in this notebook, at different places, so that few
+    // places pass the first look; a query of one repeated unit takes its first and last place.
+    qsizetype first = 0, second = query.size() - 1;
+    std::vector<int> holders(size_t(query.size()));
+    for (qsizetype i = 0; i < query.size(); ++i) {
+        holders[size_t(i)] = book.index.RecordsWith(query[i].unicode());
+        if (holders[size_t(i)] < holders[size_t(first)]) first = i;
     }
-
-    // One search per buffer; after a match the search goes on at the next record, since a record
-    // gives one row however often it holds the query.
-    std::vector<char> marked(bk.count, 0);
-    ForEachKind(fields, [&](int k) {
-        const Buffer &buf = bk.buffers[k];
-        const QStringView text(buf.text);
-        const auto first = buf.starts.begin();
-        auto from = first;
-        qsizetype pos = 0;
-        for (;;) {
-            const qsizetype at = text.indexOf(query, pos);
-            if (at < 0) break;
-            from = std::upper_bound(from, buf.starts.end(), at) - 1;
-            const auto e = from - first;
-            marked[e] = 1;
-            pos = buf.starts[e + 1];
+    int fewest = INT_MAX;
+    for (qsizetype i = 0; i < query.size(); ++i)
+        if (query[i] != query[first] && holders[size_t(i)] < fewest) {
+            fewest = holders[size_t(i)];
+            second = i;
         }
-    });
+    const SubstringFinder finder(query, first, second);
+
+    int kinds[KindCount];
+    const int kindCount = KindsOf(fields, kinds);
     std::vector<int> hits;
-    for (int e = 0; e < bk.count; ++e)
-        if (marked[e]) hits.push_back(e);
+    const size_t n = candidates.size();
+    for (size_t i = 0; i < n; ++i) {
+        // The records a few ahead are asked from memory now, so that they are there when their
+        // turn comes: the wait for memory, not the comparing, is what a record costs.
+        if (i + 8 < n) __builtin_prefetch(&book.starts[size_t(candidates[i + 8]) * KindCount]);
+        if (i + 4 < n) {
+            const qsizetype at = book.starts[size_t(candidates[i + 4]) * KindCount];
+            __builtin_prefetch(book.text.constData() + at);
+            __builtin_prefetch(book.text.constData() + at + 32);
+        }
+        const int e = candidates[i];
+        for (int k = 0; k < kindCount; ++k)
+            if (finder.In(book.Of(e, kinds[k]))) {
+                hits.push_back(e);
+                break;
+            }
+    }
     return hits;
 }
 
@@ -169,19 +170,26 @@ const std::vector<int> &EntrySearch::HitsOf(int book, const QString &query, unsi
         cache_.push_back(std::move(c));
     }
 
-    // A record that holds the query in one of these fields holds any part of it in the same field, so
-    // the hits of an earlier query that the query contains, searched in at least these fields, hold
-    // all of this query's hits. Narrowing pays when they are few against the book's records.
-    const std::vector<int> *narrowest = nullptr;
-    for (size_t i = 0; i + 1 < cache_.size(); ++i) {
-        const Cached &c = cache_[i];
-        if (c.known[book] && (fields & ~c.fields) == 0 && query.contains(c.query) &&
-            (!narrowest || c.hits[book].size() < narrowest->size()))
-            narrowest = &c.hits[book];
+    const Book &bk = books_[book];
+    std::vector<int> hits;
+    if (query.size() == 1 && fields == kAllFields) {
+        // Every text of the notebook went into the index: the unit's set is the answer.
+        hits = bk.index.Records(query[0].unicode());
+    } else {
+        // A record that holds the query in one of these fields holds any part of it in the same field,
+        // so the hits of an earlier query that the query contains, searched in at least these fields,
+        // hold all of this query's hits; so do the records that hold each of its units.
+        const std::vector<int> *narrowest = nullptr;
+        for (size_t i = 0; i + 1 < cache_.size(); ++i) {
+            const Cached &c = cache_[i];
+            if (c.known[book] && (fields & ~c.fields) == 0 && query.contains(c.query) &&
+                (!narrowest || c.hits[book].size() < narrowest->size()))
+                narrowest = &c.hits[book];
+        }
+        std::vector<int> candidates = bk.index.Candidates(query);
+        if (narrowest) candidates = Intersect(candidates, *narrowest);
+        hits = Verify(bk, query, fields, candidates);
     }
-    std::vector<int> hits = narrowest && narrowest->size() * 2 <= size_t(books_[book].count)
-                                ? NarrowBook(book, query, fields, *narrowest)
-                                : ScanBook(book, query, fields);
 
     Cached &mine = cache_.back();
     mine.hits[book] = std::move(hits);

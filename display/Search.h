@@ -1,10 +1,12 @@
 #pragma once
 // The search of the loaded notebooks for a typed text: an exact, case-sensitive substring test of
 // each record's fields. The results are those of a full scan of every record, in book order and then
-// record order, one row per record at most; the scan itself runs over precomputed buffers and narrows
-// earlier results where it can, since it runs on every keystroke.
+// record order, one row per record at most. Since it runs on every keystroke, only the records that
+// hold every character of the query (by a character index) or that held an earlier part of it are
+// tested, in a precomputed buffer.
 
 #include "corpus/Data.h"
+#include "display/CharIndex.h"
 
 #include <QList>
 #include <QString>
@@ -36,19 +38,24 @@ public:
     // stored, and the collation notes (with the content), remarks and sources without their tags.
     QList<SearchHit> Find(const QString &query, const SearchScope &scope) const;
 
+    // Memory held by the character indexes of all notebooks, in bytes.
+    qint64 IndexBytes() const;
+
 private:
-    // Field kinds, each searched in its own buffer.
+    // Field kinds: the texts a record has searched, in the order they are tried.
     enum Kind { Title, Content, Note, Remark, Source, KindCount };
-    // All texts of one kind in one book, one after another, each followed by a separator character,
-    // so one search runs over many records; starts[e] is where record e's text begins, and
-    // starts[count] is the end of the buffer.
-    struct Buffer {
-        QString text;
-        std::vector<qsizetype> starts;
-    };
+    // All texts of one book in one buffer, record after record and each record's kinds one after
+    // another, so that testing a record reads one stretch of memory; starts[e * KindCount + k] is
+    // where kind k of record e begins, and starts[count * KindCount] is the end of the buffer.
     struct Book {
         int count = 0;
-        std::array<Buffer, KindCount> buffers;
+        QString text;
+        std::vector<qsizetype> starts;
+        CharIndex index; // over exactly these texts
+        QStringView Of(int entry, int kind) const {
+            const size_t at = size_t(entry) * KindCount + size_t(kind);
+            return QStringView(text).mid(starts[at], starts[at + 1] - starts[at]);
+        }
     };
     // A remembered result: the records of each book that hold `query` in the fields of `fields`.
     struct Cached {
@@ -58,10 +65,8 @@ private:
         std::array<std::vector<int>, 4> hits;
     };
 
-    std::vector<int> ScanBook(int book, const QString &query, unsigned fields) const;
-    std::vector<int> NarrowBook(int book, const QString &query, unsigned fields,
-                                const std::vector<int> &candidates) const;
-    bool RecordHolds(const Book &book, int entry, const QString &query, unsigned fields) const;
+    std::vector<int> Verify(const Book &book, const QString &query, unsigned fields,
+                            const std::vector<int> &candidates) const;
     const std::vector<int> &HitsOf(int book, const QString &query, unsigned fields) const;
 
     std::vector<Book> books_;

@@ -2,7 +2,9 @@
 // whatever the order of queries and scopes that came before.
 
 #include "bench/SyntheticNotes.h"
+#include "display/CharIndex.h"
 #include "display/Search.h"
+#include "display/SubstringFinder.h"
 
 #include <QDir>
 #include <QRandomGenerator>
@@ -169,7 +171,14 @@ private Q_SLOTS:
         QTest::newRow("page record not without title") << "N7" << "KMNO crs" << "";
         QTest::newRow("pages share a bracket") << "[" << all << "K0 N0";
         QTest::newRow("no match across records") << QStringLiteral("末首") << all << "";
+        // One character: from the index with every field, else tested. The index must hold the texts
+        // as searched: K3's "b" is only in its notes' markup, K2's in its headword.
+        QTest::newRow("one character, every field") << "b" << all << "K1 K2 M0";
+        QTest::newRow("one character, content only") << "b" << "KMNO c" << "K1 M0";
+        QTest::newRow("headword character, content only") << QStringLiteral("丑") << "KMNO c" << "";
+        QTest::newRow("character in no record") << QStringLiteral("辛") << all << "";
         QTest::newRow("separator char in text") << QString(QChar(0xFFFF)) + "y" << all << "M1";
+        QTest::newRow("separator char alone") << QString(QChar(0xFFFF)) << all << "M1";
         QTest::newRow("separator char across records")
             << QStringLiteral("末") + QChar(0xFFFF) + QStringLiteral("首") << all << "";
         // clang-format on
@@ -202,34 +211,47 @@ private Q_SLOTS:
 
     // Random notebooks over a small alphabet, so queries of a few characters hit some records and
     // miss others; queries typed, extended, backspaced and pasted, with the scope changing between
-    // calls. Every answer must be the full scan's.
+    // calls. Every answer must be the full scan's. Besides the frequent tokens (kept as bitmaps in
+    // the index, and paired) there are rare ones (kept as record gaps, some longer than 127 records),
+    // one that only M holds, one only headwords hold and one that stands only inside markup.
     void findAgreesWithFullScan() {
         QRandomGenerator rng(2024);
         const QStringList tokens = {QStringLiteral("甲"),  QStringLiteral("乙"),   QStringLiteral("丙"),
                                     QStringLiteral("a"),   QStringLiteral("b"),    QStringLiteral("<br>"),
                                     QStringLiteral("<i>"), QStringLiteral("</i>"), QStringLiteral(">"),
-                                    QStringLiteral("<"),   QString(QChar(0xFFFF))};
-        auto text = [&](int maxTokens) {
+                                    QStringLiteral("<"),   QString(QChar(0xFFFF)), QStringLiteral("<x>")};
+        auto text = [&](int book, int maxTokens) {
             QString s;
-            for (int n = rng.bounded(maxTokens + 1); n > 0; --n)
-                s += tokens[rng.bounded(int(tokens.size()))];
+            for (int n = rng.bounded(maxTokens + 1); n > 0; --n) {
+                const int pick = rng.bounded(1000);
+                if (pick < 2)
+                    s += QStringLiteral("戊");
+                else if (pick < 12)
+                    s += QStringLiteral("丁");
+                else if (pick < 40 && book == 1)
+                    s += QStringLiteral("己");
+                else
+                    s += tokens[rng.bounded(int(tokens.size()))];
+            }
             return s;
         };
         QList<Notebook> books(4);
         for (int b = 0; b < 3; ++b) // the last notebook stays empty
-            for (int e = 0; e < 400; ++e) {
+            for (int e = 0; e < 700; ++e) {
                 if (rng.bounded(8) == 0) {
-                    books[b].entries.append(Page(text(2)));
+                    books[b].entries.append(Page(text(b, 2)));
                     continue;
                 }
-                books[b].entries.append(Entry(text(6), text(10), text(6), text(6), text(6)));
+                QString title = text(b, 6);
+                if (rng.bounded(10) == 0) title += QStringLiteral("庚");
+                books[b].entries.append(Entry(title, text(b, 10), text(b, 6), text(b, 6), text(b, 6)));
             }
         const EntrySearch search(Pointers(books));
-        const QString alphabet = QStringLiteral("甲乙丙ab<>ri/") + QChar(0xFFFF);
+        const QString alphabet = QStringLiteral("甲乙丙ab<>ri/x丁戊己庚辛") + QChar(0xFFFF);
         SearchScope scope;
         QString query;
         int nonEmpty = 0;
-        for (int step = 0; step < 3000; ++step) {
+        for (int step = 0; step < 4000; ++step) {
             const int action = rng.bounded(20);
             if (action < 11)
                 query += alphabet[rng.bounded(int(alphabet.size()))];
@@ -254,7 +276,83 @@ private Q_SLOTS:
                                      .arg(step)
                                      .arg(query, Describe(found), Describe(expected))));
         }
-        QVERIFY(nonEmpty > 300); // the fixture does make hits
+        QVERIFY(nonEmpty > 400); // the fixture does make hits
+    }
+
+    // A rare character's records are kept as gaps of one, two or three bytes; the gaps here sit on
+    // each side of those lengths, and the notebook is longer than 16-bit record numbers reach. Beside
+    // it a frequent character, kept as a bitmap, to intersect with.
+    void indexKeepsLongGaps() {
+        std::vector<int> rare = {0};
+        for (int gap : {1, 127, 128, 129, 16383, 16384, 16385, 40000})
+            rare.push_back(rare.back() + gap);
+        const int records = rare.back() + 1 + 20; // not a multiple of 64
+        std::vector<QString> texts(size_t(records), QStringLiteral("z"));
+        for (int e = 0; e < records; e += 3)
+            texts[size_t(e)] = QStringLiteral("dz");
+        for (int e : rare)
+            texts[size_t(e)] += QStringLiteral("x");
+        const CharIndex index = CharIndex::Build(
+            records, [&](int e, const std::function<void(QStringView)> &add) { add(texts[size_t(e)]); });
+
+        QCOMPARE(index.Records(u'x'), rare);
+        QCOMPARE(index.RecordsWith(u'x'), int(rare.size()));
+        std::vector<int> both;
+        for (int e : rare)
+            if (e % 3 == 0) both.push_back(e);
+        QCOMPARE(index.Candidates(u"xd"), both);
+        QCOMPARE(index.Candidates(u"dx"), both);
+        QCOMPARE(index.Candidates(u"xq"), std::vector<int>());
+        QCOMPARE(index.Records(u'd').size(), size_t((records + 2) / 3));
+        QCOMPARE(int(index.Records(u'z').size()), records);
+    }
+
+    // In a notebook of a few records every unit is frequent; at most 128 of them are paired, the
+    // rest kept as sets alone. Every unit, and every pair of neighbours in the text, must still be
+    // found, and pairs that never stand together must not.
+    void manyFrequentUnits() {
+        QRandomGenerator rng(5);
+        QList<Notebook> books(4);
+        for (int e = 0; e < 3; ++e) {
+            QString content;
+            for (int i = 0; i < 400; ++i)
+                content += QChar(char16_t(0x4E00 + rng.bounded(300)));
+            books[0].entries.append(Entry(QStringLiteral("t"), content));
+        }
+        const EntrySearch search(Pointers(books));
+        const SearchScope all;
+        const QString &text = books[0].entries[0].content;
+        for (qsizetype i = 0; i + 1 < text.size(); ++i) {
+            const QString pair = text.mid(i, 2), swapped = QString(pair[1]) + pair[0];
+            for (const QString &query : {QString(pair[0]), pair, swapped})
+                QCOMPARE(Describe(search.Find(query, all)), Describe(FullScan(books, query, all)));
+        }
+    }
+
+    // The finder against indexOf, for every choice of its two anchors, on texts short and long
+    // enough for its eight-at-a-time comparison and its last few places one by one.
+    void finderAgreesWithIndexOf() {
+        QRandomGenerator rng(7);
+        const QString alphabet = QStringLiteral("ab甲");
+        auto random = [&](int maxSize) {
+            QString s;
+            for (int n = rng.bounded(maxSize + 1); n > 0; --n)
+                s += alphabet[rng.bounded(int(alphabet.size()))];
+            return s;
+        };
+        for (int i = 0; i < 3000; ++i) {
+            const QString text = random(40);
+            QString needle = random(5);
+            if (needle.isEmpty()) needle = QStringLiteral("a");
+            const bool expected = text.indexOf(needle) >= 0;
+            for (qsizetype first = 0; first < needle.size(); ++first)
+                for (qsizetype second = 0; second < needle.size(); ++second)
+                    if (SubstringFinder(needle, first, second).In(text) != expected)
+                        QFAIL(qPrintable(QStringLiteral("\"%1\" in \"%2\", anchors %3 and %4")
+                                             .arg(needle, text)
+                                             .arg(first)
+                                             .arg(second)));
+        }
     }
 
     // The benchmarks' notes files: written, loaded by the reader, and the same records come back.
