@@ -3,6 +3,8 @@
 #include "display/SubstringFinder.h"
 
 #include <algorithm>
+#include <future>
+#include <system_error>
 #include <climits>
 #include <iterator>
 
@@ -52,35 +54,46 @@ QString StripTags(const QString &text) {
 
 EntrySearch::EntrySearch(const QList<const Notebook *> &notebooks) {
     books_.resize(notebooks.size());
+    // The notebooks are prepared side by side, each on its own thread: the index is most of the
+    // work, and the first keystroke may be waiting for it. Without a thread to be had, here.
+    std::vector<std::future<void>> builds;
     for (qsizetype b = 0; b < notebooks.size(); ++b) {
         if (!notebooks[b]) continue;
-        const QList<NoteEntry> &entries = notebooks[b]->entries;
-        Book &book = books_[b];
-        book.count = int(entries.size());
-
-        // Stripping only shortens a text, so the raw sizes bound the buffer.
-        qsizetype size = 0;
-        for (const NoteEntry &e : entries)
-            size += e.title.size() + e.content.size() + e.note.size() + e.remark.size() + e.source.size();
-        book.text.reserve(size);
-        book.starts.reserve(size_t(entries.size()) * KindCount + 1);
-        for (const NoteEntry &e : entries) {
-            const QString *raw[KindCount] = {&e.title, &e.content, &e.note, &e.remark, &e.source};
-            for (int k = 0; k < KindCount; ++k) {
-                book.starts.push_back(book.text.size());
-                if (k < Note || !AppendStripped(book.text, *raw[k])) book.text += *raw[k];
-            }
+        auto build = [this, b, &notebooks] { BuildBook(books_[size_t(b)], notebooks[b]->entries); };
+        try {
+            builds.push_back(std::async(std::launch::async, build));
+        } catch (const std::system_error &) {
+            build();
         }
-        book.starts.push_back(book.text.size());
-        book.text.squeeze();
-        // Exactly the texts the buffer holds, so that a unit's set is the answer to a one-unit query;
-        // each text on its own, as no match reaches from one into the next.
-        book.index =
-            CharIndex::Build(book.count, [&book](int e, const std::function<void(QStringView)> &add) {
-                for (int k = 0; k < KindCount; ++k)
-                    add(book.Of(e, k));
-            });
     }
+    for (std::future<void> &f : builds)
+        f.get();
+}
+
+void EntrySearch::BuildBook(Book &book, const QList<NoteEntry> &entries) {
+    book.count = int(entries.size());
+
+    // Stripping only shortens a text, so the raw sizes bound the buffer.
+    qsizetype size = 0;
+    for (const NoteEntry &e : entries)
+        size += e.title.size() + e.content.size() + e.note.size() + e.remark.size() + e.source.size();
+    book.text.reserve(size);
+    book.starts.reserve(size_t(entries.size()) * KindCount + 1);
+    for (const NoteEntry &e : entries) {
+        const QString *raw[KindCount] = {&e.title, &e.content, &e.note, &e.remark, &e.source};
+        for (int k = 0; k < KindCount; ++k) {
+            book.starts.push_back(book.text.size());
+            if (k < Note || !AppendStripped(book.text, *raw[k])) book.text += *raw[k];
+        }
+    }
+    book.starts.push_back(book.text.size());
+    book.text.squeeze();
+    // Exactly the texts the buffer holds, so that a unit's set is the answer to a one-unit query;
+    // each text on its own, as no match reaches from one into the next.
+    book.index = CharIndex::Build(book.count, [&book](int e, const std::function<void(QStringView)> &add) {
+        for (int k = 0; k < KindCount; ++k)
+            add(book.Of(e, k));
+    });
 }
 
 qint64 EntrySearch::IndexBytes() const {

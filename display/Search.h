@@ -65,6 +65,7 @@ private:
         std::array<std::vector<int>, 4> hits;
     };
 
+    static void BuildBook(Book &book, const QList<NoteEntry> &entries);
     std::vector<int> Verify(const Book &book, const QString &query, unsigned fields,
                             const std::vector<int> &candidates) const;
     const std::vector<int> &HitsOf(int book, const QString &query, unsigned fields) const;
