@@ -54,12 +54,18 @@ QString StripTags(const QString &text) {
 
 EntrySearch::EntrySearch(const QList<const Notebook *> &notebooks) {
     books_.resize(notebooks.size());
-    // The notebooks are prepared side by side, each on its own thread: the index is most of the
-    // work, and the first keystroke may be waiting for it. Without a thread to be had, here.
+    // Large notebooks are prepared side by side, each on its own thread: the index is most of the
+    // work, and the first keystroke may be waiting for it. Small ones (and all, without a thread to
+    // be had) here: a thread would cost more than it saves.
+    constexpr qsizetype kRecordsWorthAThread = 2000; // a notebook of about two megabytes
     std::vector<std::future<void>> builds;
     for (qsizetype b = 0; b < notebooks.size(); ++b) {
         if (!notebooks[b]) continue;
         auto build = [this, b, &notebooks] { BuildBook(books_[size_t(b)], notebooks[b]->entries); };
+        if (notebooks[b]->entries.size() < kRecordsWorthAThread) {
+            build();
+            continue;
+        }
         try {
             builds.push_back(std::async(std::launch::async, build));
         } catch (const std::system_error &) {
