@@ -6,8 +6,8 @@
 #include <utility>
 
 ScanCache::ScanCache(qint64 byteBudget, QObject *parent) : QObject(parent), budget_(byteBudget) {
-    // No thread to be had: scans are then decoded when they are shown, as without the cache (the
-    // viewer decodes a large scan on its own thread when the request thread is missing).
+    // No thread to be had: scans are then decoded when they are shown, as without the cache, and a
+    // scan the reader waits for is decoded on the window's thread (Request).
     try {
         prefetcher_ = std::thread([this] { Prefetching(); });
     } catch (const std::system_error &) {
@@ -132,9 +132,7 @@ void ScanCache::Prefetching() {
         try {
             picture = DecodeJpegFile(path);
             // The copies the first paint would otherwise make, in the window's time.
-            for (const QImage *from = &picture; halved.size() < halvings && from->width() >= 2 && from->height() >= 2;
-                 from = &halved.last())
-                halved.append(HalvedPicture(*from));
+            halved = HalvedCopies(picture, halvings);
         } catch (...) {
             continue; // shown, and reported, when the reader gets there
         }

@@ -79,8 +79,7 @@ MainWindow::MainWindow(const QString &programPath, QWidget *parent, const QStrin
     programFolder_ = QFileInfo(programPath).absolutePath() + QLatin1Char('/');
     settingsFolder_ = settingsFolder.isEmpty() ? programFolder_ : settingsFolder;
     // The notes are read on worker threads while the window and its web view are built: at a hundred
-    // megabytes of notes that hides much of the reading. Nothing reads the notebooks before they are
-    // in.
+    // megabytes of notes that hides much of the reading. Nothing reads the notebooks before Finish.
     NotebookLoading loading(notebooks_);
     BuildPanes();
     loading.Finish();

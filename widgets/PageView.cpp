@@ -134,6 +134,14 @@ QImage HalvedPicture(const QImage &picture) {
     return picture.scaled(picture.width() / 2, picture.height() / 2, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
 }
 
+QList<QImage> HalvedCopies(const QImage &picture, int count) {
+    QList<QImage> copies;
+    for (const QImage *from = &picture; copies.size() < count && from->width() >= 2 && from->height() >= 2;
+         from = &copies.last())
+        copies.append(HalvedPicture(*from));
+    return copies;
+}
+
 void PageImage::SetPicture(const QImage &picture, QSize naturalSize, const QList<QImage> &halvings) {
     levels_.clear();
     naturalSize_ = naturalSize.isValid() ? naturalSize : picture.size();

@@ -53,6 +53,9 @@ private:
 int HalvingsFor(double scale);
 // The picture at half its width and height, smoothly.
 QImage HalvedPicture(const QImage &picture);
+// Up to `count` halvings of the picture, each half the one before; they stop at a picture too small
+// to halve.
+QList<QImage> HalvedCopies(const QImage &picture, int count);
 
 class PageImage : public QWidget {
     Q_OBJECT

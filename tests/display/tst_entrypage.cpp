@@ -8,6 +8,7 @@
 
 #include "support/HighlightModel.h"
 #include "support/NoteFixtures.h"
+#include "support/RandomText.h"
 
 Q_DECLARE_METATYPE(NoteEntry)
 
@@ -149,12 +150,7 @@ private Q_SLOTS:
     void highlightAgreesWithCopyingLoop() {
         QRandomGenerator rng(7);
         const QString alphabet = QStringLiteral("ab<>&;#甲");
-        auto randomText = [&](int maxLen) {
-            QString s;
-            for (int i = rng.bounded(maxLen + 1); i > 0; --i)
-                s += alphabet[rng.bounded(int(alphabet.size()))];
-            return s;
-        };
+        auto randomText = [&](int maxLen) { return RandomText(rng, alphabet, maxLen); };
         for (int i = 0; i < 3000; ++i) {
             const QString body = randomText(40);
             const QString word = randomText(3);

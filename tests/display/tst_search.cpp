@@ -12,6 +12,7 @@
 #include <QtTest>
 
 #include "support/NoteFixtures.h"
+#include "support/RandomText.h"
 
 namespace {
 
@@ -134,9 +135,7 @@ private Q_SLOTS:
         QRandomGenerator rng(11);
         const QString alphabet = QStringLiteral("<<>>ab甲");
         for (int i = 0; i < 5000; ++i) {
-            QString t;
-            for (int n = rng.bounded(30); n > 0; --n)
-                t += alphabet[rng.bounded(int(alphabet.size()))];
+            const QString t = RandomText(rng, alphabet, 29);
             QCOMPARE(StripTags(t), NaiveStripTags(t));
         }
     }
@@ -334,12 +333,7 @@ private Q_SLOTS:
     void finderAgreesWithIndexOf() {
         QRandomGenerator rng(7);
         const QString alphabet = QStringLiteral("ab甲");
-        auto random = [&](int maxSize) {
-            QString s;
-            for (int n = rng.bounded(maxSize + 1); n > 0; --n)
-                s += alphabet[rng.bounded(int(alphabet.size()))];
-            return s;
-        };
+        auto random = [&](int maxSize) { return RandomText(rng, alphabet, maxSize); };
         for (int i = 0; i < 3000; ++i) {
             const QString text = random(40);
             QString needle = random(5);
