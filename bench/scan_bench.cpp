@@ -3,7 +3,7 @@
 //   velmora-bench-scan [scan.jpg]
 #include "bench/BenchRecord.h"
 #include "images/JpegImage.h"
-#include "widgets/PageView.h"
+#include "images/PageView.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -1,21 +1,10 @@
 #pragma once
-// The notes corpus: one record per headword or page line of a notes file, in file order.
+// The notes corpus: one record per headword or page line of a notes file, in file order, and a
+// notebook of them with its file's reading and writing (NotesFile does the work).
+
+#include "corpus/Records.h"
 
 #include <QList>
-#include <QString>
-
-struct NoteEntry {
-    bool isPage = false;
-    QString pageImage;
-    QString title;
-    qint32 lineCount = 1;
-    QString content;
-    QString note;
-    QString remark;
-    QString source;
-    qint32 x = -1;
-    qint32 y = -1;
-};
 
 class Notebook {
 public:

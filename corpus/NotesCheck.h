@@ -3,7 +3,7 @@
 // blindly or stops at told to the person who keeps the file. It never disagrees with the reader
 // because it is the same walk.
 
-#include "corpus/Data.h"
+#include "corpus/Records.h"
 #include "corpus/NotesText.h"
 
 #include <QByteArray>

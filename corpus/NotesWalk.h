@@ -2,7 +2,9 @@
 // The one walk over the lines of a notes file. The reader keeps the records it yields; the position
 // writer also keeps where each record stands in the file, so both agree on every line.
 
-#include "corpus/Data.h"
+#include "corpus/Records.h"
+
+#include <QList>
 #include "corpus/NotesText.h"
 
 struct RecordPlace {

@@ -4,7 +4,8 @@
 #include "widgets/Controls.h"
 #include "widgets/ErrorBoundary.h"
 #include "widgets/Look.h"
-#include "widgets/NoteRowsModel.h"
+#include "corpus/NotebookStore.h"
+#include "widgets/NoteList.h"
 #include "widgets/OwnerDrawList.h"
 
 #include <QAction>
@@ -18,10 +19,9 @@
 
 #include <system_error>
 
-SearchPane::SearchPane(const NotebookSet &notebooks, QWidget *parent)
-    : QWidget(parent), results_(new NoteRowsModel(notebooks, NoteRowsModel::Style::SearchResults, this)) {
+SearchPane::SearchPane(const NotebookStore &store, QWidget *parent) : QWidget(parent) {
     setObjectName(QStringLiteral("TabSearch"));
-    for (const Notebook &book : notebooks.books)
+    for (const Notebook &book : store.Set().books)
         books_ << &book;
 
     auto *layout = new QVBoxLayout(this);
@@ -41,7 +41,9 @@ SearchPane::SearchPane(const NotebookSet &notebooks, QWidget *parent)
     remarkCheck_ = field(QStringLiteral("案語"), 191, 59, "cbPs");
     remarkCheck_->hide(); // the remarks are searched while it is checked, though it is never shown
     queryEdit_ = MakeFilterEdit(boxes, 79, QStringLiteral("edSearch"));
-    resultsList_ = MakeRowList(this, results_, QStringLiteral("lbSearch"));
+    list_ = new NoteList(store, NoteRowsModel::Style::SearchResults, this, QStringLiteral("lbSearch"));
+    resultsList_ = list_->View();
+    results_ = list_->Rows();
     NameLetterChecks(notebookChecks_, QStringLiteral("檢索"));
     for (QCheckBox *box : {titleCheck_, contentCheck_, sourceCheck_, remarkCheck_})
         box->setAccessibleName(QStringLiteral("檢索欄位 ") + box->text());
@@ -80,10 +82,15 @@ SearchPane::SearchPane(const NotebookSet &notebooks, QWidget *parent)
     connect(queryEdit_, &QLineEdit::textChanged, this, rerun);
     connect(queryEdit_, &QLineEdit::returnPressed, this, rerun);
     queryEdit_->installEventFilter(this);
-    connect(resultsList_, &OwnerDrawList::Click, this, Guarded([this] {
-                const NoteRef ref = results_->Ref(resultsList_->ItemIndex());
-                if (ref.isValid())
-                    Q_EMIT HitChosen(ref, queryEdit_->text());
+    connect(list_, &NoteList::Chosen, this, [this](NoteRef ref) { Q_EMIT HitChosen(ref, queryEdit_->text()); });
+    // A notebook read anew: the search buffers are built again from it, and the results follow.
+    connect(&store, &NotebookStore::BookReloaded, this, Guarded([this](int) {
+                Search();
+                search_.reset();
+                const NoteRef selected = list_->Selected();
+                RunSearch();
+                if (selected.isValid())
+                    list_->Select(selected);
             }));
 }
 
@@ -173,12 +180,6 @@ int SearchPane::ResultsListWidth() const {
     return parentWidget()->contentsRect().width() - margins.left() - margins.right();
 }
 
-NoteRef SearchPane::StepAfterCapture() {
-    bool show = false;
-    const int next = results_->RowAfterCapture(resultsList_->ItemIndex(), show);
-    if (next >= 0)
-        resultsList_->SetItemIndex(next);
-    return show ? results_->Ref(next) : NoteRef();
-}
+void SearchPane::SetListFontSize(int pixels) { list_->SetFontSize(pixels); }
 
-QStringList SearchPane::NeighbourScans() const { return results_->NeighbourScans(resultsList_->ItemIndex()); }
+void SearchPane::FocusList() { list_->Focus(); }

@@ -11,7 +11,9 @@
 #include <vector>
 
 class EntrySearch;
+class NoteList;
 class NoteRowsModel;
+class NotebookStore;
 class OwnerDrawList;
 class QAction;
 class QCheckBox;
@@ -21,7 +23,7 @@ class QLineEdit;
 class SearchPane : public QWidget {
     Q_OBJECT
 public:
-    SearchPane(const NotebookSet &notebooks, QWidget *parent);
+    SearchPane(const NotebookStore &store, QWidget *parent);
     ~SearchPane() override;
 
     QString Query() const;
@@ -35,11 +37,10 @@ public:
     NoteRef Result(int row) const;
     // The record of the selected result, or an invalid reference.
     NoteRef SelectedResult() const;
-    // After a position was recorded into the selected result: selects the next one, as the entries
-    // list does, and returns the record to show (invalid when nothing more is to be shown).
-    NoteRef StepAfterCapture();
-    // The scans a reader stepping on from the selected row reaches next (see NoteRowsModel).
-    QStringList NeighbourScans() const;
+    // The results listed, their selection and the stepping the window asks of them.
+    NoteList *List() const { return list_; }
+    void SetListFontSize(int pixels);
+    void FocusList();
     // The width the results list has, or would have in the layout while the tab was never shown.
     int ResultsListWidth() const;
 
@@ -64,8 +65,9 @@ private:
     std::vector<QCheckBox *> notebookChecks_;
     QCheckBox *titleCheck_, *contentCheck_, *sourceCheck_, *remarkCheck_;
     QLineEdit *queryEdit_;
+    NoteList *list_;
+    OwnerDrawList *resultsList_; // the list's view and rows, for short
     NoteRowsModel *results_;
-    OwnerDrawList *resultsList_;
     QLabel *countLabel_;
     QAction *showInEntriesAction_;
 };

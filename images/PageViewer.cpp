@@ -8,7 +8,7 @@
 #include "images/ViewerMath.h"
 #include "widgets/ErrorBoundary.h"
 #include "widgets/Look.h"
-#include "widgets/PageView.h"
+#include "images/PageView.h"
 
 #include <QAction>
 #include <QtGlobal>

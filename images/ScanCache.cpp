@@ -1,7 +1,7 @@
 #include "images/ScanCache.h"
 
 #include "images/JpegImage.h"
-#include "widgets/PageView.h"
+#include "images/PageView.h"
 
 #include <utility>
 

@@ -5,12 +5,13 @@
 #include "display/SearchPane.h"
 #include "images/FileBrowserPane.h"
 #include "images/PageViewer.h"
-#include "images/PositionCapture.h"
 #include "platform/DesktopOpen.h"
+#include "corpus/NotebookStore.h"
+#include "shell/CaptureSession.h"
 #include "shell/EntriesPane.h"
 #include "widgets/ErrorBoundary.h"
 #include "widgets/Look.h"
-#include "widgets/OwnerDrawList.h"
+#include "widgets/NoteList.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -75,12 +76,12 @@ QString ReferenceLine(int book, const NoteEntry &entry) {
 } // namespace
 
 MainWindow::MainWindow(const QString &programPath, QWidget *parent, const QString &settingsFolder)
-    : QMainWindow(parent) {
+    : QMainWindow(parent), store_(new NotebookStore(this)) {
     programFolder_ = QFileInfo(programPath).absolutePath() + QLatin1Char('/');
     settingsFolder_ = settingsFolder.isEmpty() ? programFolder_ : settingsFolder;
     // The notes are read on worker threads while the window and its web view are built: at a hundred
     // megabytes of notes that hides much of the reading. Nothing reads the notebooks before Finish.
-    NotebookLoading loading(notebooks_);
+    NotebookLoading loading(store_->SetForLoading());
     BuildPanes();
     loading.Finish();
     SetCaption(ReadWindowTitle(programFolder_, windowTitle()));
@@ -104,7 +105,9 @@ MainWindow::MainWindow(const QString &programPath, QWidget *parent, const QStrin
     WireReading();
     RestoreReading(stored);
     // Positions left unsaved by a run that did not end normally; an unreadable journal is said so and kept.
-    Guarded([this] { capture_->OfferJournal(); })();
+    Guarded([this] { capture_->OfferJournals(); })();
+    // From now on a notes file written by another program is read again.
+    store_->WatchFiles();
 }
 
 MainWindow::~MainWindow() { qApp->removeEventFilter(this); }
@@ -140,7 +143,19 @@ void MainWindow::BuildPanes() {
     manualButton->setGeometry(DesignPixels(241), DesignPixels(13), DesignPixels(82), DesignPixels(29));
     manualButton->setAccessibleName(manualButton->text());
     connect(manualButton, &QPushButton::clicked, this, Guarded([] { OpenWithDesktop(QStringLiteral("readme.pdf")); }));
-    capture_ = new PositionCapture(notebooks_, header_);
+    capture_ = new CaptureSession(*store_, header_);
+    // Short notices of the reader's own (a notes file read anew), under the capture controls.
+    noticeLabel_ = new QLabel(header_);
+    noticeLabel_->setObjectName(QStringLiteral("windowNotice"));
+    noticeLabel_->setGeometry(DesignPixels(345), DesignPixels(40), DesignPixels(740), DesignPixels(16));
+    QFont noticeFont = noticeLabel_->font();
+    noticeFont.setPixelSize(DesignPixels(12));
+    noticeLabel_->setFont(noticeFont);
+    noticeLabel_->setStyleSheet(QStringLiteral("color: #805000;"));
+    noticeTimer_ = new QTimer(this);
+    noticeTimer_->setSingleShot(true);
+    noticeTimer_->setInterval(15000);
+    connect(noticeTimer_, &QTimer::timeout, noticeLabel_, &QLabel::clear);
 
     // Left pane | entry page | page scan, with the two bars between them.
     mainSplitter_ = new QSplitter(Qt::Horizontal, root);
@@ -166,8 +181,9 @@ void MainWindow::BuildPanes() {
     tabs_->setElideMode(Qt::ElideNone);
     leftLayout->addWidget(tabs_, 1);
 
-    entries_ = new EntriesPane(notebooks_, tabs_);
-    search_ = new SearchPane(notebooks_, tabs_);
+    entries_ = new EntriesPane(*store_, tabs_);
+    search_ = new SearchPane(*store_, tabs_);
+    capture_->SetEntriesList(entries_->List());
     scans_ = new FileBrowserPane(FileBrowserPane::Scans(), tabs_);
     pdfVolumes_ = new FileBrowserPane(FileBrowserPane::PdfVolumes(), tabs_);
     tabs_->addTab(entries_, QStringLiteral("條目"));
@@ -210,12 +226,17 @@ void MainWindow::Wire() {
                     scans_->ClearFilter();
             }));
     connect(pdfVolumes_, &FileBrowserPane::FileChosen, this, Guarded([](const QString &path) { OpenWithDesktop(path); }));
-    connect(capture_, &PositionCapture::RecordingChanged, this,
-            Guarded([this](bool recording) {
-                pageViewer_->SetCaptureMode(recording);
-                UpdateCaptureCaption(QString());
+    connect(capture_, &CaptureSession::Notice, this, [this](const QString &text) { ShowNotice(text); });
+    // Capture: the scan's right click goes to the session, which records into the notebooks.
+    connect(capture_, &CaptureSession::RecordingChanged, pageViewer_, &PageViewer::SetCaptureMode);
+    connect(capture_, &CaptureSession::CaptionChanged, pageViewer_, &PageViewer::SetCaptureCaption);
+    connect(capture_, &CaptureSession::ShowWanted, this,
+            Guarded([this](NoteRef ref, NoteList *list, const QString &highlight) {
+                if (list == entries_->List())
+                    tabs_->setCurrentWidget(entries_);
+                ShowEntry(ref, highlight, OpenerOf(list));
             }));
-    connect(pageViewer_, &PageViewer::PositionPicked, this, Guarded([this](int x, int y) { RecordPosition(x, y); }));
+    connect(pageViewer_, &PageViewer::PositionPicked, capture_, Guarded([this](int x, int y) { capture_->RecordAt(x, y); }));
     connect(mainSplitter_, &QSplitter::splitterMoved, this, Guarded([this](int, int index) {
                 if (index == 1 && leftPane_->height() <= 29)
                     leftPane_->resize(leftPane_->width(), 30);
@@ -224,94 +245,55 @@ void MainWindow::Wire() {
 
 void MainWindow::WireScanFeatures() {
     pageViewer_->SetScanListing([this](const QString &letter) { return scans_->Paths(letter); });
-    connect(pageViewer_, &PageViewer::UndoCaptureWanted, this, Guarded([this] { UndoPosition(); }));
-    connect(pageViewer_, &PageViewer::NextUnpositionedWanted, this, Guarded([this] { ShowNextWithoutPosition(); }));
+    connect(pageViewer_, &PageViewer::UndoCaptureWanted, capture_, Guarded([this] { capture_->Undo(); }));
+    connect(pageViewer_, &PageViewer::NextUnpositionedWanted, capture_,
+            Guarded([this] { capture_->ShowNextWithoutPosition(); }));
 }
 
-void MainWindow::UndoPosition() {
-    const NoteRef undone = capture_->UndoLast();
-    if (!undone.isValid())
-        return;
-    const NoteEntry &e = notebooks_.entry(undone);
-    const QString value = e.x < 0 || e.y < 0 ? QStringLiteral("未定位") : QStringLiteral("x=%1, y=%2").arg(e.x).arg(e.y);
-    // From the entries list the undone entry is selected again, ready to be recorded anew.
-    if (shownBy_ == Opener::EntriesList && entries_->Select(undone))
-        ShowEntry(undone, QString(), Opener::EntriesList);
-    UpdateCaptureCaption(QStringLiteral("已撤銷 %1：%2").arg(Describe(undone), value));
-}
-
-void MainWindow::ShowNextWithoutPosition() {
-    const NoteRef next = entries_->SelectNextWithoutPosition();
-    if (!next.isValid()) {
-        UpdateCaptureCaption(QStringLiteral("所有條目都已定位"));
-        return;
+NoteList *MainWindow::ListOf(Opener opener) const {
+    switch (opener) {
+    case Opener::EntriesList: return entries_->List();
+    case Opener::SearchResults: return search_->List();
+    case Opener::None: break;
     }
-    tabs_->setCurrentWidget(entries_);
-    ShowEntry(next, QString(), Opener::EntriesList);
-    UpdateCaptureCaption(capture_->UnpositionedText());
+    return nullptr;
+}
+
+MainWindow::Opener MainWindow::OpenerOf(const NoteList *list) const {
+    if (list && list == entries_->List()) return Opener::EntriesList;
+    if (list && list == search_->List()) return Opener::SearchResults;
+    return Opener::None;
 }
 
 void MainWindow::ShowEntry(NoteRef ref, const QString &highlight, Opener opener) {
-    const NoteEntry &entry = notebooks_.entry(ref);
+    const NoteEntry &entry = store_->Entry(ref);
     shownBy_ = opener;
     shownEntry_ = ref;
     if (!revisiting_)
         history_.Add({ref, highlight, int(opener)});
     entryView_->SetReferenceLine(entry.isPage ? QString() : ReferenceLine(ref.book, entry));
-    UpdateCaptureCaption(QString());
+    capture_->SetOpener(ListOf(opener), highlight);
+    capture_->RefreshCaption();
     entryView_->ShowEntry(entry, highlight);
     pageViewer_->ShowEntry(entry);
     // Once the page is drawn, the pages the reader steps to next are decoded ahead.
     QTimer::singleShot(0, this, Guarded([this, opener] {
-                           pageViewer_->PrefetchScans(opener == Opener::SearchResults ? search_->NeighbourScans()
-                                                                                      : entries_->NeighbourScans());
+                           if (NoteList *list = ListOf(opener == Opener::None ? Opener::EntriesList : opener))
+                               pageViewer_->PrefetchScans(list->NeighbourScans());
                        }));
+}
+
+void MainWindow::ShowNotice(const QString &text) {
+    noticeLabel_->setText(text);
+    noticeLabel_->setToolTip(text);
+    noticeTimer_->start();
 }
 
 void MainWindow::SelectInEntriesList(NoteRef ref) {
     if (!entries_->Select(ref))
         return;
     tabs_->setCurrentWidget(entries_);
-    entries_->findChild<QWidget *>(QStringLiteral("lbData"))->setFocus(Qt::ShortcutFocusReason);
-}
-
-QString MainWindow::Describe(NoteRef ref) const {
-    return QStringLiteral("【") + NotebookLetters()[size_t(ref.book)] + QStringLiteral("】") +
-           QString(notebooks_.entry(ref).title).replace(QStringLiteral("<br>"), QStringLiteral(" "));
-}
-
-NoteRef MainWindow::CaptureTarget() const {
-    // The list that opened the page shown decides: a search result records into that result, not
-    // into whatever is still selected in the entries list.
-    return shownBy_ == Opener::SearchResults ? search_->SelectedResult() : entries_->SelectedEntry();
-}
-
-void MainWindow::UpdateCaptureCaption(const QString &recorded) {
-    if (!capture_->IsRecording()) {
-        pageViewer_->SetCaptureCaption(QString());
-        return;
-    }
-    const NoteRef target = CaptureTarget();
-    const QString next = target.isValid() && !notebooks_.entry(target).isPage
-                             ? QStringLiteral("右鍵記錄到：") + Describe(target)
-                             : QStringLiteral("右鍵記錄到：（未選條目）");
-    pageViewer_->SetCaptureCaption(recorded.isEmpty() ? next : recorded + QStringLiteral("　｜　") + next);
-}
-
-void MainWindow::RecordPosition(int x, int y) {
-    const NoteRef target = CaptureTarget();
-    if (!target.isValid())
-        return; // nothing selected to record into
-    capture_->Record(target, x, y);
-    const QString recorded = notebooks_.entry(target).isPage
-                                 ? QString()
-                                 : QStringLiteral("已記錄 %1：x=%2, y=%3").arg(Describe(target)).arg(x).arg(y);
-    // Moves on in the same list.
-    const bool fromSearch = shownBy_ == Opener::SearchResults;
-    const NoteRef next = fromSearch ? search_->StepAfterCapture() : entries_->StepAfterCapture();
-    if (next.isValid())
-        ShowEntry(next, fromSearch ? search_->Query() : QString(), shownBy_);
-    UpdateCaptureCaption(recorded);
+    entries_->FocusList();
 }
 
 void MainWindow::ApplySettings(const WindowSettings &stored) {
@@ -480,7 +462,7 @@ void MainWindow::GoForward() {
 }
 
 void MainWindow::Revisit(const EntryHistory::Visit &visit) {
-    if (!notebooks_.contains(visit.ref)) return;
+    if (!store_->Contains(visit.ref)) return;
     // The entries list follows, so that the page, the scan and the selection agree again.
     const auto opener = Opener(visit.opener);
     if (opener == Opener::EntriesList) entries_->Select(visit.ref);
@@ -496,17 +478,8 @@ void MainWindow::Revisit(const EntryHistory::Visit &visit) {
 
 void MainWindow::SetListFontSize(int pixels) {
     listFontSize_ = pixels <= 0 ? 0 : qBound(10, pixels, 48);
-    const int designFont = DesignPixels(17);
-    for (OwnerDrawList *list : leftPane_->findChildren<OwnerDrawList *>()) {
-        QFont font = list->font();
-        font.setPixelSize(listFontSize_ ? listFontSize_ : designFont);
-        list->setFont(font);
-        // Rows grow with their text, as the design's 21 pixels do with its 17.
-        list->itemHeight =
-            listFontSize_ ? qRound(DesignPixels(21) * double(listFontSize_) / designFont) : DesignPixels(21);
-        list->doItemsLayout();
-        list->viewport()->update();
-    }
+    entries_->SetListFontSize(listFontSize_);
+    search_->SetListFontSize(listFontSize_);
 }
 
 void MainWindow::StepListFontSize(int direction) {
@@ -523,8 +496,8 @@ void MainWindow::RestoreReading(const WindowSettings &stored) {
     const auto letter = std::find(NotebookLetters().begin(), NotebookLetters().end(), parts[0]);
     bool numeric = false;
     const NoteRef ref{int(letter - NotebookLetters().begin()), parts[1].toInt(&numeric)};
-    if (letter == NotebookLetters().end() || !numeric || !notebooks_.contains(ref) ||
-        SettingsLine(notebooks_.entry(ref).title) != stored.lastHeadword)
+    if (letter == NotebookLetters().end() || !numeric || !store_->Contains(ref) ||
+        SettingsLine(store_->Entry(ref).title) != stored.lastHeadword)
         return;
     entries_->Select(ref);
     ShowEntry(ref, QString(), Opener::EntriesList);
@@ -535,9 +508,9 @@ void MainWindow::StoreReading(WindowSettings &s) const {
     s.listFontSize = listFontSize_;
     s.openTab = tabs_->currentIndex();
     s.searchText = search_->Query();
-    if (notebooks_.contains(shownEntry_)) {
+    if (store_->Contains(shownEntry_)) {
         s.lastEntry = NotebookLetters()[size_t(shownEntry_.book)] + QLatin1Char(':') +
                       QString::number(shownEntry_.entry);
-        s.lastHeadword = notebooks_.entry(shownEntry_).title;
+        s.lastHeadword = store_->Entry(shownEntry_).title;
     }
 }

@@ -6,7 +6,8 @@
 //   FileBrowserPane (images/) the scans and the PDF volumes, twice
 //   EntryView     (display/) the entry page in a web view
 //   PageViewer    (images/)  the page scan, zoom, marker, and the right click of capture mode
-//   PositionCapture (images/) the hidden capture mode: recording and saving positions
+//   CaptureSession (shell/)  the hidden capture mode: recording and saving positions
+// The notebooks have one owner, NotebookStore, which announces every change to them.
 // The window itself keeps only the close question and the window settings.
 
 #include "corpus/Notebooks.h"
@@ -19,7 +20,9 @@ class EntriesPane;
 class EntryView;
 class FileBrowserPane;
 class PageViewer;
-class PositionCapture;
+class CaptureSession;
+class NoteList;
+class NotebookStore;
 class QSplitter;
 class QTabWidget;
 class SearchPane;
@@ -48,19 +51,15 @@ private:
     // Which list opened the entry shown: capture mode moves on in that list.
     enum class Opener { None, EntriesList, SearchResults };
     void ShowEntry(NoteRef ref, const QString &highlight, Opener opener);
+    NoteList *ListOf(Opener opener) const;
+    Opener OpenerOf(const NoteList *list) const;
     // Selects the record in the entries list and turns to its tab.
     void SelectInEntriesList(NoteRef ref);
     void SetCaption(const QString &caption);
     void ShowEmptyCaption();
-    void UpdateCaptureCaption(const QString &recorded);
-    // The record the next right click in capture mode records into.
-    NoteRef CaptureTarget() const;
-    QString Describe(NoteRef ref) const;
-    void RecordPosition(int x, int y);
-    // Capture-mode keys on the scan: Ctrl+Z and N.
-    void UndoPosition();
-    void ShowNextWithoutPosition();
     void WireScanFeatures();
+    // A notice in the header for a while (a notes file read anew after another program wrote it).
+    void ShowNotice(const QString &text);
     void ForgetUnsavedPositions();
     void ApplySettings(const WindowSettings &stored);
     WindowSettings CurrentSettings() const;
@@ -82,7 +81,7 @@ private:
 
     QString programFolder_; // with a trailing separator
     QString settingsFolder_; // where velmoranote.ini is kept, with a trailing separator
-    NotebookSet notebooks_;
+    NotebookStore *store_;
 
     QWidget *header_ = nullptr;
     QSplitter *mainSplitter_ = nullptr;
@@ -95,7 +94,9 @@ private:
     FileBrowserPane *pdfVolumes_ = nullptr;
     EntryView *entryView_ = nullptr;
     PageViewer *pageViewer_ = nullptr;
-    PositionCapture *capture_ = nullptr;
+    CaptureSession *capture_ = nullptr;
+    class QLabel *noticeLabel_ = nullptr;
+    class QTimer *noticeTimer_ = nullptr;
 
     Opener shownBy_ = Opener::None;
     NoteRef shownEntry_;

@@ -38,11 +38,11 @@ void ShowCurrentError() {
     }
 }
 
-bool AskYesNo(QWidget *parent, const QString &text) {
+bool AskYesNo(QWidget *parent, const QString &text, bool yesIsDefault) {
     if (TestAnswer())
         return TestAnswer()(text);
-    return QMessageBox::question(parent, AppTitle(), text, QMessageBox::Yes | QMessageBox::No, QMessageBox::No) ==
-           QMessageBox::Yes;
+    return QMessageBox::question(parent, AppTitle(), text, QMessageBox::Yes | QMessageBox::No,
+                                 yesIsDefault ? QMessageBox::Yes : QMessageBox::No) == QMessageBox::Yes;
 }
 
 void Inform(QWidget *parent, const QString &text) {

@@ -17,8 +17,8 @@ void ShowErrorMessage(const QString &message);
 // Shows the message of the exception being handled (call inside a catch block).
 void ShowCurrentError();
 
-// A yes/no question with No as the default; true for Yes.
-bool AskYesNo(QWidget *parent, const QString &text);
+// A yes/no question with No as the default (Yes where `yesIsDefault`); true for Yes.
+bool AskYesNo(QWidget *parent, const QString &text, bool yesIsDefault = false);
 // A notice with an OK button.
 void Inform(QWidget *parent, const QString &text);
 

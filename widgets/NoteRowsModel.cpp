@@ -4,12 +4,25 @@
 
 #include <QColor>
 
+#include <algorithm>
+
 NoteRowsModel::NoteRowsModel(const NotebookSet &notebooks, Style style, QObject *parent)
     : QAbstractListModel(parent), notebooks_(notebooks), style_(style) {}
 
 void NoteRowsModel::SetRows(std::vector<NoteRef> rows) {
     beginResetModel();
     rows_ = std::move(rows);
+    endResetModel();
+}
+
+void NoteRowsModel::BookChanged(int book) {
+    beginResetModel();
+    stripes_[book].clear();
+    // Rows past the notebook's new end would point at nothing.
+    const int count = int(notebooks_.books[size_t(book)].entries.size());
+    rows_.erase(std::remove_if(rows_.begin(), rows_.end(),
+                               [book, count](const NoteRef &r) { return r.book == book && r.entry >= count; }),
+                rows_.end());
     endResetModel();
 }
 

@@ -21,6 +21,8 @@ public:
 
     // Replaces every row.
     void SetRows(std::vector<NoteRef> rows);
+    // A notebook was read anew: its rows are answered from its new records.
+    void BookChanged(int book);
     const std::vector<NoteRef> &Rows() const { return rows_; }
     // The record of a row; an invalid reference for a row that does not exist.
     NoteRef Ref(int row) const;
@@ -47,6 +49,6 @@ private:
     const NotebookSet &notebooks_;
     Style style_;
     std::vector<NoteRef> rows_;
-    // Per notebook, the stripe number of every record; the notebooks never change after loading.
+    // Per notebook, the stripe number of every record; rebuilt when a notebook is read anew.
     mutable std::vector<int> stripes_[kNotebookCount];
 };

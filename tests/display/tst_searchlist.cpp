@@ -6,6 +6,7 @@
 #include "shell/MainWindow.h"
 #include "support/ReaderFixture.h"
 #include "widgets/ErrorBoundary.h"
+#include "widgets/NoteList.h"
 #include "widgets/OwnerDrawList.h"
 
 #include <QCheckBox>
@@ -185,7 +186,7 @@ void TestSearchList::resultShownInEntriesList() {
     const QString pageBefore = w.findChild<EntryView *>()->LastWrittenPage();
     QTest::keyClick(list, Qt::Key_L, Qt::ControlModifier);
     QCOMPARE(tabs->currentIndex(), 0);
-    QCOMPARE(entries->SelectedEntry(), (NoteRef{0, 2}));
+    QCOMPARE(entries->List()->Selected(), (NoteRef{0, 2}));
     QVERIFY(w.findChild<QCheckBox *>("cbKItem")->isChecked());
     QVERIFY(entriesList->hasFocus());
     QCOMPARE(w.findChild<EntryView *>()->LastWrittenPage(), pageBefore); // selected, not opened again
@@ -204,7 +205,7 @@ void TestSearchList::resultShownInEntriesList() {
     QContextMenuEvent menuEvent(QContextMenuEvent::Mouse, at, list->viewport()->mapToGlobal(at));
     QApplication::sendEvent(list->viewport(), &menuEvent);
     QCOMPARE(tabs->currentIndex(), 0);
-    QCOMPARE(entries->SelectedEntry(), (NoteRef{1, 1}));
+    QCOMPARE(entries->List()->Selected(), (NoteRef{1, 1}));
 }
 
 int main(int argc, char **argv) {

@@ -5,7 +5,7 @@
 #include "images/PageViewer.h"
 #include "images/ScanCache.h"
 #include "widgets/ErrorBoundary.h"
-#include "widgets/PageView.h"
+#include "images/PageView.h"
 
 #include <QAbstractScrollArea>
 #include <QDir>

@@ -4,13 +4,13 @@
 // following the zoom; undo of recorded positions, the count of entries without a position and the
 // key to the next of them; the journal that keeps unsaved positions across a crash.
 #include "images/PageViewer.h"
-#include "images/PositionCapture.h"
+#include "shell/CaptureSession.h"
 #include "shell/MainWindow.h"
 #include "support/ReaderFixture.h"
 #include "support/ScanWindow.h"
 #include "widgets/ErrorBoundary.h"
 #include "widgets/OwnerDrawList.h"
-#include "widgets/PageView.h"
+#include "images/PageView.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -50,6 +50,20 @@ struct Folder : ReaderFixture {
 };
 
 using Window = ScanWindow;
+
+// The journals in the folder: every reader keeps one of its own, named after it.
+QStringList Journals(const ReaderFixture &fx, const QString &pattern = QStringLiteral("velmoranote-*.journal")) {
+    QStringList found;
+    for (const QString &name : QDir(fx.path()).entryList({pattern}, QDir::Files))
+        if (!name.startsWith(QLatin1String("velmoranote-declined-")))
+            found << fx.path(name);
+    return found;
+}
+
+QByteArray ReadAll(const QString &path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
 
 } // namespace
 
@@ -277,20 +291,19 @@ void TestScanFeatures::countAndNextEntryWithoutPosition() {
 
 void TestScanFeatures::journalKeepsUnsavedPositionsAcrossACrash() {
     Folder fx;
-    const QString journal = fx.path("velmoranote.journal");
     {
         Window win(fx);
         win.startRecording();
         ClickRow(win.lbData, 1);
         win.rightClick(QPoint(120, 140)); // 一
-        // Written after each click.
-        QVERIFY(QFile::exists(journal));
-        QCOMPARE(QJsonDocument::fromJson(fx.read("velmoranote.journal")).object()["positions"].toArray().size(), 1);
+        // Written after each click, into this reader's own journal.
+        QCOMPARE(Journals(fx).size(), 1);
+        QCOMPARE(QJsonDocument::fromJson(ReadAll(Journals(fx)[0])).object()["positions"].toArray().size(), 1);
         win.rightClick(QPoint(220, 240)); // 二
         win.rightClick(QPoint(20, 40)); // 三 on K2
         // The window goes without a save and without the close question: as after a crash.
     }
-    QVERIFY(QFile::exists(journal));
+    QCOMPARE(Journals(fx).size(), 1);
     QVERIFY(!fx.read("velmora200_k.xml").contains("x=\"120\""));
     // Meanwhile 二 was renamed in the notes: its position no longer belongs anywhere.
     QByteArray notes = fx.read("velmora200_k.xml");
@@ -308,18 +321,21 @@ void TestScanFeatures::journalKeepsUnsavedPositionsAcrossACrash() {
         QVERIFY(win.capture->IsChanged(0) && !win.capture->IsChanged(1));
         QCOMPARE(notices.size(), 1);
         QVERIFY2(notices[0].contains("二") && notices[0].contains("2"), qPrintable(notices[0]));
+        // The positions taken back live in this reader's journal now.
+        QCOMPARE(Journals(fx).size(), 1);
         // Unsaved changes like any others: the save button is there, and saving ends the journal.
         QVERIFY(win.btSaveImgXY->isVisible());
         QTest::mouseClick(win.btSaveImgXY, Qt::LeftButton);
         QCOMPARE(notices.last(), QString("OK"));
-        QVERIFY(!QFile::exists(journal));
+        QVERIFY(Journals(fx).isEmpty());
         QVERIFY(win.w.close());
     }
     const QString saved = QString::fromUtf8(fx.read("velmora200_k.xml"));
     QVERIFY(saved.contains(QRegularExpression("一</條目>\\s*<座標 x=\"120\" y=\"140\"/>")));
     QVERIFY(saved.contains(QRegularExpression("三</條目>\\s*<座標 x=\"20\" y=\"40\"/>")));
 
-    // Declined: the positions are let go, and the question is not asked again.
+    // Declined: the positions are not taken back, and the journal is kept aside where no reader offers
+    // it again, and the person is told where.
     {
         Window win(fx);
         win.startRecording();
@@ -328,12 +344,18 @@ void TestScanFeatures::journalKeepsUnsavedPositionsAcrossACrash() {
     }
     answer = false;
     questions.clear();
+    notices.clear();
     {
         Window win(fx);
         QCOMPARE(questions.size(), 1);
         QCOMPARE(win.capture->Notebooks().entry({0, 2}).x, -1);
         QVERIFY(!win.capture->HasUnsavedPositions());
-        QVERIFY(!QFile::exists(journal));
+        QVERIFY(Journals(fx).isEmpty());
+        const QStringList aside = QDir(fx.path()).entryList({"velmoranote-declined-*"}, QDir::Files);
+        QCOMPARE(aside.size(), 1);
+        QVERIFY(ReadAll(fx.path(aside[0])).contains("\"x\": 77"));
+        QCOMPARE(notices.size(), 1);
+        QVERIFY2(notices[0].contains(aside[0]), qPrintable(notices[0]));
     }
     questions.clear();
     {
@@ -344,27 +366,33 @@ void TestScanFeatures::journalKeepsUnsavedPositionsAcrossACrash() {
         win.startRecording();
         ClickRow(win.lbData, 2);
         win.rightClick(QPoint(77, 88));
-        QVERIFY(QFile::exists(journal));
+        QCOMPARE(Journals(fx).size(), 1);
         QVERIFY(win.w.close());
-        QVERIFY(!QFile::exists(journal));
+        QVERIFY(Journals(fx).isEmpty());
     }
     QVERIFY2(errors.isEmpty(), qPrintable(errors.join('\n')));
 }
 
 void TestScanFeatures::journalThatCannotBeWrittenIsReported() {
     Folder fx;
-    // A folder where the journal belongs: it cannot be written, not even by root.
-    QVERIFY(QDir(fx.path()).mkdir("velmoranote.journal"));
+    // A folder named like a journal is no journal: nothing is offered.
+    QVERIFY(QDir(fx.path()).mkdir("velmoranote-1-1.journal"));
     Window win(fx);
-    QVERIFY2(errors.size() == 1 && errors[0].contains("velmoranote.journal"), qPrintable(errors.join('\n')));
-    errors.clear();
+    QVERIFY2(errors.isEmpty() && questions.isEmpty(), qPrintable(errors.join('\n')));
     win.startRecording();
     ClickRow(win.lbData, 1);
     win.rightClick(QPoint(120, 140));
+    QCOMPARE(Journals(fx).size(), 1);
+    // Where the journal is, a folder now stands: it cannot be replaced, not even by root.
+    const QString journal = Journals(fx)[0];
+    QVERIFY(QFile::remove(journal));
+    QVERIFY(QDir().mkdir(journal));
+    ClickRow(win.lbData, 2);
+    win.rightClick(QPoint(130, 150));
     QCOMPARE(errors.size(), 1);
-    QVERIFY2(errors[0].contains("velmoranote.journal"), qPrintable(errors[0]));
+    QVERIFY2(errors[0].contains(QFileInfo(journal).fileName()), qPrintable(errors[0]));
     // The position is recorded all the same and can still be saved.
-    QCOMPARE(win.capture->Notebooks().entry({0, 1}).x, 120);
+    QCOMPARE(win.capture->Notebooks().entry({0, 2}).x, 130);
     QVERIFY(win.capture->IsChanged(0));
 }
 

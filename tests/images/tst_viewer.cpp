@@ -4,7 +4,7 @@
 #include "common/Error.h"
 #include "corpus/Data.h"
 #include "images/PageViewer.h"
-#include "images/PositionCapture.h"
+#include "shell/CaptureSession.h"
 #include "platform/DesktopOpen.h"
 #include "shell/MainWindow.h"
 #include "support/ReaderFixture.h"
@@ -12,7 +12,7 @@
 #include "widgets/ErrorBoundary.h"
 #include "widgets/FileNamesModel.h"
 #include "widgets/OwnerDrawList.h"
-#include "widgets/PageView.h"
+#include "images/PageView.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -595,7 +595,7 @@ void TestViewer::capture() {
     Folder fx;
     Window win(fx);
     OwnerDrawList *list = win.lbData;
-    PositionCapture *capture = win.capture;
+    CaptureSession *capture = win.capture;
     win.viewer->SetZoomFactor(1.5f);
     ClickRow(list, 1);
     QCOMPARE(win.viewer->CurrentPath(), kK1);
@@ -679,7 +679,7 @@ void TestViewer::saveCapturedPositions() {
     Folder fx;
     fx.write("velmora200_N.xml", "<條目>丙</條目>\n<內容>n</內容>\n");
     Window win(fx);
-    PositionCapture *capture = win.capture;
+    CaptureSession *capture = win.capture;
     win.revealCapture();
     QTest::mouseClick(win.btSaveImgXY, Qt::LeftButton); // nothing changed: nothing shown
     QCOMPARE(notices, QStringList());

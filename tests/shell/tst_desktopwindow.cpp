@@ -7,7 +7,7 @@
 #include "shell/MainWindow.h"
 #include "widgets/ErrorBoundary.h"
 #include "widgets/OwnerDrawList.h"
-#include "widgets/PageView.h"
+#include "images/PageView.h"
 #include "support/ReaderFixture.h"
 
 #include <QAbstractButton>

@@ -3,7 +3,7 @@
 #include "corpus/Error.h"
 #include "display/EntryView.h"
 #include "images/PageViewer.h"
-#include "images/PositionCapture.h"
+#include "shell/CaptureSession.h"
 #include "shell/IniFile.h"
 #include "shell/MainWindow.h"
 #include "widgets/ErrorBoundary.h"
@@ -246,7 +246,7 @@ void TestMainWindow::closeQuestion() {
     const QByteArray notesBefore = fx.read("velmora200_k.xml");
     MainWindow w(fx.programPath());
     w.show();
-    auto *capture = w.findChild<PositionCapture *>();
+    auto *capture = w.findChild<CaptureSession *>();
     if (changed)
         capture->Record(NoteRef{0, 1}, 5, 6);
     QString question;
@@ -491,7 +491,7 @@ void TestMainWindow::captureRecordsIntoTheShownEntry() {
     QTest::mouseClick(Child<QCheckBox>(w, "cbGetImgXY"), Qt::LeftButton);
     QVERIFY(viewer->CaptureCaption().contains("丁條"));
     QTest::mousePress(Child<QWidget>(w, "imgPoint"), Qt::RightButton, {}, QPoint(50, 60));
-    auto *capture = w.findChild<PositionCapture *>();
+    auto *capture = w.findChild<CaptureSession *>();
     QVERIFY(capture->IsChanged(1));
     QVERIFY(!capture->IsChanged(0)); // the selected K entry is left alone
     QVERIFY2(viewer->CaptureCaption().contains("丁條：x=50, y=60"), qPrintable(viewer->CaptureCaption()));

@@ -3,11 +3,11 @@
 // capture tests drive found by their names, and the moves a user makes with them.
 
 #include "images/PageViewer.h"
-#include "images/PositionCapture.h"
+#include "shell/CaptureSession.h"
 #include "shell/MainWindow.h"
 #include "support/ReaderFixture.h"
 #include "widgets/OwnerDrawList.h"
-#include "widgets/PageView.h"
+#include "images/PageView.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -33,7 +33,7 @@ struct ScanWindow {
         if (!QTest::qWaitForWindowExposed(&w))
             qFatal("window not exposed");
         viewer = w.findChild<PageViewer *>();
-        capture = w.findChild<PositionCapture *>();
+        capture = w.findChild<CaptureSession *>();
         if (!viewer || !capture || !box || !image || !overlay || !menu || !timer || !tabs || !lbData ||
             !lbImg || !lbPDF || !edImg || !edPDF || !cbGetImgXY || !btSaveImgXY)
             qFatal("a control of the window is missing");
@@ -91,7 +91,7 @@ struct ScanWindow {
 
     MainWindow w;
     PageViewer *viewer = nullptr;
-    PositionCapture *capture = nullptr;
+    CaptureSession *capture = nullptr;
     ScrollBoxArea *box = child<ScrollBoxArea>("ScrollBox");
     PageImage *image = child<PageImage>("Image");
     PointOverlay *overlay = child<PointOverlay>("imgPoint");

@@ -1,4 +1,4 @@
-#include "widgets/PageView.h"
+#include "images/PageView.h"
 
 #include <QChildEvent>
 #include <QContextMenuEvent>

@@ -1,0 +1,55 @@
+#pragma once
+// The one owner of the four notebooks. Whatever changes a record after loading goes through it, and it
+// announces the change, so that lists, counts and the marks on the scan update themselves: a position
+// recorded or undone, a notebook saved, a notebook read again after its file changed on disk.
+
+#include "corpus/Notebooks.h"
+
+#include <QDateTime>
+#include <QObject>
+#include <array>
+
+class QFileSystemWatcher;
+
+class NotebookStore : public QObject {
+    Q_OBJECT
+public:
+    explicit NotebookStore(QObject *parent = nullptr);
+    ~NotebookStore() override;
+
+    const NotebookSet &Set() const { return set_; }
+    const NoteEntry &Entry(NoteRef ref) const { return set_.entry(ref); }
+    bool Contains(NoteRef ref) const { return set_.contains(ref); }
+    // The notebooks to read into at start-up, before anything reads them.
+    NotebookSet &SetForLoading() { return set_; }
+
+    void SetPosition(NoteRef ref, qint32 x, qint32 y);
+    // After a save: the positions of `book` as its file holds them now (the records are the same).
+    void TakeSavedPositions(int book, const QList<NoteEntry> &saved);
+    // A notebook read anew from its file.
+    void ReplaceBook(int book, Notebook fresh);
+
+    // Watches the notes files (found as they were read) and raises FileChangedOnDisk when another
+    // program writes one; the store's own saves do not count.
+    void WatchFiles();
+
+Q_SIGNALS:
+    void PositionChanged(NoteRef ref);
+    void BookSaved(int book);
+    void BookReloaded(int book);
+    void FileChangedOnDisk(int book);
+
+private:
+    struct Stamp {
+        qint64 size = -1;
+        QDateTime modified;
+        bool operator==(const Stamp &o) const { return size == o.size && modified == o.modified; }
+    };
+    Stamp StampOf(int book) const;
+    void OnFileChanged(const QString &path);
+
+    NotebookSet set_;
+    QFileSystemWatcher *watcher_ = nullptr;
+    std::array<QString, kNotebookCount> paths_;
+    std::array<Stamp, kNotebookCount> known_;
+};

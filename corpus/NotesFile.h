@@ -1,0 +1,47 @@
+#pragma once
+// A notes file on disk: reading its records, and writing positions back into it. The file is found as
+// the program's other paths are (ResolveWinPath: letter case ignored), and it is replaced whole or not
+// at all (AtomicFile): every failure raises VelmoraError naming the file and leaves it as it was.
+
+#include "corpus/Records.h"
+
+#include <QList>
+#include <functional>
+#include <vector>
+
+// Appends the records of a notes file (see Notebook::LoadNotes).
+void ReadNotesFile(const QString &fileName, QList<NoteEntry> &records);
+
+// Writes the position of every entry record of `entries` that has one (see Notebook::SavePositions).
+void WriteAllPositions(const QList<NoteEntry> &entries, const QString &fileName);
+
+// A position this reader recorded into one record since it read the file: what it read there (base)
+// and what it holds now.
+struct PositionChange {
+    qsizetype record = -1;
+    qint32 x = -1, y = -1;
+    qint32 baseX = -1, baseY = -1;
+};
+
+// A record whose position both this reader and the file on disk changed, each to its own value.
+struct PositionConflict {
+    PositionChange change;
+    qint32 diskX = -1, diskY = -1;
+    QString title;
+};
+
+// What a save found and wrote: the records as the file holds them now (titles, kinds and positions
+// only), and the records where the disk's value was kept over this reader's.
+struct PositionSave {
+    QList<NoteEntry> saved;
+    std::vector<PositionConflict> keptFromDisk;
+};
+
+// Applies exactly `changes` to the notes file as it is on disk now: every other line stays as it is
+// there, whatever another program wrote since this reader read it. The file must still hold the same
+// records as `expected` (titles and kinds); otherwise nothing is written. A change whose record the
+// disk changed too is a conflict: `keepMine` is asked once with all of them and the disk's value
+// stays unless it answers true. Nothing is written when no change is left to write.
+PositionSave SavePositionChanges(const QList<NoteEntry> &expected, const QString &fileName,
+                                 const std::vector<PositionChange> &changes,
+                                 const std::function<bool(const std::vector<PositionConflict> &)> &keepMine);

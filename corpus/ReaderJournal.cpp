@@ -1,0 +1,104 @@
+#include "corpus/ReaderJournal.h"
+
+#include "common/Error.h"
+#include "common/Log.h"
+#include "platform/AtomicFile.h"
+
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLockFile>
+
+namespace {
+
+const char kLegacyName[] = "velmoranote.journal";
+
+QString LockNameOf(const QString &journal) { return journal + QStringLiteral(".lock"); }
+
+// A reader's lock that nobody holds: the reader is gone. Time alone never makes a lock stale, since a
+// reader may run for days.
+bool OwnerGone(const QString &journal) {
+    QLockFile lock(LockNameOf(journal));
+    lock.setStaleLockTime(0);
+    if (!lock.tryLock(0))
+        return false;
+    lock.unlock(); // removes the lock file it took over
+    return true;
+}
+
+} // namespace
+
+ReaderJournal::ReaderJournal(const QString &folder) : folder_(folder) {
+    // Unique while this reader runs; the time tells apart a process number used again.
+    fileName_ = QDir(folder_).filePath(QStringLiteral("velmoranote-%1-%2.journal")
+                                           .arg(QCoreApplication::applicationPid())
+                                           .arg(QDateTime::currentMSecsSinceEpoch()));
+}
+
+ReaderJournal::~ReaderJournal() = default;
+
+void ReaderJournal::Write(const QByteArray &bytes) {
+    if (bytes.isEmpty()) {
+        if (!lock_)
+            return; // never written: nothing of ours to remove
+        QFile file(fileName_);
+        if (file.exists() && !file.remove())
+            throw VelmoraError(QStringLiteral("無法刪除座標日誌 \"%1\"：%2").arg(ShownPath(fileName_), file.errorString()));
+        lock_.reset(); // unlocks and removes the lock file
+        return;
+    }
+    if (!lock_) {
+        auto lock = std::make_unique<QLockFile>(LockNameOf(fileName_));
+        lock->setStaleLockTime(0);
+        if (!lock->tryLock(0))
+            throw VelmoraError(QStringLiteral("無法鎖定座標日誌 \"%1\"。").arg(ShownPath(fileName_)));
+        lock_ = std::move(lock);
+    }
+    // Replaced whole: a crash leaves the old journal or the new one, never a part of either.
+    AtomicFile file(fileName_, QStringLiteral("無法寫入座標日誌 \"%1\"：%2"));
+    file.write(bytes);
+    file.commit();
+}
+
+QStringList ReaderJournal::Orphans(const QString &folder) {
+    QDir dir(folder);
+    const QFileInfoList found =
+        dir.entryInfoList({QStringLiteral("velmoranote-*.journal"), QString::fromLatin1(kLegacyName)},
+                          QDir::Files, QDir::Time | QDir::Reversed);
+    QStringList orphans;
+    for (const QFileInfo &info : found) {
+        const QString path = dir.filePath(info.fileName());
+        if (info.fileName() == QLatin1String(kLegacyName) || OwnerGone(path))
+            orphans << path;
+        else
+            qCDebug(lcCorpus) << "journal of a running reader left alone:" << path;
+    }
+    return orphans;
+}
+
+QByteArray ReaderJournal::ReadOrphan(const QString &fileName) {
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly))
+        throw VelmoraError(file.errorString());
+    return file.readAll();
+}
+
+void ReaderJournal::RemoveOrphan(const QString &fileName) {
+    if (!QFile::remove(fileName))
+        qCWarning(lcCorpus) << "cannot remove the journal taken back:" << fileName;
+}
+
+QString ReaderJournal::SetAside(const QString &fileName) {
+    const QFileInfo info(fileName);
+    const QString aside = info.dir().filePath(
+        QStringLiteral("velmoranote-declined-%1.journal.json")
+            .arg(QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss-zzz"))));
+    if (!QFile::rename(fileName, aside)) {
+        QFile file(fileName);
+        throw VelmoraError(QStringLiteral("無法將座標日誌 \"%1\" 另存為 \"%2\"：%3")
+                               .arg(ShownPath(fileName), ShownPath(aside), file.errorString()));
+    }
+    return aside;
+}

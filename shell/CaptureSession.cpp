@@ -1,0 +1,248 @@
+#include "shell/CaptureSession.h"
+
+#include "common/Error.h"
+#include "common/Log.h"
+#include "corpus/NotesFile.h"
+#include "widgets/Controls.h"
+#include "widgets/ErrorBoundary.h"
+#include "widgets/Look.h"
+#include "widgets/NoteList.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QWidget>
+
+CaptureSession::CaptureSession(NotebookStore &store, QWidget *header)
+    : QObject(header), store_(store), log_(store), header_(header) {
+    setObjectName(QStringLiteral("CaptureSession"));
+    recordCheck_ = MakeCheck(header, QStringLiteral("右鍵記錄座標"),
+                             QRect(DesignPixels(345), DesignPixels(19), DesignPixels(129), DesignPixels(17)),
+                             QStringLiteral("cbGetImgXY"), false);
+    saveButton_ = new QPushButton(QStringLiteral("儲存座標"), header);
+    saveButton_->setObjectName(QStringLiteral("btSaveImgXY"));
+    saveButton_->setGeometry(DesignPixels(480), DesignPixels(13), DesignPixels(89), DesignPixels(29));
+    recordCheck_->setAccessibleName(recordCheck_->text());
+    saveButton_->setAccessibleName(saveButton_->text());
+    recordCheck_->hide();
+    saveButton_->hide();
+    unpositionedLabel_ = new QLabel(header);
+    unpositionedLabel_->setObjectName(QStringLiteral("unpositionedCount"));
+    unpositionedLabel_->setGeometry(DesignPixels(580), DesignPixels(19), DesignPixels(320), DesignPixels(19));
+    unpositionedLabel_->hide();
+
+    connect(recordCheck_, &QCheckBox::clicked, this, Guarded([this] {
+                Q_EMIT RecordingChanged(recordCheck_->isChecked());
+                RefreshCaption();
+            }));
+    connect(saveButton_, &QPushButton::clicked, this, Guarded([this] { Save(); }));
+    // The count follows every position, whoever changed it.
+    connect(&store_, &NotebookStore::PositionChanged, this, [this] { UpdateCounts(); });
+    connect(&store_, &NotebookStore::BookReloaded, this, [this] { UpdateCounts(); });
+    connect(&store_, &NotebookStore::FileChangedOnDisk, this, Guarded([this](int book) { ReloadFromDisk(book); }));
+}
+
+bool CaptureSession::TakeKeyword(const QString &filterText) {
+    if (filterText != QLatin1String("update"))
+        return false;
+    Reveal();
+    return true;
+}
+
+void CaptureSession::Reveal() {
+    recordCheck_->setVisible(true);
+    saveButton_->setVisible(true);
+    UpdateCounts();
+    unpositionedLabel_->setVisible(true);
+}
+
+bool CaptureSession::IsRecording() const { return recordCheck_->isChecked(); }
+
+void CaptureSession::UpdateCounts() {
+    if (unpositionedLabel_->isVisible() || recordCheck_->isVisible())
+        unpositionedLabel_->setText(log_.UnpositionedText());
+}
+
+void CaptureSession::SetOpener(NoteList *list, const QString &highlight) {
+    opener_ = list;
+    openerHighlight_ = highlight;
+}
+
+NoteRef CaptureSession::Target() const {
+    // The list that opened the page shown decides: a search result records into that result, not into
+    // whatever is still selected in the entries list.
+    const NoteList *list = TargetList();
+    return list ? list->Selected() : NoteRef();
+}
+
+NoteList *CaptureSession::TargetList() const { return opener_ ? opener_.data() : entries_.data(); }
+
+QString CaptureSession::Describe(NoteRef ref) const {
+    return QStringLiteral("【") + NotebookLetters()[size_t(ref.book)] + QStringLiteral("】") +
+           QString(store_.Entry(ref).title).replace(QStringLiteral("<br>"), QStringLiteral(" "));
+}
+
+void CaptureSession::RefreshCaption(const QString &done) {
+    if (!IsRecording()) {
+        Q_EMIT CaptionChanged(QString());
+        return;
+    }
+    const NoteRef target = Target();
+    const QString next = target.isValid() && store_.Contains(target) && !store_.Entry(target).isPage
+                             ? QStringLiteral("右鍵記錄到：") + Describe(target)
+                             : QStringLiteral("右鍵記錄到：（未選條目）");
+    Q_EMIT CaptionChanged(done.isEmpty() ? next : done + QStringLiteral("　｜　") + next);
+}
+
+void CaptureSession::WriteJournal() { journal_.Write(log_.JournalBytes()); }
+
+void CaptureSession::RecordAt(int x, int y) {
+    const NoteRef target = Target();
+    if (!target.isValid() || !store_.Contains(target))
+        return; // nothing selected to record into
+    const bool recorded = log_.Record(target, x, y);
+    const QString done =
+        recorded ? QStringLiteral("已記錄 %1：x=%2, y=%3").arg(Describe(target)).arg(x).arg(y) : QString();
+    // Moves on in the same list, also from a page header (which takes no position).
+    NoteList *list = TargetList();
+    const NoteRef next = list->StepAfterCapture();
+    if (next.isValid())
+        Q_EMIT ShowWanted(next, list, opener_ ? openerHighlight_ : QString());
+    RefreshCaption(done);
+    // The journal last: should it fail, the position stays recorded and the error is shown.
+    if (recorded)
+        WriteJournal();
+}
+
+void CaptureSession::Record(NoteRef ref, int x, int y) {
+    if (log_.Record(ref, x, y))
+        WriteJournal();
+}
+
+void CaptureSession::Undo() {
+    const NoteRef undone = log_.UndoLast();
+    if (!undone.isValid())
+        return;
+    const NoteEntry &e = store_.Entry(undone);
+    const QString value = e.HasPosition() ? QStringLiteral("x=%1, y=%2").arg(e.x).arg(e.y) : QStringLiteral("未定位");
+    // From the entries list the undone entry is selected again, ready to be recorded anew.
+    if (entries_ && TargetList() == entries_ && entries_->Select(undone))
+        Q_EMIT ShowWanted(undone, entries_, QString());
+    RefreshCaption(QStringLiteral("已撤銷 %1：%2").arg(Describe(undone), value));
+    WriteJournal();
+}
+
+void CaptureSession::ShowNextWithoutPosition() {
+    if (!entries_)
+        return;
+    const NoteRef next = entries_->SelectNextWithoutPosition();
+    if (!next.isValid()) {
+        RefreshCaption(QStringLiteral("所有條目都已定位"));
+        return;
+    }
+    Q_EMIT ShowWanted(next, entries_, QString());
+    RefreshCaption(log_.UnpositionedText());
+}
+
+void CaptureSession::Save() {
+    int count = 0;
+    for (int b = 0; b < kNotebookCount; ++b) {
+        if (!log_.IsChanged(b))
+            continue;
+        const QString fileName = NotesFileNames()[size_t(b)];
+        // A record both this reader and another program changed keeps the disk's value unless the
+        // person says otherwise.
+        const auto keepMine = [this, b](const std::vector<PositionConflict> &conflicts) {
+            QStringList names;
+            for (const PositionConflict &c : conflicts)
+                names << QStringLiteral("%1：檔案中 x=%2, y=%3；本程式記錄 x=%4, y=%5")
+                             .arg(Describe(NoteRef{b, int(c.change.record)}))
+                             .arg(c.diskX).arg(c.diskY).arg(c.change.x).arg(c.change.y);
+            return AskYesNo(header_->window(),
+                            QStringLiteral("以下 %1 筆條目的座標在載入後已被其他程式更改：\n%2\n\n"
+                                           "要以本程式記錄的座標取代嗎？（選「否」保留檔案中的座標）")
+                                .arg(conflicts.size())
+                                .arg(names.join(QLatin1Char('\n'))));
+        };
+        // An error ends the save here: this notebook and the ones after it stay marked, and no OK.
+        PositionSave saved;
+        try {
+            saved = SavePositionChanges(store_.Set().books[size_t(b)].entries, fileName, log_.Changes(b), keepMine);
+        } catch (...) {
+            // The save error is the one to show; the journal keeps the positions either way.
+            try {
+                WriteJournal();
+            } catch (const std::exception &e) {
+                qCWarning(lcShell) << "journal not written after a failed save:" << e.what();
+            }
+            throw;
+        }
+        // What is saved can no longer be undone and leaves the journal; the reader now holds the file
+        // as saved, positions recorded by others included.
+        log_.ForgetBook(b);
+        store_.TakeSavedPositions(b, saved.saved);
+        ++count;
+    }
+    WriteJournal();
+    RefreshCaption();
+    if (count > 0)
+        Inform(header_->window(), QStringLiteral("OK"));
+}
+
+void CaptureSession::ReloadFromDisk(int book) {
+    const QString fileName = NotesFileNames()[size_t(book)];
+    Notebook fresh;
+    try {
+        fresh.LoadNotes(fileName);
+    } catch (const std::exception &e) {
+        // A file caught half written, or broken: the reader keeps what it holds.
+        qCWarning(lcShell) << "notes file changed on disk but cannot be read again:" << e.what();
+        Q_EMIT Notice(QStringLiteral("筆記檔 \"%1\" 已在磁碟上更改，但無法重新讀取：%2")
+                          .arg(ShownPath(fileName), QString::fromUtf8(e.what())));
+        return;
+    }
+    const auto unsaved = log_.TakeUnsaved(book);
+    store_.ReplaceBook(book, std::move(fresh));
+    const QStringList lost = log_.Reapply(book, unsaved);
+    WriteJournal();
+    RefreshCaption();
+    QString text = QStringLiteral("筆記檔 \"%1\" 已在磁碟上更改，已重新讀取").arg(ShownPath(fileName));
+    if (!unsaved.empty())
+        text += QStringLiteral("；未儲存的座標 %1 個保留").arg(int(unsaved.size()) - lost.size());
+    if (!lost.isEmpty())
+        text += QStringLiteral("，%1 個的條目已不在原處：%2").arg(lost.size()).arg(lost.join(QStringLiteral("、")));
+    Q_EMIT Notice(text + QStringLiteral("。"));
+}
+
+void CaptureSession::ForgetJournal() { journal_.Write(QByteArray()); }
+
+void CaptureSession::OfferJournals() {
+    QWidget *window = header_->window();
+    for (const QString &orphan : ReaderJournal::Orphans()) {
+        QByteArray bytes;
+        int size = 0;
+        try {
+            bytes = ReaderJournal::ReadOrphan(orphan);
+            size = CaptureLog::JournalSize(bytes);
+        } catch (const VelmoraError &e) {
+            throw VelmoraError(
+                QStringLiteral("座標日誌 \"%1\" 無法讀取：%2\n檔案保留未動。").arg(ShownPath(orphan), e.message()));
+        }
+        // Yes is the default: Enter must not throw away a person's work.
+        if (!AskYesNo(window, QStringLiteral("上次結束前有 %1 個座標尚未儲存。是否恢復這些座標？").arg(size), true)) {
+            const QString aside = ReaderJournal::SetAside(orphan);
+            Inform(window, QStringLiteral("未恢復的座標日誌已保留在 \"%1\"。").arg(ShownPath(aside)));
+            continue;
+        }
+        const CaptureLog::Restored restored = log_.Restore(bytes);
+        Reveal();
+        // The positions now live in this reader's journal; only then does the orphan go.
+        WriteJournal();
+        ReaderJournal::RemoveOrphan(orphan);
+        if (!restored.skipped.isEmpty())
+            Inform(window, QStringLiteral("已恢復 %1 個座標。以下 %2 個記錄與筆記檔不再相符，未恢復：\n%3")
+                               .arg(restored.count)
+                               .arg(restored.skipped.size())
+                               .arg(restored.skipped.join(QLatin1Char('\n'))));
+    }
+}
