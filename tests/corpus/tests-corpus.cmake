@@ -6,3 +6,4 @@ target_compile_definitions(tst_notescheck PRIVATE VELMORA_NOTES_PROGRAM="$<TARGE
 add_dependencies(tst_notescheck velmora-notes)
 velmora_add_test(tst_savefaults corpus/tst_savefaults.cpp support/FaultChild.h support/BigNotes.h)
 velmora_add_test(tst_savekills corpus/tst_savekills.cpp support/FaultChild.h support/BigNotes.h)
+velmora_add_test(tst_capturelog corpus/tst_capturelog.cpp support/FaultChild.h)
