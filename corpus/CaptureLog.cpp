@@ -95,7 +95,7 @@ std::vector<CaptureLog::Unsaved> CaptureLog::TakeUnsaved(int book) {
     std::vector<Unsaved> unsaved;
     for (const PositionChange &c : Changes(book)) {
         const NoteEntry &e = store_.Entry(NoteRef{book, int(c.record)});
-        unsaved.push_back(Unsaved{int(c.record), e.title, e.x, e.y});
+        unsaved.push_back(Unsaved{int(c.record), e.title, e.x, e.y, c.baseX, c.baseY});
     }
     ForgetBook(book);
     return unsaved;
@@ -105,8 +105,10 @@ QStringList CaptureLog::Reapply(int book, const std::vector<Unsaved> &unsaved) {
     QStringList lost;
     for (const Unsaved &u : unsaved) {
         const NoteRef ref{book, u.record};
-        if (store_.Contains(ref) && !store_.Entry(ref).isPage && store_.Entry(ref).title == u.title)
+        if (store_.Contains(ref) && !store_.Entry(ref).isPage && store_.Entry(ref).title == u.title) {
+            base_.emplace(Key{book, u.record}, std::make_pair(u.baseX, u.baseY));
             Record(ref, u.x, u.y);
+        }
         else
             lost << QStringLiteral("【%1】#%2 %3").arg(NotebookLetters()[size_t(book)]).arg(u.record).arg(u.title);
     }

@@ -33,11 +33,13 @@ public:
     void ForgetBook(int book);
     // Reading a notebook anew from its file keeps its unsaved positions: TakeUnsaved takes them out
     // before, Reapply records them again after, where the record is still the one they were recorded
-    // into (same place and headword); it names the others.
+    // into (same place and headword); it names the others. The value the record had when this reader
+    // read it stays the base, so that a record the other program changed too is asked about at the save.
     struct Unsaved {
         int record;
         QString title;
         qint32 x, y;
+        qint32 baseX, baseY;
     };
     std::vector<Unsaved> TakeUnsaved(int book);
     QStringList Reapply(int book, const std::vector<Unsaved> &unsaved);

@@ -21,6 +21,7 @@
 #include <QLayout>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QShortcut>
 #include <QSplitter>
@@ -227,6 +228,14 @@ void MainWindow::Wire() {
             }));
     connect(pdfVolumes_, &FileBrowserPane::FileChosen, this, Guarded([](const QString &path) { OpenWithDesktop(path); }));
     connect(capture_, &CaptureSession::Notice, this, [this](const QString &text) { ShowNotice(text); });
+    // The entry shown is shown again from its notebook read anew (its text may have changed).
+    connect(store_, &NotebookStore::BookReloaded, this, Guarded([this](int book) {
+                if (shownEntry_.book != book || !store_->Contains(shownEntry_))
+                    return;
+                revisiting_ = true;
+                const auto done = qScopeGuard([this] { revisiting_ = false; });
+                ShowEntry(shownEntry_, shownHighlight_, shownBy_);
+            }));
     // Capture: the scan's right click goes to the session, which records into the notebooks.
     connect(capture_, &CaptureSession::RecordingChanged, pageViewer_, &PageViewer::SetCaptureMode);
     connect(capture_, &CaptureSession::CaptionChanged, pageViewer_, &PageViewer::SetCaptureCaption);
@@ -269,6 +278,7 @@ void MainWindow::ShowEntry(NoteRef ref, const QString &highlight, Opener opener)
     const NoteEntry &entry = store_->Entry(ref);
     shownBy_ = opener;
     shownEntry_ = ref;
+    shownHighlight_ = highlight;
     if (!revisiting_)
         history_.Add({ref, highlight, int(opener)});
     entryView_->SetReferenceLine(entry.isPage ? QString() : ReferenceLine(ref.book, entry));

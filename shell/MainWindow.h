@@ -100,6 +100,7 @@ private:
 
     Opener shownBy_ = Opener::None;
     NoteRef shownEntry_;
+    QString shownHighlight_;
     EntryHistory history_;
     bool revisiting_ = false; // going back or forward: the history stays as it is
     int listFontSize_ = 0;    // pixels; 0 for the design size

@@ -1,0 +1,101 @@
+// Capture mode when another program writes the notes: the window reads a changed notes file again,
+// keeps the entry shown, the selection and the unsaved positions, and says so; a save then asks about a
+// record that both sides changed, keeps the disk's value unless told otherwise, and writes the rest.
+#include "support/ReaderFixture.h"
+#include "support/ScanWindow.h"
+#include "widgets/ErrorBoundary.h"
+
+#include <QLabel>
+#include <QtTest>
+
+namespace {
+
+// K: 0 page K1, 1 一 at (400, 300), 2 二 without position, 3 page K2, 4 三 without position.
+const QByteArray kNotesK = "<page>K1</page>\n"
+                           "<條目>一</條目>\n<座標 x=\"400\" y=\"300\"/>\n<內容>a</內容>\n"
+                           "<條目>二</條目>\n<內容>b</內容>\n"
+                           "<page>K2</page>\n"
+                           "<條目>三</條目>\n<內容>c</內容>\n";
+
+struct Folder : ReaderFixture {
+    Folder() {
+        writeScan("Image/K/K1.jpg", 1000, 1500);
+        writeScan("Image/K/K2.jpg", 1000, 1500);
+        writeNotes(kNotesK);
+    }
+};
+
+} // namespace
+
+class TestCaptureSession : public QObject {
+    Q_OBJECT
+    QStringList errors, notices, questions;
+    bool answer = false;
+private Q_SLOTS:
+    void init() {
+        errors.clear();
+        notices.clear();
+        questions.clear();
+        SetErrorDisplayForTesting([this](const QString &m) { errors << m; });
+        SetNoticeDisplayForTesting([this](const QString &m) { notices << m; });
+        SetQuestionAnswerForTesting([this](const QString &q) {
+            questions << q;
+            return answer;
+        });
+    }
+    void changedFileIsReadAgain();
+};
+
+void TestCaptureSession::changedFileIsReadAgain() {
+    Folder fx;
+    ScanWindow win(fx);
+    win.startRecording();
+    ClickRow(win.lbData, 1);
+    win.rightClick(QPoint(120, 140)); // 一 moved by this reader; the list steps on to 二
+    ClickRow(win.lbData, 2);
+    const int selected = win.lbData->ItemIndex();
+    const QString shown = win.viewer->CurrentPath();
+    auto *notice = win.child<QLabel>("windowNotice");
+    QVERIFY(notice && notice->text().isEmpty());
+
+    // An editor gives 三 a position, moves 一 too and rewrites 二's text.
+    QByteArray edited = fx.read("velmora200_k.xml");
+    edited.replace("<座標 x=\"400\" y=\"300\"/>", "<座標 x=\"410\" y=\"310\"/>");
+    edited.replace("<條目>三</條目>\n", "<條目>三</條目>\n<座標 x=\"70\" y=\"80\"/>\n");
+    edited.replace("<內容>b</內容>", "<內容>乙乙</內容>");
+    fx.write("velmora200_k.xml", edited);
+
+    QTRY_VERIFY_WITH_TIMEOUT(notice->text().contains("已重新讀取"), 5000);
+    QVERIFY2(notice->text().contains("velmora200_k.xml"), qPrintable(notice->text()));
+    const NotebookSet &books = win.capture->Notebooks();
+    QCOMPARE(books.entry({0, 4}).x, 70);              // the editor's position is read
+    QCOMPARE(books.entry({0, 2}).content, QString("乙乙"));
+    QCOMPARE(books.entry({0, 1}).x, 120);             // the unsaved one is kept
+    QVERIFY(win.capture->IsChanged(0));
+    QCOMPARE(win.lbData->ItemIndex(), selected);      // selection and page stay
+    QCOMPARE(win.viewer->CurrentPath(), shown);
+
+    // The save asks about 一, which both changed; the disk's value stays.
+    answer = false;
+    QTest::mouseClick(win.btSaveImgXY, Qt::LeftButton);
+    QCOMPARE(questions.size(), 1);
+    QVERIFY2(questions[0].contains("一") && questions[0].contains("410"), qPrintable(questions[0]));
+    QCOMPARE(notices.last(), QString("OK"));
+    const QString saved = QString::fromUtf8(fx.read("velmora200_k.xml"));
+    QVERIFY(saved.contains("<座標 x=\"410\" y=\"310\"/>"));
+    QVERIFY(saved.contains("<座標 x=\"70\" y=\"80\"/>"));
+    QVERIFY(!saved.contains("x=\"120\""));
+    QCOMPARE(books.entry({0, 1}).x, 410);
+    QVERIFY(!win.capture->HasUnsavedPositions());
+    // The reader's own save is not taken for another program's change.
+    QTest::qWait(300);
+    QVERIFY2(!notice->text().contains("已重新讀取") || notices.size() == 1, qPrintable(notice->text()));
+    QVERIFY2(errors.isEmpty(), qPrintable(errors.join('\n')));
+}
+
+int main(int argc, char **argv) {
+    QApplication app(argc, argv);
+    TestCaptureSession test;
+    return QTest::qExec(&test, argc, argv);
+}
+#include "tst_capturesession.moc"
