@@ -1,4 +1,5 @@
 #include "corpus/NotebookLoading.h"
+#include "common/Log.h"
 
 #include "platform/WinPath.h"
 
@@ -42,6 +43,7 @@ NotebookLoading::NotebookLoading(NotebookSet &set) {
             readers_.push_back(std::async(std::launch::async, read));
         } catch (const std::system_error &) {
             // No thread to be had: this share is read in Finish, on the caller's thread.
+            qCInfo(lcCorpus) << "no thread for reading notebooks; reading them on the caller's thread";
             readers_.push_back(std::async(std::launch::deferred, read));
         }
     }

@@ -1,5 +1,4 @@
 #include "widgets/OwnerDrawList.h"
-
 #include "widgets/Look.h"
 
 #include <QAccessible>
@@ -12,6 +11,7 @@
 #include <QStyleOptionFocusRect>
 #include <algorithm>
 #include <climits>
+#include <functional>
 
 OwnerDrawList::OwnerDrawList(QWidget *parent) : QListView(parent) {
     setSelectionMode(QAbstractItemView::SingleSelection);
@@ -42,15 +42,12 @@ void OwnerDrawList::SetItemIndex(int row) {
 
 void OwnerDrawList::doItemsLayout() {
     const int rows = model() ? model()->rowCount(rootIndex()) : 0;
-    const auto *rowDelegate = qobject_cast<const OwnerDrawDelegate *>(itemDelegate());
     const auto *lineCounts = dynamic_cast<const RowLineCounts *>(model());
     tops_.resize(size_t(rows) + 1);
     qint64 y = 0;
     for (int r = 0; r < rows; ++r) {
         tops_[r] = y;
-        const int h = lineCounts    ? itemHeight * lineCounts->RowLineCount(r)
-                      : rowDelegate ? rowDelegate->HeightOf(r)
-                                    : sizeHintForIndex(RowIndex(r)).height();
+        const int h = lineCounts ? itemHeight * lineCounts->RowLineCount(r) : sizeHintForIndex(RowIndex(r)).height();
         y += qMax(h, 0);
     }
     tops_[rows] = y;
@@ -335,18 +332,6 @@ void PaintRowWithFocus(QPainter &painter, const QStyleOptionViewItem &option,
 
 } // namespace
 
-OwnerDrawDelegate::OwnerDrawDelegate(PaintRow paint, RowHeight height, QObject *parent)
-    : QStyledItemDelegate(parent), paint_(std::move(paint)), height_(std::move(height)) {}
-
-void OwnerDrawDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option,
-                              const QModelIndex &index) const {
-    PaintRowWithFocus(*painter, option, [&](bool selected) { paint_(*painter, index.row(), option.rect, selected); });
-}
-
-QSize OwnerDrawDelegate::sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const {
-    return QSize(option.rect.width() > 0 ? option.rect.width() : 1, height_(index.row()));
-}
-
 RowDelegate::RowDelegate(OwnerDrawList *list) : QStyledItemDelegate(list), list_(list) {}
 
 void RowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const {
@@ -379,11 +364,6 @@ QStringList SplitRowLines(const QString &text) {
     if (from < text.size() || lines.isEmpty())
         lines << text.mid(from);
     return lines;
-}
-
-void PaintRowText(QPainter &painter, const QRect &rect, const QColor &background, const QString &text,
-                  int lineHeight) {
-    PaintRowLines(painter, rect, background, SplitRowLines(text), lineHeight);
 }
 
 void PaintRowLines(QPainter &painter, const QRect &rect, const QColor &background, const QStringList &lines,
