@@ -41,6 +41,9 @@ EntryView::EntryView(QWidget *parent)
     view_->setAccessibleName(QStringLiteral("條目內容"));
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    // The find bar is a strip above the page, not over it: the page's first line stays in sight.
+    layout->addWidget(findBar_);
     layout->addWidget(view_);
     connect(view_, &QWebEngineView::loadFinished, this, Guarded([this] { DocumentLoaded(); }));
 
@@ -53,6 +56,7 @@ EntryView::EntryView(QWidget *parent)
     connect(findBar_, &FindBar::FindRequested, this,
             Guarded([this](const QString &text, bool backward) { Find(text, backward); }));
     connect(findBar_, &FindBar::Closed, this, Guarded([this] {
+                escapeKey_->setEnabled(false);
                 view_->page()->findText(QString()); // takes the marks off the page
                 lastFound_.clear();
                 view_->setFocus(Qt::OtherFocusReason);
@@ -71,6 +75,11 @@ EntryView::EntryView(QWidget *parent)
     addKey(QKeySequence(Qt::CTRL | Qt::Key_Equal), [this] { StepPageZoom(1); });
     addKey(QKeySequence(Qt::CTRL | Qt::Key_Minus), [this] { StepPageZoom(-1); });
     addKey(QKeySequence(Qt::CTRL | Qt::Key_0), [this] { StepPageZoom(0); });
+    // Esc closes the find bar wherever the keyboard is in the page or the bar.
+    escapeKey_ = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    escapeKey_->setContext(Qt::WidgetWithChildrenShortcut);
+    escapeKey_->setEnabled(false);
+    connect(escapeKey_, &QShortcut::activated, this, Guarded([this] { findBar_->Close(); }));
 
     // The page's keys and wheel reach the widget the view draws into, which it may replace.
     view_->installEventFilter(this);
@@ -153,8 +162,8 @@ void EntryView::StepPageZoom(int direction) {
 }
 
 void EntryView::OpenFindBar() {
-    PlaceFindBar();
     findBar_->Open();
+    escapeKey_->setEnabled(true);
     if (!findBar_->Text().isEmpty()) Find(findBar_->Text(), false);
 }
 
@@ -164,8 +173,8 @@ void EntryView::FindAgain(bool backward) {
         return;
     }
     if (findBar_->isHidden()) {
-        PlaceFindBar();
         findBar_->show();
+        escapeKey_->setEnabled(true);
     }
     Find(findBar_->Text(), backward);
 }
@@ -248,16 +257,4 @@ bool EntryView::eventFilter(QObject *watched, QEvent *event) {
         break;
     }
     return QWidget::eventFilter(watched, event);
-}
-
-void EntryView::resizeEvent(QResizeEvent *event) {
-    QWidget::resizeEvent(event);
-    PlaceFindBar();
-}
-
-void EntryView::PlaceFindBar() {
-    // Over the page's top right corner, clear of its scroll bar.
-    const int width = qMin(qMax(findBar_->sizeHint().width(), 280), qMax(0, this->width() - 24));
-    findBar_->setGeometry(this->width() - width - 20, 0, width, findBar_->sizeHint().height());
-    findBar_->raise();
 }

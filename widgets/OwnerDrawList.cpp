@@ -3,7 +3,9 @@
 
 #include <QAccessible>
 #include <QApplication>
+#include <QHelpEvent>
 #include <QKeyEvent>
+#include <QToolTip>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QScrollBar>
@@ -230,6 +232,29 @@ void OwnerDrawList::selectionChanged(const QItemSelection &selected, const QItem
     QAbstractItemView::selectionChanged(selected, deselected);
 }
 
+bool OwnerDrawList::viewportEvent(QEvent *event) {
+    // A row whose text is cut at the list's edge shows all of it as a tooltip.
+    if (event->type() == QEvent::ToolTip) {
+        const auto *help = static_cast<QHelpEvent *>(event);
+        const QModelIndex index = indexAt(help->pos());
+        QString whole;
+        if (index.isValid()) {
+            const QVariant lines = index.data(RowTextLinesRole);
+            const QStringList texts = lines.isValid() ? lines.toStringList() : QStringList{index.data().toString()};
+            const QFontMetrics fm(font());
+            for (const QString &line : texts)
+                if (fm.horizontalAdvance(line) > viewport()->width() - 2)
+                    whole = texts.join(QLatin1Char('\n'));
+        }
+        if (whole.isEmpty())
+            QToolTip::hideText();
+        else
+            QToolTip::showText(help->globalPos(), whole, viewport(), visualRect(index));
+        return true;
+    }
+    return QListView::viewportEvent(event);
+}
+
 void OwnerDrawList::SetEmptyText(const QString &text) {
     if (text == emptyText_)
         return;
@@ -242,7 +267,12 @@ void OwnerDrawList::paintEvent(QPaintEvent *event) {
     if (RowCount() <= 0 && !emptyText_.isEmpty()) {
         QPainter painter(viewport());
         painter.setPen(QColor(0x80, 0x80, 0x80));
-        painter.drawText(viewport()->rect().adjusted(4, 4, -4, -4), Qt::AlignCenter | Qt::TextWordWrap, emptyText_);
+        // A line too long for the list (a long query) loses its middle, so both its ends stay readable.
+        const QRect room = viewport()->rect().adjusted(4, 4, -4, -4);
+        QStringList lines = emptyText_.split(QLatin1Char('\n'));
+        for (QString &line : lines)
+            line = painter.fontMetrics().elidedText(line, Qt::ElideMiddle, room.width());
+        painter.drawText(room, Qt::AlignCenter, lines.join(QLatin1Char('\n')));
         return;
     }
     QAbstractItemDelegate *rowDelegate = itemDelegate();

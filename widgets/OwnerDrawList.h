@@ -32,7 +32,8 @@ public:
     void SetItemIndex(int row);
     // The height of one text line (21 pixels at the design density).
     int itemHeight = 21;
-    // A text painted grey in the middle of the list while it has no rows; empty paints nothing.
+    // A text painted grey in the middle of the list while it has no rows, each line elided in its
+    // middle to the list's width; empty paints nothing.
     void SetEmptyText(const QString &text);
     QString EmptyText() const { return emptyText_; }
 
@@ -60,6 +61,7 @@ protected:
     void currentChanged(const QModelIndex &current, const QModelIndex &previous) override;
     void selectionChanged(const QItemSelection &selected, const QItemSelection &deselected) override;
     void paintEvent(QPaintEvent *event) override;
+    bool viewportEvent(QEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void keyboardSearch(const QString &search) override;
     void mouseReleaseEvent(QMouseEvent *event) override;

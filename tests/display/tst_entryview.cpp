@@ -11,6 +11,7 @@
 #include "widgets/OwnerDrawList.h"
 
 #include <QClipboard>
+#include <QCursor>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -144,6 +145,7 @@ void TestEntryView::findInPage() {
 }
 
 void TestEntryView::textSizeKeptBetweenRuns() {
+    QCursor::setPos(1590, 990); // off the window: the keys act on the focused pane
     ReaderFixture fx;
     WriteLibrary(fx);
     fx.write("velmoranote.ini", "[System]\nImageRate=0.75\n[Panel]\nWidth2=300\n");
