@@ -13,7 +13,9 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QResizeEvent>
+#include <QPainter>
 #include <QShortcut>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <QWebEngineFindTextResult>
 #include <QWebEnginePage>
@@ -27,6 +29,16 @@ namespace {
 // The zoom ladder of the page, as readers of web pages step it.
 constexpr std::array<double, 13> kZoomSteps{0.5,  0.67, 0.75, 0.8, 0.9, 1.0, 1.1,
                                             1.25, 1.5,  1.75, 2.0, 2.5, 3.0};
+
+// White paper painted by hand: a widget that fills its background itself would count as opaque, and
+// the view under it would not be painted, so it would never be seen to catch up.
+class BlankSheet : public QWidget {
+public:
+    using QWidget::QWidget;
+
+protected:
+    void paintEvent(QPaintEvent *) override { QPainter(this).fillRect(rect(), Qt::white); }
+};
 
 bool IsCopyKey(QEvent *event) {
     return static_cast<QKeyEvent *>(event)->matches(QKeySequence::Copy);
@@ -46,6 +58,11 @@ EntryView::EntryView(QWidget *parent)
     layout->addWidget(findBar_);
     layout->addWidget(view_);
     connect(view_, &QWebEngineView::loadFinished, this, Guarded([this] { DocumentLoaded(); }));
+    // While the blank document loads, a blank sheet of our own lies over the view: the page pane
+    // turns blank in the same frame as the scan changes, and the view catches up behind it.
+    blankCover_ = new BlankSheet(this);
+    blankCover_->setObjectName(QStringLiteral("blankCover"));
+    blankCover_->hide();
 
     // The view's own menu would offer navigation and "view source": ours has only what fits.
     view_->setContextMenuPolicy(Qt::CustomContextMenu);
@@ -104,6 +121,11 @@ void EntryView::ShowBlank() {
     hasPendingPage_ = false;
     pendingPage_.clear();
     lastWrittenPage_.clear();
+    blankCover_->setGeometry(view_->geometry());
+    blankCover_->show();
+    blankCover_->raise();
+    coverWaitsForPaint_ = false;
+    ++blankLoads_;
     view_->setUrl(BlankPageUrl());
 }
 
@@ -122,6 +144,17 @@ void EntryView::WritePage(const QString &body) {
 
 void EntryView::DocumentLoaded() {
     documentReady_ = true;
+    // The sheet goes once the view has painted its blank document (or after a few frames, should the
+    // view have nothing more to paint).
+    coverWaitsForPaint_ = blankCover_->isVisible();
+    if (coverWaitsForPaint_) {
+        if (QWidget *surface = view_->focusProxy())
+            surface->update();
+        // Only for this load: a later blank page keeps its sheet until it has loaded itself.
+        QTimer::singleShot(100, blankCover_, [this, load = blankLoads_] {
+            if (load == blankLoads_) blankCover_->hide();
+        });
+    }
     // A new document may come with the view's default zoom: keep the reader's.
     view_->setZoomFactor(pageZoom_);
     if (hasPendingPage_) {
@@ -220,6 +253,16 @@ void EntryView::ShowContextMenu(const QPoint &at) {
 
 bool EntryView::eventFilter(QObject *watched, QEvent *event) {
     switch (event->type()) {
+    case QEvent::Resize:
+    case QEvent::Move:
+        if (watched == view_) blankCover_->setGeometry(view_->geometry());
+        break;
+    case QEvent::Paint:
+        if (coverWaitsForPaint_ && watched != view_) {
+            coverWaitsForPaint_ = false;
+            QTimer::singleShot(0, blankCover_, &QWidget::hide);
+        }
+        break;
     case QEvent::ChildAdded:
         if (watched == view_) WatchViewChild(static_cast<QChildEvent *>(event)->child());
         break;

@@ -64,6 +64,9 @@ private:
     QWebEngineView *view_;
     FindBar *findBar_;
     class QShortcut *escapeKey_ = nullptr;
+    QWidget *blankCover_ = nullptr;
+    bool coverWaitsForPaint_ = false; // the blank document has loaded; the view's next paint shows it
+    int blankLoads_ = 0;
     bool documentReady_ = false; // the blank document has loaded and can be written into
     QString pendingPage_;
     bool hasPendingPage_ = false;
