@@ -7,7 +7,7 @@
 #include "shell/MainWindow.h"
 #include "support/ReaderFixture.h"
 #include "support/WebViewProbe.h"
-#include "widgets/ErrorBoundary.h"
+#include "support/DialogCapture.h"
 #include "widgets/OwnerDrawList.h"
 
 #include <QClipboard>
@@ -97,14 +97,10 @@ struct Reader {
 
 class TestEntryView : public QObject {
     Q_OBJECT
-    QStringList errors;
+    DialogCapture dialogs;
 private Q_SLOTS:
-    void init() {
-        errors.clear();
-        SetErrorDisplayForTesting([this](const QString &m) { errors << m; });
-        SetQuestionAnswerForTesting([](const QString &) { return true; });
-    }
-    void cleanup() { QVERIFY2(errors.isEmpty(), qPrintable(errors.join('\n'))); }
+    void init() { dialogs.Install(); }
+    void cleanup() { VERIFY_NO_ERROR_SHOWN(dialogs); }
     void findInPage();
     void pageRecordBlankAtOnce();
     void textSizeKeptBetweenRuns();

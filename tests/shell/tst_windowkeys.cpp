@@ -5,7 +5,7 @@
 #include "support/ReaderFixture.h"
 #include "support/ScanWindow.h"
 #include "display/EntryView.h"
-#include "widgets/ErrorBoundary.h"
+#include "support/DialogCapture.h"
 
 #include <QApplication>
 #include <QCursor>
@@ -66,17 +66,13 @@ QWidget *PageSurface(ScanWindow &win) {
 
 class TestWindowKeys : public QObject {
     Q_OBJECT
-    QStringList errors, notices;
+    DialogCapture dialogs;
 private Q_SLOTS:
     void init() {
-        errors.clear();
-        notices.clear();
-        SetErrorDisplayForTesting([this](const QString &m) { errors << m; });
-        SetNoticeDisplayForTesting([this](const QString &m) { notices << m; });
-        SetQuestionAnswerForTesting([](const QString &) { return true; });
+        dialogs.Install();
         PointAt(nullptr);
     }
-    void cleanup() { QVERIFY2(errors.isEmpty(), qPrintable(errors.join('\n'))); }
+    void cleanup() { VERIFY_NO_ERROR_SHOWN(dialogs); }
     void scanKeysWhereverTheFocusIs();
     void textSizeKeysActUnderThePointer();
     void captureKeysFromTheList();
@@ -358,7 +354,7 @@ void TestWindowKeys::enterRestoresTheJournal() {
     });
     ScanWindow win(fx);
     Activate(win);
-    SetQuestionAnswerForTesting([](const QString &) { return true; });
+    dialogs.Install();
     QVERIFY(win.capture->IsChanged(0));
     QVERIFY(win.capture->Notebooks().entry({0, 5}).x > 0);
 }
