@@ -1,5 +1,6 @@
 #include "corpus/NotebookLoading.h"
 
+#include "corpus/NotesFile.h"
 #include "platform/WinPath.h"
 
 #include <QFileInfo>
@@ -32,7 +33,8 @@ NotebookLoading::NotebookLoading(NotebookSet &set) {
         auto read = [this, &set, share] {
             for (int b : share) {
                 try {
-                    set.books[size_t(b)].LoadNotes(NotesFileNames()[size_t(b)]);
+                    // Notebook::LoadNotes, keeping what the person should be told.
+                    ReadNotesFile(NotesFileNames()[size_t(b)], set.books[size_t(b)].entries, &warnings_[size_t(b)]);
                 } catch (...) {
                     errors_[size_t(b)] = std::current_exception();
                 }
@@ -54,4 +56,11 @@ void NotebookLoading::Finish() {
     for (const std::exception_ptr &error : errors_)
         if (error)
             std::rethrow_exception(error);
+}
+
+QStringList NotebookLoading::Warnings() const {
+    QStringList all;
+    for (const QStringList &w : warnings_)
+        all += w;
+    return all;
 }
