@@ -86,6 +86,8 @@ MainWindow::MainWindow(const QString &programPath, QWidget *parent, const QStrin
     NotebookLoading loading(store_->SetForLoading());
     BuildPanes();
     loading.Finish();
+    if (const QStringList warnings = loading.Warnings(); !warnings.isEmpty())
+        ShowNotice(warnings.join(QStringLiteral("　")));
     SetCaption(ReadWindowTitle(programFolder_, windowTitle()));
 
     WindowSettings defaults;
