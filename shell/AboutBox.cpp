@@ -8,7 +8,7 @@
 QString AboutText(const QString &libraryFolder) {
     return QStringLiteral("澄溪導師筆記 %1\n\n"
                           "閱讀四冊導師筆記，對照原稿掃描頁，並可搜尋全文。\n\n"
-                          "授權：MIT 授權條款（見 /usr/share/doc/velmoranote/copyright）。\n"
+                          "授權：MIT（Expat）授權條款，全文見 /usr/share/doc/velmoranote/copyright。\n"
                           "筆記資料夾：%2\n\n"
                           "資料來源：筆記文字與原稿掃描由筆記資料夾提供；"
                           "繁簡轉換使用 OpenCC 詞典，字元資料取自 Unicode 字元資料庫。\n"

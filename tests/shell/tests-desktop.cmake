@@ -30,3 +30,12 @@ if(TARGET velmoranote)
                    ${CMAKE_CURRENT_BINARY_DIR}/start)
   set_tests_properties(tst_start PROPERTIES ENVIRONMENT "QTWEBENGINE_DISABLE_SANDBOX=1" TIMEOUT 300)
 endif()
+
+# The window as a screen reader reads it, through AT-SPI on a bus of its own.
+if(TARGET velmoranote)
+  add_test(NAME tst_atspi
+           COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/shell/with-openbox.sh
+                   bash ${CMAKE_CURRENT_SOURCE_DIR}/shell/atspi-check.sh $<TARGET_FILE:velmoranote>
+                   ${CMAKE_CURRENT_BINARY_DIR}/atspi)
+  set_tests_properties(tst_atspi PROPERTIES ENVIRONMENT "QTWEBENGINE_DISABLE_SANDBOX=1" TIMEOUT 300)
+endif()
