@@ -4,11 +4,13 @@
 #include "display/EntryView.h"
 #include "display/SearchPane.h"
 #include "images/FileBrowserPane.h"
+#include "images/PageView.h"
 #include "images/PageViewer.h"
 #include "corpus/NotebookStore.h"
 #include "shell/AboutBox.h"
 #include "shell/CaptureSession.h"
 #include "shell/DocumentOpener.h"
+#include "shell/KeyboardAccess.h"
 #include "shell/EntriesPane.h"
 #include "shell/WindowPlace.h"
 #include "widgets/ErrorBoundary.h"
@@ -32,6 +34,7 @@
 #include <QTabWidget>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <QWebEngineView>
 #include <QWindow>
 
 #include <array>
@@ -80,6 +83,11 @@ MainWindow::MainWindow(const QString &programPath, QWidget *parent, const QStrin
     Wire();
     WireScanFeatures();
     WireReading();
+    // The entry page and the scan draw no focus of their own; their context menus open from the keyboard.
+    new FocusRing(this, {entryView_, pageViewer_});
+    OrderPanes(this, {leftPane_, entryView_, pageViewer_});
+    InstallContextMenuKeys(this, {{entryView_, entryView_->WebView()},
+                                  {pageViewer_, pageViewer_->findChild<PointOverlay *>()}});
     RestoreReading(stored);
     // Positions left unsaved by a run that did not end normally; an unreadable journal is said so and kept.
     Guarded([this] { capture_->OfferJournals(); })();

@@ -34,3 +34,5 @@ endfunction()
 velmora_add_openbox_test(tst_windowplace shell/tst_windowplace.cpp SCALES 1 1.5 2)
 # The manual, the PDF volumes and the desktop's standard keys.
 velmora_add_openbox_test(tst_documents shell/tst_documents.cpp)
+# The window from the keyboard alone: Tab order, the focus shown, context menus.
+velmora_add_openbox_test(tst_keyboard shell/tst_keyboard.cpp)
