@@ -4,7 +4,8 @@
 set -euo pipefail
 if [ -z "${VELMORA_OWN_DISPLAY:-}" ]; then
   export VELMORA_OWN_DISPLAY=1
-  exec xvfb-run -a -s "-screen 0 1600x1000x24" bash "$0" "$@"
+  # A random first display number: tests started side by side do not race for the same one.
+  exec xvfb-run -a -n $((100 + RANDOM % 800)) -s "-screen 0 1600x1000x24" bash "$0" "$@"
 fi
 openbox --sm-disable >/dev/null 2>&1 &
 wm=$!
