@@ -1,7 +1,7 @@
 """What a screen reader finds in the reader's window, through AT-SPI (run by atspi-check.sh).
 
 The entries list reads its rows as their text, without the markup that breaks a headword into lines;
-the entry page has an accessible name; one object at a time has the focus."""
+the entry page has an accessible name. How many objects say they have the focus is printed (one expected)."""
 import sys
 import time
 
