@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # Installs whatever build, run and test packages are missing (Debian 12). Safe to run again.
 set -euo pipefail
-pkgs=(build-essential cmake pkg-config qt6-base-dev qt6-declarative-dev qt6-webengine-dev libgl-dev libpcre2-dev
+pkgs=(build-essential cmake pkg-config qt6-base-dev qt6-declarative-dev qt6-webengine-dev qt6-pdf-dev libgl-dev libpcre2-dev
       libjpeg62-turbo-dev libjpeg-turbo-progs fonts-noto-cjk qt6-translations-l10n xvfb xauth xdg-utils
       appstream desktop-file-utils x11-utils  # the desktop entry and metainfo checks; the installed-window test
+      openbox xdotool  # the window, key and start tests run under a window manager
+      lintian  # ./run package checks the packages against Debian's policy
       clang-14 libclang-rt-14-dev)  # the last two: the fuzz targets (libFuzzer and its sanitizers)
 missing=()
 for p in "${pkgs[@]}"; do

@@ -37,15 +37,21 @@ LibraryChoice ChooseLibrary(const LibrarySources &sources) {
     if (!sources.requested.isEmpty()) {
         if (!QFileInfo(sources.requested).isDir())
             throw VelmoraError(QStringLiteral("找不到筆記資料夾：%1").arg(QDir(sources.requested).absolutePath()));
+        if (!HoldsNotes(sources.requested))
+            throw VelmoraError(QStringLiteral("這個資料夾裡沒有筆記（找不到 %1）：%2")
+                                   .arg(NotesFileNames()[0], QDir(sources.requested).absolutePath()));
         return InLibrary(sources.requested, sources);
     }
     const QString programFolder = QFileInfo(sources.programFile).absolutePath();
     if (HoldsNotes(programFolder))
-        return {sources.programFile, QString(), WithSlash(programFolder)};
+        return {sources.programFile, QString(), WithSlash(programFolder), QString()};
     const QString remembered = RememberedLibrary(sources.configFolder);
-    if (!remembered.isEmpty() && QFileInfo(remembered).isDir())
+    if (!remembered.isEmpty() && HoldsNotes(remembered))
         return InLibrary(remembered, sources);
-    return InLibrary(sources.demoFolder, sources);
+    LibraryChoice demo = InLibrary(sources.demoFolder, sources);
+    if (!remembered.isEmpty())
+        demo.notice = QStringLiteral("上次使用的筆記資料夾已不在（或已沒有筆記）：%1\n改為開啟程式附帶的示範筆記。").arg(remembered);
+    return demo;
 }
 
 QString RememberedLibrary(const QString &configFolder) {

@@ -12,6 +12,7 @@ struct LibraryChoice {
     QString programPath;    // what the window takes its folder from
     QString workingFolder;  // the folder to change into; empty: stay where the program was started
     QString settingsFolder; // where velmoranote.ini is read and written, with a trailing '/'
+    QString notice;         // to tell the user: the remembered library has gone and the demo opens instead
 };
 
 struct LibrarySources {
@@ -23,7 +24,9 @@ struct LibrarySources {
 
 // In this order: the folder asked for on the command line; the program's own folder when it holds
 // notes (started in the build tree: nothing changes); the folder remembered from an earlier
-// --library; the demo library. Raises VelmoraError when the folder asked for does not exist.
+// --library; the demo library. Raises VelmoraError naming the folder when the folder asked for does
+// not exist or holds no notes. A remembered folder that has gone (or lost its notes) is passed over
+// for the demo, with a notice.
 LibraryChoice ChooseLibrary(const LibrarySources &sources);
 
 // The folder last given with --library, or empty; kept in library.ini in `configFolder`.

@@ -4,16 +4,21 @@
 #include "display/EntryView.h"
 #include "display/SearchPane.h"
 #include "images/FileBrowserPane.h"
+#include "images/PageView.h"
 #include "images/PageViewer.h"
-#include "platform/DesktopOpen.h"
 #include "corpus/NotebookStore.h"
+#include "shell/AboutBox.h"
 #include "shell/CaptureSession.h"
+#include "shell/DocumentOpener.h"
+#include "shell/KeyboardAccess.h"
 #include "shell/EntriesPane.h"
 #include "shell/WindowKeys.h"
+#include "shell/WindowPlace.h"
 #include "widgets/ErrorBoundary.h"
 #include "widgets/Look.h"
 #include "widgets/NoteList.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFileInfo>
@@ -30,39 +35,13 @@
 #include <QTabWidget>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <QWebEngineView>
 #include <QWindow>
 
 #include <array>
 #include <algorithm>
 
 namespace {
-
-// A stored size larger than the screens together cannot be shown, and a huge one makes the web view
-// ask for gigabytes of shared memory: keep it within what the screens can show.
-QRect WithinScreens(QRect outer) {
-    QRect desktop;
-    for (const QScreen *screen : QGuiApplication::screens())
-        desktop |= screen->availableGeometry();
-    if (desktop.isEmpty())
-        return outer;
-    outer.setSize(outer.size().boundedTo(desktop.size()).expandedTo(QSize(1, 1)));
-    return outer;
-}
-
-// A window whose title bar would lie outside every screen cannot be reached: bring it back.
-QRect OntoAScreen(const QRect &outer) {
-    const QRect titleBar(outer.left(), outer.top(), outer.width(), 30);
-    for (const QScreen *screen : QGuiApplication::screens()) {
-        const QRect seen = screen->availableGeometry().intersected(titleBar);
-        if (seen.width() >= 50 && seen.height() >= 10)
-            return outer;
-    }
-    const QScreen *primary = QGuiApplication::primaryScreen();
-    if (!primary)
-        return outer;
-    const QRect avail = primary->availableGeometry();
-    return QRect(avail.topLeft(), outer.size().boundedTo(avail.size()));
-}
 
 // "K K1 甲條": notebook letter, page name and headword, for quoting where a passage comes from.
 QString ReferenceLine(int book, const NoteEntry &entry) {
@@ -78,7 +57,7 @@ QString ReferenceLine(int book, const NoteEntry &entry) {
 } // namespace
 
 MainWindow::MainWindow(const QString &programPath, QWidget *parent, const QString &settingsFolder)
-    : QMainWindow(parent), store_(new NotebookStore(this)) {
+    : QMainWindow(parent), store_(new NotebookStore(this)), place_(new WindowPlace(this)) {
     programFolder_ = QFileInfo(programPath).absolutePath() + QLatin1Char('/');
     settingsFolder_ = settingsFolder.isEmpty() ? programFolder_ : settingsFolder;
     // The notes are read on worker threads while the window and its web view are built: at a hundred
@@ -107,6 +86,11 @@ MainWindow::MainWindow(const QString &programPath, QWidget *parent, const QStrin
     Wire();
     WireScanFeatures();
     WireReading();
+    // The entry page and the scan draw no focus of their own; their context menus open from the keyboard.
+    new FocusRing(this, {entryView_, pageViewer_});
+    OrderPanes(this, {leftPane_, entryView_, pageViewer_});
+    InstallContextMenuKeys(this, {{entryView_, entryView_->WebView()},
+                                  {pageViewer_, pageViewer_->findChild<PointOverlay *>()}});
     RestoreReading(stored);
     // Positions left unsaved by a run that did not end normally; an unreadable journal is said so and kept.
     Guarded([this] { capture_->OfferJournals(); })();
@@ -146,7 +130,15 @@ void MainWindow::BuildPanes() {
     manualButton->setObjectName(QStringLiteral("btReadme"));
     manualButton->setGeometry(DesignPixels(241), DesignPixels(13), DesignPixels(82), DesignPixels(29));
     manualButton->setAccessibleName(manualButton->text());
-    connect(manualButton, &QPushButton::clicked, this, Guarded([] { OpenWithDesktop(QStringLiteral("readme.pdf")); }));
+    connect(manualButton, &QPushButton::clicked, this, Guarded([this] { OpenDocument(this, QStringLiteral("readme.pdf")); }));
+    // The About box hangs off the manual button's context menu (and Shift+F1): the header keeps its layout.
+    manualButton->setContextMenuPolicy(Qt::ActionsContextMenu);
+    auto *aboutAction = new QAction(QStringLiteral("關於澄溪導師筆記…"), manualButton);
+    aboutAction->setShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F1));
+    aboutAction->setShortcutContext(Qt::WindowShortcut);
+    connect(aboutAction, &QAction::triggered, this, Guarded([this] { ShowAboutBox(this, programFolder_); }));
+    manualButton->addAction(aboutAction);
+    addAction(aboutAction);
     capture_ = new CaptureSession(*store_, header_);
     // Short notices of the reader's own (a notes file read anew), under the capture controls.
     noticeLabel_ = new QLabel(header_);
@@ -233,7 +225,7 @@ void MainWindow::Wire() {
                 if (capture_->TakeKeyword(text))
                     scans_->ClearFilter();
             }));
-    connect(pdfVolumes_, &FileBrowserPane::FileChosen, this, Guarded([](const QString &path) { OpenWithDesktop(path); }));
+    connect(pdfVolumes_, &FileBrowserPane::FileChosen, this, Guarded([this](const QString &path) { OpenDocument(this, path); }));
     connect(capture_, &CaptureSession::Notice, this, [this](const QString &text) { ShowNotice(text); });
     // The entry shown is shown again from its notebook read anew (its text may have changed).
     connect(store_, &NotebookStore::BookReloaded, this, Guarded([this](int book) {
@@ -314,13 +306,8 @@ void MainWindow::SelectInEntriesList(NoteRef ref) {
 }
 
 void MainWindow::ApplySettings(const WindowSettings &stored) {
-    const QRect outer = OntoAScreen(WithinScreens(stored.outer));
-    move(outer.topLeft());
-    resize(qMax(outer.width(), 1), qMax(outer.height(), 1));
-    storedOuterSize_ = outer.size();
+    place_->Restore(stored.outer, stored.frame, stored.maximised);
     pageViewer_->SetZoomFactor(stored.zoomFactor);
-    maximisedAtStart_ = stored.maximised;
-    setWindowState(maximisedAtStart_ ? (windowState() | Qt::WindowMaximized) : (windowState() & ~Qt::WindowMaximized));
     SetScanPaneWidth(stored.scanPaneWidth);
     entryView_->SetPageZoom(stored.pageZoom);
     SetListFontSize(stored.listFontSize);
@@ -328,7 +315,8 @@ void MainWindow::ApplySettings(const WindowSettings &stored) {
 
 WindowSettings MainWindow::CurrentSettings() const {
     WindowSettings s;
-    s.outer = frameGeometry();
+    s.outer = place_->Outer();
+    s.frame = place_->Frame();
     s.zoomFactor = pageViewer_->ZoomFactor();
     s.maximised = isMaximized();
     QWidget *client = centralWidget();
@@ -360,12 +348,7 @@ void MainWindow::SetScanPaneWidth(int width) {
 
 int MainWindow::ScanPaneWidth() const { return firstShow_ ? pendingScanPaneWidth_ : pageViewer_->width(); }
 
-void MainWindow::ShowAsStored() {
-    if (maximisedAtStart_)
-        showMaximized();
-    else
-        show();
-}
+void MainWindow::ShowAsStored() { place_->Show(); }
 
 void MainWindow::SetCaption(const QString &caption) {
     setWindowTitle(caption);
@@ -390,12 +373,6 @@ void MainWindow::showEvent(QShowEvent *event) {
     if (QLayout *layout = centralWidget()->layout())
         layout->activate();
     SetScanPaneWidth(pendingScanPaneWidth_);
-    // The stored size is the outer one; once the frame is known, take it off the client size.
-    if (!isMaximized() && storedOuterSize_.isValid()) {
-        const QSize frame = frameGeometry().size() - geometry().size();
-        if (!frame.isEmpty())
-            resize(storedOuterSize_ - frame);
-    }
 }
 
 bool MainWindow::MayClose() {
@@ -443,6 +420,9 @@ void MainWindow::WireReading() {
         connect(shortcut, &QShortcut::activated, this, Guarded(handler));
     };
     addKey(this, QKeySequence(Qt::ALT | Qt::Key_Left), Qt::WindowShortcut, [this] { GoBack(); });
+    // The desktop's own keys: Ctrl+Q leaves through the close question, F1 opens the manual.
+    addKey(this, QKeySequence(Qt::CTRL | Qt::Key_Q), Qt::WindowShortcut, [this] { close(); });
+    addKey(this, QKeySequence(Qt::Key_F1), Qt::WindowShortcut, [this] { OpenDocument(this, QStringLiteral("readme.pdf")); });
     addKey(this, QKeySequence(Qt::ALT | Qt::Key_Right), Qt::WindowShortcut, [this] { GoForward(); });
     // The scan's keys wherever the focus is, and the text-size keys on the pane under the pointer.
     WindowKeys::Panes panes;

@@ -26,6 +26,7 @@ class NotebookStore;
 class QSplitter;
 class QTabWidget;
 class SearchPane;
+class WindowPlace;
 
 class MainWindow : public QMainWindow {
     Q_OBJECT
@@ -82,6 +83,7 @@ private:
     QString programFolder_; // with a trailing separator
     QString settingsFolder_; // where velmoranote.ini is kept, with a trailing separator
     NotebookStore *store_;
+    WindowPlace *place_;
 
     QWidget *header_ = nullptr;
     QSplitter *mainSplitter_ = nullptr;
@@ -105,8 +107,6 @@ private:
     bool revisiting_ = false; // going back or forward: the history stays as it is
     int listFontSize_ = 0;    // pixels; 0 for the design size
 
-    bool maximisedAtStart_ = false;
-    QSize storedOuterSize_; // corrected for the frame once it is known
     bool firstShow_ = true;
     int pendingScanPaneWidth_ = 0;
 };

@@ -40,6 +40,10 @@ WindowSettings ReadWindowSettings(const QString &programFolder, const WindowSett
     s.lastHeadword = ini.ReadString(kReader, QStringLiteral("LastHeadword"), s.lastHeadword);
     s.openTab = ini.ReadInteger(kReader, QStringLiteral("Tab"), s.openTab);
     s.searchText = ini.ReadString(kReader, QStringLiteral("SearchText"), s.searchText);
+    s.frame = QMargins(ini.ReadInteger(kReader, QStringLiteral("FrameLeft"), s.frame.left()),
+                       ini.ReadInteger(kReader, QStringLiteral("FrameTop"), s.frame.top()),
+                       ini.ReadInteger(kReader, QStringLiteral("FrameRight"), s.frame.right()),
+                       ini.ReadInteger(kReader, QStringLiteral("FrameBottom"), s.frame.bottom()));
     return s;
 }
 
@@ -63,5 +67,9 @@ void WriteWindowSettings(const QString &programFolder, const WindowSettings &s) 
     ini.WriteString(kReader, QStringLiteral("LastHeadword"), OneLine(s.lastHeadword));
     ini.WriteInteger(kReader, QStringLiteral("Tab"), s.openTab);
     ini.WriteString(kReader, QStringLiteral("SearchText"), OneLine(s.searchText));
+    ini.WriteInteger(kReader, QStringLiteral("FrameLeft"), s.frame.left());
+    ini.WriteInteger(kReader, QStringLiteral("FrameTop"), s.frame.top());
+    ini.WriteInteger(kReader, QStringLiteral("FrameRight"), s.frame.right());
+    ini.WriteInteger(kReader, QStringLiteral("FrameBottom"), s.frame.bottom());
     ini.UpdateFile();
 }

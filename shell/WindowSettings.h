@@ -2,11 +2,13 @@
 // The two settings files beside the program: setup.ini gives the window's caption, velmoranote.ini
 // keeps the window's place and size, the zoom factor and the widths of the panes between runs.
 
+#include <QMargins>
 #include <QRect>
 #include <QString>
 
 struct WindowSettings {
-    QRect outer;              // the window with its frame
+    QRect outer;              // the window with its frame, in its normal (not maximised) state
+    QMargins frame;           // the window manager's frame seen at the last close; null when unknown
     float zoomFactor = 1.0f;  // of the page scan
     bool maximised = false;
     // The panes' places as written; only the scan pane's width is taken back on reading.

@@ -1,14 +1,20 @@
-// The process entry: one window; an error while it is built is shown and ends the program.
+// The process entry: one window per library; an error while it is built is said and ends the program.
 #include "common/Error.h"
 #include "shell/LibraryLocation.h"
 #include "shell/MainWindow.h"
+#include "shell/SingleInstance.h"
 #include "widgets/ErrorBoundary.h"
 #include "widgets/Translations.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QDir>
+#include <QFileInfo>
 #include <QStandardPaths>
+#include <QTimer>
+
+#include <cstdio>
+#include <unistd.h>
 
 #include <csignal>
 
@@ -29,59 +35,138 @@ public:
     }
 };
 
+void PrintLine(FILE *to, const QString &text) {
+    std::fputs(text.toLocal8Bit().constData(), to);
+    std::fputc('\n', to);
+    std::fflush(to);
+}
+
 // The demo library installed with the program, found from the program's own place so that the
 // installed tree can be moved as a whole.
 QString InstalledDemoFolder() {
     return QDir::cleanPath(QCoreApplication::applicationDirPath() + QString::fromUtf8("/" VELMORA_DEMO_RELATIVE));
 }
 
-// The library from the command line, remembered for the next start from the menu.
-LibraryChoice LibraryFromCommandLine(const QCoreApplication &app) {
-    QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("澄溪導師筆記"));
-    parser.addHelpOption();
-    parser.addVersionOption();
-    const QCommandLineOption libraryOption(QStringLiteral("library"),
-                                           QStringLiteral("筆記資料夾（記住，下次啟動時沿用）"), QStringLiteral("DIR"));
-    parser.addOption(libraryOption);
-    parser.process(app);
+struct CommandLine {
+    QString library; // --library DIR, or empty
+    int exitCode = -1; // >= 0: the command line was answered (help, version, a mistake): end with it
+};
 
-    LibrarySources sources;
-    sources.programFile = QCoreApplication::applicationFilePath();
-    sources.requested = parser.value(libraryOption);
-    sources.configFolder = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
-    sources.demoFolder = InstalledDemoFolder();
-    const LibraryChoice choice = ChooseLibrary(sources);
-    if (!sources.requested.isEmpty()) {
-        try {
-            RememberLibrary(sources.configFolder, sources.requested);
-        } catch (...) {
-            ShowCurrentError(); // this start still reads the folder asked for
+// Read before any window exists, so that --help and --version work without a display (a terminal over
+// ssh, a script).
+CommandLine ReadCommandLine(int argc, char *argv[]) {
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("澄溪導師筆記：閱讀導師筆記，對照原稿掃描頁。"));
+    const QCommandLineOption helpOption({QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("顯示這段說明"));
+    const QCommandLineOption versionOption({QStringLiteral("v"), QStringLiteral("version")},
+                                           QStringLiteral("顯示版本"));
+    const QCommandLineOption libraryOption(
+        QStringLiteral("library"), QStringLiteral("筆記資料夾（筆記讀入後記住，下次啟動時沿用）"), QStringLiteral("DIR"));
+    parser.addOption(helpOption);
+    parser.addOption(versionOption);
+    parser.addOption(libraryOption);
+    CommandLine line;
+    // The toolkit's own options (-platform, -style …) are left to the application object.
+    parser.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsOptions);
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    if (!parser.parse(arguments)) {
+        bool onlyToolkitOptions = true;
+        for (const QString &name : parser.unknownOptionNames())
+            onlyToolkitOptions &= QStringList{QStringLiteral("platform"), QStringLiteral("style"),
+                                              QStringLiteral("display"), QStringLiteral("qwindowgeometry")}
+                                      .contains(name);
+        if (!onlyToolkitOptions) {
+            PrintLine(stderr, QStringLiteral("velmoranote：%1\n請用 velmoranote --help 查看用法。").arg(parser.errorText()));
+            line.exitCode = 2;
+            return line;
         }
     }
-    if (choice.settingsFolder == sources.configFolder + QLatin1Char('/'))
-        QDir().mkpath(sources.configFolder); // velmoranote.ini is written there at close
-    return choice;
+    if (parser.isSet(helpOption)) {
+        PrintLine(stdout, parser.helpText()
+                              .replace(QStringLiteral("Usage: <executable_name>"), QStringLiteral("用法：velmoranote"))
+                              .replace(QStringLiteral("Options:"), QStringLiteral("選項：")));
+        line.exitCode = 0;
+    } else if (parser.isSet(versionOption)) {
+        PrintLine(stdout, QStringLiteral("velmoranote %1").arg(QString::fromUtf8(VELMORA_VERSION)));
+        line.exitCode = 0;
+    }
+    line.library = parser.value(libraryOption);
+    return line;
+}
+
+// Started from a terminal (or a script that reads its output), the reasons are printed and no dialog
+// waits for a click; started from the menu, the dialog is the only way to say anything.
+bool FromTerminal() { return isatty(STDERR_FILENO) || isatty(STDIN_FILENO); }
+
+void Say(const QString &message, bool fromTerminal) {
+    PrintLine(stderr, QStringLiteral("velmoranote：%1").arg(message));
+    if (!fromTerminal)
+        ShowErrorMessage(message);
 }
 
 } // namespace
 
 int main(int argc, char *argv[]) {
     std::signal(SIGXFSZ, SIG_IGN); // a file-size limit fails the write with its reason, as a full disk does
+
+    const CommandLine commandLine = ReadCommandLine(argc, argv);
+    if (commandLine.exitCode >= 0)
+        return commandLine.exitCode;
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts); // the web view asks for it
     ReaderApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("velmoranote"));
     QCoreApplication::setApplicationVersion(QString::fromUtf8(VELMORA_VERSION));
     InstallToolkitTranslation();
+    const bool fromTerminal = FromTerminal();
     try {
-        const LibraryChoice library = LibraryFromCommandLine(app);
+        LibrarySources sources;
+        sources.programFile = QCoreApplication::applicationFilePath();
+        sources.requested = commandLine.library;
+        sources.configFolder = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
+        sources.demoFolder = InstalledDemoFolder();
+        const LibraryChoice library = ChooseLibrary(sources);
+        const QString libraryFolder = QFileInfo(library.programPath).absolutePath();
+
+        SingleInstance instance(libraryFolder);
+        if (instance.HandOverToRunning()) {
+            PrintLine(stderr, QStringLiteral("velmoranote：這個筆記資料夾已在另一個視窗開著，已切換到該視窗：%1")
+                                  .arg(ShownPath(libraryFolder)));
+            return 0;
+        }
         if (!library.workingFolder.isEmpty() && !QDir::setCurrent(library.workingFolder))
             throw VelmoraError(QStringLiteral("無法進入筆記資料夾：%1").arg(library.workingFolder));
+        if (library.settingsFolder == sources.configFolder + QLatin1Char('/'))
+            QDir().mkpath(sources.configFolder); // velmoranote.ini is written there at close
         MainWindow window(library.programPath, nullptr, library.settingsFolder);
+        // Only a folder whose notes have loaded is remembered: a wrong one never locks the next start out.
+        if (!sources.requested.isEmpty()) {
+            try {
+                RememberLibrary(sources.configFolder, sources.requested);
+            } catch (const VelmoraError &e) {
+                Say(e.message(), fromTerminal); // this start still reads the folder asked for
+            }
+        }
+        instance.Listen();
+        QObject::connect(&instance, &SingleInstance::RaiseRequested, &window, [&window] {
+            window.setWindowState((window.windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
+            window.show();
+            window.raise();
+            window.activateWindow();
+        });
         window.ShowAsStored();
-        app.exec();
-    } catch (...) {
-        ShowCurrentError();
+        if (!library.notice.isEmpty()) {
+            PrintLine(stderr, QStringLiteral("velmoranote：%1").arg(library.notice));
+            if (!fromTerminal)
+                QTimer::singleShot(0, &window, [&window, notice = library.notice] { Inform(&window, notice); });
+        }
+        return app.exec();
+    } catch (const VelmoraError &e) {
+        Say(e.message(), fromTerminal);
+    } catch (const std::exception &e) {
+        Say(QString::fromUtf8(e.what()), fromTerminal);
     }
-    return 0;
+    return 1;
 }

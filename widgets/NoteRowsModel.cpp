@@ -80,6 +80,8 @@ QVariant NoteRowsModel::data(const QModelIndex &index, int role) const {
     switch (role) {
     case Qt::DisplayRole: return RowText(index.row()); // the list's type-to-select matches it
     case RowTextLinesRole: return SplitRowLines(RowText(index.row()));
+    // A screen reader reads the row as it is shown: its lines, without the markup that breaks them.
+    case Qt::AccessibleTextRole: return SplitRowLines(RowText(index.row())).join(QLatin1Char(' '));
     case RowLineCountRole: return RowLineCount(index.row());
     case Qt::BackgroundRole: return Background(index.row());
     default: return QVariant();

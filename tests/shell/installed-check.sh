@@ -51,4 +51,9 @@ cp -rs "$prefix/share/velmoranote/demo" "$work/home/mine"
 start_until_window "$work/mine.log" --library "$work/home/mine"
 grep -q "Folder=$work/home/mine" "$XDG_CONFIG_HOME/velmoranote/library.ini" || fail "the library is not remembered"
 
+# The remembered library has gone: the reader says so and opens the installed demo instead of failing.
+rm -rf "$work/home/mine"
+start_until_window "$work/gone.log"
+grep -q "$work/home/mine" "$work/gone.log" || fail "a remembered library that has gone is not said: $(cat "$work/gone.log")"
+
 echo "installed tree and menu entry: OK"

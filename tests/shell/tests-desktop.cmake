@@ -21,3 +21,21 @@ if(TARGET velmoranote)
   set_tests_properties(tst_installed PROPERTIES ENVIRONMENT "QTWEBENGINE_DISABLE_SANDBOX=1" TIMEOUT 900
                                                 RUN_SERIAL TRUE)
 endif()
+
+# The reader's start as a user meets it: help without a display, a refused library, a second start.
+if(TARGET velmoranote)
+  add_test(NAME tst_start
+           COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/shell/with-openbox.sh
+                   bash ${CMAKE_CURRENT_SOURCE_DIR}/shell/start-check.sh $<TARGET_FILE:velmoranote>
+                   ${CMAKE_CURRENT_BINARY_DIR}/start)
+  set_tests_properties(tst_start PROPERTIES ENVIRONMENT "QTWEBENGINE_DISABLE_SANDBOX=1" TIMEOUT 300)
+endif()
+
+# The window as a screen reader reads it, through AT-SPI on a bus of its own.
+if(TARGET velmoranote)
+  add_test(NAME tst_atspi
+           COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/shell/with-openbox.sh
+                   bash ${CMAKE_CURRENT_SOURCE_DIR}/shell/atspi-check.sh $<TARGET_FILE:velmoranote>
+                   ${CMAKE_CURRENT_BINARY_DIR}/atspi)
+  set_tests_properties(tst_atspi PROPERTIES ENVIRONMENT "QTWEBENGINE_DISABLE_SANDBOX=1" TIMEOUT 300)
+endif()

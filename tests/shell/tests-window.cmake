@@ -1,4 +1,39 @@
 velmora_add_test(tst_mainwindow shell/tst_mainwindow.cpp support/ReaderFixture.h GUI)
 velmora_add_test(tst_capture shell/tst_capture.cpp support/ReaderFixture.h GUI)
 velmora_add_test(tst_capturesession shell/tst_capturesession.cpp support/ReaderFixture.h GUI)
-velmora_add_test(tst_windowkeys shell/tst_windowkeys.cpp support/ReaderFixture.h GUI)
+
+# Tests about the window's frame, focus, keys and dialogs run under a window manager: each run starts
+# its own display and openbox (with-openbox.sh), so they may run side by side.
+# velmora_add_openbox_test(NAME SOURCE [SCALES s...]): one run per screen scale (default: 1).
+function(velmora_add_openbox_test name source)
+  cmake_parse_arguments(T "" "" "SCALES" ${ARGN})
+  if(NOT TARGET velmoraui)
+    return()
+  endif()
+  if(NOT T_SCALES)
+    set(T_SCALES 1)
+  endif()
+  add_executable(${name} ${source} support/ReaderFixture.h)
+  target_compile_options(${name} PRIVATE ${VELMORA_WARNINGS})
+  target_link_libraries(${name} PRIVATE velmoraui Qt6::Test)
+  target_include_directories(${name} PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
+  list(LENGTH T_SCALES count)
+  foreach(scale ${T_SCALES})
+    set(test ${name})
+    if(count GREATER 1)
+      set(test ${name}_scale${scale})
+    endif()
+    add_test(NAME ${test} COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/shell/with-openbox.sh $<TARGET_FILE:${name}>)
+    set_tests_properties(${test} PROPERTIES TIMEOUT 300 ENVIRONMENT
+      "QT_SCALE_FACTOR=${scale};QTWEBENGINE_DISABLE_SANDBOX=1;QTWEBENGINE_CHROMIUM_FLAGS=--disable-gpu;VELMORA_TEST_TMP=${CMAKE_CURRENT_BINARY_DIR}")
+  endforeach()
+endfunction()
+
+# The window's place under a window manager that draws frames, at three screen scales.
+velmora_add_openbox_test(tst_windowplace shell/tst_windowplace.cpp SCALES 1 1.5 2)
+# The manual, the PDF volumes and the desktop's standard keys.
+velmora_add_openbox_test(tst_documents shell/tst_documents.cpp)
+# The window from the keyboard alone: Tab order, the focus shown, context menus.
+velmora_add_openbox_test(tst_keyboard shell/tst_keyboard.cpp)
+# The keys that reach what the reader looks at, wherever the focus is.
+velmora_add_openbox_test(tst_windowkeys shell/tst_windowkeys.cpp)

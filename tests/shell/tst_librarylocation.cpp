@@ -72,6 +72,9 @@ private Q_SLOTS:
         QCOMPARE(choice.workingFolder, path(expected));
         QCOMPARE(choice.programPath, path(expected) + "/velmoranote");
         QCOMPARE(choice.settingsFolder, path(settings) + "/");
+        // Only a remembered library that has gone is worth a word: the user expected it.
+        const bool gone = remembered == "gone";
+        QVERIFY2(gone ? choice.notice.contains(path("gone")) : choice.notice.isEmpty(), qPrintable(choice.notice));
     }
 
     // A library the user cannot write keeps the window settings in the user's settings folder.
@@ -86,13 +89,30 @@ private Q_SLOTS:
         QCOMPARE(choice.settingsFolder, path("config") + "/");
     }
 
-    void missingFolderNamed() {
+    // A folder asked for that is missing or holds no notes is refused, named.
+    void refusedFolderNamed_data() {
+        QTest::addColumn<QString>("folder");
+        QTest::newRow("missing") << "nowhere";
+        QTest::newRow("without notes") << "empty";
+    }
+    void refusedFolderNamed() {
+        QFETCH(QString, folder);
+        QDir().mkpath(path("empty"));
         try {
-            ChooseLibrary(sources("usr/bin", path("nowhere")));
-            QFAIL("no error for a missing folder");
+            ChooseLibrary(sources("usr/bin", path(folder)));
+            QFAIL("no error for a folder without notes");
         } catch (const VelmoraError &e) {
-            QVERIFY2(e.message().contains(path("nowhere")), qPrintable(e.message()));
+            QVERIFY2(e.message().contains(path(folder)), qPrintable(e.message()));
         }
+    }
+
+    // A remembered folder that lost its notes is passed over for the demo as one that has gone.
+    void rememberedWithoutNotes() {
+        QDir().mkpath(path("emptied"));
+        RememberLibrary(path("config"), path("emptied"));
+        const LibraryChoice choice = ChooseLibrary(sources("usr/bin"));
+        QCOMPARE(choice.workingFolder, path("share/demo"));
+        QVERIFY(choice.notice.contains(path("emptied")));
     }
 
     // Remembering keeps the rest of the file, stores the absolute path, and a failure names the file

@@ -1,0 +1,11 @@
+#pragma once
+// The About box: the program's version and licence, the library folder it reads, and where its data
+// comes from.
+
+#include <QString>
+
+class QWidget;
+
+void ShowAboutBox(QWidget *parent, const QString &libraryFolder);
+// The text of the box, for tests and for the terminal.
+QString AboutText(const QString &libraryFolder);

@@ -1,0 +1,106 @@
+// The window from the keyboard alone, under a window manager (with-openbox.sh): Tab reaches the entry
+// page and the scan, the pane with the focus shows it (the entry page and the scan included), and
+// Shift+F10 and the Menu key open the context menu of the scan and of the page.
+#include "display/EntryView.h"
+#include "images/PageViewer.h"
+#include "shell/KeyboardAccess.h"
+#include "shell/MainWindow.h"
+#include "widgets/ErrorBoundary.h"
+#include "support/ReaderFixture.h"
+
+#include <QApplication>
+#include <QMenu>
+#include <QWebEngineView>
+#include <QtTest>
+
+namespace {
+
+struct Folder : ReaderFixture {
+    Folder() {
+        writeScan("Image/K/K1.jpg", 600, 400);
+        writeNotes("<page>K1</page>\n<條目>一</條目>\n<座標 x=\"100\" y=\"80\"/>\n<內容>a</內容>\n");
+    }
+};
+
+bool Inside(const QWidget *w, const QWidget *pane) {
+    for (; w; w = w->parentWidget())
+        if (w == pane)
+            return true;
+    return false;
+}
+
+// Tabs from the current focus until `pane` holds it; false after a whole round without it.
+bool TabInto(QWidget *window, const QWidget *pane) {
+    for (int i = 0; i < 80; ++i) {
+        if (Inside(QApplication::focusWidget(), pane))
+            return true;
+        QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : window, Qt::Key_Tab);
+        QTest::qWait(20);
+    }
+    return false;
+}
+
+} // namespace
+
+class TestKeyboard : public QObject {
+    Q_OBJECT
+    QStringList errors;
+private Q_SLOTS:
+    void init() {
+        errors.clear();
+        SetErrorDisplayForTesting([this](const QString &m) { errors << m; });
+    }
+    void cleanup() { QVERIFY2(errors.isEmpty(), qPrintable(errors.join('\n'))); }
+
+    // The ring lies around the page, then the scan, while the focus is in them, and nowhere else.
+    void focusShowsOnPageAndScan() {
+        Folder fx;
+        MainWindow w(fx.programPath());
+        w.show();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        auto *ring = w.findChild<FocusRing *>();
+        QVERIFY(ring);
+        w.findChild<QWidget *>("lbData")->setFocus();
+        QTRY_VERIFY(!ring->isVisible());
+        for (QWidget *pane : std::initializer_list<QWidget *>{w.findChild<EntryView *>(), w.findChild<PageViewer *>()}) {
+            QVERIFY2(TabInto(&w, pane), pane->metaObject()->className());
+            QTRY_VERIFY(ring->isVisible());
+            QCOMPARE(ring->Around(), pane);
+            QCOMPARE(ring->geometry(), QRect(pane->mapTo(&w, QPoint(0, 0)), pane->size()));
+            // Drawn: the ring's colour on the pane's edge in the window as shown.
+            const QImage shown = w.grab().toImage();
+            const QPoint edge = ring->geometry().topLeft() + QPoint(ring->width() / 2, 0);
+            QCOMPARE(shown.pixelColor(edge * shown.devicePixelRatio()).rgb(), w.palette().color(QPalette::Highlight).rgb());
+        }
+    }
+
+    // Shift+F10 and the Menu key: the scan's zoom menu and the page's context menu.
+    void contextMenuFromTheKeyboard_data() {
+        QTest::addColumn<bool>("scan");
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("modifiers");
+        QTest::newRow("scan, Shift+F10") << true << int(Qt::Key_F10) << int(Qt::ShiftModifier);
+        QTest::newRow("scan, Menu") << true << int(Qt::Key_Menu) << int(Qt::NoModifier);
+        QTest::newRow("page, Shift+F10") << false << int(Qt::Key_F10) << int(Qt::ShiftModifier);
+        QTest::newRow("page, Menu") << false << int(Qt::Key_Menu) << int(Qt::NoModifier);
+    }
+    void contextMenuFromTheKeyboard() {
+        QFETCH(bool, scan);
+        QFETCH(int, key);
+        QFETCH(int, modifiers);
+        Folder fx;
+        MainWindow w(fx.programPath());
+        w.show();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        QWidget *pane = scan ? static_cast<QWidget *>(w.findChild<PageViewer *>()) : w.findChild<EntryView *>();
+        w.findChild<QWidget *>("lbData")->setFocus();
+        QVERIFY(TabInto(&w, pane));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+        QTRY_VERIFY(qobject_cast<QMenu *>(QApplication::activePopupWidget()));
+        QVERIFY(!QApplication::activePopupWidget()->actions().isEmpty());
+        QApplication::activePopupWidget()->close();
+    }
+};
+
+QTEST_MAIN(TestKeyboard)
+#include "tst_keyboard.moc"
