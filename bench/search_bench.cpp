@@ -116,7 +116,7 @@ int main(int argc, char **argv) {
             for (int n = 1; n <= query.size(); ++n) {
                 const QString typed = query.left(n);
                 timer.restart();
-                const QList<SearchHit> rows = search.Find(typed, all);
+                const QList<NoteRef> rows = search.Find(typed, all);
                 const double f = Ms(timer.nsecsElapsed());
                 timer.restart();
                 const qsizetype plainHits = PlainScan(plain, typed);

@@ -4,7 +4,8 @@ set -euo pipefail
 pkgs=(build-essential cmake pkg-config qt6-base-dev qt6-declarative-dev qt6-webengine-dev libgl-dev libpcre2-dev
       libjpeg62-turbo-dev libjpeg-turbo-progs fonts-noto-cjk qt6-translations-l10n xvfb xauth xdg-utils
       appstream desktop-file-utils x11-utils  # the desktop entry and metainfo checks; the installed-window test
-      clang-14 libclang-rt-14-dev)  # the last two: the fuzz targets (libFuzzer and its sanitizers)
+      clang-14 libclang-rt-14-dev  # these two: the fuzz targets (libFuzzer and its sanitizers)
+      unicode-data bzip2)  # the search's fold classes, written at build time from Unihan_Variants.txt.bz2
 missing=()
 for p in "${pkgs[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

@@ -40,6 +40,7 @@ WindowSettings ReadWindowSettings(const QString &programFolder, const WindowSett
     s.lastHeadword = ini.ReadString(kReader, QStringLiteral("LastHeadword"), s.lastHeadword);
     s.openTab = ini.ReadInteger(kReader, QStringLiteral("Tab"), s.openTab);
     s.searchText = ini.ReadString(kReader, QStringLiteral("SearchText"), s.searchText);
+    s.searchFold = ini.ReadInteger(kReader, QStringLiteral("SearchFold"), s.searchFold ? 1 : 0) != 0;
     return s;
 }
 
@@ -63,5 +64,6 @@ void WriteWindowSettings(const QString &programFolder, const WindowSettings &s) 
     ini.WriteString(kReader, QStringLiteral("LastHeadword"), OneLine(s.lastHeadword));
     ini.WriteInteger(kReader, QStringLiteral("Tab"), s.openTab);
     ini.WriteString(kReader, QStringLiteral("SearchText"), OneLine(s.searchText));
+    ini.WriteInteger(kReader, QStringLiteral("SearchFold"), s.searchFold ? 1 : 0);
     ini.UpdateFile();
 }

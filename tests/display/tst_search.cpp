@@ -34,8 +34,8 @@ QString NaiveStripTags(QString t) {
 }
 
 // Every record of every checked notebook, field by field, with nothing precomputed or remembered.
-QList<SearchHit> FullScan(const QList<Notebook> &books, const QString &q, const SearchScope &s) {
-    QList<SearchHit> hits;
+QList<NoteRef> FullScan(const QList<Notebook> &books, const QString &q, const SearchScope &s) {
+    QList<NoteRef> hits;
     if (q.isEmpty()) return hits;
     for (int b = 0; b < books.size(); ++b) {
         if (!s.books[b]) continue;
@@ -59,9 +59,9 @@ QList<const Notebook *> Pointers(const QList<Notebook> &books) {
 }
 
 // Hits written as "K1 N3", letter and record index, to keep the tables readable.
-QString Describe(const QList<SearchHit> &hits) {
+QString Describe(const QList<NoteRef> &hits) {
     QStringList parts;
-    for (const SearchHit &h : hits)
+    for (const NoteRef &h : hits)
         parts.append(QString(QLatin1Char("KMNO"[h.book])) + QString::number(h.entry));
     return parts.join(QLatin1Char(' '));
 }
@@ -267,9 +267,9 @@ private Q_SLOTS:
                 *flag = !*flag;
             }
             if (query.size() > 5) query = query.right(2);
-            const QList<SearchHit> expected = FullScan(books, query, scope);
+            const QList<NoteRef> expected = FullScan(books, query, scope);
             nonEmpty += !expected.isEmpty();
-            const QList<SearchHit> found = search.Find(query, scope);
+            const QList<NoteRef> found = search.Find(query, scope);
             if (found != expected)
                 QFAIL(qPrintable(QStringLiteral("step %1, query \"%2\": %3 instead of %4")
                                      .arg(step)
