@@ -2,10 +2,13 @@
 // scan of the same (already tag-stripped) texts with QString::indexOf, measured in the same run.
 // Each typing session starts from a new search, as after start-up, so no keystroke profits from an
 // earlier session. Also the character index's build time over those texts and its memory, beside
-// the size of the notes files. Usage: velmora-bench-search FOLDER LABEL [SESSIONS]
+// the size of the notes files. The same keystrokes again with folding of variant characters on, beside
+// a plain scan of texts folded beforehand, and the memory of the fold class table and of the folded
+// buffers. Usage: velmora-bench-search FOLDER LABEL [SESSIONS]
 
 #include "bench/BenchRecord.h"
 #include "display/CharIndex.h"
+#include "display/FoldClasses.h"
 #include "display/Search.h"
 
 #include <QCoreApplication>
@@ -87,6 +90,19 @@ int main(int argc, char **argv) {
                                  QStringLiteral("span"),     QStringLiteral("zqxj"), QStringLiteral("之也"),
                                  QStringLiteral("ab")};
     const SearchScope all;
+    std::vector<std::vector<PlainRecord>> plainFolded(plain.size());
+    for (size_t b = 0; b < plain.size(); ++b)
+        for (const PlainRecord &r : plain[b])
+            plainFolded[b].push_back({FoldClasses::Folded(r.title), FoldClasses::Folded(r.content),
+                                      FoldClasses::Folded(r.note), FoldClasses::Folded(r.remark),
+                                      FoldClasses::Folded(r.source)});
+    // Folded: the exact queries, and ones whose characters have variants in the notes.
+    const QStringList foldedQueries = queries + QStringList{QStringLiteral("为"), QStringLiteral("学而"),
+                                                            QStringLiteral("后之")};
+    SearchScope folded;
+    folded.fold = true;
+    std::vector<double> foldMedians, foldWorsts, foldPlainMedians, foldPlainWorsts, foldBuilds;
+    qint64 foldedBytes = 0;
     std::vector<double> medians, worsts, plainMedians, plainWorsts, builds, indexBuilds;
     qint64 indexBytes = 0;
     double worstRatio = 0;
@@ -116,7 +132,7 @@ int main(int argc, char **argv) {
             for (int n = 1; n <= query.size(); ++n) {
                 const QString typed = query.left(n);
                 timer.restart();
-                const QList<SearchHit> rows = search.Find(typed, all);
+                const QList<NoteRef> rows = search.Find(typed, all);
                 const double f = Ms(timer.nsecsElapsed());
                 timer.restart();
                 const qsizetype plainHits = PlainScan(plain, typed);
@@ -134,6 +150,36 @@ int main(int argc, char **argv) {
         worsts.push_back(*std::max_element(findMs.begin(), findMs.end()));
         plainMedians.push_back(Median(plainMs));
         plainWorsts.push_back(*std::max_element(plainMs.begin(), plainMs.end()));
+
+        timer.restart();
+        search.PrepareFolded();
+        foldBuilds.push_back(Ms(timer.nsecsElapsed()));
+        foldedBytes = search.FoldedBytes();
+        std::vector<double> foldMs, foldPlainMs;
+        for (const QString &query : foldedQueries) {
+            if (s == 0)
+                std::printf("folded query \"%s\"\n  %-12s %9s %11s %11s\n", qPrintable(query), "typed", "rows",
+                            "Find ms", "plain ms");
+            search.Find(QString(), folded);
+            for (int n = 1; n <= query.size(); ++n) {
+                const QString typed = query.left(n);
+                timer.restart();
+                const QList<NoteRef> rows = search.Find(typed, folded);
+                const double f = Ms(timer.nsecsElapsed());
+                timer.restart();
+                const qsizetype plainHits = PlainScan(plainFolded, FoldClasses::Folded(typed));
+                const double p = Ms(timer.nsecsElapsed());
+                same = same && plainHits == rows.size();
+                foldMs.push_back(f);
+                foldPlainMs.push_back(p);
+                if (s == 0)
+                    std::printf("  %-12s %9lld %11.2f %11.2f\n", qPrintable(typed), (long long)rows.size(), f, p);
+            }
+        }
+        foldMedians.push_back(Median(foldMs));
+        foldWorsts.push_back(*std::max_element(foldMs.begin(), foldMs.end()));
+        foldPlainMedians.push_back(Median(foldPlainMs));
+        foldPlainWorsts.push_back(*std::max_element(foldPlainMs.begin(), foldPlainMs.end()));
     }
     const QString scan = QStringLiteral("plain QString::indexOf scan of the same texts");
     bench::Figure median{label, QStringLiteral("search keystroke, median"), QStringLiteral("ms"), medians,
@@ -159,6 +205,33 @@ int main(int argc, char **argv) {
                          QStringLiteral("notes files"),
                          {double(fileBytes) / 1e6}};
     bench::Emit(memory);
+
+    const QString foldedScan = QStringLiteral("plain indexOf scan of texts folded beforehand");
+    bench::Figure foldMedian{label, QStringLiteral("folded search keystroke, median"), QStringLiteral("ms"),
+                             foldMedians, foldedScan + QStringLiteral(", median"), foldPlainMedians};
+    bench::Emit(foldMedian);
+    bench::Figure foldWorst{label, QStringLiteral("folded search keystroke, worst"), QStringLiteral("ms"), foldWorsts,
+                            QStringLiteral("exact search keystroke, worst"), worsts};
+    foldWorst.targetMax = label.startsWith(QLatin1String("100")) ? 16 : 0;
+    bench::Emit(foldWorst);
+    bench::Figure foldBuild{label, QStringLiteral("folded buffers and index, built at the first folded search"),
+                            QStringLiteral("ms"), foldBuilds};
+    bench::Emit(foldBuild);
+    bench::Figure foldMemory{label,
+                             QStringLiteral("folded buffers and index memory"),
+                             QStringLiteral("MB"),
+                             {double(foldedBytes) / 1e6},
+                             QStringLiteral("exact search index"),
+                             {double(indexBytes) / 1e6}};
+    bench::Emit(foldMemory);
+    bench::Figure table{label,
+                        QStringLiteral("fold class table memory"),
+                        QStringLiteral("KB"),
+                        {double(FoldClasses::Bytes()) / 1e3}};
+    table.note = QStringLiteral("%1 classes; %2 characters fold to another")
+                     .arg(FoldClasses::ClassCount())
+                     .arg(FoldClasses::FoldedCharacterCount());
+    bench::Emit(table);
     if (!same)
         std::printf("row counts DIFFER FROM the plain scan's\n");
     return same ? 0 : 1;

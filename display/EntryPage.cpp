@@ -1,5 +1,9 @@
 #include "display/EntryPage.h"
 
+#include <QStringList>
+#include <algorithm>
+#include <vector>
+
 namespace {
 
 // Every page carries the whole style sheet: markup inside the notes texts uses its classes.
@@ -94,17 +98,29 @@ qsizetype EntityLengthAt(QStringView body, qsizetype at) {
     return end > at + 1 && end < body.size() && body.at(end) == u';' ? end + 1 - at : 0;
 }
 
-// Appends `text` with every occurrence of `highlight` wrapped, left to right, without overlaps.
-void AppendMarked(QString &result, QStringView text, const QString &highlight) {
+// Appends `text` with every occurrence of the words wrapped, left to right, without overlaps; where
+// two words start at one place the longer is marked.
+void AppendMarked(QString &result, QStringView text, const QStringList &words) {
     static const QString open = QStringLiteral("<span class='search'>");
     static const QString close = QStringLiteral("</span>");
+    std::vector<qsizetype> next(size_t(words.size()), -2); // each word's next place at or after `from`
     qsizetype from = 0;
-    for (qsizetype at = text.indexOf(highlight); at >= 0; at = text.indexOf(highlight, from)) {
+    for (;;) {
+        qsizetype at = -1, length = 0;
+        for (qsizetype w = 0; w < words.size(); ++w) {
+            qsizetype &n = next[size_t(w)];
+            if (n != -1 && n < from) n = text.indexOf(words[w], from);
+            if (n >= 0 && (at < 0 || n < at || (n == at && words[w].size() > length))) {
+                at = n;
+                length = words[w].size();
+            }
+        }
+        if (at < 0) break;
         result += text.mid(from, at - from);
         result += open;
-        result += highlight;
+        result += text.mid(at, length);
         result += close;
-        from = at + highlight.size();
+        from = at + length;
     }
     result += text.mid(from);
 }
@@ -112,7 +128,10 @@ void AppendMarked(QString &result, QStringView text, const QString &highlight) {
 } // namespace
 
 QString HighlightWords(const QString &body, const QString &highlight) {
-    if (highlight.isEmpty() || !body.contains(highlight))
+    QStringList words = highlight.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    words.erase(std::remove_if(words.begin(), words.end(), [&](const QString &w) { return !body.contains(w); }),
+                words.end());
+    if (words.isEmpty())
         return body;
     const QStringView all(body);
     QString result;
@@ -137,12 +156,12 @@ QString HighlightWords(const QString &body, const QString &highlight) {
             ++i;
             continue;
         }
-        AppendMarked(result, all.mid(runStart, i - runStart), highlight);
+        AppendMarked(result, all.mid(runStart, i - runStart), words);
         result += all.mid(i, markupLength);
         i += markupLength;
         runStart = i;
     }
-    AppendMarked(result, all.mid(runStart), highlight);
+    AppendMarked(result, all.mid(runStart), words);
     return result;
 }
 

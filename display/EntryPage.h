@@ -14,6 +14,8 @@ QString BuildEntryPage(const NoteEntry &entry);
 // found from left to right without overlaps. Tags ("<" to the next ">"; a "<" with no ">" after it is
 // text) and entity references ("&", ASCII letters, digits or "#", then ";") are copied unchanged, and
 // each run of text between them is marked on its own. An empty highlight changes nothing.
+// Several words, one a line ("學\n学"), are all marked, the earliest first and the longer of two that
+// start at one place: the forms a folded search found. A typed query holds no line break.
 QString HighlightWords(const QString &body, const QString &highlight);
 
 // The fixed page head (648 characters, ending "<body>\n"), the body, and the fixed 15-character tail.

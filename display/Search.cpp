@@ -1,5 +1,6 @@
 #include "display/Search.h"
 
+#include "display/FoldClasses.h"
 #include "display/SubstringFinder.h"
 
 #include <algorithm>
@@ -52,28 +53,73 @@ QString StripTags(const QString &text) {
     return AppendStripped(out, text) ? out : text;
 }
 
-EntrySearch::EntrySearch(const QList<const Notebook *> &notebooks) {
-    books_.resize(notebooks.size());
-    // Large notebooks are prepared side by side, each on its own thread: the index is most of the
-    // work, and the first keystroke may be waiting for it. Small ones (and all, without a thread to
-    // be had) here: a thread would cost more than it saves.
+namespace {
+
+// Runs build(b) for each notebook b. Large notebooks are prepared side by side, each on its own
+// thread: the index is most of the work, and the first keystroke may be waiting for it. Small ones
+// (and all, without a thread to be had) here: a thread would cost more than it saves.
+template <typename Build>
+void ForEachBook(const std::vector<qsizetype> &records, const Build &build) {
     constexpr qsizetype kRecordsWorthAThread = 2000; // a notebook of about two megabytes
     std::vector<std::future<void>> builds;
-    for (qsizetype b = 0; b < notebooks.size(); ++b) {
-        if (!notebooks[b]) continue;
-        auto build = [this, b, &notebooks] { BuildBook(books_[size_t(b)], notebooks[b]->entries); };
-        if (notebooks[b]->entries.size() < kRecordsWorthAThread) {
-            build();
+    for (size_t b = 0; b < records.size(); ++b) {
+        if (records[b] < kRecordsWorthAThread) {
+            build(b);
             continue;
         }
         try {
-            builds.push_back(std::async(std::launch::async, build));
+            builds.push_back(std::async(std::launch::async, [&build, b] { build(b); }));
         } catch (const std::system_error &) {
-            build();
+            build(b);
         }
     }
     for (std::future<void> &f : builds)
         f.get();
+}
+
+} // namespace
+
+QString FoldedHighlight(const NoteEntry &entry, const QString &query) {
+    QStringList forms;
+    for (const QString *text : {&entry.title, &entry.content, &entry.note, &entry.remark, &entry.source})
+        for (const QString &plain : {*text, StripTags(*text)})
+            for (const QString &form : FoldClasses::FoundForms(plain, query))
+                if (!forms.contains(form)) forms << form;
+    return forms.isEmpty() ? query : forms.join(QLatin1Char('\n'));
+}
+
+EntrySearch::EntrySearch(const QList<const Notebook *> &notebooks) {
+    books_.resize(size_t(notebooks.size()));
+    std::vector<qsizetype> records;
+    for (const Notebook *n : notebooks)
+        records.push_back(n ? n->entries.size() : 0);
+    ForEachBook(records, [this, &notebooks](size_t b) {
+        if (notebooks[qsizetype(b)]) BuildBook(books_[b], notebooks[qsizetype(b)]->entries);
+    });
+}
+
+void EntrySearch::PrepareFolded() const {
+    if (foldedReady_) return;
+    folded_.assign(books_.size(), Book());
+    std::vector<qsizetype> records;
+    for (const Book &b : books_)
+        records.push_back(b.count);
+    ForEachBook(records, [this](size_t b) { BuildFolded(folded_[b], books_[b]); });
+    foldedReady_ = true;
+}
+
+void EntrySearch::BuildFolded(Book &folded, const Book &exact) {
+    folded.count = exact.count;
+    folded.text.reserve(exact.text.size()); // folding keeps or shortens a text
+    folded.starts.reserve(exact.starts.size());
+    for (int e = 0; e < exact.count; ++e)
+        for (int k = 0; k < KindCount; ++k) {
+            folded.starts.push_back(folded.text.size());
+            FoldClasses::AppendFolded(folded.text, exact.Of(e, k));
+        }
+    folded.starts.push_back(folded.text.size());
+    folded.text.squeeze();
+    IndexBook(folded);
 }
 
 void EntrySearch::BuildBook(Book &book, const QList<NoteEntry> &entries) {
@@ -94,6 +140,10 @@ void EntrySearch::BuildBook(Book &book, const QList<NoteEntry> &entries) {
     }
     book.starts.push_back(book.text.size());
     book.text.squeeze();
+    IndexBook(book);
+}
+
+void EntrySearch::IndexBook(Book &book) {
     // Exactly the texts the buffer holds, so that a unit's set is the answer to a one-unit query;
     // each text on its own, as no match reaches from one into the next.
     book.index = CharIndex::Build(book.count, [&book](int e, const std::function<void(QStringView)> &add) {
@@ -106,6 +156,14 @@ qint64 EntrySearch::IndexBytes() const {
     qint64 bytes = 0;
     for (const Book &b : books_)
         bytes += b.index.Bytes();
+    return bytes;
+}
+
+qint64 EntrySearch::FoldedBytes() const {
+    qint64 bytes = 0;
+    for (const Book &b : folded_)
+        bytes += b.index.Bytes() + b.text.capacity() * qint64(sizeof(QChar)) +
+                 qint64(b.starts.capacity() * sizeof(qsizetype));
     return bytes;
 }
 
@@ -175,10 +233,11 @@ std::vector<int> EntrySearch::Verify(const Book &book, const QString &query, uns
     return hits;
 }
 
-const std::vector<int> &EntrySearch::HitsOf(int book, const QString &query, unsigned fields) const {
+const std::vector<int> &EntrySearch::HitsOf(int book, const QString &query, unsigned fields, bool fold) const {
     // The cached result of this very query and fields, brought to the back as the latest.
-    auto same = std::find_if(cache_.begin(), cache_.end(),
-                             [&](const Cached &c) { return c.fields == fields && c.query == query; });
+    auto same = std::find_if(cache_.begin(), cache_.end(), [&](const Cached &c) {
+        return c.fields == fields && c.fold == fold && c.query == query;
+    });
     if (same != cache_.end()) {
         std::rotate(same, same + 1, cache_.end());
         if (cache_.back().known[book]) return cache_.back().hits[book];
@@ -186,10 +245,11 @@ const std::vector<int> &EntrySearch::HitsOf(int book, const QString &query, unsi
         Cached c;
         c.query = query;
         c.fields = fields;
+        c.fold = fold;
         cache_.push_back(std::move(c));
     }
 
-    const Book &bk = books_[book];
+    const Book &bk = fold ? folded_[size_t(book)] : books_[size_t(book)];
     std::vector<int> hits;
     if (query.size() == 1 && fields == kAllFields) {
         // Every text of the notebook went into the index: the unit's set is the answer.
@@ -201,7 +261,7 @@ const std::vector<int> &EntrySearch::HitsOf(int book, const QString &query, unsi
         const std::vector<int> *narrowest = nullptr;
         for (size_t i = 0; i + 1 < cache_.size(); ++i) {
             const Cached &c = cache_[i];
-            if (c.known[book] && (fields & ~c.fields) == 0 && query.contains(c.query) &&
+            if (c.known[book] && c.fold == fold && (fields & ~c.fields) == 0 && query.contains(c.query) &&
                 (!narrowest || c.hits[book].size() < narrowest->size()))
                 narrowest = &c.hits[book];
         }
@@ -228,16 +288,18 @@ const std::vector<int> &EntrySearch::HitsOf(int book, const QString &query, unsi
     return cache_.back().hits[book];
 }
 
-QList<SearchHit> EntrySearch::Find(const QString &query, const SearchScope &scope) const {
-    QList<SearchHit> rows;
+QList<NoteRef> EntrySearch::Find(const QString &query, const SearchScope &scope) const {
+    QList<NoteRef> rows;
     const unsigned fields = FieldMask(scope);
     if (query.isEmpty() || fields == 0) return rows;
-    for (int b = 0; b < int(books_.size()) && b < 4; ++b) {
-        if (!scope.books[b] || books_[b].count == 0) continue;
-        const std::vector<int> &hits = HitsOf(b, query, fields);
+    if (scope.fold) PrepareFolded();
+    const QString wanted = scope.fold ? FoldClasses::Folded(query) : query;
+    for (int b = 0; b < int(books_.size()) && b < kNotebookCount; ++b) {
+        if (!scope.books[b] || books_[size_t(b)].count == 0) continue;
+        const std::vector<int> &hits = HitsOf(b, wanted, fields, scope.fold);
         rows.reserve(rows.size() + qsizetype(hits.size()));
         for (int e : hits)
-            rows.append(SearchHit{b, e});
+            rows.append(NoteRef{b, e});
     }
     return rows;
 }

@@ -4,8 +4,13 @@
 // record order, one row per record at most. Since it runs on every keystroke, only the records that
 // hold every character of the query (by a character index) or that held an earlier part of it are
 // tested, in a precomputed buffer.
+//
+// With folding on, a query character matches every character of its variant class (FoldClasses):
+// the same search runs over a second, folded copy of the buffers and its own index, built when
+// folding is first asked for (or ahead of time by PrepareFolded), so that the exact search costs
+// nothing more while folding stays off.
 
-#include "corpus/Data.h"
+#include "corpus/Notebooks.h"
 #include "display/CharIndex.h"
 
 #include <QList>
@@ -17,17 +22,16 @@
 // the first ">" (both included) goes. "x<b>y</b>z" gives "xyz"; "a>b<i>c" stays as it is. Linear.
 QString StripTags(const QString &text);
 
+// What the entry page marks for a result of a folded search for `query`: the forms found in the
+// record's texts (its fields as stored and without their tags), one a line as HighlightWords takes
+// them; the query itself when there are none.
+QString FoldedHighlight(const NoteEntry &entry, const QString &query);
+
 struct SearchScope {
-    bool books[4] = {true, true, true, true}; // book order K, M, N, O
+    bool books[kNotebookCount] = {true, true, true, true}; // book order K, M, N, O
     bool title = true, content = true, remark = true, source = true;
+    bool fold = false; // match across variant characters
 };
-struct SearchHit {
-    int book;
-    int entry;
-};
-inline bool operator==(const SearchHit &a, const SearchHit &b) {
-    return a.book == b.book && a.entry == b.entry;
-}
 
 class EntrySearch {
 public:
@@ -36,10 +40,18 @@ public:
 
     // The records that hold `query` in a field the scope selects: the headword and the content as
     // stored, and the collation notes (with the content), remarks and sources without their tags.
-    QList<SearchHit> Find(const QString &query, const SearchScope &scope) const;
+    // With scope.fold, compared after folding both (FoldClasses).
+    QList<NoteRef> Find(const QString &query, const SearchScope &scope) const;
+
+    // Builds the folded buffers and indexes now (large notebooks side by side) rather than at the
+    // first folded search. Not to be called while another thread searches.
+    void PrepareFolded() const;
+    bool FoldedReady() const { return foldedReady_; }
 
     // Memory held by the character indexes of all notebooks, in bytes.
     qint64 IndexBytes() const;
+    // Memory held by the folded buffers and their indexes (0 before they are built), in bytes.
+    qint64 FoldedBytes() const;
 
 private:
     // Field kinds: the texts a record has searched, in the order they are tried.
@@ -59,18 +71,23 @@ private:
     };
     // A remembered result: the records of each book that hold `query` in the fields of `fields`.
     struct Cached {
-        QString query;
+        QString query; // folded when `fold`
+        bool fold = false;
         unsigned fields = 0;
-        std::array<bool, 4> known{};
-        std::array<std::vector<int>, 4> hits;
+        std::array<bool, kNotebookCount> known{};
+        std::array<std::vector<int>, kNotebookCount> hits;
     };
 
     static void BuildBook(Book &book, const QList<NoteEntry> &entries);
+    static void BuildFolded(Book &folded, const Book &exact);
+    static void IndexBook(Book &book);
     std::vector<int> Verify(const Book &book, const QString &query, unsigned fields,
                             const std::vector<int> &candidates) const;
-    const std::vector<int> &HitsOf(int book, const QString &query, unsigned fields) const;
+    const std::vector<int> &HitsOf(int book, const QString &query, unsigned fields, bool fold) const;
 
     std::vector<Book> books_;
+    mutable std::vector<Book> folded_; // the same texts folded, once asked for
+    mutable bool foldedReady_ = false;
     // Recent queries, the latest last: typing on narrows the one before, backspacing finds it again.
     mutable std::vector<Cached> cache_;
 };

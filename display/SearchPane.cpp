@@ -20,7 +20,7 @@
 
 #include <system_error>
 
-SearchPane::SearchPane(const NotebookStore &store, QWidget *parent) : QWidget(parent) {
+SearchPane::SearchPane(const NotebookStore &store, QWidget *parent) : QWidget(parent), store_(store) {
     setObjectName(QStringLiteral("TabSearch"));
     for (const Notebook &book : store.Set().books)
         books_ << &book;
@@ -41,6 +41,11 @@ SearchPane::SearchPane(const NotebookStore &store, QWidget *parent) : QWidget(pa
     sourceCheck_ = field(QStringLiteral("出處"), 134, 60, "cbSource");
     remarkCheck_ = field(QStringLiteral("案語"), 191, 59, "cbPs");
     remarkCheck_->hide(); // the remarks are searched while it is checked, though it is never shown
+    // Folding where the hidden remarks box would stand; off, so that the search is exact until asked.
+    foldCheck_ = field(QStringLiteral("繁簡異體"), 194, 78, "cbFold");
+    foldCheck_->setChecked(false);
+    foldCheck_->setAccessibleName(QStringLiteral("檢索繁簡異體"));
+    foldCheck_->setToolTip(QStringLiteral("簡體、繁體與異體字互相檢索（学 亦尋 學，為 亦尋 爲）"));
     queryEdit_ = MakeFilterEdit(boxes, 79, QStringLiteral("edSearch"));
     list_ = new NoteList(store, NoteRowsModel::Style::SearchResults, this, QStringLiteral("lbSearch"));
     resultsList_ = list_->View();
@@ -51,10 +56,10 @@ SearchPane::SearchPane(const NotebookStore &store, QWidget *parent) : QWidget(pa
     queryEdit_->setAccessibleName(QStringLiteral("檢索文字"));
     resultsList_->setAccessibleName(QStringLiteral("檢索結果列表"));
     layout->addWidget(resultsList_, 1);
-    // The number of results, right of the field boxes where the hidden remarks box would stand.
+    // The number of results, right of the notebook boxes where a fifth letter would stand.
     countLabel_ = new QLabel(boxes);
     countLabel_->setObjectName(QStringLiteral("searchResultCount"));
-    countLabel_->setGeometry(DesignPixels(194), DesignPixels(50), DesignPixels(52), DesignPixels(17));
+    countLabel_->setGeometry(DesignPixels(194), DesignPixels(16), DesignPixels(52), DesignPixels(17));
     countLabel_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     QFont countFont = countLabel_->font();
     countFont.setPixelSize(DesignPixels(14));
@@ -78,14 +83,19 @@ SearchPane::SearchPane(const NotebookStore &store, QWidget *parent) : QWidget(pa
     const auto rerun = Guarded([this] { RunSearch(); });
     for (QCheckBox *box : notebookChecks_)
         connect(box, &QCheckBox::clicked, this, rerun);
-    for (QCheckBox *box : {titleCheck_, contentCheck_, sourceCheck_, remarkCheck_})
+    for (QCheckBox *box : {titleCheck_, contentCheck_, sourceCheck_, remarkCheck_, foldCheck_})
         connect(box, &QCheckBox::clicked, this, rerun);
     connect(queryEdit_, &QLineEdit::textChanged, this, rerun);
     connect(queryEdit_, &QLineEdit::returnPressed, this, rerun);
     queryEdit_->installEventFilter(this);
     // The pane takes the keyboard into its query box (a click on its tab, Ctrl+Tab).
     setFocusProxy(queryEdit_);
-    connect(list_, &NoteList::Chosen, this, [this](NoteRef ref) { Q_EMIT HitChosen(ref, queryEdit_->text()); });
+    // Folded, the page marks the forms found in the record (学 marks 學), not the query as typed.
+    connect(list_, &NoteList::Chosen, this, Guarded([this](NoteRef ref) {
+                const QString query = queryEdit_->text();
+                Q_EMIT HitChosen(ref, Folding() && store_.Contains(ref) ? FoldedHighlight(store_.Entry(ref), query)
+                                                                        : query);
+            }));
     // A notebook read anew: the search buffers are built again from it, and the results follow.
     connect(&store, &NotebookStore::BookReloaded, this, Guarded([this](int) {
                 Search();
@@ -104,7 +114,12 @@ void SearchPane::PrepareInBackground() {
         return;
     try {
         const QList<const Notebook *> books = books_;
-        pendingSearch_ = std::async(std::launch::async, [books] { return std::make_unique<EntrySearch>(books); });
+        const bool fold = Folding();
+        pendingSearch_ = std::async(std::launch::async, [books, fold] {
+            auto search = std::make_unique<EntrySearch>(books);
+            if (fold) search->PrepareFolded();
+            return search;
+        });
     } catch (const std::system_error &) {
         // No thread to be had: the first search builds its buffers itself.
     }
@@ -136,6 +151,16 @@ bool SearchPane::eventFilter(QObject *watched, QEvent *event) {
 
 QString SearchPane::Query() const { return queryEdit_->text(); }
 
+bool SearchPane::Folding() const { return foldCheck_->isChecked(); }
+
+void SearchPane::SetFolding(bool on) {
+    if (on == Folding())
+        return;
+    foldCheck_->setChecked(on);
+    if (!Query().isEmpty())
+        RunSearch();
+}
+
 void SearchPane::SetQuery(const QString &text) { queryEdit_->setText(text); }
 
 int SearchPane::ResultCount() const { return results_->rowCount(); }
@@ -155,10 +180,9 @@ void SearchPane::RunSearch() {
         scope.content = contentCheck_->isChecked();
         scope.remark = remarkCheck_->isChecked();
         scope.source = sourceCheck_->isChecked();
-        const QList<SearchHit> hits = Search().Find(query, scope);
-        rows.reserve(size_t(hits.size()));
-        for (const SearchHit &hit : hits)
-            rows.push_back(NoteRef{hit.book, hit.entry});
+        scope.fold = Folding();
+        const QList<NoteRef> hits = Search().Find(query, scope);
+        rows.assign(hits.begin(), hits.end());
     }
     results_->SetRows(std::move(rows));
     ShowResultCount();

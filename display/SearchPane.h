@@ -27,6 +27,9 @@ public:
     ~SearchPane() override;
 
     QString Query() const;
+    // Whether the search folds variant characters (the "繁簡異體" box); off at first.
+    bool Folding() const;
+    void SetFolding(bool on);
     void SetQuery(const QString &text);
     // Builds the search buffers on a worker thread, so that the window paints first.
     void PrepareInBackground();
@@ -63,7 +66,8 @@ private:
     std::unique_ptr<EntrySearch> search_;
     std::future<std::unique_ptr<EntrySearch>> pendingSearch_;
     std::vector<QCheckBox *> notebookChecks_;
-    QCheckBox *titleCheck_, *contentCheck_, *sourceCheck_, *remarkCheck_;
+    const NotebookStore &store_;
+    QCheckBox *titleCheck_, *contentCheck_, *sourceCheck_, *remarkCheck_, *foldCheck_;
     QLineEdit *queryEdit_;
     NoteList *list_;
     OwnerDrawList *resultsList_; // the list's view and rows, for short

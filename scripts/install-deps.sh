@@ -6,7 +6,8 @@ pkgs=(build-essential cmake pkg-config qt6-base-dev qt6-declarative-dev qt6-webe
       appstream desktop-file-utils x11-utils  # the desktop entry and metainfo checks; the installed-window test
       openbox xdotool  # the window, key and start tests run under a window manager
       lintian  # ./run package checks the packages against Debian's policy
-      clang-14 libclang-rt-14-dev)  # the last two: the fuzz targets (libFuzzer and its sanitizers)
+      clang-14 libclang-rt-14-dev  # these two: the fuzz targets (libFuzzer and its sanitizers)
+      unicode-data bzip2)  # the search's fold classes, written at build time from Unihan_Variants.txt.bz2
 missing=()
 for p in "${pkgs[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

@@ -494,6 +494,7 @@ void MainWindow::StepListFontSize(int direction) {
 
 void MainWindow::RestoreReading(const WindowSettings &stored) {
     if (stored.openTab >= 0 && stored.openTab < tabs_->count()) tabs_->setCurrentIndex(stored.openTab);
+    search_->SetFolding(stored.searchFold);
     if (!stored.searchText.isEmpty()) search_->SetQuery(stored.searchText);
     // "K:12": shown again only when that record still has the headword it had.
     const QStringList parts = stored.lastEntry.split(QLatin1Char(':'));
@@ -513,6 +514,7 @@ void MainWindow::StoreReading(WindowSettings &s) const {
     s.listFontSize = listFontSize_;
     s.openTab = tabs_->currentIndex();
     s.searchText = search_->Query();
+    s.searchFold = search_->Folding();
     if (store_->Contains(shownEntry_)) {
         s.lastEntry = NotebookLetters()[size_t(shownEntry_.book)] + QLatin1Char(':') +
                       QString::number(shownEntry_.entry);

@@ -44,6 +44,7 @@ WindowSettings ReadWindowSettings(const QString &programFolder, const WindowSett
                        ini.ReadInteger(kReader, QStringLiteral("FrameTop"), s.frame.top()),
                        ini.ReadInteger(kReader, QStringLiteral("FrameRight"), s.frame.right()),
                        ini.ReadInteger(kReader, QStringLiteral("FrameBottom"), s.frame.bottom()));
+    s.searchFold = ini.ReadInteger(kReader, QStringLiteral("SearchFold"), s.searchFold ? 1 : 0) != 0;
     return s;
 }
 
@@ -71,5 +72,6 @@ void WriteWindowSettings(const QString &programFolder, const WindowSettings &s) 
     ini.WriteInteger(kReader, QStringLiteral("FrameTop"), s.frame.top());
     ini.WriteInteger(kReader, QStringLiteral("FrameRight"), s.frame.right());
     ini.WriteInteger(kReader, QStringLiteral("FrameBottom"), s.frame.bottom());
+    ini.WriteInteger(kReader, QStringLiteral("SearchFold"), s.searchFold ? 1 : 0);
     ini.UpdateFile();
 }

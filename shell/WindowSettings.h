@@ -21,6 +21,7 @@ struct WindowSettings {
     QString lastHeadword;  // of that record, to see that it is still the same one
     int openTab = 0;       // of the left pane
     QString searchText;
+    bool searchFold = false; // the search matches across variant characters
 };
 
 // The caption from setup.ini in `programFolder` (which ends in a separator), or `fallback`.

@@ -309,6 +309,7 @@ void WriteReadme(const QString &path)
         {Style::Body, QStringLiteral("按住 Ctrl 鍵轉動滑鼠滾輪可以縮放圖檔：向上每格放大 1.1 倍，向下每格縮小為 0.9 倍。在圖檔上按滑鼠右鍵，可從選單直接選擇 25% 到 200% 的比例。不按 Ctrl 時，滾輪上下捲動圖檔；按住滑鼠左鍵拖曳，可以移動圖檔檢視其他部分。縮放比例在關閉程式時記下，下次開啟沿用。")},
         {Style::Heading, QStringLiteral("五、檢索分頁")},
         {Style::Body, QStringLiteral("在「檢索」分頁的輸入框鍵入文字，結果隨打隨現。勾選框「條目」、「內容」、「出處」決定檢索哪些欄位（勾選「內容」時連同校註一併檢索），案語則一律檢索；K、M、N、O 勾選框限定冊別。點選結果即顯示該條目，檢索文字在條目中以紅框標出。")},
+        {Style::Body, QStringLiteral("筆記以繁體書寫，又保留底本的異體字（爲與為、裏與裡、著與着）。勾選欄位旁的「繁簡異體」，檢索即不分簡體、繁體與異體：鍵入「学」也找到「學」，鍵入「為」也找到「爲」，條目中標出的是實際找到的字形；形近而非異體的字（如「学」與「覺」）不相混。不勾選時照原樣精確檢索。此勾選在關閉時記入 velmoranote.ini，下次沿用。命令列工具 velmora-notes search --fold 以同樣的方式檢索筆記檔。")},
         {Style::Heading, QStringLiteral("六、圖檔分頁")},
         {Style::Body, QStringLiteral("「圖檔」分頁列出 K、L、M、N、O 五冊的全部掃描圖檔，依冊別分色。可用勾選框篩選冊別，或在輸入框鍵入部分檔名（例如 K003）過濾。點選檔名即在右欄顯示該頁，不標紅點。")},
         {Style::Heading, QStringLiteral("七、PDF 分頁與本說明")},
@@ -319,7 +320,7 @@ void WriteReadme(const QString &path)
     manual += keys;
     manual += QList<Block>{
         {Style::Heading, QStringLiteral("English summary")},
-        {Style::Body, QStringLiteral("This reader shows the study notes of the teacher of Chengxi. Pick an entry in the entries tab (條目) to read it in the middle pane; the scanned page on the right scrolls to the entry and marks it with a red dot for three seconds. Search as you type in the search tab (檢索), choosing the fields and notebooks with the check boxes. Zoom the scan with Ctrl and the mouse wheel or from its right-click menu (25% to 200%), scroll it with the wheel and drag it with the left mouse button. The scans tab (圖檔) and the PDF tab list all page scans and PDF volumes; a PDF opens in your PDF reader.")},
+        {Style::Body, QStringLiteral("This reader shows the study notes of the teacher of Chengxi. Pick an entry in the entries tab (條目) to read it in the middle pane; the scanned page on the right scrolls to the entry and marks it with a red dot for three seconds. Search as you type in the search tab (檢索), choosing the fields and notebooks with the check boxes; tick 繁簡異體 to search across simplified, traditional and variant forms (学 finds 學, 為 finds 爲). Zoom the scan with Ctrl and the mouse wheel or from its right-click menu (25% to 200%), scroll it with the wheel and drag it with the left mouse button. The scans tab (圖檔) and the PDF tab list all page scans and PDF volumes; a PDF opens in your PDF reader.")},
     };
     PdfComposer pdf(path, QStringLiteral("澄溪導師筆記 操作說明"));
     for (const Block &b : manual)

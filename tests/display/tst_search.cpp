@@ -3,6 +3,8 @@
 
 #include "bench/SyntheticNotes.h"
 #include "display/CharIndex.h"
+#include "display/EntryPage.h"
+#include "display/FoldClasses.h"
 #include "display/Search.h"
 #include "display/SubstringFinder.h"
 
@@ -34,8 +36,8 @@ QString NaiveStripTags(QString t) {
 }
 
 // Every record of every checked notebook, field by field, with nothing precomputed or remembered.
-QList<SearchHit> FullScan(const QList<Notebook> &books, const QString &q, const SearchScope &s) {
-    QList<SearchHit> hits;
+QList<NoteRef> FullScan(const QList<Notebook> &books, const QString &q, const SearchScope &s) {
+    QList<NoteRef> hits;
     if (q.isEmpty()) return hits;
     for (int b = 0; b < books.size(); ++b) {
         if (!s.books[b]) continue;
@@ -51,6 +53,35 @@ QList<SearchHit> FullScan(const QList<Notebook> &books, const QString &q, const 
     return hits;
 }
 
+// A folded full scan: code point by code point, each compared by its representative.
+bool FoldedContains(const QString &text, const QString &query) {
+    const QList<uint> t = text.toUcs4(), q = query.toUcs4();
+    for (qsizetype at = 0; at + q.size() <= t.size(); ++at) {
+        qsizetype i = 0;
+        while (i < q.size() && FoldClasses::Fold(t[at + i]) == FoldClasses::Fold(q[i]))
+            ++i;
+        if (i == q.size()) return true;
+    }
+    return false;
+}
+
+QList<NoteRef> FoldedFullScan(const QList<Notebook> &books, const QString &q, const SearchScope &s) {
+    QList<NoteRef> hits;
+    if (q.isEmpty()) return hits;
+    for (int b = 0; b < books.size(); ++b) {
+        if (!s.books[b]) continue;
+        for (int e = 0; e < books[b].entries.size(); ++e) {
+            const NoteEntry &n = books[b].entries[e];
+            if ((s.title && FoldedContains(n.title, q)) || (s.content && FoldedContains(n.content, q)) ||
+                (s.content && FoldedContains(NaiveStripTags(n.note), q)) ||
+                (s.remark && FoldedContains(NaiveStripTags(n.remark), q)) ||
+                (s.source && FoldedContains(NaiveStripTags(n.source), q)))
+                hits.append({b, e});
+        }
+    }
+    return hits;
+}
+
 QList<const Notebook *> Pointers(const QList<Notebook> &books) {
     QList<const Notebook *> p;
     for (const Notebook &b : books)
@@ -59,9 +90,9 @@ QList<const Notebook *> Pointers(const QList<Notebook> &books) {
 }
 
 // Hits written as "K1 N3", letter and record index, to keep the tables readable.
-QString Describe(const QList<SearchHit> &hits) {
+QString Describe(const QList<NoteRef> &hits) {
     QStringList parts;
-    for (const SearchHit &h : hits)
+    for (const NoteRef &h : hits)
         parts.append(QString(QLatin1Char("KMNO"[h.book])) + QString::number(h.entry));
     return parts.join(QLatin1Char(' '));
 }
@@ -213,6 +244,56 @@ private Q_SLOTS:
     // calls. Every answer must be the full scan's. Besides the frequent tokens (kept as bitmaps in
     // the index, and paired) there are rare ones (kept as record gaps, some longer than 127 records),
     // one that only M holds, one only headwords hold and one that stands only inside markup.
+    // Known classes: with folding on, each member finds the records of every member, in both
+    // directions; off, each finds only its own. Look-alikes that are not variants stay apart.
+    void foldClasses_data() {
+        QTest::addColumn<QString>("members");
+        for (const char *c : {"学學", "为為爲", "说說", "后後", "乡鄉", "里裡裏", "着著", "发發髮", "国國"})
+            QTest::newRow(c) << QString::fromUtf8(c);
+    }
+    void foldClasses() {
+        QFETCH(QString, members);
+        QList<Notebook> books(4);
+        for (QChar m : members)
+            books[1].entries.append(Entry(QStringLiteral("甲") + m + QStringLiteral("乙"), QStringLiteral("內容")));
+        books[1].entries.append(Entry(QStringLiteral("覺觉友")));
+        const EntrySearch search(Pointers(books));
+        SearchScope folded;
+        folded.fold = true;
+        QString all;
+        for (int e = 0; e < members.size(); ++e)
+            all += QStringLiteral(" M%1").arg(e);
+        for (int e = 0; e < members.size(); ++e) {
+            const QString query = QStringLiteral("甲") + members[e];
+            QCOMPARE(Describe(search.Find(query, folded)), all.mid(1));
+            QCOMPARE(Describe(search.Find(query, SearchScope())), QStringLiteral("M%1").arg(e));
+            QCOMPARE(FoldClasses::Fold(members[e].unicode()), FoldClasses::Fold(members[0].unicode()));
+        }
+    }
+    void foldKeepsLookAlikesApart() {
+        for (const char *pair : {"学覺", "学觉", "发友", "后候", "国圖", "里理"}) {
+            const QString p = QString::fromUtf8(pair);
+            QVERIFY2(FoldClasses::Fold(p[0].unicode()) != FoldClasses::Fold(p[1].unicode()), pair);
+        }
+        QVERIFY(FoldClasses::ClassCount() > 1000); // the table was written from the real data
+        QCOMPARE(FoldClasses::Folded(QStringLiteral("abc<b>")), QStringLiteral("abc<b>"));
+    }
+
+    // What a folded result's page marks: the forms found, each marked where it stands, tags whole.
+    void foldedHighlightMarksFormsFound() {
+        const NoteEntry e = Entry(QStringLiteral("學而"), QStringLiteral("爲学<b>學</b>"), QString(),
+                                  QString(), QStringLiteral("<i>學</i>"));
+        const QString highlight = FoldedHighlight(e, QStringLiteral("学"));
+        QCOMPARE(highlight, QStringLiteral("學\n学"));
+        QCOMPARE(HighlightWords(QStringLiteral("爲学<b>學</b>&amp;學"), highlight),
+                 QStringLiteral("爲<span class='search'>学</span><b><span class='search'>學</span></b>&amp;"
+                                "<span class='search'>學</span>"));
+        // Two words from one place: the longer. Nothing found: the query itself, as an exact search.
+        QCOMPARE(HighlightWords(QStringLiteral("為學爲"), QStringLiteral("為\n為學")),
+                 QStringLiteral("<span class='search'>為學</span>爲"));
+        QCOMPARE(FoldedHighlight(e, QStringLiteral("覺")), QStringLiteral("覺"));
+    }
+
     void findAgreesWithFullScan() {
         QRandomGenerator rng(2024);
         const QStringList tokens = {QStringLiteral("甲"),  QStringLiteral("乙"),   QStringLiteral("丙"),
@@ -267,15 +348,74 @@ private Q_SLOTS:
                 *flag = !*flag;
             }
             if (query.size() > 5) query = query.right(2);
-            const QList<SearchHit> expected = FullScan(books, query, scope);
+            const QList<NoteRef> expected = FullScan(books, query, scope);
             nonEmpty += !expected.isEmpty();
-            const QList<SearchHit> found = search.Find(query, scope);
+            const QList<NoteRef> found = search.Find(query, scope);
             if (found != expected)
                 QFAIL(qPrintable(QStringLiteral("step %1, query \"%2\": %3 instead of %4")
                                      .arg(step)
                                      .arg(query, Describe(found), Describe(expected))));
         }
         QVERIFY(nonEmpty > 400); // the fixture does make hits
+    }
+
+    // Folding on: random notebooks over variant characters of the Basic Multilingual Plane and beyond
+    // it (a class of both, one wholly beyond it), queries typed and backspaced a code point at a time,
+    // scope and folding toggled between calls; each answer must be the folded (or exact) full scan's.
+    void foldedFindAgreesWithFullScan() {
+        QRandomGenerator rng(2026);
+        QStringList tokens;
+        for (const char32_t c : {U'学', U'學', U'斈', U'为', U'為', U'爲', U'后', U'後', U'甲', U'乙', U'<', U'>',
+                                 U'\U0002C362', U'匱', U'櫃', U'\U0002005E', U'\U0002003E', U'\U00020325', U'a'})
+            tokens << QString::fromUcs4(&c, 1);
+        tokens << QStringLiteral("<b>");
+        auto text = [&](int maxTokens) {
+            QString s;
+            for (int n = rng.bounded(maxTokens + 1); n > 0; --n)
+                s += tokens[rng.bounded(int(tokens.size()))];
+            return s;
+        };
+        QList<Notebook> books(4);
+        for (int b = 0; b < 3; ++b)
+            for (int e = 0; e < 500; ++e)
+                books[b].entries.append(Entry(text(4), text(8), text(4), text(4), text(4)));
+        const EntrySearch search(Pointers(books));
+        SearchScope scope;
+        scope.fold = true;
+        QList<QString> query; // code points
+        int nonEmpty = 0, differ = 0;
+        for (int step = 0; step < 2500; ++step) {
+            const int action = rng.bounded(20);
+            if (action < 11)
+                query.append(tokens[rng.bounded(int(tokens.size()))]);
+            else if (action < 15 && !query.isEmpty())
+                query.removeLast();
+            else if (action < 16)
+                query.clear();
+            else if (action < 17)
+                scope.fold = !scope.fold;
+            else {
+                bool *flags[] = {&scope.books[0], &scope.books[1], &scope.title, &scope.content, &scope.remark,
+                                 &scope.source};
+                bool *flag = flags[rng.bounded(6)];
+                *flag = !*flag;
+            }
+            while (query.size() > 3)
+                query.removeFirst();
+            const QString q = query.join(QString());
+            const QList<NoteRef> expected = scope.fold ? FoldedFullScan(books, q, scope) : FullScan(books, q, scope);
+            nonEmpty += !expected.isEmpty();
+            differ += scope.fold && expected != FullScan(books, q, scope);
+            const QList<NoteRef> found = search.Find(q, scope);
+            if (found != expected)
+                QFAIL(qPrintable(QStringLiteral("step %1, query \"%2\" fold %3: %4 instead of %5")
+                                     .arg(step)
+                                     .arg(q)
+                                     .arg(scope.fold)
+                                     .arg(Describe(found), Describe(expected))));
+        }
+        QVERIFY(nonEmpty > 400);
+        QVERIFY(differ > 200); // folding did change answers
     }
 
     // A rare character's records are kept as gaps of one, two or three bytes; the gaps here sit on

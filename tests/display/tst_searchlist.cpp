@@ -70,6 +70,7 @@ private Q_SLOTS:
     void openingFramesTheQuery();
     void countAndNothingFound();
     void resultShownInEntriesList();
+    void foldingBoxFindsVariants();
 };
 
 void TestSearchList::rowsAndPainting() {
@@ -206,6 +207,49 @@ void TestSearchList::resultShownInEntriesList() {
     QApplication::sendEvent(list->viewport(), &menuEvent);
     QCOMPARE(tabs->currentIndex(), 0);
     QCOMPARE(entries->List()->Selected(), (NoteRef{1, 1}));
+}
+
+// The "繁簡異體" box, clicked: the search finds the other forms, the page marks the form found, and
+// the box's state comes back in the next window from the reader's settings.
+void TestSearchList::foldingBoxFindsVariants() {
+    ReaderFixture fx;
+    fx.writeNotes("<page>K1</page>\n<條目>學而</條目>\n<內容>爲<b>學</b>日益</內容>\n"
+                  "<條目>学习</條目>\n<內容>無</內容>\n",
+                  "<page>M1</page>\n<條目>覺</條目>\n<內容>觉</內容>\n");
+    fx.writeScan("Image/K/K1.jpg", 300, 300);
+    fx.writeScan("Image/M/M1.jpg", 300, 300);
+    {
+        MainWindow w(fx.programPath());
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        w.findChild<QTabWidget *>("PageControl1")->setCurrentIndex(1);
+        const SearchPane *pane = w.findChild<SearchPane *>();
+        auto *fold = w.findChild<QCheckBox *>("cbFold");
+        QVERIFY(fold && fold->isVisible());
+        QVERIFY(!fold->isChecked()); // exact until asked
+        auto *query = w.findChild<QLineEdit *>("edSearch");
+        query->setFocus();
+        Type(query, "学");
+        QCOMPARE(Results(pane), (QList<QPair<int, int>>{{0, 2}}));
+        QTest::mouseClick(fold, Qt::LeftButton, {}, QPoint(8, fold->height() / 2));
+        QVERIFY(fold->isChecked());
+        QCOMPARE(Results(pane), (QList<QPair<int, int>>{{0, 1}, {0, 2}})); // never 覺
+        OwnerDrawList *list = w.findChild<OwnerDrawList *>("lbSearch");
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(list->model()->index(0, 0)).center());
+        const QString page = w.findChild<EntryView *>()->LastWrittenPage();
+        QVERIFY2(page.contains("<span class='search'>學</span>而"), qPrintable(page));
+        QVERIFY(page.contains("<b><span class='search'>學</span></b>")); // the markup stays whole
+        QTest::mouseClick(fold, Qt::LeftButton, {}, QPoint(8, fold->height() / 2));
+        QCOMPARE(Results(pane), (QList<QPair<int, int>>{{0, 2}}));
+        QTest::mouseClick(fold, Qt::LeftButton, {}, QPoint(8, fold->height() / 2));
+        w.close();
+    }
+    QVERIFY(fx.read("velmoranote.ini").contains("SearchFold=1"));
+    MainWindow again(fx.programPath());
+    again.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&again));
+    QVERIFY(again.findChild<QCheckBox *>("cbFold")->isChecked());
+    QCOMPARE(Results(again.findChild<SearchPane *>()), (QList<QPair<int, int>>{{0, 1}, {0, 2}}));
 }
 
 int main(int argc, char **argv) {

@@ -32,8 +32,8 @@ QString ModelStrip(QString t) {
     }
 }
 
-QList<SearchHit> ModelFind(const QList<Notebook> &books, const QString &q, const SearchScope &scope) {
-    QList<SearchHit> hits;
+QList<NoteRef> ModelFind(const QList<Notebook> &books, const QString &q, const SearchScope &scope) {
+    QList<NoteRef> hits;
     if (q.isEmpty()) return hits;
     for (int b = 0; b < 4; ++b) {
         if (!scope.books[b]) continue;

@@ -6,6 +6,7 @@
 #include "corpus/NotesCheck.h"
 #include "corpus/NotesText.h"
 #include "corpus/NotesWalk.h"
+#include "tools/notes/SearchCommand.h"
 
 #include <QCoreApplication>
 #include <QStringList>
@@ -20,6 +21,7 @@ enum ExitStatus { kClean = 0, kProblems = 1, kTrouble = 2 };
 
 const char kUsage[] = R"(Usage: velmora-notes check FILE...
        velmora-notes dump FILE
+       velmora-notes search [--fold] [--fields title,content,source,note] QUERY FILE...
        velmora-notes --help | --version
 
 Reads notes files exactly as the reader does and says what it skips, cuts or stops at.
@@ -30,6 +32,15 @@ Reads notes files exactly as the reader does and says what it skips, cuts or sto
                  a line). A summary per file goes to standard error.
   dump FILE      prints the records the reader makes as JSON Lines, one object per record with
                  the keys isPage, pageImage, title, lineCount, content, note, remark, source, x, y.
+  search QUERY FILE...
+                 searches the files with the reader's own search and prints one JSON object per
+                 hit, file by file: {"file":FILE,"record":N,"title":HEADWORD}, N counting the
+                 records from 0 in the order dump lists them. Exit status 0 with hits, 1 without,
+                 2 on an error.
+    --fold       matches across simplified, traditional and variant characters (学 finds 學,
+                 為 finds 爲), as the reader's "繁簡異體" box does
+    --fields L   the fields searched, comma-separated: title, content (with the collation notes),
+                 source, note (the remarks); all four when not given, as the window starts
 
 KIND is one of:
   encoding           the file is not UTF-8 and holds no notes tags (one problem for the whole file)
@@ -148,6 +159,7 @@ int Run(QStringList args) {
         Write(stdout, QByteArray("velmora-notes " VELMORA_VERSION "\n"));
         return kClean;
     }
+    if (command == QLatin1String("search")) return RunSearchCommand(args);
     // Options end at "--", so that a file whose name starts with "-" can be named.
     QStringList files;
     bool optionsEnded = false;

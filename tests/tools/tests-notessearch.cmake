@@ -1,0 +1,4 @@
+# velmora-notes search, run as a real process.
+velmora_add_test(tst_notessearch tools/tst_notessearch.cpp)
+target_compile_definitions(tst_notessearch PRIVATE VELMORA_NOTES_PROGRAM="$<TARGET_FILE:velmora-notes>")
+add_dependencies(tst_notessearch velmora-notes)
