@@ -7,6 +7,7 @@
 #include "images/PageViewer.h"
 #include "platform/DesktopOpen.h"
 #include "corpus/NotebookStore.h"
+#include "corpus/ScanIndex.h"
 #include "shell/CaptureSession.h"
 #include "shell/EntriesPane.h"
 #include "widgets/ErrorBoundary.h"
@@ -77,7 +78,7 @@ QString ReferenceLine(int book, const NoteEntry &entry) {
 } // namespace
 
 MainWindow::MainWindow(const QString &programPath, QWidget *parent, const QString &settingsFolder)
-    : QMainWindow(parent), store_(new NotebookStore(this)) {
+    : QMainWindow(parent), store_(new NotebookStore(this)), scanIndex_(new ScanIndex(*store_, this)) {
     programFolder_ = QFileInfo(programPath).absolutePath() + QLatin1Char('/');
     settingsFolder_ = settingsFolder.isEmpty() ? programFolder_ : settingsFolder;
     // The notes are read on worker threads while the window and its web view are built: at a hundred
@@ -103,6 +104,7 @@ MainWindow::MainWindow(const QString &programPath, QWidget *parent, const QStrin
     pdfVolumes_->ApplyFilter();
     Wire();
     WireScanFeatures();
+    WireScanMap();
     WireReading();
     RestoreReading(stored);
     // Positions left unsaved by a run that did not end normally; an unreadable journal is said so and kept.
@@ -259,6 +261,21 @@ void MainWindow::WireScanFeatures() {
             Guarded([this] { capture_->ShowNextWithoutPosition(); }));
 }
 
+void MainWindow::WireScanMap() {
+    pageViewer_->SetScanIndex(scanIndex_);
+    connect(pageViewer_, &PageViewer::EntryPicked, this, Guarded([this](NoteRef ref) { ShowPickedEntry(ref); }));
+    connect(search_, &SearchPane::ResultsChanged, this, Guarded([this] {
+                pageViewer_->SetHits(search_->Query().isEmpty() ? std::vector<NoteRef>{}
+                                                                : search_->List()->Rows()->Rows());
+            }));
+}
+
+void MainWindow::ShowPickedEntry(NoteRef ref) {
+    // As a click in the entries list: its row selected (its notebook ticked if need be), and shown.
+    entries_->Select(ref);
+    ShowEntry(ref, QString(), Opener::EntriesList);
+}
+
 NoteList *MainWindow::ListOf(Opener opener) const {
     switch (opener) {
     case Opener::EntriesList: return entries_->List();
@@ -317,6 +334,7 @@ void MainWindow::ApplySettings(const WindowSettings &stored) {
     SetScanPaneWidth(stored.scanPaneWidth);
     entryView_->SetPageZoom(stored.pageZoom);
     SetListFontSize(stored.listFontSize);
+    pageViewer_->SetMarksShown(stored.showPositions);
 }
 
 WindowSettings MainWindow::CurrentSettings() const {
@@ -379,7 +397,13 @@ void MainWindow::showEvent(QShowEvent *event) {
         return;
     firstShow_ = false;
     // The first paint comes before the search buffers: they are built while the reader looks.
-    QTimer::singleShot(0, this, Guarded([this] { search_->PrepareInBackground(); }));
+    QTimer::singleShot(0, this, Guarded([this] {
+                           search_->PrepareInBackground();
+                           if (!scanIndex_->IsBuilt()) {
+                               scanIndex_->Build();
+                               pageViewer_->SetScanIndex(scanIndex_);
+                           }
+                       }));
     if (QLayout *layout = centralWidget()->layout())
         layout->activate();
     SetScanPaneWidth(pendingScanPaneWidth_);
@@ -518,6 +542,7 @@ void MainWindow::StoreReading(WindowSettings &s) const {
     s.listFontSize = listFontSize_;
     s.openTab = tabs_->currentIndex();
     s.searchText = search_->Query();
+    s.showPositions = pageViewer_->MarksShown();
     if (store_->Contains(shownEntry_)) {
         s.lastEntry = NotebookLetters()[size_t(shownEntry_.book)] + QLatin1Char(':') +
                       QString::number(shownEntry_.entry);

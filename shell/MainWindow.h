@@ -26,6 +26,7 @@ class NotebookStore;
 class QSplitter;
 class QTabWidget;
 class SearchPane;
+class ScanIndex;
 
 class MainWindow : public QMainWindow {
     Q_OBJECT
@@ -58,6 +59,10 @@ private:
     void SetCaption(const QString &caption);
     void ShowEmptyCaption();
     void WireScanFeatures();
+    // The scan as a map: a double click opens the entry placed there, the marks follow the store and
+    // the search.
+    void WireScanMap();
+    void ShowPickedEntry(NoteRef ref);
     // A notice in the header for a while (a notes file read anew after another program wrote it).
     void ShowNotice(const QString &text);
     void ForgetUnsavedPositions();
@@ -82,6 +87,7 @@ private:
     QString programFolder_; // with a trailing separator
     QString settingsFolder_; // where velmoranote.ini is kept, with a trailing separator
     NotebookStore *store_;
+    ScanIndex *scanIndex_;
 
     QWidget *header_ = nullptr;
     QSplitter *mainSplitter_ = nullptr;

@@ -40,6 +40,7 @@ WindowSettings ReadWindowSettings(const QString &programFolder, const WindowSett
     s.lastHeadword = ini.ReadString(kReader, QStringLiteral("LastHeadword"), s.lastHeadword);
     s.openTab = ini.ReadInteger(kReader, QStringLiteral("Tab"), s.openTab);
     s.searchText = ini.ReadString(kReader, QStringLiteral("SearchText"), s.searchText);
+    s.showPositions = ini.ReadInteger(kReader, QStringLiteral("ShowPositions"), s.showPositions ? 1 : 0) != 0;
     return s;
 }
 
@@ -59,6 +60,7 @@ void WriteWindowSettings(const QString &programFolder, const WindowSettings &s) 
     ini.WriteInteger(kPanel, QStringLiteral("Height"), s.panelHeight);
     ini.WriteFloat(kReader, QStringLiteral("PageZoom"), s.pageZoom);
     ini.WriteInteger(kReader, QStringLiteral("ListFontSize"), s.listFontSize);
+    ini.WriteInteger(kReader, QStringLiteral("ShowPositions"), s.showPositions ? 1 : 0);
     ini.WriteString(kReader, QStringLiteral("LastEntry"), OneLine(s.lastEntry));
     ini.WriteString(kReader, QStringLiteral("LastHeadword"), OneLine(s.lastHeadword));
     ini.WriteInteger(kReader, QStringLiteral("Tab"), s.openTab);

@@ -19,6 +19,7 @@ struct WindowSettings {
     QString lastHeadword;  // of that record, to see that it is still the same one
     int openTab = 0;       // of the left pane
     QString searchText;
+    bool showPositions = false; // the marks at every entry's position on the scan
 };
 
 // The caption from setup.ini in `programFolder` (which ends in a separator), or `fallback`.
