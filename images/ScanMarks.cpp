@@ -32,9 +32,32 @@ const QColor &ScanMarks::HitColour() {
 
 void ScanMarks::Set(std::vector<ScanMark> marks) {
     marks_ = std::move(marks);
+    labels_.clear();
     hits_ = 0;
     for (const ScanMark &m : marks_)
         hits_ += m.hit ? 1 : 0;
+}
+
+const QImage &ScanMarks::Ring(bool hit, qreal density) const {
+    QImage &ring = rings_[hit ? 1 : 0];
+    if (!ring.isNull() && ring.devicePixelRatio() == density)
+        return ring;
+    const int r = kRingRadius, side = 2 * r + 6;
+    ring = QImage(QSize(side, side) * density, QImage::Format_ARGB32_Premultiplied);
+    ring.setDevicePixelRatio(density);
+    ring.fill(Qt::transparent);
+    QPainter p(&ring);
+    p.setRenderHint(QPainter::Antialiasing, true);
+    const QPointF c(side / 2.0, side / 2.0);
+    if (hit) {
+        p.setPen(QPen(HitColour(), 3));
+        p.setBrush(QColor(HitColour().red(), HitColour().green(), HitColour().blue(), 70));
+        p.drawEllipse(c, r + 1, r + 1);
+    } else {
+        p.setPen(QPen(RingColour(), 2));
+        p.drawEllipse(c, r, r);
+    }
+    return ring;
 }
 
 void ScanMarks::Paint(QPainter &painter, const QRect &exposed, double rate) const {
@@ -45,31 +68,30 @@ void ScanMarks::Paint(QPainter &painter, const QRect &exposed, double rate) cons
     // A mark reaches r + 2 around its centre, its label kLabelRoom to the right.
     const QRectF reach = QRectF(exposed).adjusted(-(labels ? kLabelRoom : 0) - r - 2, -r - 8, r + 2, r + 8);
     painter.save();
-    painter.setRenderHint(QPainter::Antialiasing, true);
-    painter.setBrush(Qt::NoBrush);
-    const QPen ring(RingColour(), 2), hit(HitColour(), 3);
-    const QColor hitFill(HitColour().red(), HitColour().green(), HitColour().blue(), 70);
+    const qreal density = painter.device() ? painter.device()->devicePixelRatioF() : 1.0;
+    const QImage &plain = Ring(false, density), &hit = Ring(true, density);
+    const double half = (2 * r + 6) / 2.0;
     const QFont font = LabelFont();
     painter.setFont(font);
-    const int ascent = QFontMetrics(font).ascent();
-    for (const ScanMark &m : marks_) {
+    const int height = QFontMetrics(font).height();
+    if (labels && labels_.size() != marks_.size()) {
+        labels_.assign(marks_.size(), QStaticText());
+        for (size_t i = 0; i < marks_.size(); ++i) {
+            labels_[i].setText(marks_[i].label);
+            labels_[i].setTextFormat(Qt::PlainText);
+        }
+    }
+    for (size_t i = 0; i < marks_.size(); ++i) {
+        const ScanMark &m = marks_[i];
         if (!Drawn(m))
             continue;
         const QPointF c = Centre(m.pos, rate);
         if (!reach.contains(c))
             continue;
-        if (m.hit) {
-            painter.setPen(hit);
-            painter.setBrush(hitFill);
-            painter.drawEllipse(c, r + 1, r + 1);
-            painter.setBrush(Qt::NoBrush);
-        } else {
-            painter.setPen(ring);
-            painter.drawEllipse(c, r, r);
-        }
+        painter.drawImage(QPointF(c.x() - half, c.y() - half), m.hit ? hit : plain);
         if (labels) {
             painter.setPen(m.hit ? HitColour().darker(130) : RingColour());
-            painter.drawText(QPointF(c.x() + r + 3, c.y() + ascent / 2.0 - 1), m.label);
+            painter.drawStaticText(QPointF(c.x() + r + 3, c.y() - height / 2.0), labels_[i]);
         }
     }
     painter.restore();

@@ -5,6 +5,8 @@
 // pointer take the zoom, so the marks follow it exactly as the red marker does.
 
 #include <QColor>
+#include <QImage>
+#include <QStaticText>
 #include <QPoint>
 #include <QRect>
 #include <QString>
@@ -42,7 +44,12 @@ public:
 
 private:
     bool Drawn(const ScanMark &m) const { return showAll_ || m.hit; }
+    // The two rings drawn once per screen density and stamped at every mark: a few hundred
+    // antialiased ellipses per paint would take milliseconds.
+    const QImage &Ring(bool hit, qreal density) const;
     std::vector<ScanMark> marks_;
+    mutable std::vector<QStaticText> labels_; // laid out once per mark, at the first paint with labels
+    mutable QImage rings_[2];
     bool showAll_ = false;
     int hits_ = 0;
 };

@@ -172,8 +172,11 @@ private Q_SLOTS:
         }
         QVERIFY(farthest > win.viewer->PickRadius());
         const NoteRef before = win.entriesSelected();
+        win.box->ensureVisible(win.at(far).x() - 3, win.at(far).y(), 60, 60);
+        const QPoint scroll(win.box->Horz(), win.box->Vert());
         win.doubleClick(win.at(far));
         QCOMPARE(win.entriesSelected(), before);
+        QCOMPARE(QPoint(win.box->Horz(), win.box->Vert()), scroll); // neither press moved the scan
         QCOMPARE(win.corner(), QStringLiteral("此處無條目"));
         QVERIFY(errors.isEmpty());
     }
