@@ -201,6 +201,7 @@ int main(int argc, char **argv) {
         }
         bench::Figure f{label, QStringLiteral("building the scan to entries index"), QStringLiteral("ms"), builds};
         f.note = QStringLiteral("%1 entries placed; about %2 MB").arg(placedCount).arg(bytes / 1e6, 0, 'f', 1);
+        std::printf("scan index: %s\n", qPrintable(f.note));
         bench::Emit(f);
     }
     std::fflush(stdout);
