@@ -1,5 +1,7 @@
 #include "corpus/NotebookLoading.h"
+#include "common/Log.h"
 
+#include "corpus/NotesFile.h"
 #include "platform/WinPath.h"
 
 #include <QFileInfo>
@@ -32,7 +34,8 @@ NotebookLoading::NotebookLoading(NotebookSet &set) {
         auto read = [this, &set, share] {
             for (int b : share) {
                 try {
-                    set.books[size_t(b)].LoadNotes(NotesFileNames()[size_t(b)]);
+                    // Notebook::LoadNotes, keeping what the person should be told.
+                    ReadNotesFile(NotesFileNames()[size_t(b)], set.books[size_t(b)].entries, &warnings_[size_t(b)]);
                 } catch (...) {
                     errors_[size_t(b)] = std::current_exception();
                 }
@@ -42,6 +45,7 @@ NotebookLoading::NotebookLoading(NotebookSet &set) {
             readers_.push_back(std::async(std::launch::async, read));
         } catch (const std::system_error &) {
             // No thread to be had: this share is read in Finish, on the caller's thread.
+            qCInfo(lcCorpus) << "no thread for reading notebooks; reading them on the caller's thread";
             readers_.push_back(std::async(std::launch::deferred, read));
         }
     }
@@ -54,4 +58,11 @@ void NotebookLoading::Finish() {
     for (const std::exception_ptr &error : errors_)
         if (error)
             std::rethrow_exception(error);
+}
+
+QStringList NotebookLoading::Warnings() const {
+    QStringList all;
+    for (const QStringList &w : warnings_)
+        all += w;
+    return all;
 }

@@ -8,6 +8,8 @@
 
 #include "corpus/Notebooks.h"
 
+#include <QStringList>
+
 #include <array>
 #include <exception>
 #include <future>
@@ -27,8 +29,12 @@ public:
     // Waits for every notebook; a failure is raised for the first notebook in order that failed, as
     // reading them one after another would raise it (the others are read all the same).
     void Finish();
+    // What the person should be told about files that were read all the same (a file not in UTF-8),
+    // in notebook order; complete once Finish has returned.
+    QStringList Warnings() const;
 
 private:
+    std::array<QStringList, kNotebookCount> warnings_;
     std::array<std::exception_ptr, kNotebookCount> errors_;
     std::vector<std::future<void>> readers_;
 };

@@ -35,6 +35,24 @@ bool IsFraming(QStringView trimmed) {
     return m.hasMatch() && m.capturedView(1) != QLatin1String("page");
 }
 
+// Whether any line holds one of the tags the reader looks for.
+bool HasNotesTag(const NotesText &text) {
+    QList<QStringView> tags{kEntryOpenTag, kEntryCloseTag, kPageOpenTag, kPageCloseTag, kPositionTag};
+    for (const QString &t : kSectionOpenTags)
+        tags << t;
+    for (const QString &t : kSectionCloseTags)
+        tags << t;
+    for (qsizetype i = 0; i < text.lineCount(); ++i) {
+        const QStringView line = text.line(i);
+        if (!line.contains(u'<'))
+            continue;
+        for (const QStringView tag : tags)
+            if (line.contains(tag))
+                return true;
+    }
+    return false;
+}
+
 QString Quoted(QStringView s) {
     return QLatin1Char('"') + s.toString() + QLatin1Char('"');
 }
@@ -166,10 +184,9 @@ QList<NotesProblem> Ordered(QList<NotesProblem> problems) {
     return out;
 }
 
-void AppendJsonString(QByteArray &out, const QString &s) {
+void AppendEscaped(QByteArray &out, const QByteArray &utf8) {
     static const char hex[] = "0123456789abcdef";
-    out += '"';
-    for (const char c : s.toUtf8()) {
+    for (const char c : utf8) {
         const auto u = static_cast<unsigned char>(c);
         switch (c) {
         case '"':
@@ -203,6 +220,32 @@ void AppendJsonString(QByteArray &out, const QString &s) {
             }
         }
     }
+}
+
+// A lone UTF-16 surrogate (the reader makes one when it cuts a tag off by character count in the
+// middle of a pair) has no UTF-8 form: JSON writes it as a backslash-u escape of its code unit, which
+// keeps it exact, where a conversion to UTF-8 would turn it into "?".
+void AppendJsonString(QByteArray &out, const QString &s) {
+    static const char hex[] = "0123456789abcdef";
+    out += '"';
+    const qsizetype size = s.size();
+    qsizetype runStart = 0;
+    for (qsizetype i = 0; i < size; ++i) {
+        const QChar c = s[i];
+        if (!c.isSurrogate())
+            continue;
+        if (c.isHighSurrogate() && i + 1 < size && s[i + 1].isLowSurrogate()) {
+            ++i; // a whole pair: UTF-8 has it
+            continue;
+        }
+        AppendEscaped(out, QStringView(s).mid(runStart, i - runStart).toUtf8());
+        const char16_t unit = c.unicode();
+        out += "\\u";
+        for (int shift = 12; shift >= 0; shift -= 4)
+            out += hex[(unit >> shift) & 0xF];
+        runStart = i + 1;
+    }
+    AppendEscaped(out, QStringView(s).mid(runStart).toUtf8());
     out += '"';
 }
 
@@ -210,6 +253,10 @@ void AppendJsonString(QByteArray &out, const QString &s) {
 
 QString ProblemKindName(ProblemKind kind) {
     switch (kind) {
+    case ProblemKind::Encoding:
+        return QStringLiteral("encoding");
+    case ProblemKind::NotNotes:
+        return QStringLiteral("not-notes");
     case ProblemKind::Skipped:
         return QStringLiteral("skipped");
     case ProblemKind::Position:
@@ -238,6 +285,31 @@ NotesCheckResult CheckNotes(const NotesText &text, const QString &fileName) {
     }
     result.problems = Ordered(std::move(collector.problems));
     result.records = records.size();
+    if (records.isEmpty() && result.stopError.isEmpty() && !HasNotesTag(text)) {
+        // Not a notes file at all (or one in another encoding, where no tag reads as one): every
+        // line would be "skipped", which says nothing about what is wrong.
+        NotesProblem whole;
+        whole.line = 1;
+        if (!text.isUtf8()) {
+            whole.kind = ProblemKind::Encoding;
+            whole.message = text.looksUtf16()
+                                ? QStringLiteral("the file is not UTF-8 (it looks like UTF-16); the reader reads it as "
+                                                 "UTF-8 and finds no records: save it as UTF-8")
+                                : QStringLiteral("the file is not UTF-8 (some other encoding); the reader reads it as "
+                                                 "UTF-8 and finds no records: save it as UTF-8");
+        } else {
+            whole.kind = ProblemKind::NotNotes;
+            whole.message = QStringLiteral("no line holds a notes tag (%1, <page>, %2…); this is not a notes file, "
+                                           "and the reader finds no records in it")
+                                .arg(kEntryOpenTag, kSectionOpenTags[0]);
+        }
+        // An empty file, or one of blank lines only, is an empty notebook, not a wrong file.
+        bool blank = true;
+        for (qsizetype i = 0; i < text.lineCount() && blank; ++i)
+            blank = Trimmed(text.line(i)).isEmpty();
+        if (!blank || !text.isUtf8())
+            result.problems = {whole};
+    }
     for (const NoteEntry &r : records) {
         if (r.isPage) {
             ++result.pages;

@@ -12,6 +12,8 @@
 
 // In the order they are reported when one line has several.
 enum class ProblemKind {
+    Encoding,         // the file is not UTF-8 (and holds no notes tags): one problem for the whole file
+    NotNotes,         // the file holds no notes tags at all: one problem for the whole file
     Skipped,          // a line between records with text that the reader passes over
     Position,         // a position line after a headword that gives no position
     Range,            // a position value beyond 32 bits: the reader stops there
@@ -20,7 +22,7 @@ enum class ProblemKind {
     TagPlacement,     // a tag the reader cuts by character count that is not at the start or end
 };
 
-// "skipped", "position", "range", "unclosed-headword", "unclosed-section", "tag-placement".
+// "encoding", "not-notes", "skipped", "position", "range", "unclosed-headword", "unclosed-section", "tag-placement".
 QString ProblemKindName(ProblemKind kind);
 
 struct NotesProblem {
@@ -40,7 +42,9 @@ struct NotesCheckResult {
     QString stopError;
 };
 
-// Checks the text of one notes file; fileName only goes into the reader's error message.
+// Checks the text of one notes file; fileName only goes into the reader's error message. A file with no
+// notes tags on any line is the wrong file rather than a broken one: it gets one problem (encoding when
+// its bytes are not UTF-8, not-notes otherwise) instead of a line per skipped line.
 NotesCheckResult CheckNotes(const NotesText &text, const QString &fileName);
 
 // `FILE:LINE: KIND: message`, the form editors jump to.

@@ -15,10 +15,22 @@
 #include <new>
 #include <system_error>
 
-void ReadNotesFile(const QString &fileName, QList<NoteEntry> &records) {
+void ReadNotesFile(const QString &fileName, QList<NoteEntry> &records, QStringList *warnings) {
     NotesText text = NotesText::Read(fileName);
     text.dropBytes();
+    const qsizetype before = records.size();
     WalkNotes(text, fileName, records);
+    if (!text.isUtf8()) {
+        const QString warning =
+            QStringLiteral("筆記檔 \"%1\" 不是 UTF-8 編碼%2，已照 UTF-8 讀入（%3 筆記錄），無法辨認的字會顯示為「\uFFFD」。"
+                           "請用編輯器把它另存為 UTF-8。")
+                .arg(ShownPath(fileName),
+                     text.looksUtf16() ? QStringLiteral("（看來是 UTF-16）") : QString())
+                .arg(records.size() - before);
+        qCWarning(lcCorpus).noquote() << warning;
+        if (warnings)
+            warnings->append(warning);
+    }
 }
 
 namespace {

@@ -6,11 +6,14 @@
 #include "corpus/Records.h"
 
 #include <QList>
+#include <QStringList>
 #include <functional>
 #include <vector>
 
-// Appends the records of a notes file (see Notebook::LoadNotes).
-void ReadNotesFile(const QString &fileName, QList<NoteEntry> &records);
+// Appends the records of a notes file (see Notebook::LoadNotes). A file that is not UTF-8 (saved as
+// UTF-16 by an editor, say) is read all the same, as UTF-8; `warnings`, when given, then receives one
+// message for the person naming the file.
+void ReadNotesFile(const QString &fileName, QList<NoteEntry> &records, QStringList *warnings = nullptr);
 
 // Writes the position of every entry record of `entries` that has one (see Notebook::SavePositions).
 void WriteAllPositions(const QList<NoteEntry> &entries, const QString &fileName);

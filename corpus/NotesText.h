@@ -17,10 +17,16 @@ struct LineSpan {
 class NotesText {
 public:
     // Reads the whole file, found as ResolveWinPath finds it (letter case ignored); raises VelmoraError
-    // naming the file when it cannot be read.
+    // naming the file when it cannot be read: also when it is not a regular file (a named pipe, a
+    // device) or larger than this machine can hold while reading it (MemoryBoundFileLimit).
     static NotesText Read(const QString &fileName);
     // Decodes bytes already in memory (a leading byte-order mark is skipped).
     static NotesText FromBytes(const QByteArray &bytes);
+
+    // False when some bytes are not UTF-8 (they decode to U+FFFD); `utf16` then tells a file that looks
+    // saved as UTF-16 (a UTF-16 byte-order mark, or NUL bytes) from one in some other encoding.
+    bool isUtf8() const { return utf8_; }
+    bool looksUtf16() const { return utf16_; }
 
     qsizetype lineCount() const { return lines_.size(); }
     QStringView line(qsizetype i) const {
@@ -48,6 +54,8 @@ private:
     QString text_;
     QList<LineSpan> lines_;
     QList<LineSpan> byteLines_;
+    bool utf8_ = true;
+    bool utf16_ = false;
 };
 
 // Line starts and lengths of text split at CR LF, LF or CR; a line end at the very end adds no line.

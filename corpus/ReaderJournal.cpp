@@ -3,6 +3,7 @@
 #include "common/Error.h"
 #include "common/Log.h"
 #include "platform/AtomicFile.h"
+#include "platform/RegularFile.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -20,6 +21,12 @@ QString LockNameOf(const QString &journal) { return journal + QStringLiteral(".l
 // A reader's lock that nobody holds: the reader is gone. Time alone never makes a lock stale, since a
 // reader may run for days.
 bool OwnerGone(const QString &journal) {
+    // The lock is read to learn its owner: a named pipe in its place would block the start for ever.
+    const QFileInfo lockInfo(LockNameOf(journal));
+    if (lockInfo.exists() && !lockInfo.isFile()) {
+        qCWarning(lcCorpus) << "journal lock that is not a regular file left alone:" << lockInfo.filePath();
+        return false;
+    }
     QLockFile lock(LockNameOf(journal));
     lock.setStaleLockTime(0);
     if (!lock.tryLock(0))
@@ -79,10 +86,11 @@ QStringList ReaderJournal::Orphans(const QString &folder) {
 }
 
 QByteArray ReaderJournal::ReadOrphan(const QString &fileName) {
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly))
-        throw VelmoraError(file.errorString());
-    return file.readAll();
+    // A regular file only, and no larger than the notes it records positions of could make it.
+    RegularFileRead file = ReadRegularFile(fileName, MemoryBoundFileLimit());
+    if (!file.ok)
+        throw VelmoraError(file.reason);
+    return std::move(file.bytes);
 }
 
 void ReaderJournal::RemoveOrphan(const QString &fileName) {

@@ -13,7 +13,9 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QResizeEvent>
+#include <QPainter>
 #include <QShortcut>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <QWebEngineFindTextResult>
 #include <QWebEnginePage>
@@ -28,6 +30,16 @@ namespace {
 constexpr std::array<double, 13> kZoomSteps{0.5,  0.67, 0.75, 0.8, 0.9, 1.0, 1.1,
                                             1.25, 1.5,  1.75, 2.0, 2.5, 3.0};
 
+// White paper painted by hand: a widget that fills its background itself would count as opaque, and
+// the view under it would not be painted, so it would never be seen to catch up.
+class BlankSheet : public QWidget {
+public:
+    using QWidget::QWidget;
+
+protected:
+    void paintEvent(QPaintEvent *) override { QPainter(this).fillRect(rect(), Qt::white); }
+};
+
 bool IsCopyKey(QEvent *event) {
     return static_cast<QKeyEvent *>(event)->matches(QKeySequence::Copy);
 }
@@ -41,8 +53,16 @@ EntryView::EntryView(QWidget *parent)
     view_->setAccessibleName(QStringLiteral("條目內容"));
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    // The find bar is a strip above the page, not over it: the page's first line stays in sight.
+    layout->addWidget(findBar_);
     layout->addWidget(view_);
     connect(view_, &QWebEngineView::loadFinished, this, Guarded([this] { DocumentLoaded(); }));
+    // While the blank document loads, a blank sheet of our own lies over the view: the page pane
+    // turns blank in the same frame as the scan changes, and the view catches up behind it.
+    blankCover_ = new BlankSheet(this);
+    blankCover_->setObjectName(QStringLiteral("blankCover"));
+    blankCover_->hide();
 
     // The view's own menu would offer navigation and "view source": ours has only what fits.
     view_->setContextMenuPolicy(Qt::CustomContextMenu);
@@ -53,6 +73,7 @@ EntryView::EntryView(QWidget *parent)
     connect(findBar_, &FindBar::FindRequested, this,
             Guarded([this](const QString &text, bool backward) { Find(text, backward); }));
     connect(findBar_, &FindBar::Closed, this, Guarded([this] {
+                escapeKey_->setEnabled(false);
                 view_->page()->findText(QString()); // takes the marks off the page
                 lastFound_.clear();
                 view_->setFocus(Qt::OtherFocusReason);
@@ -71,6 +92,11 @@ EntryView::EntryView(QWidget *parent)
     addKey(QKeySequence(Qt::CTRL | Qt::Key_Equal), [this] { StepPageZoom(1); });
     addKey(QKeySequence(Qt::CTRL | Qt::Key_Minus), [this] { StepPageZoom(-1); });
     addKey(QKeySequence(Qt::CTRL | Qt::Key_0), [this] { StepPageZoom(0); });
+    // Esc closes the find bar wherever the keyboard is in the page or the bar.
+    escapeKey_ = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    escapeKey_->setContext(Qt::WidgetWithChildrenShortcut);
+    escapeKey_->setEnabled(false);
+    connect(escapeKey_, &QShortcut::activated, this, Guarded([this] { findBar_->Close(); }));
 
     // The page's keys and wheel reach the widget the view draws into, which it may replace.
     view_->installEventFilter(this);
@@ -95,6 +121,11 @@ void EntryView::ShowBlank() {
     hasPendingPage_ = false;
     pendingPage_.clear();
     lastWrittenPage_.clear();
+    blankCover_->setGeometry(view_->geometry());
+    blankCover_->show();
+    blankCover_->raise();
+    coverWaitsForPaint_ = false;
+    ++blankLoads_;
     view_->setUrl(BlankPageUrl());
 }
 
@@ -113,6 +144,17 @@ void EntryView::WritePage(const QString &body) {
 
 void EntryView::DocumentLoaded() {
     documentReady_ = true;
+    // The sheet goes once the view has painted its blank document (or after a few frames, should the
+    // view have nothing more to paint).
+    coverWaitsForPaint_ = blankCover_->isVisible();
+    if (coverWaitsForPaint_) {
+        if (QWidget *surface = view_->focusProxy())
+            surface->update();
+        // Only for this load: a later blank page keeps its sheet until it has loaded itself.
+        QTimer::singleShot(100, blankCover_, [this, load = blankLoads_] {
+            if (load == blankLoads_) blankCover_->hide();
+        });
+    }
     // A new document may come with the view's default zoom: keep the reader's.
     view_->setZoomFactor(pageZoom_);
     if (hasPendingPage_) {
@@ -153,8 +195,8 @@ void EntryView::StepPageZoom(int direction) {
 }
 
 void EntryView::OpenFindBar() {
-    PlaceFindBar();
     findBar_->Open();
+    escapeKey_->setEnabled(true);
     if (!findBar_->Text().isEmpty()) Find(findBar_->Text(), false);
 }
 
@@ -164,8 +206,8 @@ void EntryView::FindAgain(bool backward) {
         return;
     }
     if (findBar_->isHidden()) {
-        PlaceFindBar();
         findBar_->show();
+        escapeKey_->setEnabled(true);
     }
     Find(findBar_->Text(), backward);
 }
@@ -211,6 +253,16 @@ void EntryView::ShowContextMenu(const QPoint &at) {
 
 bool EntryView::eventFilter(QObject *watched, QEvent *event) {
     switch (event->type()) {
+    case QEvent::Resize:
+    case QEvent::Move:
+        if (watched == view_) blankCover_->setGeometry(view_->geometry());
+        break;
+    case QEvent::Paint:
+        if (coverWaitsForPaint_ && watched != view_) {
+            coverWaitsForPaint_ = false;
+            QTimer::singleShot(0, blankCover_, &QWidget::hide);
+        }
+        break;
     case QEvent::ChildAdded:
         if (watched == view_) WatchViewChild(static_cast<QChildEvent *>(event)->child());
         break;
@@ -248,16 +300,4 @@ bool EntryView::eventFilter(QObject *watched, QEvent *event) {
         break;
     }
     return QWidget::eventFilter(watched, event);
-}
-
-void EntryView::resizeEvent(QResizeEvent *event) {
-    QWidget::resizeEvent(event);
-    PlaceFindBar();
-}
-
-void EntryView::PlaceFindBar() {
-    // Over the page's top right corner, clear of its scroll bar.
-    const int width = qMin(qMax(findBar_->sizeHint().width(), 280), qMax(0, this->width() - 24));
-    findBar_->setGeometry(this->width() - width - 20, 0, width, findBar_->sizeHint().height());
-    findBar_->raise();
 }

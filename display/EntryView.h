@@ -52,7 +52,6 @@ Q_SIGNALS:
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
-    void resizeEvent(QResizeEvent *event) override;
 
 private:
     void WritePage(const QString &body);
@@ -61,10 +60,13 @@ private:
     void FoundText(const QWebEngineFindTextResult &result);
     void ShowContextMenu(const QPoint &at);
     void WatchViewChild(QObject *child);
-    void PlaceFindBar();
 
     QWebEngineView *view_;
     FindBar *findBar_;
+    class QShortcut *escapeKey_ = nullptr;
+    QWidget *blankCover_ = nullptr;
+    bool coverWaitsForPaint_ = false; // the blank document has loaded; the view's next paint shows it
+    int blankLoads_ = 0;
     bool documentReady_ = false; // the blank document has loaded and can be written into
     QString pendingPage_;
     bool hasPendingPage_ = false;

@@ -51,10 +51,7 @@ FindBar::FindBar(QWidget *parent) : QWidget(parent), text_(new QLineEdit(this)),
             Guarded([this](const QString &text) { Q_EMIT FindRequested(text, false); }));
     connect(previous, &QToolButton::clicked, this, Guarded([this] { Q_EMIT FindRequested(Text(), true); }));
     connect(next, &QToolButton::clicked, this, Guarded([this] { Q_EMIT FindRequested(Text(), false); }));
-    connect(close, &QToolButton::clicked, this, Guarded([this] {
-                hide();
-                Q_EMIT Closed();
-            }));
+    connect(close, &QToolButton::clicked, this, Guarded([this] { Close(); }));
     hide();
 }
 
@@ -67,6 +64,11 @@ void FindBar::Open() {
     raise();
     text_->selectAll();
     text_->setFocus(Qt::ShortcutFocusReason);
+}
+
+void FindBar::Close() {
+    hide();
+    Q_EMIT Closed();
 }
 
 void FindBar::ShowCount(int active, int total) {
@@ -86,8 +88,7 @@ bool FindBar::eventFilter(QObject *watched, QEvent *event) {
             return true;
         }
         if (key->key() == Qt::Key_Escape) {
-            hide();
-            Q_EMIT Closed();
+            Close();
             return true;
         }
     }

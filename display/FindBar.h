@@ -1,5 +1,5 @@
 #pragma once
-// The small find bar that lies over the entry page: a text box and the count of matches. Typing
+// The small find bar above the entry page: a text box and the count of matches. Typing
 // searches at once; Enter finds the next match, Shift+Enter the previous one, Esc closes the bar.
 // The bar only asks; the page it lies over does the finding.
 
@@ -18,6 +18,8 @@ public:
     void Open();
     // "2/5", or a word saying nothing matched; empty when nothing was searched.
     void ShowCount(int active, int total);
+    // Hides the bar and says so.
+    void Close();
 
 Q_SIGNALS:
     void FindRequested(const QString &text, bool backward);

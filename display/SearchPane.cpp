@@ -11,6 +11,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QEvent>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -82,6 +83,8 @@ SearchPane::SearchPane(const NotebookStore &store, QWidget *parent) : QWidget(pa
     connect(queryEdit_, &QLineEdit::textChanged, this, rerun);
     connect(queryEdit_, &QLineEdit::returnPressed, this, rerun);
     queryEdit_->installEventFilter(this);
+    // The pane takes the keyboard into its query box (a click on its tab, Ctrl+Tab).
+    setFocusProxy(queryEdit_);
     connect(list_, &NoteList::Chosen, this, [this](NoteRef ref) { Q_EMIT HitChosen(ref, queryEdit_->text()); });
     // A notebook read anew: the search buffers are built again from it, and the results follow.
     connect(&store, &NotebookStore::BookReloaded, this, Guarded([this](int) {
@@ -117,6 +120,17 @@ bool SearchPane::eventFilter(QObject *watched, QEvent *event) {
     // A click in the query box runs the search again, as the boxes do.
     if (watched == queryEdit_ && event->type() == QEvent::MouseButtonRelease)
         Guarded([this] { RunSearch(); })();
+    // Down leaves the query box for the results, on the first one when none is selected.
+    if (watched == queryEdit_ && event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent *>(event)->key() == Qt::Key_Down &&
+        static_cast<QKeyEvent *>(event)->modifiers() == Qt::NoModifier && results_->rowCount() > 0) {
+        Guarded([this] {
+            if (!list_->Selected().isValid())
+                list_->Select(results_->Ref(0));
+            list_->Focus();
+        })();
+        return true;
+    }
     return QWidget::eventFilter(watched, event);
 }
 
@@ -155,8 +169,12 @@ void SearchPane::ShowResultCount() {
     const QString query = queryEdit_->text();
     const int count = results_->rowCount();
     countLabel_->setText(query.isEmpty() ? QString() : QStringLiteral("%1 條").arg(count));
+    bool anyBook = false;
+    for (const QCheckBox *box : notebookChecks_)
+        anyBook = anyBook || box->isChecked();
     resultsList_->SetEmptyText(query.isEmpty() || count > 0 ? QString()
-                                                            : QStringLiteral("找不到「%1」").arg(query));
+                               : anyBook                    ? QStringLiteral("找不到「%1」").arg(query)
+                                                            : QStringLiteral("未選擇任何筆記本：請勾選 K、M、N 或 O"));
 }
 
 void SearchPane::ShowContextMenu(const QPoint &at) {

@@ -1,11 +1,10 @@
 #include "images/JpegImage.h"
 
 #include "corpus/Error.h"
+#include "platform/RegularFile.h"
 #include "platform/WinPath.h"
 
 #include <QFile>
-#include <QDir>
-#include <QFileInfo>
 
 #include <QMutex>
 
@@ -23,7 +22,7 @@ namespace {
 
 // libjpeg reports fatal errors through error_exit, which must not return. We jump back to the decode
 // function with longjmp; everything that must be released afterwards lives outside the jump's scope
-// (the FILE, the decompressor, the QImage) so nothing leaks and no C++ destructor is skipped.
+// (the file's bytes, the decompressor, the QImage) so nothing leaks and no C++ destructor is skipped.
 struct ErrorManager {
     jpeg_error_mgr pub;
     std::jmp_buf jump;
@@ -136,12 +135,68 @@ QImage AllocatePicture(int width, int height) {
     return image;
 }
 
-struct FileCloser {
-    FILE *f;
-    ~FileCloser() {
-        if (f)
-            std::fclose(f);
+// The scans of a JPEG file, counted from its markers without decoding anything: segments are skipped
+// by their length, and the entropy-coded data after a scan header up to the next marker (a 0xFF byte
+// there is followed by a stuffed 0x00 or a restart marker). Counting stops at the end of the picture or
+// at anything malformed, which the decoder then reports itself.
+int CountScans(QByteArrayView data) {
+    const auto byte = [&](qsizetype i) { return quint8(data[i]); };
+    const qsizetype size = data.size();
+    if (size < 4 || byte(0) != 0xFF || byte(1) != 0xD8)
+        return 0;
+    int scans = 0;
+    qsizetype i = 2;
+    while (i + 1 < size) {
+        if (byte(i) != 0xFF) {
+            ++i; // bytes between segments: the decoder warns and skips them
+            continue;
+        }
+        const quint8 marker = byte(i + 1);
+        if (marker == 0xFF) {
+            ++i; // fill byte
+            continue;
+        }
+        i += 2;
+        if (marker == 0xD9)
+            break; // end of the picture
+        if (marker == 0x01 || (marker >= 0xD0 && marker <= 0xD7))
+            continue; // markers without a length
+        if (i + 1 >= size)
+            break;
+        const qsizetype length = (qsizetype(byte(i)) << 8) | byte(i + 1);
+        if (length < 2)
+            break;
+        i += length;
+        if (marker != 0xDA)
+            continue;
+        ++scans;
+        // The entropy-coded data, up to the next marker that is not a restart.
+        while (i + 1 < size) {
+            const void *ff = std::memchr(data.data() + i, 0xFF, size_t(size - i));
+            if (!ff) {
+                i = size;
+                break;
+            }
+            i = static_cast<const char *>(ff) - data.data();
+            if (i + 1 >= size)
+                break;
+            const quint8 next = byte(i + 1);
+            if (next == 0x00 || (next >= 0xD0 && next <= 0xD7)) {
+                i += 2;
+                continue;
+            }
+            break;
+        }
     }
+    return scans;
+}
+
+// Asked by libjpeg now and then while it decodes (between rows of blocks in every scan): stops a decode
+// whose caller moved on, and a progressive picture past the scan limit, should counting have missed it.
+struct ProgressMonitor {
+    jpeg_progress_mgr pub;
+    const std::function<bool()> *abandon;
+    bool *abandoned; // the caller's, outside the frame that setjmp returns to
 };
 
 #ifndef VELMORA_JPEG_PIXEL_BUDGET
@@ -151,11 +206,34 @@ struct FileCloser {
 // huge legitimate pictures; everywhere else it is kJpegPixelBudget.
 constexpr qint64 kPixelBudget = VELMORA_JPEG_PIXEL_BUDGET;
 
+// No page scan comes near this; a larger file is not read into memory.
+constexpr qint64 kJpegFileLimit = qint64(1) << 30;
+
 // The decode itself, kept free of objects with destructors between setjmp and longjmp. Returns false
 // with `message` set on a libjpeg error; `image` is then null.
-bool Decode(FILE *file, int scaleDenominator, QImage &image, char *message) {
+void MonitorProgress(j_common_ptr common) {
+    auto *monitor = reinterpret_cast<ProgressMonitor *>(common->progress);
+    auto *cinfo = reinterpret_cast<j_decompress_ptr>(common);
+    auto *err = reinterpret_cast<ErrorManager *>(common->err);
+    if (*monitor->abandon && (*monitor->abandon)()) {
+        *monitor->abandoned = true;
+        std::snprintf(err->message, JMSG_LENGTH_MAX, "abandoned");
+        std::longjmp(err->jump, 1);
+    }
+    if (cinfo->input_scan_number > kJpegScanLimit) {
+        std::snprintf(err->message, JMSG_LENGTH_MAX, "圖檔有超過 %d 次掃描（漸進式 JPEG），不予解碼", kJpegScanLimit);
+        std::longjmp(err->jump, 1);
+    }
+}
+
+bool Decode(QByteArrayView data, int scaleDenominator, const std::function<bool()> &abandon, QImage &image,
+            char *message, bool &abandoned) {
     jpeg_decompress_struct cinfo;
     ErrorManager err;
+    ProgressMonitor monitor;
+    monitor.pub.progress_monitor = MonitorProgress;
+    monitor.abandon = &abandon;
+    monitor.abandoned = &abandoned;
     cinfo.err = jpeg_std_error(&err.pub);
     err.pub.error_exit = ErrorExit;
     err.pub.output_message = OutputMessage;
@@ -170,7 +248,8 @@ bool Decode(FILE *file, int scaleDenominator, QImage &image, char *message) {
         return false;
     }
     jpeg_create_decompress(&cinfo);
-    jpeg_stdio_src(&cinfo, file);
+    cinfo.progress = &monitor.pub;
+    jpeg_mem_src(&cinfo, reinterpret_cast<const unsigned char *>(data.data()), static_cast<unsigned long>(data.size()));
     jpeg_read_header(&cinfo, TRUE);
 
     // Checked before anything of the picture's size is allocated, the picture itself or libjpeg's
@@ -239,23 +318,28 @@ bool Decode(FILE *file, int scaleDenominator, QImage &image, char *message) {
 
 } // namespace
 
-QImage DecodeJpegFile(const QString &path, JpegScale scale) {
+QImage DecodeJpegFile(const QString &path, JpegScale scale, const std::function<bool()> &abandon) {
     const QString resolved = ResolveWinPath(path);
-    // fopen opens a folder for reading without complaint; say what the system would for a file.
-    if (QFileInfo(resolved).isDir())
-        throw VelmoraError(QStringLiteral("Cannot open file \"%1\". %2")
-                               .arg(path, QString::fromLocal8Bit(std::strerror(EISDIR))));
-    FileCloser file{std::fopen(QFile::encodeName(resolved).constData(), "rb")};
-    if (!file.f) {
-        const int error = errno;
-        throw VelmoraError(QStringLiteral("Cannot open file \"%1\". %2")
-                               .arg(path, QString::fromLocal8Bit(std::strerror(error))));
-    }
+    // The whole file in memory: a page scan is a few megabytes, and its markers are counted before
+    // anything is decoded. A regular file only: a named pipe in its place would block the decode.
+    const RegularFileRead file = ReadRegularFile(resolved, kJpegFileLimit);
+    if (!file.ok)
+        throw VelmoraError(QStringLiteral("Cannot open file \"%1\". %2").arg(path, file.reason));
+    const int scans = CountScans(file.bytes);
+    if (scans > kJpegScanLimit)
+        throw VelmoraError(QStringLiteral("無法讀取圖檔 \"%1\"：圖檔有 %2 次掃描（漸進式 JPEG），超過上限 %3 次，不予解碼")
+                               .arg(ShownPath(resolved))
+                               .arg(scans)
+                               .arg(kJpegScanLimit));
     QImage image;
     char message[JMSG_LENGTH_MAX] = {};
-    if (!Decode(file.f, int(scale), image, message))
+    bool abandoned = false;
+    if (!Decode(file.bytes, int(scale), abandon, image, message, abandoned)) {
+        if (abandoned)
+            throw JpegDecodeAbandoned();
         throw VelmoraError(QStringLiteral("無法讀取圖檔 \"%1\"：%2")
                                .arg(ShownPath(resolved),
                                     QString::fromUtf8(message)));
+    }
     return image;
 }

@@ -137,12 +137,17 @@ PageViewer::PageViewer(QWidget *parent) : QWidget(parent), scanCache_(new ScanCa
     unreadableNotice_->setAttribute(Qt::WA_TransparentForMouseEvents);
     unreadableNotice_->hide();
 
+    // The capture line is a strip of its own above the scan, wrapped to the pane's width: all of it
+    // can be read at any width, and it hides no part of the scan.
     captureCaption_ = new QLabel(this);
     captureCaption_->setObjectName(QStringLiteral("captureCaption"));
-    captureCaption_->setStyleSheet(
-        QStringLiteral("background: rgba(255, 255, 224, 230); color: #800000; padding: 2px 4px;"));
-    captureCaption_->setAttribute(Qt::WA_TransparentForMouseEvents);
+    captureCaption_->setStyleSheet(QStringLiteral("background: #ffffe0; color: #800000; padding: 2px 4px;"));
+    captureCaption_->setWordWrap(true);
+    QSizePolicy wrapping(QSizePolicy::Ignored, QSizePolicy::Minimum);
+    wrapping.setHeightForWidth(true); // the strip grows a line for each line of text
+    captureCaption_->setSizePolicy(wrapping);
     captureCaption_->hide();
+    layout->insertWidget(0, captureCaption_);
 
     // The factor in the pane's corner while it changes.
     zoomIndicator_ = new QLabel(this);
@@ -283,6 +288,7 @@ void PageViewer::PrefetchScans(const QStringList &paths) {
 void PageViewer::ShowScan(const QString &path) {
     if (path == currentPath_)
         return;
+    entryPosition_ = QPoint();
     LoadPage(path);
     overlay_->ResizeSurface(overlay_->size());
     scrollBox_->SetVert(0);
@@ -314,6 +320,7 @@ void PageViewer::ShowEntry(const NoteEntry &entry) {
         overlay_->ResizeSurface(overlay_->size());
     }
     const int x = e.x, y = e.y;
+    entryPosition_ = x > 0 && y > 0 ? QPoint(x, y) : QPoint();
     if (e.isPage) {
         // Clamped to the end of the range: the view shows the top right corner of the page.
         scrollBox_->SetVert(0);
@@ -336,16 +343,14 @@ void PageViewer::ShowEntry(const NoteEntry &entry) {
 
 void PageViewer::SetCaptureCaption(const QString &text) {
     captureCaption_->setText(text);
+    captureCaption_->setToolTip(text);
     captureCaption_->setVisible(!text.isEmpty());
-    captureCaption_->setGeometry(0, 0, width(), captureCaption_->sizeHint().height());
-    captureCaption_->raise();
 }
 
 QString PageViewer::CaptureCaption() const { return captureCaption_->isHidden() ? QString() : captureCaption_->text(); }
 
 void PageViewer::resizeEvent(QResizeEvent *event) {
     QWidget::resizeEvent(event);
-    captureCaption_->setGeometry(0, 0, width(), captureCaption_->sizeHint().height());
     unreadableNotice_->setGeometry(rect());
     PlaceCornerLabels();
 }
@@ -629,11 +634,11 @@ bool PageViewer::TakeKey(const QKeyEvent *event, bool act) {
     std::function<void()> action;
     if (mods == Qt::NoModifier || mods == Qt::ShiftModifier) {
         if (mods == Qt::NoModifier && key == Qt::Key_W)
-            action = [this] { FitWidth(); };
+            action = [this] { ZoomKeepingView([this] { FitWidth(); }); };
         else if (mods == Qt::NoModifier && key == Qt::Key_P)
-            action = [this] { FitPage(); };
+            action = [this] { ZoomKeepingView([this] { FitPage(); }); };
         else if (mods == Qt::NoModifier && key == Qt::Key_1)
-            action = [this] { ZoomToFactor(1.0f); };
+            action = [this] { ZoomKeepingView([this] { ZoomToFactor(1.0f); }); };
         else if (mods == Qt::NoModifier && key == Qt::Key_M)
             action = [this] { SetMarksShown(!MarksShown()); };
         else if (mods == Qt::NoModifier && key == Qt::Key_N && recording_)
@@ -643,11 +648,20 @@ bool PageViewer::TakeKey(const QKeyEvent *event, bool act) {
         // Plus needs Shift on many keyboards, and "=" shares its key.
         const Qt::KeyboardModifiers rest = mods & ~(Qt::ControlModifier | Qt::ShiftModifier);
         if (rest == Qt::NoModifier) {
-            bool handled = true;
+            const auto wheelZoom = [this](int delta) {
+                return [this, delta] {
+                    ZoomKeepingView([this, delta] {
+                        bool handled = true;
+                        Wheel(Qt::ControlModifier, delta, handled);
+                    });
+                };
+            };
             if (key == Qt::Key_Plus || key == Qt::Key_Equal)
-                action = [this, handled]() mutable { Wheel(Qt::ControlModifier, 120, handled); };
+                action = wheelZoom(120);
             else if (key == Qt::Key_Minus)
-                action = [this, handled]() mutable { Wheel(Qt::ControlModifier, -120, handled); };
+                action = wheelZoom(-120);
+            else if (key == Qt::Key_0 && !(mods & Qt::ShiftModifier))
+                action = [this] { ZoomKeepingView([this] { ZoomToFactor(1.0f); }); };
             else if (key == Qt::Key_PageDown && !(mods & Qt::ShiftModifier))
                 action = [this] { StepScan(1); };
             else if (key == Qt::Key_PageUp && !(mods & Qt::ShiftModifier))
@@ -661,6 +675,26 @@ bool PageViewer::TakeKey(const QKeyEvent *event, bool act) {
     if (act)
         Guarded(action)();
     return true;
+}
+
+void PageViewer::ZoomKeepingView(const std::function<void()> &zoom) {
+    const QSize view = scrollBox_->viewport()->size();
+    const QPointF scroll(scrollBox_->Horz(), scrollBox_->Vert());
+    const double before = zoomFactor_;
+    // The point to keep: the shown entry where it is on screen (or in the middle when it is out of
+    // view), else whatever lies in the middle of the view.
+    QPointF at(view.width() / 2.0, view.height() / 2.0);
+    QPointF anchor = (scroll + at) / before;
+    if (!entryPosition_.isNull()) {
+        anchor = QPointF(entryPosition_);
+        const QPointF onScreen = anchor * before - scroll;
+        if (QRectF(QPointF(0, 0), QSizeF(view)).contains(onScreen))
+            at = onScreen;
+    }
+    zoom();
+    const QPointF target = anchor * double(zoomFactor_) - at;
+    scrollBox_->SetHorz(viewer::TruncCoord(target.x()));
+    scrollBox_->SetVert(viewer::TruncCoord(target.y()));
 }
 
 void PageViewer::keyPressEvent(QKeyEvent *event) {

@@ -107,9 +107,15 @@ protected:
     void keyPressEvent(QKeyEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
-private:
+public:
     // The keys of the scan pane; true when `event` is one of them (and it was acted on when `act`).
+    // The window hands them here wherever its focus is, unless a text box needs the key.
     bool TakeKey(const QKeyEvent *event, bool act);
+
+private:
+    // Zooms by `zoom` about the shown entry's position (or the view's middle without one), so that
+    // the entry stays where it was in the view.
+    void ZoomKeepingView(const std::function<void()> &zoom);
     // After every change of the zoom: the marker follows, the factor is shown in the corner.
     void ZoomChanged();
     void CheckCurrentZoomItem();
@@ -156,6 +162,8 @@ private:
     class QLabel *hitCount_;
     // The position the marker shows (natural-size pixels), while it is shown.
     QPoint markedPosition_;
+    // The shown entry's position on the page shown (natural-size pixels); null without one.
+    QPoint entryPosition_;
     QString currentPath_;
     JpegScale decodedScale_ = JpegScale::Full; // of the picture shown
     QString pendingPath_;    // the large scan being decoded for pendingEntry_

@@ -24,6 +24,7 @@ ScanCache::~ScanCache() {
         stopping_ = true;
         queue_.clear();
     }
+    stop_ = true;
     wake_.notify_all();
     for (std::thread *t : {&prefetcher_, &requester_})
         if (t->joinable())
@@ -81,12 +82,17 @@ void ScanCache::KeepLocked(const QString &path, const QImage &picture, const QLi
 void ScanCache::Request(const QString &path) {
     if (!requester_.joinable()) {
         // No thread of its own: decoded here, and announced once the caller has returned.
-        QMetaObject::invokeMethod(this, [this, path] { DecodeRequested(path); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(this, [this, path] { DecodeRequested(path, requestCount_); }, Qt::QueuedConnection);
         return;
     }
     {
         std::lock_guard<std::mutex> lock(mutex_);
+        if (path == requestDecoding_) {
+            request_.clear(); // the decode under way answers this request too
+            return;
+        }
         request_ = path;
+        ++requestCount_; // a decode of another page under way stops
     }
     wake_.notify_all();
 }
@@ -105,12 +111,18 @@ void ScanCache::Prefetch(const QStringList &paths, int halvings) {
         queue_ = paths;
         queueHalvings_ = halvings;
     }
+    ++prefetchCount_;
     wake_.notify_all();
 }
 
 int ScanCache::BackgroundDecodes() const {
     std::lock_guard<std::mutex> lock(mutex_);
     return backgroundDecodes_;
+}
+
+int ScanCache::AbandonedDecodes() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return abandonedDecodes_;
 }
 
 void ScanCache::Prefetching() {
@@ -127,12 +139,31 @@ void ScanCache::Prefetching() {
             if (HasLocked(path))
                 continue;
         }
+        // Given up when the cache closes, or when a newer Prefetch no longer lists this scan.
+        quint64 seen = prefetchCount_;
+        bool wanted = true;
+        auto abandon = [&] {
+            if (stop_)
+                return true;
+            if (prefetchCount_ != seen) {
+                std::lock_guard<std::mutex> lock(mutex_);
+                seen = prefetchCount_;
+                wanted = queue_.contains(path);
+                if (wanted)
+                    queue_.removeAll(path); // being decoded already
+            }
+            return !wanted;
+        };
         QImage picture;
         QList<QImage> halved;
         try {
-            picture = DecodeJpegFile(path);
+            picture = DecodeJpegFile(path, JpegScale::Full, abandon);
             // The copies the first paint would otherwise make, in the window's time.
             halved = HalvedCopies(picture, halvings);
+        } catch (const JpegDecodeAbandoned &) {
+            std::lock_guard<std::mutex> lock(mutex_);
+            ++abandonedDecodes_;
+            continue;
         } catch (...) {
             continue; // shown, and reported, when the reader gets there
         }
@@ -145,22 +176,32 @@ void ScanCache::Prefetching() {
 void ScanCache::Requesting() {
     for (;;) {
         QString wanted;
+        quint64 asked = 0;
         {
             std::unique_lock<std::mutex> lock(mutex_);
             wake_.wait(lock, [this] { return stopping_ || !request_.isEmpty(); });
             if (stopping_)
                 return;
             wanted = std::exchange(request_, QString());
+            requestDecoding_ = wanted;
+            asked = requestCount_;
         }
-        DecodeRequested(wanted);
+        DecodeRequested(wanted, asked);
+        std::lock_guard<std::mutex> lock(mutex_);
+        requestDecoding_.clear();
     }
 }
 
-void ScanCache::DecodeRequested(const QString &path) {
+void ScanCache::DecodeRequested(const QString &path, quint64 asked) {
     QImage picture;
     QString error;
+    // Given up when the cache closes or another page is requested after this one.
     try {
-        picture = DecodeJpegFile(path);
+        picture = DecodeJpegFile(path, JpegScale::Full, [this, asked] { return stop_ || requestCount_ != asked; });
+    } catch (const JpegDecodeAbandoned &) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        ++abandonedDecodes_;
+        return; // nobody waits for it
     } catch (const std::exception &e) {
         error = QString::fromUtf8(e.what());
     }

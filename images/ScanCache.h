@@ -10,6 +10,7 @@
 #include <QObject>
 #include <QStringList>
 
+#include <atomic>
 #include <condition_variable>
 #include <list>
 #include <mutex>
@@ -27,15 +28,19 @@ public:
     // Keeps a picture decoded elsewhere.
     void Keep(const QString &path, const QImage &picture);
     // Decodes these scans in the background, in this order, each with as many halved copies as the
-    // viewer's zoom needs; a newer call replaces what an older one asked for and has not started.
+    // viewer's zoom needs; a newer call replaces what an older one asked for and has not started, and
+    // abandons a decode under way that it no longer asks for.
     // Scans that cannot be read are passed over quietly (the viewer reports them when they are shown).
     void Prefetch(const QStringList &paths, int halvings = 0);
     // How many scans have been decoded ahead so far.
     int BackgroundDecodes() const;
+    // How many decodes were given up because what they decoded was no longer wanted.
+    int AbandonedDecodes() const;
     // Decodes one scan the reader is waiting for, before anything prefetched; Requested is raised on
     // the window's thread when it is done (ok false: it could not be read, `error` says why). The
     // picture is then at hand through TakeRequested, however large. A newer request replaces an older
-    // one that has not started.
+    // one that has not started and abandons one under way (which then raises no Requested): a person
+    // who moved on does not wait for, nor pay a core for, the page left behind.
     void Request(const QString &path);
     QImage TakeRequested(const QString &path);
 
@@ -50,7 +55,7 @@ private:
     };
     void Prefetching();
     void Requesting();
-    void DecodeRequested(const QString &path);
+    void DecodeRequested(const QString &path, quint64 asked);
     void KeepLocked(const QString &path, const QImage &picture, const QList<QImage> &halvings = {});
     bool HasLocked(const QString &path) const;
 
@@ -65,6 +70,11 @@ private:
     QString requestedPath_;     // decoded, not yet taken
     QImage requestedPicture_;
     bool stopping_ = false;
+    std::atomic<bool> stop_{false};           // stopping_, read by decodes under way without the lock
+    std::atomic<quint64> requestCount_{0};    // Request calls so far
+    std::atomic<quint64> prefetchCount_{0};   // Prefetch calls so far
+    QString requestDecoding_;                 // the request being decoded now
+    int abandonedDecodes_ = 0;
     int backgroundDecodes_ = 0;
     std::thread prefetcher_;
     std::thread requester_;

@@ -1,6 +1,7 @@
 #include "platform/AtomicFile.h"
 
 #include "common/Error.h"
+#include "common/Log.h"
 #include "platform/WinPath.h"
 
 #include <QFile>
@@ -13,6 +14,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 namespace {
@@ -68,6 +70,7 @@ void AtomicFile::open() {
         gid_ = st.st_gid;
         const QString canonical = QFileInfo(path).canonicalFilePath();
         if (!canonical.isEmpty()) path = canonical;
+        readAttributes(QFile::encodeName(path));
     } else if (errno != ENOENT) {
         failErrno(errno);
     }
@@ -206,6 +209,7 @@ void AtomicFile::commit() {
         // The owner first: changing it may clear the set-id bits that the mode then puts back.
         if (::geteuid() == 0) (void)!::fchown(fd_, uid_, gid_);
         (void)!::fchmod(fd_, mode_);
+        copyAttributes(); // after the mode: an access control list sets the group bits itself
     }
     if (::fsync(fd_) != 0) failErrno(errno);
     if (unnamed_ && !linkUnnamed()) failErrno(errno);
@@ -218,6 +222,49 @@ void AtomicFile::commit() {
     // The rename itself on disk. The file is replaced already, so a failure here is not reported.
     ::fsync(dirFd_);
     discard();
+}
+
+// The old file's extended attributes (a desktop's tags, an access control list as
+// system.posix_acl_access), read when the file is opened so that the new file gets them too.
+void AtomicFile::readAttributes(const QByteArray &path) {
+    QByteArray names;
+    for (int attempt = 0; attempt < 5; ++attempt) {
+        const ssize_t size = ::listxattr(path.constData(), nullptr, 0);
+        if (size <= 0)
+            return; // none, or not supported here
+        names.resize(size);
+        const ssize_t got = ::listxattr(path.constData(), names.data(), size_t(size));
+        if (got >= 0) {
+            names.resize(got);
+            break;
+        }
+        if (errno != ERANGE)
+            return;
+        names.clear(); // grew meanwhile: ask again
+    }
+    for (const QByteArray &name : names.split('\0')) {
+        if (name.isEmpty())
+            continue;
+        QByteArray value;
+        ssize_t size = ::getxattr(path.constData(), name.constData(), nullptr, 0);
+        if (size < 0)
+            continue;
+        value.resize(size);
+        size = ::getxattr(path.constData(), name.constData(), value.data(), size_t(size));
+        if (size < 0)
+            continue;
+        value.resize(size);
+        attributes_.emplace_back(name, value);
+    }
+}
+
+// Puts the old file's attributes on the new one. One the system refuses (a security label this process
+// may not set, a file system without them) is left off and logged: the content matters more.
+void AtomicFile::copyAttributes() {
+    for (const auto &[name, value] : attributes_) {
+        if (::fsetxattr(fd_, name.constData(), value.constData(), size_t(value.size()), 0) != 0)
+            qCWarning(lcPlatform) << "extended attribute not kept on" << target_ << name << Reason(errno);
+    }
 }
 
 void AtomicFile::discard() noexcept {

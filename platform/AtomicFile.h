@@ -15,7 +15,9 @@
 // The target is found as the program's other paths are (ResolveWinPath: "\" separators, letter case
 // ignored), so an existing "Velmoranote.ini" is replaced when "velmoranote.ini" is written. A target
 // that is a symbolic link is followed: the file it points to is replaced, the link stays. The new file
-// keeps the old one's permission bits (and owner, where the process may set it). A target marked
+// keeps the old one's permission bits (and owner, where the process may set it) and its extended
+// attributes, access control lists among them (those the process may set). Being a new file, it is no
+// longer a hard link of the old one's other names: they keep the old content. A target marked
 // read-only (no write bit at all) is refused, also when run with full rights, as a desktop user
 // expects; so is one that is not a regular file.
 
@@ -24,6 +26,9 @@
 #include <QString>
 
 #include <sys/types.h>
+
+#include <utility>
+#include <vector>
 
 class AtomicFile {
 public:
@@ -57,6 +62,8 @@ private:
     void writeOut(const char *data, qsizetype size);
     bool linkUnnamed();
     void discard() noexcept;
+    void readAttributes(const QByteArray &path);
+    void copyAttributes();
 
     QString name_;      // as given, for messages
     QString failure_;   // message pattern
@@ -73,4 +80,5 @@ private:
     uid_t uid_ = 0;
     gid_t gid_ = 0;
     QByteArray buffer_;
+    std::vector<std::pair<QByteArray, QByteArray>> attributes_; // the old file's extended attributes
 };

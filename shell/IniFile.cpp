@@ -1,7 +1,9 @@
 #include "shell/IniFile.h"
 
 #include "corpus/Error.h"
+#include "common/Log.h"
 #include "platform/AtomicFile.h"
+#include "platform/RegularFile.h"
 #include "platform/WinPath.h"
 
 #include <QFile>
@@ -149,17 +151,17 @@ QString Shown(const QString &s) {
 
 IniFile::IniFile(const QString &fileName) : fileName_(fileName) {
     // Found as the program's other paths are: "SETUP.INI" on disk for "setup.ini".
-    QFile file(ResolveWinPath(fileName));
-    if (!file.exists()) return;
-    if (!file.open(QIODevice::ReadOnly)) {
+    // Only a regular file is read (a named pipe would block the start for ever), and only up to a size
+    // no settings file reaches: a huge one is not held in memory for a few keys.
+    RegularFileRead file = ReadRegularFile(ResolveWinPath(fileName), kIniFileLimit);
+    if (file.missing) return;
+    if (!file.ok) {
         unreadable_ = true;
+        unreadableReason_ = file.reason;
+        qCWarning(lcShell).noquote() << "settings file not read:" << fileName << file.reason;
         return;
     }
-    QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        unreadable_ = true;
-        return;
-    }
+    QByteArray bytes = std::move(file.bytes);
     if (bytes.startsWith("\xEF\xBB\xBF")) bytes.remove(0, 3);
     const QString text = QString::fromUtf8(bytes);
 
@@ -266,7 +268,7 @@ void IniFile::WriteFloat(const QString &section, const QString &key, double valu
 void IniFile::UpdateFile() {
     if (unreadable_)
         throw VelmoraError(
-            QStringLiteral("設定檔 \"%1\" 無法讀取，因此沒有覆寫它。").arg(ShownPath(fileName_)));
+            QStringLiteral("設定檔 \"%1\" 無法讀取，因此沒有覆寫它。%2").arg(ShownPath(fileName_), unreadableReason_));
 
     try {
         QString text;

@@ -10,9 +10,13 @@
 #include <QList>
 #include <QString>
 
+// No settings file comes near this: a few dozen keys.
+constexpr qint64 kIniFileLimit = 4 << 20;
+
 class IniFile {
 public:
-    // Loads the file when it exists; a missing file gives an empty store. The file is found as the
+    // Loads the file when it exists; a missing file gives an empty store. A file that is not a regular
+    // file, or larger than kIniFileLimit, is not read: the store is empty and the file is not replaced. The file is found as the
     // program's other paths are (ResolveWinPath: letter case ignored), for reading and for writing.
     explicit IniFile(const QString &fileName);
 
@@ -60,4 +64,5 @@ private:
     QList<Section> sections_;
     // The file exists but could not be read: writing it would destroy what it holds.
     bool unreadable_ = false;
+    QString unreadableReason_;
 };

@@ -10,6 +10,7 @@
 #include "corpus/ScanIndex.h"
 #include "shell/CaptureSession.h"
 #include "shell/EntriesPane.h"
+#include "shell/WindowKeys.h"
 #include "widgets/ErrorBoundary.h"
 #include "widgets/Look.h"
 #include "widgets/NoteList.h"
@@ -86,6 +87,8 @@ MainWindow::MainWindow(const QString &programPath, QWidget *parent, const QStrin
     NotebookLoading loading(store_->SetForLoading());
     BuildPanes();
     loading.Finish();
+    if (const QStringList warnings = loading.Warnings(); !warnings.isEmpty())
+        ShowNotice(warnings.join(QStringLiteral("　")));
     SetCaption(ReadWindowTitle(programFolder_, windowTitle()));
 
     WindowSettings defaults;
@@ -210,6 +213,10 @@ void MainWindow::BuildPanes() {
                              DesignPixels(469)});
     pendingScanPaneWidth_ = DesignPixels(469);
     leftPane_->setMinimumWidth(0);
+    // However narrow the window, the page and the scan keep room to be read and used.
+    entryView_->setMinimumWidth(DesignPixels(160));
+    pageViewer_->setMinimumWidth(DesignPixels(120));
+    setMinimumSize(DesignPixels(640), DesignPixels(420));
     mainSplitter_->handle(1)->setObjectName(QStringLiteral("Splitter1"));
     mainSplitter_->handle(2)->setObjectName(QStringLiteral("Splitter3"));
 }
@@ -461,16 +468,20 @@ void MainWindow::WireReading() {
     };
     addKey(this, QKeySequence(Qt::ALT | Qt::Key_Left), Qt::WindowShortcut, [this] { GoBack(); });
     addKey(this, QKeySequence(Qt::ALT | Qt::Key_Right), Qt::WindowShortcut, [this] { GoForward(); });
-    // The text-size keys change the lists' text while the keyboard is in the left pane; over the
-    // page they change the page (EntryView).
-    addKey(leftPane_, QKeySequence(Qt::CTRL | Qt::Key_Plus), Qt::WidgetWithChildrenShortcut,
-           [this] { StepListFontSize(1); });
-    addKey(leftPane_, QKeySequence(Qt::CTRL | Qt::Key_Equal), Qt::WidgetWithChildrenShortcut,
-           [this] { StepListFontSize(1); });
-    addKey(leftPane_, QKeySequence(Qt::CTRL | Qt::Key_Minus), Qt::WidgetWithChildrenShortcut,
-           [this] { StepListFontSize(-1); });
-    addKey(leftPane_, QKeySequence(Qt::CTRL | Qt::Key_0), Qt::WidgetWithChildrenShortcut,
-           [this] { StepListFontSize(0); });
+    // The scan's keys wherever the focus is, and the text-size keys on the pane under the pointer.
+    WindowKeys::Panes panes;
+    panes.window = this;
+    panes.lists = leftPane_;
+    panes.page = entryView_;
+    panes.scan = pageViewer_;
+    panes.stepListText = [this](int direction) { StepListFontSize(direction); };
+    panes.stepPageZoom = [this](int direction) { entryView_->StepPageZoom(direction); };
+    new WindowKeys(std::move(panes), this);
+    // Turning to the search tab (a click, Ctrl+Tab) puts the keyboard in its query box.
+    connect(tabs_, &QTabWidget::currentChanged, this, Guarded([this](int index) {
+                if (tabs_->widget(index) == search_ && isVisible())
+                    search_->setFocus(Qt::TabFocusReason);
+            }));
     // The mouse's back and forward buttons act wherever they are pressed in the window.
     qApp->installEventFilter(this);
 }
@@ -499,7 +510,11 @@ void MainWindow::Revisit(const EntryHistory::Visit &visit) {
     if (!store_->Contains(visit.ref)) return;
     // The entries list follows, so that the page, the scan and the selection agree again.
     const auto opener = Opener(visit.opener);
-    if (opener == Opener::EntriesList) entries_->Select(visit.ref);
+    // The entries list follows too when a search result is in it (its notebook ticked).
+    if (opener == Opener::EntriesList)
+        entries_->Select(visit.ref);
+    else
+        entries_->List()->Select(visit.ref);
     revisiting_ = true;
     try {
         ShowEntry(visit.ref, visit.highlight, opener);

@@ -10,6 +10,8 @@
 #include <QDir>
 #include <QStandardPaths>
 
+#include <csignal>
+
 namespace {
 
 // The last line of defence: every connection catches its handler's errors itself, but an event
@@ -65,6 +67,7 @@ LibraryChoice LibraryFromCommandLine(const QCoreApplication &app) {
 } // namespace
 
 int main(int argc, char *argv[]) {
+    std::signal(SIGXFSZ, SIG_IGN); // a file-size limit fails the write with its reason, as a full disk does
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts); // the web view asks for it
     ReaderApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("velmoranote"));

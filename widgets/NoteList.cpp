@@ -10,8 +10,14 @@ NoteList::NoteList(const NotebookStore &store, NoteRowsModel::Style style, QWidg
                    const QString &objectName)
     : QObject(parent), store_(store), rows_(new NoteRowsModel(store.Set(), style, this)),
       view_(MakeRowList(parent, rows_, objectName)) {
-    // A notebook read anew may have other headwords: the rows are painted from it again.
-    connect(&store, &NotebookStore::BookReloaded, this, [this](int book) { rows_->BookChanged(book); });
+    // A notebook read anew may have other headwords: the rows are painted from it again, and the
+    // selected record stays selected (the model's reset would clear it).
+    connect(&store, &NotebookStore::BookReloaded, this, [this](int book) {
+        const NoteRef selected = Selected();
+        rows_->BookChanged(book);
+        if (selected.isValid())
+            Select(selected);
+    });
     connect(view_, &OwnerDrawList::Click, this, Guarded([this] {
                 const NoteRef ref = Selected();
                 if (ref.isValid())

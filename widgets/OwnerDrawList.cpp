@@ -1,10 +1,11 @@
 #include "widgets/OwnerDrawList.h"
-
 #include "widgets/Look.h"
 
 #include <QAccessible>
 #include <QApplication>
+#include <QHelpEvent>
 #include <QKeyEvent>
+#include <QToolTip>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QScrollBar>
@@ -12,6 +13,7 @@
 #include <QStyleOptionFocusRect>
 #include <algorithm>
 #include <climits>
+#include <functional>
 
 OwnerDrawList::OwnerDrawList(QWidget *parent) : QListView(parent) {
     setSelectionMode(QAbstractItemView::SingleSelection);
@@ -42,15 +44,12 @@ void OwnerDrawList::SetItemIndex(int row) {
 
 void OwnerDrawList::doItemsLayout() {
     const int rows = model() ? model()->rowCount(rootIndex()) : 0;
-    const auto *rowDelegate = qobject_cast<const OwnerDrawDelegate *>(itemDelegate());
     const auto *lineCounts = dynamic_cast<const RowLineCounts *>(model());
     tops_.resize(size_t(rows) + 1);
     qint64 y = 0;
     for (int r = 0; r < rows; ++r) {
         tops_[r] = y;
-        const int h = lineCounts    ? itemHeight * lineCounts->RowLineCount(r)
-                      : rowDelegate ? rowDelegate->HeightOf(r)
-                                    : sizeHintForIndex(RowIndex(r)).height();
+        const int h = lineCounts ? itemHeight * lineCounts->RowLineCount(r) : sizeHintForIndex(RowIndex(r)).height();
         y += qMax(h, 0);
     }
     tops_[rows] = y;
@@ -233,6 +232,29 @@ void OwnerDrawList::selectionChanged(const QItemSelection &selected, const QItem
     QAbstractItemView::selectionChanged(selected, deselected);
 }
 
+bool OwnerDrawList::viewportEvent(QEvent *event) {
+    // A row whose text is cut at the list's edge shows all of it as a tooltip.
+    if (event->type() == QEvent::ToolTip) {
+        const auto *help = static_cast<QHelpEvent *>(event);
+        const QModelIndex index = indexAt(help->pos());
+        QString whole;
+        if (index.isValid()) {
+            const QVariant lines = index.data(RowTextLinesRole);
+            const QStringList texts = lines.isValid() ? lines.toStringList() : QStringList{index.data().toString()};
+            const QFontMetrics fm(font());
+            for (const QString &line : texts)
+                if (fm.horizontalAdvance(line) > viewport()->width() - 2)
+                    whole = texts.join(QLatin1Char('\n'));
+        }
+        if (whole.isEmpty())
+            QToolTip::hideText();
+        else
+            QToolTip::showText(help->globalPos(), whole, viewport(), visualRect(index));
+        return true;
+    }
+    return QListView::viewportEvent(event);
+}
+
 void OwnerDrawList::SetEmptyText(const QString &text) {
     if (text == emptyText_)
         return;
@@ -245,7 +267,12 @@ void OwnerDrawList::paintEvent(QPaintEvent *event) {
     if (RowCount() <= 0 && !emptyText_.isEmpty()) {
         QPainter painter(viewport());
         painter.setPen(QColor(0x80, 0x80, 0x80));
-        painter.drawText(viewport()->rect().adjusted(4, 4, -4, -4), Qt::AlignCenter | Qt::TextWordWrap, emptyText_);
+        // A line too long for the list (a long query) loses its middle, so both its ends stay readable.
+        const QRect room = viewport()->rect().adjusted(4, 4, -4, -4);
+        QStringList lines = emptyText_.split(QLatin1Char('\n'));
+        for (QString &line : lines)
+            line = painter.fontMetrics().elidedText(line, Qt::ElideMiddle, room.width());
+        painter.drawText(room, Qt::AlignCenter, lines.join(QLatin1Char('\n')));
         return;
     }
     QAbstractItemDelegate *rowDelegate = itemDelegate();
@@ -335,18 +362,6 @@ void PaintRowWithFocus(QPainter &painter, const QStyleOptionViewItem &option,
 
 } // namespace
 
-OwnerDrawDelegate::OwnerDrawDelegate(PaintRow paint, RowHeight height, QObject *parent)
-    : QStyledItemDelegate(parent), paint_(std::move(paint)), height_(std::move(height)) {}
-
-void OwnerDrawDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option,
-                              const QModelIndex &index) const {
-    PaintRowWithFocus(*painter, option, [&](bool selected) { paint_(*painter, index.row(), option.rect, selected); });
-}
-
-QSize OwnerDrawDelegate::sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const {
-    return QSize(option.rect.width() > 0 ? option.rect.width() : 1, height_(index.row()));
-}
-
 RowDelegate::RowDelegate(OwnerDrawList *list) : QStyledItemDelegate(list), list_(list) {}
 
 void RowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const {
@@ -379,11 +394,6 @@ QStringList SplitRowLines(const QString &text) {
     if (from < text.size() || lines.isEmpty())
         lines << text.mid(from);
     return lines;
-}
-
-void PaintRowText(QPainter &painter, const QRect &rect, const QColor &background, const QString &text,
-                  int lineHeight) {
-    PaintRowLines(painter, rect, background, SplitRowLines(text), lineHeight);
 }
 
 void PaintRowLines(QPainter &painter, const QRect &rect, const QColor &background, const QStringList &lines,

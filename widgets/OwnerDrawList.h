@@ -5,7 +5,6 @@
 
 #include <QListView>
 #include <QStyledItemDelegate>
-#include <functional>
 #include <vector>
 
 // Roles the painted lists ask their models for, beside Qt::DisplayRole and Qt::BackgroundRole.
@@ -33,7 +32,8 @@ public:
     void SetItemIndex(int row);
     // The height of one text line (21 pixels at the design density).
     int itemHeight = 21;
-    // A text painted grey in the middle of the list while it has no rows; empty paints nothing.
+    // A text painted grey in the middle of the list while it has no rows, each line elided in its
+    // middle to the list's width; empty paints nothing.
     void SetEmptyText(const QString &text);
     QString EmptyText() const { return emptyText_; }
 
@@ -61,6 +61,7 @@ protected:
     void currentChanged(const QModelIndex &current, const QModelIndex &previous) override;
     void selectionChanged(const QItemSelection &selected, const QItemSelection &deselected) override;
     void paintEvent(QPaintEvent *event) override;
+    bool viewportEvent(QEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void keyboardSearch(const QString &search) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
@@ -81,25 +82,6 @@ private:
     std::vector<qint64> tops_ = {0};
 };
 
-// Paints rows through a callback: (painter, row, rect, selected). The toolkit's part stays here:
-// the text colour is the highlight-text colour on a selected row and the window-text colour otherwise,
-// and the focused row gets a focus rectangle after the row is painted.
-class OwnerDrawDelegate : public QStyledItemDelegate {
-    Q_OBJECT
-public:
-    using PaintRow = std::function<void(QPainter &, int row, const QRect &rect, bool selected)>;
-    using RowHeight = std::function<int(int row)>;
-    OwnerDrawDelegate(PaintRow paint, RowHeight height, QObject *parent);
-
-    void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override;
-    QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override;
-    int HeightOf(int row) const { return height_(row); }
-
-private:
-    PaintRow paint_;
-    RowHeight height_;
-};
-
 // Paints a row from what its model answers: the background (navy when selected) and the text lines.
 class RowDelegate : public QStyledItemDelegate {
     Q_OBJECT
@@ -117,7 +99,5 @@ private:
 QStringList SplitRowLines(const QString &text);
 
 // Fills the row and draws its lines at left + 2, one line height apart, in the painter's pen colour.
-void PaintRowText(QPainter &painter, const QRect &rect, const QColor &background, const QString &text,
-                  int lineHeight);
 void PaintRowLines(QPainter &painter, const QRect &rect, const QColor &background, const QStringList &lines,
                    int lineHeight);

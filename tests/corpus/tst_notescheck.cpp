@@ -4,6 +4,7 @@
 #include "corpus/Error.h"
 #include "corpus/NotesCheck.h"
 #include "corpus/NotesText.h"
+#include "support/OddFiles.h"
 #include "support/TestFiles.h"
 
 #include <QJsonDocument>
@@ -11,6 +12,9 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <csignal>
+#include <sys/resource.h>
 
 namespace {
 
@@ -74,6 +78,10 @@ private Q_SLOTS:
     void program();
     void dumpGivesTheReadersRecords();
     void outputThatCannotBeWrittenFails();
+    void oddFilesAreRefused_data();
+    void oddFilesAreRefused();
+    void fileSizeLimitFailsTheWrite();
+    void dumpKeepsLoneSurrogates();
 };
 
 void TestNotesCheck::kinds_data() {
@@ -118,6 +126,25 @@ void TestNotesCheck::kinds_data() {
         << QByteArray("<條目>a</條目>\n <內容>x\n") << QStringList{"2: unclosed-section", "2: tag-placement"};
     QTest::newRow("several kinds on one line: headword")
         << QByteArray(" <條目>a\n") << QStringList{"1: unclosed-headword", "1: tag-placement"};
+
+    // A wrong file gets one problem, not one per line.
+    const QString notes = QStringLiteral("<條目>甲</條目>\r\n<內容>乙</內容>\r\nstray\r\n");
+    QByteArray utf16("\xFF\xFE");
+    utf16.append(reinterpret_cast<const char *>(notes.utf16()), notes.size() * 2);
+    QByteArray utf16NoMark(reinterpret_cast<const char *>(notes.utf16()), notes.size() * 2);
+    QByteArray big5Lines; // the same notes in Big5: no tag reads as one
+    for (int i = 0; i < 300; ++i)
+        big5Lines += "<\xB1\xF8\xA5\xD8>\xA5\xD2</\xB1\xF8\xA5\xD8>\n";
+    QByteArray prose;
+    for (int i = 0; i < 300; ++i)
+        prose += "Just some text, line " + QByteArray::number(i) + "\n";
+    QTest::newRow("encoding: UTF-16 with a byte-order mark") << utf16 << QStringList{"1: encoding"};
+    QTest::newRow("encoding: UTF-16 without one") << utf16NoMark << QStringList{"1: encoding"};
+    QTest::newRow("encoding: Big5") << big5Lines << QStringList{"1: encoding"};
+    QTest::newRow("not-notes: some other text file") << prose << QStringList{"1: not-notes"};
+    QTest::newRow("not-notes: not for an empty one") << QByteArray("\n \n") << QStringList{};
+    QTest::newRow("a notes file with a stray byte is broken, not wrong")
+        << QByteArray("<條目>caf\xE9</條目>\nstray\n") << QStringList{"2: skipped"};
 }
 
 void TestNotesCheck::kinds() {
@@ -297,6 +324,79 @@ void TestNotesCheck::outputThatCannotBeWrittenFails() {
     QVERIFY(p.waitForFinished(30000));
     QCOMPARE(p.exitCode(), 2);
     QVERIFY(p.readAllStandardError().contains("cannot write"));
+}
+
+void TestNotesCheck::oddFilesAreRefused_data() {
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("named pipe") << "pipe.xml" << "具名管道";
+    QTest::newRow("/dev/zero") << "/dev/zero" << "字元裝置";
+}
+
+// A named pipe or a device is refused at once, and the files after it are checked still.
+void TestNotesCheck::oddFilesAreRefused() {
+    QFETCH(QString, file);
+    QFETCH(QString, reason);
+    if (file.startsWith('/') && !QFile::exists(file)) QSKIP("needs the device");
+    QTemporaryDir dir;
+    WriteFile(dir, kClean, "clean.xml");
+    QVERIFY(MakeFifo(dir.filePath("pipe.xml")));
+    FifoReleaser releaser(dir.filePath("pipe.xml"), 5000);
+    QProcess p;
+    p.setWorkingDirectory(dir.path());
+    p.start(QStringLiteral(VELMORA_NOTES_PROGRAM), {"check", file, "clean.xml"});
+    // /dev/zero read to the end would take all memory: the child gets a cap, and is stopped when late.
+    if (!p.waitForFinished(20000)) {
+        p.kill();
+        p.waitForFinished();
+        QFAIL("still reading");
+    }
+    QCOMPARE(p.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(p.exitCode(), 2);
+    const QString err = QString::fromUtf8(p.readAllStandardError());
+    QVERIFY2(err.contains(file) && err.contains(reason) && err.contains("clean.xml: 3 records"), qPrintable(err));
+}
+
+// Output past a file-size limit fails the write with the tool's message, as a full disk does, instead
+// of the signal killing it.
+void TestNotesCheck::fileSizeLimitFailsTheWrite() {
+    QTemporaryDir dir;
+    QByteArray many;
+    for (int i = 0; i < 2000; ++i)
+        many += "<條目>條目 " + QByteArray::number(i) + "</條目>\n";
+    WriteFile(dir, many, "many.xml");
+    QProcess p;
+    p.setWorkingDirectory(dir.path());
+    p.setStandardOutputFile(dir.filePath("out.jsonl"));
+    p.setChildProcessModifier([] {
+        ::signal(SIGXFSZ, SIG_DFL);
+        const rlimit limit{16 * 1024, 16 * 1024};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+    });
+    p.start(QStringLiteral(VELMORA_NOTES_PROGRAM), {"dump", "many.xml"});
+    QVERIFY(p.waitForFinished(30000));
+    QCOMPARE(p.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(p.exitCode(), 2);
+    QVERIFY(p.readAllStandardError().contains("cannot write"));
+}
+
+// The reader cuts a headword's tags off by character count: a cut through a surrogate pair leaves half
+// of it, which the dump gives as its escape rather than "?".
+void TestNotesCheck::dumpKeepsLoneSurrogates() {
+    QTemporaryDir dir;
+    WriteFile(dir, "abc\xF0\xA0\x80\x80<條目>甲</條目>\n<條目>乙</條目>\xF0\xA0\x80\x81" "abcd\n", "cut.xml");
+    Notebook reader;
+    reader.LoadNotes(dir.filePath("cut.xml"));
+    const Run r = RunNotes(dir.path(), {"dump", "cut.xml"});
+    QCOMPARE(r.exitCode, 0);
+    const QList<QByteArray> lines = r.out.split('\n');
+    QVERIFY2(lines.size() == 3, r.out.constData());
+    QVERIFY2(!lines[0].contains('?') && lines[0].contains("\\udc00"), lines[0].constData());
+    QVERIFY2(lines[1].contains("\\ud840") && lines[1].contains("乙"), lines[1].constData());
+    // Whole pairs stay UTF-8.
+    NoteEntry pair;
+    pair.title = QString::fromUtf8("\xF0\xA0\x80\x80");
+    QCOMPARE(RecordJson(pair).count("\xF0\xA0\x80\x80"), 1);
 }
 
 QTEST_GUILESS_MAIN(TestNotesCheck)

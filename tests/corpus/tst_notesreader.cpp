@@ -2,6 +2,8 @@
 #include "corpus/Data.h"
 #include "corpus/Error.h"
 #include "corpus/NotebookLoading.h"
+#include "corpus/NotesFile.h"
+#include "support/OddFiles.h"
 #include "support/TestFiles.h"
 
 #include <QDir>
@@ -41,6 +43,9 @@ private Q_SLOTS:
     void appendsWithoutClearing();
     void letterCase();
     void notebooksReadSideBySide();
+    void namedPipeIsRefused();
+    void notUtf8IsSaidOnce_data();
+    void notUtf8IsSaidOnce();
 };
 
 void TestNotesReader::workedExample() {
@@ -253,6 +258,71 @@ void TestNotesReader::notebooksReadSideBySide() {
     QCOMPARE(set.books[1].entries.size(), 1); // the records before the unfinished headword stay
     QVERIFY(set.books[2].entries.isEmpty());
     QCOMPARE(Describe(set.books[3].entries), QStringList{"E||丁|1|||||-1|-1"});
+}
+
+// A named pipe named like a notes file: refused at once, naming the file, instead of a start that waits
+// for a writer for ever (the releaser frees a reader that waits, so that the old behaviour fails here).
+void TestNotesReader::namedPipeIsRefused() {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("velmora200_k.xml");
+    QVERIFY(MakeFifo(path));
+    FifoReleaser releaser(path);
+    Notebook nb;
+    try {
+        nb.LoadNotes(path);
+        QFAIL("a named pipe was read as notes");
+    } catch (const VelmoraError &e) {
+        QVERIFY2(e.message().contains(path) && e.message().contains("具名管道"), qPrintable(e.message()));
+    }
+    QVERIFY(!releaser.releasedAReader());
+}
+
+void TestNotesReader::notUtf8IsSaidOnce_data() {
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<int>("warnings");
+    QTest::addColumn<QString>("guess");
+    const QString utf8 = QStringLiteral("<條目>甲</條目>\r\n<內容>乙</內容>\r\n");
+    QByteArray utf16("\xFF\xFE");
+    utf16.append(reinterpret_cast<const char *>(utf8.utf16()), utf8.size() * 2);
+    QTest::newRow("UTF-8") << utf8.toUtf8() << 0 << QString();
+    QTest::newRow("UTF-16 from an editor") << utf16 << 1 << QStringLiteral("UTF-16");
+    QTest::newRow("a stray Latin-1 byte") << QByteArray("<條目>caf\xE9</條目>\n") << 1 << QString();
+}
+
+// Read as today (as UTF-8), and the person told once which file it was.
+void TestNotesReader::notUtf8IsSaidOnce() {
+    QFETCH(QByteArray, bytes);
+    QFETCH(int, warnings);
+    QFETCH(QString, guess);
+    QTemporaryDir dir;
+    const QString path = WriteFile(dir, bytes);
+    QList<NoteEntry> asToday;
+    ReadNotesFile(path, asToday);
+    QList<NoteEntry> records;
+    QStringList said;
+    ReadNotesFile(path, records, &said);
+    QCOMPARE(Describe(records), Describe(asToday));
+    QCOMPARE(said.size(), warnings);
+    if (warnings) {
+        QVERIFY2(said[0].contains(path) && said[0].contains("UTF-8") && said[0].contains(guess), qPrintable(said[0]));
+    }
+
+    // The window's loading passes it on, once per file.
+    const QString saved = QDir::currentPath();
+    QDir::setCurrent(dir.path());
+    QFile::rename(path, dir.filePath("velmora200_N.xml"));
+    NotebookSet set;
+    NotebookLoading loading(set);
+    QString error;
+    try {
+        loading.Finish();
+    } catch (const VelmoraError &e) {
+        error = e.message(); // the other three notebooks are missing
+    }
+    QDir::setCurrent(saved);
+    QCOMPARE(loading.Warnings().size(), warnings);
+    if (warnings)
+        QVERIFY(loading.Warnings()[0].contains("velmora200_N.xml"));
 }
 
 QTEST_APPLESS_MAIN(TestNotesReader)

@@ -30,10 +30,12 @@ dict_of() {
   esac
 }
 # The decoder runs under a memory cap: its budget in the fuzz build is 4 megapixels (16 MB as RGB32).
+# Every target runs under a time cap too: one input that takes longer than that is a finding (a scan
+# bomb, a walk that goes quadratic), not a slow run.
 limits_of() {
   case $1 in
-    jpeg) echo "-rss_limit_mb=512 -malloc_limit_mb=128" ;;
-    *) echo "-rss_limit_mb=1024" ;;
+    jpeg) echo "-rss_limit_mb=512 -malloc_limit_mb=128 -timeout=10" ;;
+    *) echo "-rss_limit_mb=1024 -timeout=10" ;;
   esac
 }
 

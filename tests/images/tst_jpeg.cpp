@@ -3,8 +3,10 @@
 // and the memory of a large picture given back.
 #include "corpus/Error.h"
 #include "images/JpegImage.h"
+#include "support/OddFiles.h"
 
 #include <QDir>
+#include <QProcess>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -93,6 +95,9 @@ private Q_SLOTS:
     void givesBackMemoryOfLargePicture();
     void decodesAtFractionOfSize_data();
     void decodesAtFractionOfSize();
+    void refusesScanBomb();
+    void refusesNamedPipe();
+    void abandonsWhenAsked();
 
 private:
     QTemporaryDir dir_;
@@ -292,6 +297,47 @@ void TestJpeg::decodesAtFractionOfSize() {
             QCOMPARE(qAlpha(a), 255);
         }
     QVERIFY2(worst <= 12, qPrintable(QString("largest difference %1").arg(worst)));
+}
+
+// A progressive picture of 704 valid scans, made at test time by the small generator beside this test.
+// It is refused with a message, before any decoding; a progressive file of a few scans still decodes.
+void TestJpeg::refusesScanBomb() {
+    const QString bomb = dir_.filePath("bomb.jpg");
+    QCOMPARE(QProcess::execute(QStringLiteral(VELMORA_SCAN_BOMB_PROGRAM), {bomb, "256", "256"}), 0);
+    try {
+        DecodeJpegFile(bomb);
+        QFAIL("a picture of 704 scans was decoded");
+    } catch (const VelmoraError &e) {
+        QVERIFY2(e.message().contains("bomb.jpg") && e.message().contains("704"), qPrintable(e.message()));
+    }
+    const QString progressive = dir_.filePath("progressive.jpg");
+    QImage picture(200, 120, QImage::Format_RGB32);
+    picture.fill(qRgb(10, 120, 200));
+    QVERIFY(picture.save(progressive, "JPG", 90));
+    QCOMPARE(QProcess::execute("jpegtran", {"-progressive", "-outfile", progressive + ".p", progressive}), 0);
+    QCOMPARE(DecodeJpegFile(progressive + ".p").size(), QSize(200, 120));
+}
+
+// A named pipe where a scan is expected is refused at once instead of blocking the decoding thread.
+void TestJpeg::refusesNamedPipe() {
+    const QString pipe = dir_.filePath("K1.jpg");
+    QVERIFY(MakeFifo(pipe));
+    FifoReleaser releaser(pipe);
+    try {
+        DecodeJpegFile(pipe);
+        QFAIL("no error raised");
+    } catch (const VelmoraError &e) {
+        QVERIFY2(e.message().contains("具名管道"), qPrintable(e.message()));
+    }
+    QVERIFY(!releaser.releasedAReader());
+}
+
+// A decode whose caller no longer wants it stops on the caller's word, with JpegDecodeAbandoned.
+void TestJpeg::abandonsWhenAsked() {
+    int asked = 0;
+    QVERIFY_THROWS_EXCEPTION(JpegDecodeAbandoned, DecodeJpegFile(good_, JpegScale::Full, [&] { return ++asked > 1; }));
+    QCOMPARE(asked, 2);
+    QCOMPARE(DecodeJpegFile(good_, JpegScale::Full, [] { return false; }).size(), QSize(64, 48));
 }
 
 QTEST_MAIN(TestJpeg)

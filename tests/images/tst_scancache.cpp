@@ -68,6 +68,36 @@ private Q_SLOTS:
         // Most of the first request was dropped once the second came.
         QVERIFY2(cache.BackgroundDecodes() < 30, qPrintable(QString::number(cache.BackgroundDecodes())));
     }
+
+    // A person who moves on from a large page does not wait for its decode, nor pay a core for it:
+    // the decode under way stops, and only the page asked for last is announced.
+    void supersededDecodeStops() {
+        QTemporaryDir dir;
+        QImage noise(6000, 6000, QImage::Format_RGB32); // noise decodes slowly: well over a second here
+        quint32 state = 12345;
+        for (int y = 0; y < noise.height(); ++y) {
+            auto *line = reinterpret_cast<QRgb *>(noise.scanLine(y));
+            for (int x = 0; x < noise.width(); ++x) {
+                state = state * 1664525u + 1013904223u;
+                line[x] = 0xFF000000u | (state >> 8);
+            }
+        }
+        const QString big = dir.filePath("big.jpg");
+        QVERIFY(noise.save(big, "JPG", 95));
+        noise = QImage();
+        const QString small = WriteScan(dir, "small.jpg", 100, 100, qRgb(0, 0, 0));
+        ScanCache cache(1LL << 30);
+        QStringList announced;
+        connect(&cache, &ScanCache::Requested, [&](const QString &path, bool, const QString &) { announced << path; });
+        cache.Request(big);
+        QTest::qWait(150); // under way by now
+        cache.Request(small);
+        QTRY_COMPARE(announced, QStringList{small});
+        QTRY_COMPARE(cache.AbandonedDecodes(), 1);
+        QTest::qWait(200);
+        QCOMPARE(announced, QStringList{small});
+        QVERIFY(cache.TakeRequested(big).isNull());
+    }
 };
 
 QTEST_GUILESS_MAIN(TestScanCache)

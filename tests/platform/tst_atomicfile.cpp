@@ -14,6 +14,7 @@
 #include <cstring>
 #include <grp.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 class TestAtomicFile : public QObject {
@@ -224,6 +225,42 @@ private Q_SLOTS:
                  o.describe().constData());
         QCOMPARE(ReadFile(path), QByteArray("old"));
         QCOMPARE(FolderFiles(dir.path()), QStringList{"f.txt"});
+    }
+
+    // The new file carries the old one's extended attributes, an access control list among them.
+    void keepsExtendedAttributes() {
+        QTemporaryDir dir(QString::fromLocal8Bit(qgetenv("VELMORA_TEST_TMP")) + "/xattr-XXXXXX");
+        const QString path = WriteFile(dir, "old", "f.txt");
+        const QByteArray name = QFile::encodeName(path);
+        if (::setxattr(name.constData(), "user.velmora.tag", "紅", 3, 0) != 0)
+            QSKIP("no user extended attributes on this file system");
+        // An access list in the system's form: owner rw, user 4242 r, group r, mask r, others none.
+        struct Entry {
+            quint16 tag, perm;
+            quint32 id;
+        };
+        QByteArray acl;
+        const quint32 version = 2;
+        acl.append(reinterpret_cast<const char *>(&version), 4);
+        for (const Entry e : {Entry{0x01, 6, 0xFFFFFFFF}, Entry{0x02, 4, 4242}, Entry{0x04, 4, 0xFFFFFFFF},
+                              Entry{0x10, 4, 0xFFFFFFFF}, Entry{0x20, 0, 0xFFFFFFFF}})
+            acl.append(reinterpret_cast<const char *>(&e), 8);
+        const bool withAcl = ::setxattr(name.constData(), "system.posix_acl_access", acl.constData(),
+                                        size_t(acl.size()), 0) == 0;
+        auto read = [&](const char *attribute) {
+            QByteArray value(256, '\0');
+            const ssize_t n = ::getxattr(name.constData(), attribute, value.data(), size_t(value.size()));
+            return n < 0 ? QByteArray("<none>") : value.left(n);
+        };
+        const QByteArray aclBefore = read("system.posix_acl_access");
+        AtomicFile file(path);
+        file.write("new");
+        file.commit();
+        QCOMPARE(ReadFile(path), QByteArray("new"));
+        QCOMPARE(read("user.velmora.tag"), QByteArray("紅"));
+        if (!withAcl)
+            QSKIP("no access control lists on this file system");
+        QCOMPARE(read("system.posix_acl_access"), aclBefore);
     }
 };
 

@@ -6,7 +6,7 @@
 #include "shell/MainWindow.h"
 #include "support/ReaderFixture.h"
 #include "support/ScanWindow.h"
-#include "widgets/ErrorBoundary.h"
+#include "support/DialogCapture.h"
 #include "widgets/OwnerDrawList.h"
 #include "images/PageView.h"
 
@@ -32,15 +32,10 @@ using Window = ScanWindow;
 
 class TestCapture : public QObject {
     Q_OBJECT
-    QStringList errors, messages;
+    DialogCapture dialogs;
+    QStringList &errors = dialogs.errors, &messages = dialogs.notices;
 private Q_SLOTS:
-    void init() {
-        errors.clear();
-        messages.clear();
-        SetErrorDisplayForTesting([this](const QString &m) { errors << m; });
-        SetNoticeDisplayForTesting([this](const QString &m) { messages << m; });
-        SetQuestionAnswerForTesting([](const QString &) { return true; });
-    }
+    void init() { dialogs.Install(); }
     void recordSaveAndRestart();
     void readOnlyNotesKeepTheirFlag();
 };

@@ -3,7 +3,7 @@
 // record that both sides changed, keeps the disk's value unless told otherwise, and writes the rest.
 #include "support/ReaderFixture.h"
 #include "support/ScanWindow.h"
-#include "widgets/ErrorBoundary.h"
+#include "support/DialogCapture.h"
 
 #include <QLabel>
 #include <QtTest>
@@ -29,20 +29,11 @@ struct Folder : ReaderFixture {
 
 class TestCaptureSession : public QObject {
     Q_OBJECT
-    QStringList errors, notices, questions;
-    bool answer = false;
+    DialogCapture dialogs;
+    QStringList &errors = dialogs.errors, &notices = dialogs.notices, &questions = dialogs.questions;
+    bool &answer = dialogs.answer;
 private Q_SLOTS:
-    void init() {
-        errors.clear();
-        notices.clear();
-        questions.clear();
-        SetErrorDisplayForTesting([this](const QString &m) { errors << m; });
-        SetNoticeDisplayForTesting([this](const QString &m) { notices << m; });
-        SetQuestionAnswerForTesting([this](const QString &q) {
-            questions << q;
-            return answer;
-        });
-    }
+    void init() { dialogs.Install(); }
     void changedFileIsReadAgain();
 };
 

@@ -2,6 +2,7 @@
 #include "corpus/Error.h"
 #include "shell/IniFile.h"
 #include "support/FaultChild.h"
+#include "support/OddFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -642,6 +643,38 @@ private Q_SLOTS:
         QVERIFY_THROWS_EXCEPTION(VelmoraError, ini.UpdateFile());
         QVERIFY(QFile::setPermissions(file, QFileDevice::ReadOwner | QFileDevice::WriteOwner));
         QCOMPARE(ReadBytes(file), QByteArray("[S]\r\nK=v\r\n"));
+    }
+
+    // A named pipe named like the settings file does not block the start, and one far larger than any
+    // settings file is not read into memory; neither is overwritten.
+    void oddSettingsFilesAreNotRead() {
+        QTemporaryDir dir;
+        const QString pipe = dir.filePath("setup.ini");
+        QVERIFY(MakeFifo(pipe));
+        {
+            FifoReleaser releaser(pipe);
+            IniFile ini(pipe);
+            QVERIFY(!releaser.releasedAReader());
+            QCOMPARE(ini.ReadString("S", "K", "def"), QStringLiteral("def"));
+            QVERIFY_THROWS_EXCEPTION(VelmoraError, ini.UpdateFile());
+            QVERIFY(QFileInfo(pipe).exists() && !QFileInfo(pipe).isFile());
+        }
+        const QString huge = dir.filePath("huge.ini");
+        {
+            QFile f(huge);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write("[S]\r\nK=v\r\n");
+            f.write(QByteArray(kIniFileLimit, ';'));
+        }
+        IniFile ini(huge);
+        QCOMPARE(ini.ReadString("S", "K", "def"), QStringLiteral("def"));
+        try {
+            ini.UpdateFile();
+            QFAIL("a settings file that was not read was overwritten");
+        } catch (const VelmoraError &e) {
+            QVERIFY2(e.message().contains("huge.ini") && e.message().contains("MB"), qPrintable(e.message()));
+        }
+        QCOMPARE(QFileInfo(huge).size(), kIniFileLimit + 10);
     }
 };
 

@@ -11,6 +11,7 @@
 #include <QStringList>
 
 #include <algorithm>
+#include <csignal>
 #include <cstdio>
 
 namespace {
@@ -31,6 +32,8 @@ Reads notes files exactly as the reader does and says what it skips, cuts or sto
                  the keys isPage, pageImage, title, lineCount, content, note, remark, source, x, y.
 
 KIND is one of:
+  encoding           the file is not UTF-8 and holds no notes tags (one problem for the whole file)
+  not-notes          no line holds a notes tag: not a notes file (one problem for the whole file)
   skipped            a line between records with text on it that the reader passes over
   position           the line after a headword holds "<座標" but gives no position
   range              a position value does not fit 32 bits; the reader stops there
@@ -170,6 +173,7 @@ int Run(QStringList args) {
 } // namespace
 
 int main(int argc, char **argv) {
+    std::signal(SIGXFSZ, SIG_IGN); // output past a file-size limit fails the write instead of killing us
     QCoreApplication app(argc, argv);
     const int status = Run(QCoreApplication::arguments().mid(1));
     // A full disk or a closed pipe must not pass for a clean run.

@@ -1,0 +1,1 @@
+velmora_add_test(tst_ownerdrawlist widgets/tst_ownerdrawlist.cpp GUI)
