@@ -4,6 +4,7 @@
 #include "bench/BenchRecord.h"
 #include "images/JpegImage.h"
 #include "images/PageView.h"
+#include "images/ScanMarks.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -130,6 +131,64 @@ int main(int argc, char **argv) {
                 bench::Emit(f);
             }
         }
+    }
+
+    // 300 marks with their headwords spread over the page, painted over one 800 x 1000 viewport in the
+    // middle, beside painting the page image alone (today's paint) in the same run.
+    std::vector<ScanMark> marks;
+    QRandomGenerator rng(7);
+    const QString words = QStringLiteral("學而時習之不亦說乎有朋自遠方來樂知人不慍君子");
+    for (int i = 0; i < 300; ++i) {
+        QString label;
+        for (int c = 0; c < 2 + int(rng.bounded(5)); ++c)
+            label += words[int(rng.bounded(words.size()))];
+        marks.push_back({QPoint(100 + int(rng.bounded(2280)), 100 + int(rng.bounded(3300))), label, i % 10 == 0});
+    }
+    ScanMarks overlayMarks;
+    overlayMarks.Set(marks);
+    overlayMarks.SetShowAll(true);
+    for (const double rate : {0.25, 1.0, 2.0}) {
+        image.resize(int(picture.width() * rate), int(picture.height() * rate));
+        const QSize viewport(800, 1000);
+        const QRect target(std::max(0, (image.width() - viewport.width()) / 2),
+                           std::max(0, (image.height() - viewport.height()) / 2), viewport.width(), viewport.height());
+        QImage screen(viewport, QImage::Format_ARGB32_Premultiplied);
+        std::vector<double> plain, withMarks;
+        int shown = 0;
+        for (const ScanMark &m : marks)
+            shown += target.contains(QPoint(int(m.pos.x() * rate), int(m.pos.y() * rate))) ? 1 : 0;
+        for (int i = 0; i < 16; ++i) {
+            QElapsedTimer t;
+            t.start();
+            {
+                QPainter p(&screen);
+                p.translate(-target.topLeft());
+                image.PaintRegion(p, target);
+            }
+            const double page = t.nsecsElapsed() / 1e6;
+            t.start();
+            {
+                QPainter p(&screen);
+                p.translate(-target.topLeft());
+                p.setClipRect(target);
+                overlayMarks.Paint(p, target, rate);
+            }
+            if (i > 0) { // the first run lays out the glyphs
+                plain.push_back(page);
+                withMarks.push_back(t.nsecsElapsed() / 1e6);
+            }
+        }
+        std::printf("marks at %3.0f%%: %.2f ms for %d marks in view (page alone %.2f ms)\n", rate * 100,
+                    Median(withMarks), shown, Median(plain));
+        bench::Figure f{QStringLiteral("scan"),
+                        QStringLiteral("painting 300 marks%1 over an 800 x 1000 viewport at %2 %")
+                            .arg(rate >= ScanMarks::kLabelZoom ? QStringLiteral(" and labels") : QString())
+                            .arg(rate * 100),
+                        QStringLiteral("ms"), withMarks, QStringLiteral("painting the viewport's page image alone"),
+                        plain};
+        f.targetMax = 2;
+        f.note = QStringLiteral("%1 marks in view").arg(shown);
+        bench::Emit(f);
     }
     return 0;
 }

@@ -186,6 +186,7 @@ void SearchPane::RunSearch() {
     }
     results_->SetRows(std::move(rows));
     ShowResultCount();
+    Q_EMIT ResultsChanged();
 }
 
 void SearchPane::ShowResultCount() {

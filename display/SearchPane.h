@@ -51,6 +51,8 @@ Q_SIGNALS:
     void HitChosen(NoteRef ref, const QString &highlight);
     // The user asked to see a result in the entries list (Ctrl+L or the list's context menu).
     void ShowInEntriesList(NoteRef ref);
+    // The results list was filled again (the scan marks the results placed on it).
+    void ResultsChanged();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

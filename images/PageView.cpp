@@ -257,6 +257,11 @@ QImage PointOverlay::RenderSurface(const QRect &region) const {
 }
 
 void PointOverlay::paintEvent(QPaintEvent *event) {
+    if (underlay_) {
+        QPainter painter(this);
+        painter.setClipRect(event->rect());
+        underlay_(painter, event->rect());
+    }
     if (shapes_.isEmpty() || surface_.isEmpty() || width() <= 0 || height() <= 0)
         return;
     // The surface is painted stretched to the widget; normally both have the same size.
@@ -323,6 +328,15 @@ void PointOverlay::mouseReleaseEvent(QMouseEvent *event) {
     event->accept();
     if (up_)
         up_(event->button(), event->modifiers(), qFloor(event->position().x()), qFloor(event->position().y()));
+}
+
+void PointOverlay::mouseDoubleClickEvent(QMouseEvent *event) {
+    if (event->button() != Qt::LeftButton || !doubleClick_) {
+        mousePressEvent(event);
+        return;
+    }
+    event->accept();
+    doubleClick_(qFloor(event->position().x()), qFloor(event->position().y()));
 }
 
 void PointOverlay::contextMenuEvent(QContextMenuEvent *event) {

@@ -113,12 +113,21 @@ public:
     void SetHandlers(ButtonHandler down, MoveHandler move, ButtonHandler up);
     // The context menu opens on a right click while `popupAuto` says so.
     void SetPopupMenu(QMenu *menu, std::function<bool()> popupAuto);
+    // A double click of the left button; it starts no drag. Other buttons' double clicks count as
+    // presses, as before.
+    using DoubleClickHandler = std::function<void(int, int)>;
+    void SetDoubleClickHandler(DoubleClickHandler handler) { doubleClick_ = std::move(handler); }
+    // Painted under the shapes (the marker stays on top): the part `exposed` of the widget, in widget
+    // coordinates.
+    using Underlay = std::function<void(QPainter &, const QRect &)>;
+    void SetUnderlay(Underlay underlay) { underlay_ = std::move(underlay); }
 
 protected:
     void paintEvent(QPaintEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
     void contextMenuEvent(QContextMenuEvent *event) override;
 
 private:
@@ -134,6 +143,8 @@ private:
     QList<Shape> shapes_;
     ButtonHandler down_, up_;
     MoveHandler move_;
+    DoubleClickHandler doubleClick_;
+    Underlay underlay_;
     QMenu *menu_ = nullptr;
     std::function<bool()> popupAuto_;
 };

@@ -2,6 +2,7 @@
 
 #include "common/Error.h"
 #include "corpus/Data.h"
+#include "corpus/ScanIndex.h"
 #include "images/JpegImage.h"
 #include "images/ScanCache.h"
 #include "platform/WinPath.h"
@@ -22,13 +23,20 @@
 #include <QMenu>
 #include <QScrollBar>
 #include <QTimer>
+#include <QToolTip>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace {
 // Room for the page shown and its neighbours on either side: a page scan takes about 35 MB decoded.
 constexpr qint64 kScanCacheBytes = 160LL << 20;
 // Scans above this size (a page scan has about 9 million pixels) are decoded off the window's thread.
 constexpr qint64 kLargeScanPixels = 40'000'000;
+
+bool RefBefore(const NoteRef &a, const NoteRef &b) {
+    return a.book != b.book ? a.book < b.book : a.entry < b.entry;
+}
 } // namespace
 
 PageViewer::PageViewer(QWidget *parent) : QWidget(parent), scanCache_(new ScanCache(kScanCacheBytes, this)) {
@@ -62,6 +70,15 @@ PageViewer::PageViewer(QWidget *parent) : QWidget(parent), scanCache_(new ScanCa
         },
         [this](Qt::KeyboardModifiers, int, int) { Guarded([this] { PointerMove(); })(); },
         [this](Qt::MouseButton, Qt::KeyboardModifiers, int, int) { dragging_ = false; });
+    overlay_->SetDoubleClickHandler([this](int x, int y) {
+        // The scan must not follow the pointer from the first press on: the entry decides where it goes.
+        dragging_ = false;
+        Guarded([&] { PickAt(viewer::CapturedCoord(x, zoomFactor_), viewer::CapturedCoord(y, zoomFactor_)); })();
+    });
+    overlay_->SetUnderlay([this](QPainter &painter, const QRect &exposed) {
+        marks_.Paint(painter, exposed, double(zoomFactor_));
+    });
+    overlay_->installEventFilter(this);
     scrollBox_->UpdateExtent();
 
     zoomMenu_ = new QMenu(this);
@@ -95,6 +112,8 @@ PageViewer::PageViewer(QWidget *parent) : QWidget(parent), scanCache_(new ScanCa
     fitWidthAction_ = addFit(QStringLiteral("適合寬度\tW"), "zoomFitWidth");
     fitPageAction_ = addFit(QStringLiteral("適合頁面\tP"), "zoomFitPage");
     naturalSizeAction_ = addFit(QStringLiteral("原始大小\t1"), "zoomNaturalSize");
+    marksAction_ = addFit(QStringLiteral("顯示條目位置\tM"), "showEntryPositions");
+    marksAction_->setCheckable(true);
     connect(zoomMenu_, &QMenu::aboutToShow, this, Guarded([this] { CheckCurrentZoomItem(); }));
     connect(zoomMenu_, &QMenu::triggered, this, Guarded([this](QAction *action) {
                 if (action == fitWidthAction_)
@@ -103,6 +122,8 @@ PageViewer::PageViewer(QWidget *parent) : QWidget(parent), scanCache_(new ScanCa
                     FitPage();
                 else if (action == naturalSizeAction_)
                     ZoomToFactor(1.0f);
+                else if (action == marksAction_)
+                    SetMarksShown(action->isChecked());
                 else
                     ZoomTo(action);
             }));
@@ -140,6 +161,14 @@ PageViewer::PageViewer(QWidget *parent) : QWidget(parent), scanCache_(new ScanCa
     zoomIndicatorTimer_->setSingleShot(true);
     zoomIndicatorTimer_->setInterval(1500);
     connect(zoomIndicatorTimer_, &QTimer::timeout, zoomIndicator_, &QWidget::hide);
+
+    // How many of the search's results lie on the scan shown, in the opposite corner.
+    hitCount_ = new QLabel(this);
+    hitCount_->setObjectName(QStringLiteral("hitCount"));
+    hitCount_->setStyleSheet(
+        QStringLiteral("background: rgba(224, 128, 0, 220); color: white; padding: 2px 6px; border-radius: 3px;"));
+    hitCount_->setAttribute(Qt::WA_TransparentForMouseEvents);
+    hitCount_->hide();
 
     // The scroll box holds the focus of the pane; its keys are seen before it scrolls with them.
     scrollBox_->installEventFilter(this);
@@ -197,6 +226,7 @@ void PageViewer::ApplyPicture(const QString &path, const QImage &picture, QSize 
     overlay_->resize(size);
     scrollBox_->UpdateExtent();
     currentPath_ = path;
+    RefreshMarks();
 }
 
 void PageViewer::ShowUnreadable(const QString &path, const QString &reason) {
@@ -207,6 +237,7 @@ void PageViewer::ShowUnreadable(const QString &path, const QString &reason) {
     scrollBox_->UpdateExtent();
     // No page is shown now: the next request for this scan tries it again.
     currentPath_.clear();
+    RefreshMarks();
     unreadableNotice_->setText(QStringLiteral("無法讀取這一頁的圖檔：\n%1\n\n%2").arg(path, reason));
     unreadableNotice_->setGeometry(rect());
     unreadableNotice_->show();
@@ -321,6 +352,7 @@ QString PageViewer::CaptureCaption() const { return captureCaption_->isHidden() 
 void PageViewer::resizeEvent(QResizeEvent *event) {
     QWidget::resizeEvent(event);
     unreadableNotice_->setGeometry(rect());
+    PlaceCornerLabels();
 }
 
 bool PageViewer::IsMarkerShown() const { return overlay_->ShapeCount() > 0; }
@@ -445,16 +477,100 @@ void PageViewer::ZoomChanged() {
         overlay_->SetBrushColor(QColor(0xFF, 0x00, 0x00));
         overlay_->Ellipse(viewer::MarkerRect(markedPosition_.x(), markedPosition_.y(), zoomFactor_));
     }
-    zoomIndicator_->setText(QStringLiteral("%1%").arg(double(zoomFactor_) * 100.0, 0, 'f', 0));
+    ShowInCorner(QStringLiteral("%1%").arg(double(zoomFactor_) * 100.0, 0, 'f', 0));
+}
+
+void PageViewer::ShowInCorner(const QString &text) {
+    zoomIndicator_->setText(text);
     zoomIndicator_->adjustSize();
-    const int margin = 8;
-    zoomIndicator_->move(width() - zoomIndicator_->width() - margin - scrollBox_->verticalScrollBar()->width() *
-                                                                              scrollBox_->verticalScrollBar()->isVisible(),
-                         height() - zoomIndicator_->height() - margin -
-                             scrollBox_->horizontalScrollBar()->height() * scrollBox_->horizontalScrollBar()->isVisible());
+    PlaceCornerLabels();
     zoomIndicator_->show();
     zoomIndicator_->raise();
     zoomIndicatorTimer_->start();
+}
+
+void PageViewer::PlaceCornerLabels() {
+    const int margin = 8;
+    const int bottom = height() - margin -
+                       scrollBox_->horizontalScrollBar()->height() * scrollBox_->horizontalScrollBar()->isVisible();
+    zoomIndicator_->move(width() - zoomIndicator_->width() - margin -
+                             scrollBox_->verticalScrollBar()->width() * scrollBox_->verticalScrollBar()->isVisible(),
+                         bottom - zoomIndicator_->height());
+    hitCount_->move(margin, bottom - hitCount_->height());
+}
+
+void PageViewer::SetScanIndex(ScanIndex *index) {
+    if (scanIndex_)
+        disconnect(scanIndex_, nullptr, this, nullptr);
+    scanIndex_ = index;
+    if (scanIndex_)
+        connect(scanIndex_, &ScanIndex::Changed, this, Guarded([this] { RefreshMarks(); }));
+    RefreshMarks();
+}
+
+void PageViewer::SetHits(std::vector<NoteRef> hits) {
+    if (!std::is_sorted(hits.begin(), hits.end(), RefBefore))
+        std::sort(hits.begin(), hits.end(), RefBefore);
+    hits_ = std::move(hits);
+    RefreshMarks();
+}
+
+void PageViewer::SetMarksShown(bool shown) {
+    marksAction_->setChecked(shown);
+    if (marks_.ShowAll() == shown)
+        return;
+    marks_.SetShowAll(shown);
+    overlay_->update();
+    Q_EMIT MarksShownChanged(shown);
+}
+
+void PageViewer::RefreshMarks() {
+    std::vector<ScanMark> marks;
+    // Before the index is built (it comes after the first paint) only the hits need it at once.
+    if (scanIndex_ && !currentPath_.isEmpty() && (scanIndex_->IsBuilt() || !hits_.empty())) {
+        const std::vector<PlacedEntry> &placed = scanIndex_->On(currentPath_);
+        marks.reserve(placed.size());
+        for (const PlacedEntry &p : placed)
+            marks.push_back({p.pos, QString(p.title).replace(QStringLiteral("<br>"), QStringLiteral(" ")),
+                             std::binary_search(hits_.begin(), hits_.end(), p.ref, RefBefore)});
+    }
+    marks_.Set(std::move(marks));
+    if (marks_.HitCount() > 0) {
+        hitCount_->setText(QStringLiteral("本頁 %1 條").arg(marks_.HitCount()));
+        hitCount_->adjustSize();
+        PlaceCornerLabels();
+        hitCount_->show();
+        hitCount_->raise();
+    } else {
+        hitCount_->hide();
+    }
+    overlay_->update();
+}
+
+QString PageViewer::CornerNote() const { return hitCount_->isHidden() ? QString() : hitCount_->text(); }
+
+double PageViewer::PickRadius() const { return pageImage_->NaturalSize().width() / 12.0; }
+
+bool PageViewer::PickAt(int x, int y) {
+    NoteRef ref;
+    if (scanIndex_ && !currentPath_.isEmpty())
+        ref = scanIndex_->Nearest(currentPath_, x, y, PickRadius());
+    if (!ref.isValid()) {
+        ShowInCorner(QStringLiteral("此處無條目"));
+        return false;
+    }
+    Q_EMIT EntryPicked(ref);
+    return true;
+}
+
+bool PageViewer::ShowMarkTip(const QHelpEvent *event) {
+    const int at = marks_.MarkAt(event->pos(), double(zoomFactor_));
+    if (at < 0) {
+        QToolTip::hideText();
+        return false;
+    }
+    QToolTip::showText(event->globalPos(), marks_.Marks()[size_t(at)].label, overlay_);
+    return true;
 }
 
 void PageViewer::CheckCurrentZoomItem() {
@@ -523,6 +639,8 @@ bool PageViewer::TakeKey(const QKeyEvent *event, bool act) {
             action = [this] { ZoomKeepingView([this] { FitPage(); }); };
         else if (mods == Qt::NoModifier && key == Qt::Key_1)
             action = [this] { ZoomKeepingView([this] { ZoomToFactor(1.0f); }); };
+        else if (mods == Qt::NoModifier && key == Qt::Key_M)
+            action = [this] { SetMarksShown(!MarksShown()); };
         else if (mods == Qt::NoModifier && key == Qt::Key_N && recording_)
             action = [this] { Q_EMIT NextUnpositionedWanted(); };
     }
@@ -585,6 +703,13 @@ void PageViewer::keyPressEvent(QKeyEvent *event) {
 }
 
 bool PageViewer::eventFilter(QObject *watched, QEvent *event) {
+    if (watched == overlay_ && event->type() == QEvent::ToolTip) {
+        bool shown = false;
+        Guarded([&] { shown = ShowMarkTip(static_cast<QHelpEvent *>(event)); })();
+        if (!shown)
+            event->ignore();
+        return true;
+    }
     if (watched == scrollBox_) {
         if (event->type() == QEvent::ShortcutOverride && TakeKey(static_cast<QKeyEvent *>(event), false)) {
             // The scan's own keys win over the window's shortcuts while it has focus.

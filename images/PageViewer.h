@@ -5,7 +5,9 @@
 // instead of opening the menu.
 
 #include "corpus/Data.h"
+#include "corpus/Notebooks.h"
 #include "images/JpegImage.h"
+#include "images/ScanMarks.h"
 
 #include <QImage>
 #include <QString>
@@ -13,6 +15,7 @@
 #include <QWidget>
 
 #include <functional>
+#include <vector>
 
 class PageImage;
 class PointOverlay;
@@ -20,6 +23,8 @@ class QAction;
 class QMenu;
 class QTimer;
 class ScanCache;
+class ScanIndex;
+class QHelpEvent;
 class ScrollBoxArea;
 
 class PageViewer : public QWidget {
@@ -70,12 +75,32 @@ public:
     // Sizes the page for `factor` (within the viewer's bounds) from the picture's natural size.
     void ZoomToFactor(float factor);
 
+    // ---- the scan as a map of the notebooks ------------------------------------------------------
+    // Where the entries placed on each scan are; the marks and the double click read it.
+    void SetScanIndex(ScanIndex *index);
+    // The search's results (any order); those placed on the scan shown are marked in a second colour.
+    void SetHits(std::vector<NoteRef> hits);
+    // The marks at every entry's position (key M, the menu's "顯示條目位置").
+    void SetMarksShown(bool shown);
+    bool MarksShown() const { return marks_.ShowAll(); }
+    const ScanMarks &Marks() const { return marks_; }
+    // The double click's radius around a position: a twelfth of the scan's natural width.
+    double PickRadius() const;
+    // What a double click at natural-size position (x, y) does: raises EntryPicked for the nearest
+    // entry within the radius, else says so in the corner. True when an entry was picked.
+    bool PickAt(int x, int y);
+    // The note in the pane's lower left corner ("本頁 N 條"), "" when hidden.
+    QString CornerNote() const;
+
 Q_SIGNALS:
     // A right click in capture mode, as a position on the page at its natural size.
     void PositionPicked(int x, int y);
     // Keys of capture mode while the scan has focus and recording is on: Ctrl+Z and N.
     void UndoCaptureWanted();
     void NextUnpositionedWanted();
+    // A double click near an entry's position on the scan shown.
+    void EntryPicked(NoteRef ref);
+    void MarksShownChanged(bool shown);
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
@@ -101,6 +126,11 @@ private:
     void PointerDown(Qt::MouseButton button, int x, int y);
     void PointerMove();
     void ClearMarker();
+    // The marks of the scan shown, from the index and the hits, painted again.
+    void RefreshMarks();
+    void ShowInCorner(const QString &text);
+    void PlaceCornerLabels();
+    bool ShowMarkTip(const QHelpEvent *event);
     void ShowUnreadable(const QString &path, const QString &reason);
     void ApplyPicture(const QString &path, const QImage &picture, QSize natural = QSize(),
                       const QList<QImage> &halvings = {});
@@ -125,6 +155,11 @@ private:
     class QLabel *zoomIndicator_;
     QTimer *zoomIndicatorTimer_;
     ScanListing scanListing_;
+    ScanIndex *scanIndex_ = nullptr;
+    std::vector<NoteRef> hits_; // sorted
+    ScanMarks marks_;
+    QAction *marksAction_;
+    class QLabel *hitCount_;
     // The position the marker shows (natural-size pixels), while it is shown.
     QPoint markedPosition_;
     // The shown entry's position on the page shown (natural-size pixels); null without one.

@@ -6,6 +6,7 @@ pkgs=(build-essential cmake pkg-config qt6-base-dev qt6-declarative-dev qt6-webe
       appstream desktop-file-utils x11-utils  # the desktop entry and metainfo checks; the installed-window test
       openbox xdotool  # the window, key and start tests run under a window manager
       lintian  # ./run package checks the packages against Debian's policy
+      dbus at-spi2-core python3-pyatspi  # the screen-reader test reads the window through AT-SPI
       clang-14 libclang-rt-14-dev  # these two: the fuzz targets (libFuzzer and its sanitizers)
       unicode-data bzip2)  # the search's fold classes, written at build time from Unihan_Variants.txt.bz2
 missing=()

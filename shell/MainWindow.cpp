@@ -8,6 +8,7 @@
 #include "images/PageViewer.h"
 #include "corpus/NotebookStore.h"
 #include "shell/AboutBox.h"
+#include "corpus/ScanIndex.h"
 #include "shell/CaptureSession.h"
 #include "shell/DocumentOpener.h"
 #include "shell/KeyboardAccess.h"
@@ -57,7 +58,8 @@ QString ReferenceLine(int book, const NoteEntry &entry) {
 } // namespace
 
 MainWindow::MainWindow(const QString &programPath, QWidget *parent, const QString &settingsFolder)
-    : QMainWindow(parent), store_(new NotebookStore(this)), place_(new WindowPlace(this)) {
+    : QMainWindow(parent), store_(new NotebookStore(this)), place_(new WindowPlace(this)),
+      scanIndex_(new ScanIndex(*store_, this)) {
     programFolder_ = QFileInfo(programPath).absolutePath() + QLatin1Char('/');
     settingsFolder_ = settingsFolder.isEmpty() ? programFolder_ : settingsFolder;
     // The notes are read on worker threads while the window and its web view are built: at a hundred
@@ -85,6 +87,7 @@ MainWindow::MainWindow(const QString &programPath, QWidget *parent, const QStrin
     pdfVolumes_->ApplyFilter();
     Wire();
     WireScanFeatures();
+    WireScanMap();
     WireReading();
     // The entry page and the scan draw no focus of their own; their context menus open from the keyboard.
     new FocusRing(this, {entryView_, pageViewer_});
@@ -258,6 +261,21 @@ void MainWindow::WireScanFeatures() {
             Guarded([this] { capture_->ShowNextWithoutPosition(); }));
 }
 
+void MainWindow::WireScanMap() {
+    pageViewer_->SetScanIndex(scanIndex_);
+    connect(pageViewer_, &PageViewer::EntryPicked, this, Guarded([this](NoteRef ref) { ShowPickedEntry(ref); }));
+    connect(search_, &SearchPane::ResultsChanged, this, Guarded([this] {
+                pageViewer_->SetHits(search_->Query().isEmpty() ? std::vector<NoteRef>{}
+                                                                : search_->List()->Rows()->Rows());
+            }));
+}
+
+void MainWindow::ShowPickedEntry(NoteRef ref) {
+    // As a click in the entries list: its row selected (its notebook ticked if need be), and shown.
+    entries_->Select(ref);
+    ShowEntry(ref, QString(), Opener::EntriesList);
+}
+
 NoteList *MainWindow::ListOf(Opener opener) const {
     switch (opener) {
     case Opener::EntriesList: return entries_->List();
@@ -311,6 +329,7 @@ void MainWindow::ApplySettings(const WindowSettings &stored) {
     SetScanPaneWidth(stored.scanPaneWidth);
     entryView_->SetPageZoom(stored.pageZoom);
     SetListFontSize(stored.listFontSize);
+    pageViewer_->SetMarksShown(stored.showPositions);
 }
 
 WindowSettings MainWindow::CurrentSettings() const {
@@ -369,7 +388,13 @@ void MainWindow::showEvent(QShowEvent *event) {
         return;
     firstShow_ = false;
     // The first paint comes before the search buffers: they are built while the reader looks.
-    QTimer::singleShot(0, this, Guarded([this] { search_->PrepareInBackground(); }));
+    QTimer::singleShot(0, this, Guarded([this] {
+                           search_->PrepareInBackground();
+                           if (!scanIndex_->IsBuilt()) {
+                               scanIndex_->Build();
+                               pageViewer_->SetScanIndex(scanIndex_);
+                           }
+                       }));
     if (QLayout *layout = centralWidget()->layout())
         layout->activate();
     SetScanPaneWidth(pendingScanPaneWidth_);
@@ -515,6 +540,7 @@ void MainWindow::StoreReading(WindowSettings &s) const {
     s.openTab = tabs_->currentIndex();
     s.searchText = search_->Query();
     s.searchFold = search_->Folding();
+    s.showPositions = pageViewer_->MarksShown();
     if (store_->Contains(shownEntry_)) {
         s.lastEntry = NotebookLetters()[size_t(shownEntry_.book)] + QLatin1Char(':') +
                       QString::number(shownEntry_.entry);

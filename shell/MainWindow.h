@@ -27,6 +27,7 @@ class QSplitter;
 class QTabWidget;
 class SearchPane;
 class WindowPlace;
+class ScanIndex;
 
 class MainWindow : public QMainWindow {
     Q_OBJECT
@@ -59,6 +60,10 @@ private:
     void SetCaption(const QString &caption);
     void ShowEmptyCaption();
     void WireScanFeatures();
+    // The scan as a map: a double click opens the entry placed there, the marks follow the store and
+    // the search.
+    void WireScanMap();
+    void ShowPickedEntry(NoteRef ref);
     // A notice in the header for a while (a notes file read anew after another program wrote it).
     void ShowNotice(const QString &text);
     void ForgetUnsavedPositions();
@@ -84,6 +89,7 @@ private:
     QString settingsFolder_; // where velmoranote.ini is kept, with a trailing separator
     NotebookStore *store_;
     WindowPlace *place_;
+    ScanIndex *scanIndex_;
 
     QWidget *header_ = nullptr;
     QSplitter *mainSplitter_ = nullptr;

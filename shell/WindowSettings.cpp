@@ -45,6 +45,7 @@ WindowSettings ReadWindowSettings(const QString &programFolder, const WindowSett
                        ini.ReadInteger(kReader, QStringLiteral("FrameRight"), s.frame.right()),
                        ini.ReadInteger(kReader, QStringLiteral("FrameBottom"), s.frame.bottom()));
     s.searchFold = ini.ReadInteger(kReader, QStringLiteral("SearchFold"), s.searchFold ? 1 : 0) != 0;
+    s.showPositions = ini.ReadInteger(kReader, QStringLiteral("ShowPositions"), s.showPositions ? 1 : 0) != 0;
     return s;
 }
 
@@ -64,6 +65,7 @@ void WriteWindowSettings(const QString &programFolder, const WindowSettings &s) 
     ini.WriteInteger(kPanel, QStringLiteral("Height"), s.panelHeight);
     ini.WriteFloat(kReader, QStringLiteral("PageZoom"), s.pageZoom);
     ini.WriteInteger(kReader, QStringLiteral("ListFontSize"), s.listFontSize);
+    ini.WriteInteger(kReader, QStringLiteral("ShowPositions"), s.showPositions ? 1 : 0);
     ini.WriteString(kReader, QStringLiteral("LastEntry"), OneLine(s.lastEntry));
     ini.WriteString(kReader, QStringLiteral("LastHeadword"), OneLine(s.lastHeadword));
     ini.WriteInteger(kReader, QStringLiteral("Tab"), s.openTab);

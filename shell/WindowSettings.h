@@ -22,6 +22,7 @@ struct WindowSettings {
     int openTab = 0;       // of the left pane
     QString searchText;
     bool searchFold = false; // the search matches across variant characters
+    bool showPositions = false; // the marks at every entry's position on the scan
 };
 
 // The caption from setup.ini in `programFolder` (which ends in a separator), or `fallback`.

@@ -12,3 +12,14 @@ velmora_add_test(tst_viewer images/tst_viewer.cpp support/ReaderFixture.h GUI)
 velmora_add_test(tst_scancache images/tst_scancache.cpp GUI)
 velmora_add_test(tst_scanfeatures images/tst_scanfeatures.cpp support/ReaderFixture.h GUI)
 velmora_add_test(tst_largescan images/tst_largescan.cpp GUI)
+# The scan as a map: the demo library's notes and a scan of it, at screen scale 1 and again at 2.
+if(TARGET velmora-makedemo)
+  velmora_add_test(tst_scanmap images/tst_scanmap.cpp support/ReaderFixture.h support/ScanWindow.h
+                   ${VELMORA_DEMO_TOOL_SOURCES} GUI)
+  target_include_directories(tst_scanmap PRIVATE ${PROJECT_SOURCE_DIR})
+  target_link_libraries(tst_scanmap PRIVATE JPEG::JPEG)
+  add_test(NAME tst_scanmap_scale2 COMMAND tst_scanmap)
+  set_tests_properties(tst_scanmap_scale2 PROPERTIES
+    ENVIRONMENT "QT_SCALE_FACTOR=2;QTWEBENGINE_DISABLE_SANDBOX=1;QTWEBENGINE_CHROMIUM_FLAGS=--disable-gpu;VELMORA_TEST_TMP=${CMAKE_CURRENT_BINARY_DIR}"
+    TIMEOUT 300)
+endif()

@@ -1,0 +1,55 @@
+#pragma once
+// The marks painted over a page scan: a small ring at the stored position of each entry placed on it
+// (with its headword beside it from half size upward), and the entries among the search's results in
+// a second colour. Positions are natural-size overlay pixels; painting and finding a mark under the
+// pointer take the zoom, so the marks follow it exactly as the red marker does.
+
+#include <QColor>
+#include <QImage>
+#include <QStaticText>
+#include <QPoint>
+#include <QRect>
+#include <QString>
+#include <vector>
+
+class QPainter;
+
+struct ScanMark {
+    QPoint pos;    // natural-size overlay pixels
+    QString label; // the headword, on one line
+    bool hit = false;
+};
+
+class ScanMarks {
+public:
+    // Ring radius and the zoom from which labels are drawn.
+    static constexpr int kRingRadius = 6;
+    static constexpr double kLabelZoom = 0.5;
+
+    void Set(std::vector<ScanMark> marks);
+    const std::vector<ScanMark> &Marks() const { return marks_; }
+    // Every entry's mark (else only the search's hits).
+    void SetShowAll(bool on) { showAll_ = on; }
+    bool ShowAll() const { return showAll_; }
+    int HitCount() const { return hits_; }
+    bool IsEmpty() const { return marks_.empty() || (!showAll_ && hits_ == 0); }
+
+    // Paints the marks that touch `exposed` (overlay coordinates) at zoom `rate`.
+    void Paint(QPainter &painter, const QRect &exposed, double rate) const;
+    // The index of the mark painted under an overlay point, or -1.
+    int MarkAt(QPoint overlayPoint, double rate) const;
+
+    static const QColor &RingColour();
+    static const QColor &HitColour();
+
+private:
+    bool Drawn(const ScanMark &m) const { return showAll_ || m.hit; }
+    // The two rings drawn once per screen density and stamped at every mark: a few hundred
+    // antialiased ellipses per paint would take milliseconds.
+    const QImage &Ring(bool hit, qreal density) const;
+    std::vector<ScanMark> marks_;
+    mutable std::vector<QStaticText> labels_; // laid out once per mark, at the first paint with labels
+    mutable QImage rings_[2];
+    bool showAll_ = false;
+    int hits_ = 0;
+};
