@@ -209,7 +209,7 @@ void MainWindow::BuildPanes() {
     // However narrow the window, the page and the scan keep room to be read and used.
     entryView_->setMinimumWidth(DesignPixels(160));
     pageViewer_->setMinimumWidth(DesignPixels(120));
-    setMinimumSize(DesignPixels(640), DesignPixels(420));
+    setMinimumSize(DesignPixels(600), DesignPixels(400));
     mainSplitter_->handle(1)->setObjectName(QStringLiteral("Splitter1"));
     mainSplitter_->handle(2)->setObjectName(QStringLiteral("Splitter3"));
 }

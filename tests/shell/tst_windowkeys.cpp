@@ -313,7 +313,7 @@ void TestWindowKeys::narrowWindowKeepsThePanes() {
     auto *page = win.w.findChild<EntryView *>();
     win.w.resize(300, 200);
     QTest::qWait(100);
-    QVERIFY2(win.w.width() >= 500 && win.w.height() >= 330,
+    QVERIFY2(win.w.width() >= 400 && win.w.height() >= 300,
              qPrintable(QString("%1x%2").arg(win.w.width()).arg(win.w.height())));
     splitter->setSizes({200, 0, 5000}); // the scan asks for all the width
     QVERIFY2(page->width() >= 120, qPrintable(QString::number(page->width())));
