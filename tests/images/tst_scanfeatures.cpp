@@ -8,7 +8,7 @@
 #include "shell/MainWindow.h"
 #include "support/ReaderFixture.h"
 #include "support/ScanWindow.h"
-#include "widgets/ErrorBoundary.h"
+#include "support/DialogCapture.h"
 #include "widgets/OwnerDrawList.h"
 #include "images/PageView.h"
 
@@ -69,21 +69,11 @@ QByteArray ReadAll(const QString &path) {
 
 class TestScanFeatures : public QObject {
     Q_OBJECT
-    QStringList errors, notices, questions;
-    bool answer = true;
+    DialogCapture dialogs;
+    QStringList &errors = dialogs.errors, &notices = dialogs.notices, &questions = dialogs.questions;
+    bool &answer = dialogs.answer;
 private Q_SLOTS:
-    void init() {
-        errors.clear();
-        notices.clear();
-        questions.clear();
-        answer = true;
-        SetErrorDisplayForTesting([this](const QString &m) { errors << m; });
-        SetNoticeDisplayForTesting([this](const QString &m) { notices << m; });
-        SetQuestionAnswerForTesting([this](const QString &q) {
-            questions << q;
-            return answer;
-        });
-    }
+    void init() { dialogs.Install(); }
     void fitAndStepZoomFromKeysAndMenu();
     void currentFactorCheckedAndShown();
     void nextAndPreviousScanKeepTheZoom();
