@@ -81,17 +81,17 @@ RegularFileRead ReadRegularFile(const QString &path, qint64 limit) {
     }
     try {
         // One byte more than the file holds, so that growth since fstat is seen as more bytes.
-        QByteArray bytes(qsizetype(st.st_size) + 1, Qt::Uninitialized);
+        QByteArray buffer(qsizetype(st.st_size) + 1, Qt::Uninitialized);
         qsizetype used = 0;
         for (;;) {
-            if (used == bytes.size()) {
-                if (bytes.size() > limit) {
-                    result.reason = TooLarge(bytes.size(), limit);
+            if (used == buffer.size()) {
+                if (buffer.size() > limit) {
+                    result.reason = TooLarge(buffer.size(), limit);
                     return result;
                 }
-                bytes.resize(qMin<qint64>(limit + 1, qint64(bytes.size()) * 2 + 4096));
+                buffer.resize(qMin<qint64>(limit + 1, qint64(buffer.size()) * 2 + 4096));
             }
-            const ssize_t n = ::read(fd, bytes.data() + used, size_t(bytes.size() - used));
+            const ssize_t n = ::read(fd, buffer.data() + used, size_t(buffer.size() - used));
             if (n < 0) {
                 if (errno == EINTR)
                     continue;
@@ -106,8 +106,8 @@ RegularFileRead ReadRegularFile(const QString &path, qint64 limit) {
             result.reason = TooLarge(used, limit);
             return result;
         }
-        bytes.truncate(used);
-        result.bytes = std::move(bytes);
+        buffer.truncate(used);
+        result.bytes = std::move(buffer);
     } catch (const std::bad_alloc &) {
         result.reason = QStringLiteral("記憶體不足，無法讀入 %1。").arg(ShownSize(st.st_size));
         return result;
