@@ -5,7 +5,7 @@
 #include "shell/EntriesPane.h"
 #include "shell/MainWindow.h"
 #include "support/ReaderFixture.h"
-#include "widgets/ErrorBoundary.h"
+#include "support/DialogCapture.h"
 #include "widgets/NoteList.h"
 #include "widgets/OwnerDrawList.h"
 
@@ -59,13 +59,11 @@ QColor PixelOfRow(OwnerDrawList *list, int row) {
 
 class TestSearchList : public QObject {
     Q_OBJECT
-    QStringList errors;
+    ErrorCapture shown;
+    QStringList &errors = shown.errors;
 private Q_SLOTS:
-    void init() {
-        errors.clear();
-        SetErrorDisplayForTesting([this](const QString &m) { errors << m; });
-    }
-    void cleanup() { QVERIFY2(errors.isEmpty(), qPrintable(errors.join('\n'))); }
+    void init() { shown.Install(); }
+    void cleanup() { VERIFY_NO_ERROR_SHOWN(shown); }
     void rowsAndPainting();
     void openingFramesTheQuery();
     void countAndNothingFound();

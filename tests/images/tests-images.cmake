@@ -2,9 +2,9 @@
 velmora_add_test(tst_viewermath images/tst_viewermath.cpp)
 velmora_add_test(tst_jpeg images/tst_jpeg.cpp support/OddFiles.h GUI)
 # The progressive scan bomb is made at test time by this generator, not kept as a large file.
-add_executable(make_scan_bomb images/make_scan_bomb.cpp)
-target_link_libraries(make_scan_bomb PRIVATE JPEG::JPEG)
 if(TARGET tst_jpeg)
+  add_executable(make_scan_bomb images/make_scan_bomb.cpp)
+  target_link_libraries(make_scan_bomb PRIVATE JPEG::JPEG)
   target_compile_definitions(tst_jpeg PRIVATE VELMORA_SCAN_BOMB_PROGRAM="$<TARGET_FILE:make_scan_bomb>")
   add_dependencies(tst_jpeg make_scan_bomb)
 endif()

@@ -5,7 +5,7 @@
 #include "images/ViewerMath.h"
 #include "shell/IniFile.h"
 #include "shell/MainWindow.h"
-#include "widgets/ErrorBoundary.h"
+#include "support/DialogCapture.h"
 #include "widgets/OwnerDrawList.h"
 #include "images/PageView.h"
 #include "support/ReaderFixture.h"
@@ -87,13 +87,11 @@ QRect RedBounds(const QImage &image) {
 
 class TestDesktopWindow : public QObject {
     Q_OBJECT
-    QStringList errors;
+    ErrorCapture shown;
+    QStringList &errors = shown.errors;
 private Q_SLOTS:
-    void init() {
-        errors.clear();
-        SetErrorDisplayForTesting([this](const QString &m) { errors << m; });
-    }
-    void cleanup() { QVERIFY2(errors.isEmpty(), qPrintable(errors.join('\n'))); }
+    void init() { shown.Install(); }
+    void cleanup() { VERIFY_NO_ERROR_SHOWN(shown); }
 
     // Every control, the hidden capture controls included, has a name, in Chinese.
     void accessibleNames() {

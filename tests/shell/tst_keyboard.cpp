@@ -5,7 +5,7 @@
 #include "images/PageViewer.h"
 #include "shell/KeyboardAccess.h"
 #include "shell/MainWindow.h"
-#include "widgets/ErrorBoundary.h"
+#include "support/DialogCapture.h"
 #include "support/ReaderFixture.h"
 
 #include <QApplication>
@@ -44,13 +44,11 @@ bool TabInto(QWidget *window, const QWidget *pane) {
 
 class TestKeyboard : public QObject {
     Q_OBJECT
-    QStringList errors;
+    ErrorCapture shown;
+    QStringList &errors = shown.errors;
 private Q_SLOTS:
-    void init() {
-        errors.clear();
-        SetErrorDisplayForTesting([this](const QString &m) { errors << m; });
-    }
-    void cleanup() { QVERIFY2(errors.isEmpty(), qPrintable(errors.join('\n'))); }
+    void init() { shown.Install(); }
+    void cleanup() { VERIFY_NO_ERROR_SHOWN(shown); }
 
     // The ring lies around the page, then the scan, while the focus is in them, and nowhere else.
     void focusShowsOnPageAndScan() {

@@ -3,7 +3,7 @@
 // places fit the 800 x 500 logical pixels of the test screen at scale 2.
 #include "shell/IniFile.h"
 #include "shell/MainWindow.h"
-#include "widgets/ErrorBoundary.h"
+#include "support/DialogCapture.h"
 #include "support/ReaderFixture.h"
 
 #include <QScreen>
@@ -47,13 +47,11 @@ bool Framed(MainWindow &w) {
 
 class TestWindowPlace : public QObject {
     Q_OBJECT
-    QStringList errors;
+    ErrorCapture shown;
+    QStringList &errors = shown.errors;
 private Q_SLOTS:
-    void init() {
-        errors.clear();
-        SetErrorDisplayForTesting([this](const QString &m) { errors << m; });
-    }
-    void cleanup() { QVERIFY2(errors.isEmpty(), qPrintable(errors.join('\n'))); }
+    void init() { shown.Install(); }
+    void cleanup() { VERIFY_NO_ERROR_SHOWN(shown); }
 
     // Five starts and closes in place: the stored rectangle does not move or grow, and the window
     // stands where it was stored, frame included.

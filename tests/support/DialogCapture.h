@@ -26,5 +26,14 @@ struct DialogCapture {
     }
 };
 
+// The errors alone, for tests that leave the other dialogs as they are.
+struct ErrorCapture {
+    QStringList errors;
+    void Install() {
+        errors.clear();
+        SetErrorDisplayForTesting([this](const QString &m) { errors << m; });
+    }
+};
+
 // No error was shown (a test's cleanup()).
 #define VERIFY_NO_ERROR_SHOWN(capture) QVERIFY2((capture).errors.isEmpty(), qPrintable((capture).errors.join('\n')))
