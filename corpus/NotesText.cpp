@@ -21,12 +21,16 @@ NotesText NotesText::FromBytes(const QByteArray &bytes) {
     t.bytes_ = bytes;
     t.bom_ = bytes.startsWith("\xEF\xBB\xBF") ? 3 : 0;
     // Invalid sequences decode to U+FFFD; CR and LF always decode to themselves, so the text and the
-    // bytes split into the same number of lines. The decoder is told to keep a byte-order mark and
-    // to end cut sequences at the end, as QString::fromUtf8 does; it also says whether it met any.
-    QStringDecoder decoder(QStringDecoder::Utf8,
-                           QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
-    t.text_ = decoder.decode(t.bytes());
-    t.utf8_ = !decoder.hasError();
+    // bytes split into the same number of lines.
+    t.text_ = QString::fromUtf8(t.bytes());
+    // A replacement character the bytes do not spell themselves stands for a sequence that is not
+    // UTF-8; only a file that holds one of its own is decoded a second time to tell.
+    t.utf8_ = !t.text_.contains(QChar::ReplacementCharacter);
+    if (!t.utf8_ && bytes.contains("\xEF\xBF\xBD")) {
+        QStringDecoder check(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+        (void)check.decode(t.bytes());
+        t.utf8_ = !check.hasError();
+    }
     // UTF-16 spells every ASCII character with a NUL byte, which is valid UTF-8 but never in notes.
     t.utf16_ = bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF") ||
                std::memchr(bytes.constData(), 0, size_t(bytes.size())) != nullptr;
