@@ -40,6 +40,9 @@ protected:
     void paintEvent(QPaintEvent *) override { QPainter(this).fillRect(rect(), Qt::white); }
 };
 
+// The title the blank document takes once its `load`-th load has been drawn.
+QString BlankMark(int load) { return QStringLiteral("velmora-blank-%1").arg(load); }
+
 bool IsCopyKey(QEvent *event) {
     return static_cast<QKeyEvent *>(event)->matches(QKeySequence::Copy);
 }
@@ -58,6 +61,8 @@ EntryView::EntryView(QWidget *parent)
     layout->addWidget(findBar_);
     layout->addWidget(view_);
     connect(view_, &QWebEngineView::loadFinished, this, Guarded([this] { DocumentLoaded(); }));
+    connect(view_, &QWebEngineView::titleChanged, this,
+            Guarded([this](const QString &title) { TitleChanged(title); }));
     // While the blank document loads, a blank sheet of our own lies over the view: the page pane
     // turns blank in the same frame as the scan changes, and the view catches up behind it.
     blankCover_ = new BlankSheet(this);
@@ -140,28 +145,43 @@ void EntryView::WritePage(const QString &body) {
         return;
     }
     view_->page()->runJavaScript(DocumentWriteScript(page), QWebEngineScript::ApplicationWorld);
+    // Written before the blank document was drawn: the page itself is what the sheet waits for.
+    if (blankCover_->isVisible() && !coverWaitsForPaint_) HideCoverAtNextPaint();
 }
 
 void EntryView::DocumentLoaded() {
     documentReady_ = true;
-    // The sheet goes once the view has painted its blank document (or after a few frames, should the
-    // view have nothing more to paint).
-    coverWaitsForPaint_ = blankCover_->isVisible();
-    if (coverWaitsForPaint_) {
-        if (QWidget *surface = view_->focusProxy())
-            surface->update();
-        // Only for this load: a later blank page keeps its sheet until it has loaded itself.
-        QTimer::singleShot(100, blankCover_, [this, load = blankLoads_] {
-            if (load == blankLoads_) blankCover_->hide();
-        });
-    }
+    coverWaitsForPaint_ = false;
     // A new document may come with the view's default zoom: keep the reader's.
     view_->setZoomFactor(pageZoom_);
     if (hasPendingPage_) {
         hasPendingPage_ = false;
         view_->page()->runJavaScript(DocumentWriteScript(pendingPage_), QWebEngineScript::ApplicationWorld);
         pendingPage_.clear();
+        if (blankCover_->isVisible()) HideCoverAtNextPaint();
+        return;
     }
+    if (!blankCover_->isVisible()) return;
+    // The load signal comes before the view has a frame of the blank document: the sheet stays until
+    // the page says it has drawn that frame and the view has painted after that. A view out of sight
+    // draws no frames; the sheet goes after a while all the same.
+    view_->page()->runJavaScript(PaintedMarkScript(BlankMark(blankLoads_)),
+                                 QWebEngineScript::ApplicationWorld);
+    QTimer::singleShot(1000, blankCover_, [this, load = blankLoads_] {
+        if (load == blankLoads_) blankCover_->hide();
+    });
+}
+
+void EntryView::TitleChanged(const QString &title) {
+    if (blankCover_->isVisible() && title == BlankMark(blankLoads_)) HideCoverAtNextPaint();
+}
+
+void EntryView::HideCoverAtNextPaint() {
+    coverWaitsForPaint_ = true;
+    // Should the view have painted its latest frame already, no paint comes: the sheet goes anyway.
+    QTimer::singleShot(250, blankCover_, [this, load = blankLoads_] {
+        if (load == blankLoads_) blankCover_->hide();
+    });
 }
 
 void EntryView::SetPageZoom(double factor) {

@@ -56,6 +56,8 @@ protected:
 private:
     void WritePage(const QString &body);
     void DocumentLoaded();
+    void TitleChanged(const QString &title);
+    void HideCoverAtNextPaint();
     void Find(const QString &text, bool backward);
     void FoundText(const QWebEngineFindTextResult &result);
     void ShowContextMenu(const QPoint &at);
@@ -65,7 +67,7 @@ private:
     FindBar *findBar_;
     class QShortcut *escapeKey_ = nullptr;
     QWidget *blankCover_ = nullptr;
-    bool coverWaitsForPaint_ = false; // the blank document has loaded; the view's next paint shows it
+    bool coverWaitsForPaint_ = false; // the blank document has been drawn; the view's next paint shows it
     int blankLoads_ = 0;
     bool documentReady_ = false; // the blank document has loaded and can be written into
     QString pendingPage_;

@@ -67,5 +67,11 @@ QString DocumentWriteScript(const QString &page) {
            QStringLiteral("[0];document.open();document.write(p);document.close();})();");
 }
 
+QString PaintedMarkScript(const QString &mark) {
+    const QByteArray literal = QJsonDocument(QJsonArray{mark}).toJson(QJsonDocument::Compact);
+    return QStringLiteral("(function(){var m=") + QString::fromUtf8(literal) +
+           QStringLiteral("[0];requestAnimationFrame(function(){requestAnimationFrame(function(){"
+                          "if(!document.body||!document.body.firstChild)document.title=m;});});})();");
+}
 
 QUrl BlankPageUrl() { return QUrl(QStringLiteral("about:blank")); }

@@ -34,3 +34,8 @@ QWebEngineView *CreateWebView(QWidget *parent);
 
 // The script that replaces the current document with `page` in one write.
 QString DocumentWriteScript(const QString &page);
+
+// The script that sets the document's title to `mark` two animation frames on, when the frame that
+// shows the document as it stands has been drawn, if it is still empty then (a page written into it
+// meanwhile keeps its own title): the view's load signal comes before that frame.
+QString PaintedMarkScript(const QString &mark);
