@@ -21,8 +21,9 @@ QJsonArray PositionsOf(const QByteArray &journal) {
     QJsonParseError parseError{};
     const QJsonDocument doc = QJsonDocument::fromJson(journal, &parseError);
     if (doc.isNull() || !doc.isObject() || !doc.object().value(QStringLiteral("positions")).isArray())
-        throw VelmoraError(parseError.error != QJsonParseError::NoError ? parseError.errorString()
-                                                                       : QStringLiteral("not a positions journal"));
+        throw VelmoraError(parseError.error != QJsonParseError::NoError
+                               ? QStringLiteral("不是有效的 JSON（第 %1 個字元起）").arg(parseError.offset + 1)
+                               : QStringLiteral("不是座標日誌"));
     return doc.object().value(QStringLiteral("positions")).toArray();
 }
 

@@ -4,6 +4,7 @@
 #include "common/Log.h"
 #include "platform/AtomicFile.h"
 #include "platform/RegularFile.h"
+#include "platform/SystemError.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -11,6 +12,11 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLockFile>
+
+#include <cerrno>
+#include <cstdio>
+
+#include <unistd.h>
 
 namespace {
 
@@ -50,9 +56,8 @@ void ReaderJournal::Write(const QByteArray &bytes) {
     if (bytes.isEmpty()) {
         if (!lock_)
             return; // never written: nothing of ours to remove
-        QFile file(fileName_);
-        if (file.exists() && !file.remove())
-            throw VelmoraError(QStringLiteral("無法刪除座標日誌 \"%1\"：%2").arg(ShownPath(fileName_), file.errorString()));
+        if (::unlink(QFile::encodeName(fileName_).constData()) != 0 && errno != ENOENT)
+            throw VelmoraError(QStringLiteral("無法刪除座標日誌 \"%1\"：%2").arg(ShownPath(fileName_), SystemErrorText(errno)));
         lock_.reset(); // unlocks and removes the lock file
         return;
     }
@@ -103,10 +108,9 @@ QString ReaderJournal::SetAside(const QString &fileName) {
     const QString aside = info.dir().filePath(
         QStringLiteral("velmoranote-declined-%1.journal.json")
             .arg(QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss-zzz"))));
-    if (!QFile::rename(fileName, aside)) {
-        QFile file(fileName);
+    // The system's own calls, for the system's reason in the message.
+    if (::rename(QFile::encodeName(fileName).constData(), QFile::encodeName(aside).constData()) != 0)
         throw VelmoraError(QStringLiteral("無法將座標日誌 \"%1\" 另存為 \"%2\"：%3")
-                               .arg(ShownPath(fileName), ShownPath(aside), file.errorString()));
-    }
+                               .arg(ShownPath(fileName), ShownPath(aside), SystemErrorText(errno)));
     return aside;
 }

@@ -1,4 +1,5 @@
 #include "images/JpegImage.h"
+#include "images/JpegFault.h"
 
 #include "corpus/Error.h"
 #include "platform/RegularFile.h"
@@ -29,9 +30,16 @@ struct ErrorManager {
     char message[JMSG_LENGTH_MAX];
 };
 
+// The common faults are said in our words; the rare others in libjpeg's.
 void ErrorExit(j_common_ptr cinfo) {
     auto *err = reinterpret_cast<ErrorManager *>(cinfo->err);
-    (*cinfo->err->format_message)(cinfo, err->message);
+    if (const char *words = JpegFaultWords(cinfo->err->msg_code)) {
+        std::snprintf(err->message, JMSG_LENGTH_MAX, "%s", words);
+    } else {
+        char text[JMSG_LENGTH_MAX];
+        (*cinfo->err->format_message)(cinfo, text);
+        std::snprintf(err->message, JMSG_LENGTH_MAX, "JPEG 解碼錯誤（%.150s）", text);
+    }
     std::longjmp(err->jump, 1);
 }
 

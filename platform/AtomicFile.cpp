@@ -1,4 +1,5 @@
 #include "platform/AtomicFile.h"
+#include "platform/SystemError.h"
 
 #include "common/Error.h"
 #include "common/Log.h"
@@ -26,12 +27,6 @@ constexpr qsizetype kDirectSize = 64 * 1024;
 const QByteArray kTempInfix = ".velmora-";
 const QByteArray kTempSuffix = ".tmp";
 
-// The system's text for an error number ("No space left on device"); never "Unknown error" for a
-// failure whose number was lost.
-QString Reason(int error) {
-    return qt_error_string(error != 0 ? error : EIO);
-}
-
 } // namespace
 
 AtomicFile::AtomicFile(const QString &fileName, const QString &failure) : name_(fileName), failure_(failure) {
@@ -54,7 +49,7 @@ void AtomicFile::fail(const QString &reason) {
 }
 
 void AtomicFile::failErrno(int error) {
-    fail(Reason(error));
+    fail(SystemErrorText(error));
 }
 
 void AtomicFile::open() {
@@ -263,7 +258,7 @@ void AtomicFile::readAttributes(const QByteArray &path) {
 void AtomicFile::copyAttributes() {
     for (const auto &[name, value] : attributes_) {
         if (::fsetxattr(fd_, name.constData(), value.constData(), size_t(value.size()), 0) != 0)
-            qCWarning(lcPlatform) << "extended attribute not kept on" << target_ << name << Reason(errno);
+            qCWarning(lcPlatform) << "extended attribute not kept on" << target_ << name << SystemErrorText(errno);
     }
 }
 

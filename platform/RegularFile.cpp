@@ -1,4 +1,5 @@
 #include "platform/RegularFile.h"
+#include "platform/SystemError.h"
 
 #include <QFile>
 
@@ -10,13 +11,9 @@
 
 namespace {
 
-QString Reason(int error) {
-    return qt_error_string(error != 0 ? error : EIO);
-}
-
 QString KindOf(mode_t mode) {
     if (S_ISDIR(mode))
-        return Reason(EISDIR);
+        return SystemErrorText(EISDIR);
     const char *kind = S_ISFIFO(mode)   ? "具名管道"
                        : S_ISSOCK(mode) ? "通訊端"
                        : S_ISCHR(mode)  ? "字元裝置"
@@ -41,12 +38,12 @@ int OpenRegularFile(const QString &path, QString &reason, bool *missing) {
         const int error = errno;
         if (missing)
             *missing = error == ENOENT;
-        reason = Reason(error);
+        reason = SystemErrorText(error);
         return -1;
     }
     struct stat st;
     if (::fstat(fd, &st) != 0) {
-        reason = Reason(errno);
+        reason = SystemErrorText(errno);
         ::close(fd);
         return -1;
     }
@@ -72,7 +69,7 @@ RegularFileRead ReadRegularFile(const QString &path, qint64 limit) {
     } closer{fd};
     struct stat st;
     if (::fstat(fd, &st) != 0) {
-        result.reason = Reason(errno);
+        result.reason = SystemErrorText(errno);
         return result;
     }
     if (st.st_size > limit) {
@@ -95,7 +92,7 @@ RegularFileRead ReadRegularFile(const QString &path, qint64 limit) {
             if (n < 0) {
                 if (errno == EINTR)
                     continue;
-                result.reason = Reason(errno);
+                result.reason = SystemErrorText(errno);
                 return result;
             }
             if (n == 0)

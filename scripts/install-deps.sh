@@ -8,14 +8,20 @@ pkgs=(build-essential cmake pkg-config qt6-base-dev qt6-declarative-dev qt6-webe
       lintian  # ./run package checks the packages against Debian's policy
       dbus at-spi2-core python3-pyatspi  # the screen-reader test reads the window through AT-SPI
       clang-14 libclang-rt-14-dev  # these two: the fuzz targets (libFuzzer and its sanitizers)
-      unicode-data bzip2)  # the search's fold classes, written at build time from Unihan_Variants.txt.bz2
+      unicode-data bzip2  # the search's fold classes, written at build time from Unihan_Variants.txt.bz2
+      locales libc-l10n)  # system error reasons in Chinese: the test builds the zh_TW.UTF-8 locale below
 missing=()
 for p in "${pkgs[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
 done
-[ ${#missing[@]} -eq 0 ] && exit 0
 SUDO=""
 [ "$(id -u)" -ne 0 ] && SUDO="sudo"
-echo "Installing: ${missing[*]}"
-$SUDO env DEBIAN_FRONTEND=noninteractive apt-get update -q
-$SUDO env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}"
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "Installing: ${missing[*]}"
+  $SUDO env DEBIAN_FRONTEND=noninteractive apt-get update -q
+  $SUDO env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}"
+fi
+# The C library gives its messages in Chinese only in a Chinese locale that has been built.
+if ! locale -a 2>/dev/null | grep -qix 'zh_TW.utf8'; then
+  $SUDO localedef -i zh_TW -f UTF-8 zh_TW.UTF-8
+fi

@@ -125,7 +125,7 @@ private Q_SLOTS:
             const QByteArray where =
                 "limit " + QByteArray::number(limit) + " of " + QByteArray::number(n) + ": ";
             QVERIFY2(o.threwVelmoraError(), (where + o.describe()).constData());
-            checkFailed(o, path_, now, dir_.path(), {kName}, "File too large");
+            checkFailed(o, path_, now, dir_.path(), {kName}, "檔案太大");
         }
         qInfo("notes file-size limit: %d steps over the last 20 KB of a %lld-byte save, %lld bytes lost",
               steps, n, lost);
@@ -181,7 +181,7 @@ private Q_SLOTS:
         }
         QVERIFY2(o.threwVelmoraError(), o.describe().left(400).constData());
         QVERIFY2(o.report.contains(file.toUtf8()), o.describe().left(400).constData());
-        QVERIFY2(o.report.contains(std::strerror(ENOSPC)), o.describe().left(400).constData());
+        QVERIFY2(o.report.contains("裝置上已無空間"), o.describe().left(400).constData());
         QVERIFY2(!o.report.contains("Unknown error"), o.describe().left(400).constData());
         QCOMPARE(BytesLost(old_, now), 0);
         QCOMPARE(files, QStringList({QStringLiteral("filler"), kName}));

@@ -159,20 +159,24 @@ void TestJpeg::refusesUnreadableFiles_data() {
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<QString>("message");
     QTest::newRow("missing") << "missing.jpg" << -2 << QByteArray()
-                             << "Cannot open file \"missing.jpg\". No such file or directory";
+                             << "Cannot open file \"missing.jpg\". 沒有此檔案或資料夾";
     QTest::newRow("folder") << "folder.jpg" << -3 << QByteArray()
-                            << "Cannot open file \"folder.jpg\". Is a directory";
-    QTest::newRow("empty") << "empty.jpg" << -1 << QByteArray() << "empty.jpg";
-    QTest::newRow("truncated in the data") << "cut.jpg" << 700 << QByteArray() << "cut.jpg";
+                            << "Cannot open file \"folder.jpg\". 這是資料夾";
+    // The JPEG faults are said in our words after the file's name.
+    QTest::newRow("empty") << "empty.jpg" << -1 << QByteArray() << "empty.jpg\"：檔案是空的";
+    QTest::newRow("truncated in the data") << "cut.jpg" << 700 << QByteArray()
+                                           << "cut.jpg\"：檔案不完整，圖像資料在中途截斷";
     QTest::newRow("truncated in the data, end marker appended")
-        << "cutend.jpg" << 700 << QByteArray("\xff\xd9", 2) << "cutend.jpg";
-    QTest::newRow("truncated in the header") << "head.jpg" << 40 << QByteArray() << "head.jpg";
-    QTest::newRow("not a JPEG") << "text.jpg" << -1 << QByteArray("hello, this is text\n") << "text.jpg";
+        << "cutend.jpg" << 700 << QByteArray("\xff\xd9", 2) << "cutend.jpg\"：檔案不完整，圖像資料在中途截斷";
+    QTest::newRow("truncated in the header") << "head.jpg" << 40 << QByteArray()
+                                             << "head.jpg\"：檔案不完整，圖像資料在中途截斷";
+    QTest::newRow("not a JPEG") << "text.jpg" << -1 << QByteArray("hello, this is text\n")
+                                << "text.jpg\"：這不是 JPEG 圖檔";
     QTest::newRow("PNG named jpg") << "png.jpg" << -1 << QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16)
-                                   << "png.jpg";
+                                   << "png.jpg\"：這不是 JPEG 圖檔";
     QTest::newRow("JPEG start then garbage")
         << "garbage.jpg" << -1 << QByteArray("\xff\xd8\xff\xc0\x00\x02\x12\x34\x56\x78\x9a", 11)
-        << "garbage.jpg";
+        << "garbage.jpg\"：檔案不完整，圖像資料在中途截斷";
 }
 
 void TestJpeg::refusesUnreadableFiles() {

@@ -254,7 +254,7 @@ void TestViewer::loadFailureShowsANotice() {
         win.viewer->LoadPage(".\\image\\K\\none.jpg");
     } catch (const VelmoraError &e) {
         QCOMPARE(e.message(),
-                 QString("Cannot open file \".\\image\\K\\none.jpg\". No such file or directory"));
+                 QString("Cannot open file \".\\image\\K\\none.jpg\". 沒有此檔案或資料夾"));
     }
 }
 

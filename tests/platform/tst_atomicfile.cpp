@@ -85,9 +85,9 @@ private Q_SLOTS:
     void refusals_data() {
         QTest::addColumn<QString>("kind");
         QTest::addColumn<QString>("reason");
-        QTest::newRow("missing folder") << "missing-folder" << QString::fromLocal8Bit(std::strerror(ENOENT));
+        QTest::newRow("missing folder") << "missing-folder" << QStringLiteral("沒有此檔案或資料夾");
         QTest::newRow("a folder where the file is")
-            << "folder" << QString::fromLocal8Bit(std::strerror(EISDIR));
+            << "folder" << QStringLiteral("這是資料夾");
         QTest::newRow("read-only file") << "read-only"
                                         << "唯讀";
     }
@@ -200,7 +200,7 @@ private Q_SLOTS:
         QCOMPARE(FolderFiles(dir.path()), QStringList{"f.txt"});
     }
 
-    // A file-size limit: the error names the file and "File too large" wherever the limit strikes (in
+    // A file-size limit: the error names the file and "檔案太大" wherever the limit strikes (in
     // the first piece, in a large piece written straight, in the last buffered bytes at the commit).
     void fileSizeLimit_data() {
         QTest::addColumn<qint64>("limit");
@@ -221,7 +221,7 @@ private Q_SLOTS:
             file.commit();
         });
         QVERIFY2(o.threwVelmoraError(), o.describe().constData());
-        QVERIFY2(o.report.contains(path.toUtf8()) && o.report.contains("File too large"),
+        QVERIFY2(o.report.contains(path.toUtf8()) && o.report.contains("檔案太大"),
                  o.describe().constData());
         QCOMPARE(ReadFile(path), QByteArray("old"));
         QCOMPARE(FolderFiles(dir.path()), QStringList{"f.txt"});

@@ -556,7 +556,7 @@ private Q_SLOTS:
             const QByteArray where =
                 "limit " + QByteArray::number(limit) + " of " + QByteArray::number(n) + ": ";
             QVERIFY2(o.threwVelmoraError(), (where + o.describe()).constData());
-            QVERIFY2(o.report.contains(file.toUtf8()) && o.report.contains("File too large"),
+            QVERIFY2(o.report.contains(file.toUtf8()) && o.report.contains("檔案太大"),
                      (where + o.describe()).constData());
             QVERIFY2(now == old, (where + "the old file changed").constData());
             QCOMPARE(FolderFiles(dir.path()), QStringList{"velmoranote.ini"});
@@ -567,7 +567,7 @@ private Q_SLOTS:
     }
 
     // A real full disk (a small tmpfs in the child's own mount namespace; needs root): the error names the
-    // file and says "No space left on device", not "Unknown error"; the old file stays.
+    // file and says the disk is full ("裝置上已無空間"), not "Unknown error"; the old file stays.
     void diskFull_data() {
         QTest::addColumn<qint64>("room");
         QTest::newRow("full from the start") << qint64(0);
@@ -609,7 +609,7 @@ private Q_SLOTS:
         if (o.report.startsWith("ok\nno-")) QSKIP(("cannot make a small disk here: " + o.report).constData());
         QVERIFY2(o.threwVelmoraError(), o.describe().constData());
         QVERIFY2(o.report.contains(file.toUtf8()), o.describe().constData());
-        QVERIFY2(o.report.contains(std::strerror(ENOSPC)), o.describe().constData());
+        QVERIFY2(o.report.contains("裝置上已無空間"), o.describe().constData());
         QVERIFY2(!o.report.contains("Unknown error"), o.describe().constData());
         QVERIFY2(o.report.contains("\nunchanged=1"), o.describe().constData());
         QVERIFY2(o.report.contains("\nfiles=filler|velmoranote.ini"), o.describe().constData());

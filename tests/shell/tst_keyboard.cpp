@@ -1,6 +1,6 @@
-// The window from the keyboard alone, under a window manager (with-openbox.sh): Tab reaches the entry
-// page and the scan, the pane with the focus shows it (the entry page and the scan included), and
-// Shift+F10 and the Menu key open the context menu of the scan and of the page.
+// The window from the keyboard alone, under a window manager (with-openbox.sh): Tab runs through the
+// panes from left to right, the pane with the focus shows it (the entry page and the scan included),
+// and Shift+F10 and the Menu key open the context menu of the scan and of the page.
 #include "display/EntryView.h"
 #include "images/PageViewer.h"
 #include "shell/KeyboardAccess.h"
@@ -10,8 +10,11 @@
 
 #include <QApplication>
 #include <QMenu>
+#include <QProcess>
 #include <QWebEngineView>
 #include <QtTest>
+
+#include <set>
 
 namespace {
 
@@ -70,6 +73,50 @@ private Q_SLOTS:
             const QPoint edge = ring->geometry().topLeft() + QPoint(ring->width() / 2, 0);
             QCOMPARE(shown.pixelColor(edge * shown.devicePixelRatio()).rgb(), w.palette().color(QPalette::Highlight).rgb());
         }
+    }
+
+    // Real Tab and Shift+Tab (through the X server, as a person presses them) run left to right, and
+    // back, through the header, the lists' pane, the entry page and the scan: over two rounds the focus
+    // only ever moves on to the next of these, and reaches each.
+    void tabRunsLeftToRight_data() {
+        QTest::addColumn<bool>("backward");
+        QTest::newRow("Tab") << false;
+        QTest::newRow("Shift+Tab") << true;
+    }
+    void tabRunsLeftToRight() {
+        QFETCH(bool, backward);
+        Folder fx;
+        MainWindow w(fx.programPath());
+        w.show();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        auto *list = w.findChild<QWidget *>("lbData");
+        list->setFocus();
+        QTest::keyClick(list, Qt::Key_Down);
+        QTest::keyClick(list, Qt::Key_Down);
+        QTRY_VERIFY(!w.findChild<EntryView *>()->LastWrittenPage().isEmpty()); // an entry's page is shown
+        const std::vector<const QWidget *> panes{list->parentWidget()->parentWidget(), w.findChild<EntryView *>(),
+                                                  w.findChild<PageViewer *>()};
+        QVERIFY(Inside(list, panes[0]) && !Inside(w.findChild<QWidget *>("btReadme"), panes[0]));
+        const auto paneOf = [&](const QWidget *f) {
+            for (size_t i = 0; i < panes.size(); ++i)
+                if (Inside(f, panes[i])) return int(i) + 1;
+            return 0; // the header
+        };
+        QString walk;
+        int now = paneOf(QApplication::focusWidget());
+        std::set<int> reached{now};
+        for (int i = 0; i < 26; ++i) {
+            QCOMPARE(QProcess::execute("xdotool", {"key", backward ? "shift+Tab" : "Tab"}), 0);
+            QWidget *before = QApplication::focusWidget();
+            QTRY_VERIFY(QApplication::focusWidget() != before);
+            const int next = paneOf(QApplication::focusWidget());
+            walk += QString::number(next);
+            const int onward = backward ? (now + 3) % 4 : (now + 1) % 4;
+            QVERIFY2(next == now || next == onward, qPrintable("panes in the order of focus: " + walk));
+            now = next;
+            reached.insert(now);
+        }
+        QCOMPARE(reached.size(), size_t(4));
     }
 
     // Shift+F10 and the Menu key: the scan's zoom menu and the page's context menu.

@@ -37,7 +37,7 @@ struct Folder : ReaderFixture {
 bool Framed(MainWindow &w) {
     if (!QTest::qWaitForWindowExposed(&w))
         return false;
-    if (!QTest::qWaitFor([&] { return w.frameGeometry() != w.geometry(); }, 5000))
+    if (!QTest::qWaitFor([&] { return w.frameGeometry() != w.geometry(); }, 15000))
         return false;
     QTest::qWait(400);
     return true;

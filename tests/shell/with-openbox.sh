@@ -10,8 +10,12 @@ fi
 openbox --sm-disable >/dev/null 2>&1 &
 wm=$!
 trap 'kill $wm 2>/dev/null || true' EXIT
-for _ in $(seq 1 100); do # openbox announces itself on the root window once it manages the screen
-  xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
+# openbox announces itself on the root window once it manages the screen; on a busy machine that can take
+# a while, and a test run without it would fail for the wrong reason.
+managed=""
+for _ in $(seq 1 300); do
+  xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && { managed=1; break; }
   sleep 0.1
 done
+[ -n "$managed" ] || { echo "with-openbox.sh: openbox did not start on $DISPLAY" >&2; exit 1; }
 "$@"
