@@ -225,6 +225,13 @@ void TestCaptureLog::journalPerReader() {
     const QString aside = ReaderJournal::SetAside(orphans[0]);
     QCOMPARE(ReadFile(aside), QByteArray("{\"positions\": [2]}"));
     QVERIFY(ReaderJournal::Orphans(dir.path()).isEmpty());
+    // One that cannot be set aside (gone meanwhile) is said with the system's reason.
+    try {
+        ReaderJournal::SetAside(orphans[0]);
+        QFAIL("a journal that is gone was set aside");
+    } catch (const VelmoraError &e) {
+        QVERIFY2(e.message().contains(QStringLiteral("：沒有此檔案或資料夾")), qPrintable(e.message()));
+    }
 
     mine.Write(QByteArray());
     QVERIFY(!QFile::exists(mine.FileName()));
