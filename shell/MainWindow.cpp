@@ -15,6 +15,7 @@
 #include "shell/EntriesPane.h"
 #include "shell/WindowKeys.h"
 #include "shell/WindowPlace.h"
+#include "widgets/AccessibleFocus.h"
 #include "widgets/ErrorBoundary.h"
 #include "widgets/Look.h"
 #include "widgets/NoteList.h"
@@ -60,6 +61,7 @@ QString ReferenceLine(int book, const NoteEntry &entry) {
 MainWindow::MainWindow(const QString &programPath, QWidget *parent, const QString &settingsFolder)
     : QMainWindow(parent), store_(new NotebookStore(this)), place_(new WindowPlace(this)),
       scanIndex_(new ScanIndex(*store_, this)) {
+    InstallAccessibleFocus(); // before the panes are made
     programFolder_ = QFileInfo(programPath).absolutePath() + QLatin1Char('/');
     settingsFolder_ = settingsFolder.isEmpty() ? programFolder_ : settingsFolder;
     // The notes are read on worker threads while the window and its web view are built: at a hundred
