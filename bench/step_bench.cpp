@@ -5,7 +5,8 @@
 // changes the scan is decoding that scan alone, measured in the same run. For the steps that change
 // the scan the time until the scan alone has painted is reported too, and how many of them land on a
 // page record: the web view then loads a blank page, which takes longer than writing an entry's page.
-// Run under an X server.
+// A step that keeps the scan is also split into the program's part, the web engine's frame and the
+// view's paint. Run under an X server.
 #include "bench/BenchRecord.h"
 #include "corpus/NotebookStore.h"
 #include "corpus/ScanIndex.h"
@@ -33,12 +34,21 @@
 namespace {
 
 // Counts the paint events a widget gets.
+// Counts the paint events a widget gets; given a clock, also notes when the first timer event since
+// Mark() came (the web view's surface renders its scene on a timer, Qt Quick's batching of updates).
 class PaintCount : public QObject {
 public:
     explicit PaintCount(QWidget *w) { w->installEventFilter(this); }
     int paints = 0;
+    const QElapsedTimer *clock = nullptr;
+    double firstTimer = -1;
+    void Mark(const QElapsedTimer *c) {
+        clock = c;
+        firstTimer = -1;
+    }
     bool eventFilter(QObject *, QEvent *e) override {
         if (e->type() == QEvent::Paint) ++paints;
+        if (e->type() == QEvent::Timer && clock && firstTimer < 0) firstTimer = clock->nsecsElapsed() / 1e6;
         return false;
     }
 };
@@ -98,6 +108,7 @@ int main(int argc, char **argv) {
     list->setFocus();
 
     std::vector<double> keep, change, changeScan, decodes;
+    std::vector<double> keepOurs, keepEngine, keepPaint; // where a step that keeps the scan spends its time
     int changeOntoPages = 0;
     const int rows = list->model()->rowCount();
     for (int s = 0; s < steps && s + 1 < rows; ++s) {
@@ -106,10 +117,12 @@ int main(int argc, char **argv) {
         const int pageBefore = pagePaints.paints, imageBefore = imagePaints.paints;
         QElapsedTimer t;
         t.start();
+        pagePaints.Mark(&t);
         QKeyEvent down(QEvent::KeyPress, Qt::Key_Down, Qt::NoModifier);
         QApplication::sendEvent(list, &down);
         QKeyEvent up(QEvent::KeyRelease, Qt::Key_Down, Qt::NoModifier);
         QApplication::sendEvent(list, &up);
+        const double handled = t.nsecsElapsed() / 1e6; // the page is written into the view by now
         const bool scanChanged = viewer->CurrentPath() != pathBefore;
         // The scan pane repaints when its page, its place or its marker changes.
         const bool scanMoves = scanChanged || box->horizontalScrollBar()->value() != horzBefore ||
@@ -123,6 +136,12 @@ int main(int argc, char **argv) {
         }
         const double ms = t.nsecsElapsed() / 1e6;
         (scanChanged ? change : keep).push_back(ms);
+        if (!scanChanged && pagePaints.firstTimer >= handled) {
+            keepOurs.push_back(handled);
+            keepEngine.push_back(pagePaints.firstTimer - handled);
+            keepPaint.push_back(ms - pagePaints.firstTimer);
+        }
+        pagePaints.Mark(nullptr);
         if (scanChanged) {
             changeScan.push_back(scanPainted < 0 ? ms : scanPainted);
             // A page record shows a blank page: nothing is written into the view.
@@ -139,6 +158,17 @@ int main(int argc, char **argv) {
         while (pause.elapsed() < 30) QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
     }
     Report(label, QStringLiteral("step to the next entry, same scan"), keep, {}, 0);
+    // The same steps in three parts: the program's own (key handled, page written into the view); the
+    // web engine's frame until the view's surface renders (Qt Quick holds each update 5 ms to batch
+    // them); the surface's render and paint.
+    for (const auto &[part, times] : {std::pair{QStringLiteral("key handled and page written"), &keepOurs},
+                                      std::pair{QStringLiteral("page written until the view renders it"), &keepEngine},
+                                      std::pair{QStringLiteral("the view's render and paint"), &keepPaint}}) {
+        if (times->empty()) continue;
+        bench::Figure f{label, QStringLiteral("step, same scan: ") + part, QStringLiteral("ms"), *times};
+        f.note = QStringLiteral("95th percentile %1 ms").arg(Percentile(*times, 0.95), 0, 'f', 1);
+        bench::Emit(f);
+    }
     const bool demo = label == QLatin1String("demo");
     Report(label, QStringLiteral("step to the next entry, another scan"), change, decodes, demo ? 20 : 0,
            QStringLiteral("; %1 of them onto a page record (blank page loaded)").arg(changeOntoPages));
