@@ -167,9 +167,7 @@ void EntryView::DocumentLoaded() {
     // draws no frames; the sheet goes after a while all the same.
     view_->page()->runJavaScript(PaintedMarkScript(BlankMark(blankLoads_)),
                                  QWebEngineScript::ApplicationWorld);
-    QTimer::singleShot(1000, blankCover_, [this, load = blankLoads_] {
-        if (load == blankLoads_) blankCover_->hide();
-    });
+    HideCoverAfter(1000);
 }
 
 void EntryView::TitleChanged(const QString &title) {
@@ -179,7 +177,12 @@ void EntryView::TitleChanged(const QString &title) {
 void EntryView::HideCoverAtNextPaint() {
     coverWaitsForPaint_ = true;
     // Should the view have painted its latest frame already, no paint comes: the sheet goes anyway.
-    QTimer::singleShot(250, blankCover_, [this, load = blankLoads_] {
+    HideCoverAfter(250);
+}
+
+void EntryView::HideCoverAfter(int ms) {
+    // Only for this blank load: a later blank page keeps its sheet until it has been drawn itself.
+    QTimer::singleShot(ms, blankCover_, [this, load = blankLoads_] {
         if (load == blankLoads_) blankCover_->hide();
     });
 }

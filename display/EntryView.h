@@ -58,6 +58,7 @@ private:
     void DocumentLoaded();
     void TitleChanged(const QString &title);
     void HideCoverAtNextPaint();
+    void HideCoverAfter(int ms);
     void Find(const QString &text, bool backward);
     void FoundText(const QWebEngineFindTextResult &result);
     void ShowContextMenu(const QPoint &at);

@@ -10,11 +10,14 @@
 
 namespace {
 
-bool Inside(const QWidget *w, const QWidget *pane) {
-    for (; w; w = w->parentWidget())
-        if (w == pane)
-            return true;
-    return false;
+bool Inside(const QWidget *w, const QWidget *pane) { return w && (w == pane || pane->isAncestorOf(w)); }
+
+// The web view whose page `w` is part of (its surface, or a widget of the surface's), if any.
+const QWebEngineView *ViewAround(const QWidget *w) {
+    for (const QWidget *p = w->parentWidget(); p; p = p->parentWidget())
+        if (const auto *view = qobject_cast<const QWebEngineView *>(p))
+            return view;
+    return nullptr;
 }
 
 constexpr int kRingWidth = 2;
@@ -110,9 +113,7 @@ void ApplyPaneOrder(QWidget *window, const std::vector<QWidget *> &panes) {
     do {
         w = w->nextInFocusChain();
         // A web view takes the focus through its page's surface, its focus proxy: the two go together.
-        const QWebEngineView *view = nullptr;
-        for (QWidget *p = w->parentWidget(); p && !view; p = p->parentWidget())
-            view = qobject_cast<QWebEngineView *>(p);
+        const QWebEngineView *view = ViewAround(w);
         if ((view && view->focusProxy() != w) || w->window() != window || qobject_cast<FocusRing *>(w))
             continue;
         if (!view && !(w->focusPolicy() & Qt::TabFocus) && !qobject_cast<QWebEngineView *>(w))
@@ -137,16 +138,12 @@ void OrderPanes(QWidget *window, const std::vector<QWidget *> &panes) {
     ApplyPaneOrder(window, panes);
     // A web view makes its page's surface anew when the page loads, and the new one joins the focus
     // chain at its end: order again when the focus first enters a surface not yet in order.
-    auto *known = new QObject(window);
-    QObject::connect(qApp, &QApplication::focusChanged, known, [window, panes, known](QWidget *, QWidget *now) {
+    QObject::connect(qApp, &QApplication::focusChanged, window, [window, panes](QWidget *, QWidget *now) {
         if (!now || now->window() != window || now->property("velmoraOrdered").toBool())
             return;
-        for (QWidget *p = now->parentWidget(); p; p = p->parentWidget())
-            if (auto *view = qobject_cast<QWebEngineView *>(p); view && view->focusProxy() == now) {
-                now->setProperty("velmoraOrdered", true);
-                ApplyPaneOrder(window, panes);
-                return;
-            }
-        Q_UNUSED(known)
+        if (const QWebEngineView *view = ViewAround(now); view && view->focusProxy() == now) {
+            now->setProperty("velmoraOrdered", true);
+            ApplyPaneOrder(window, panes);
+        }
     });
 }

@@ -340,7 +340,7 @@ void TestWindowKeys::enterRestoresTheJournal() {
     Folder fx;
     {
         ScanWindow win(fx);
-    Activate(win);
+        Activate(win);
         win.startRecording();
         ClickRow(win.lbData, 5);
         win.rightClick(QPoint(60, 70));
