@@ -1,6 +1,8 @@
-// A save of a 30 MB notes file killed (SIGKILL) at random moments, 20 times: afterwards the folder holds
-// the notes file and nothing else, and the file is byte for byte either the file before that save or
-// the file the save was writing.
+// A save of a 30 MB notes file killed (SIGKILL) at random moments, 20 times: the file is byte for byte
+// either the file before that save or the file the save was writing. The folder holds the notes file and
+// nothing else, except in one case no program can close: a kill in the few microseconds between naming
+// the finished temporary file and renaming it over the notes file leaves that file, named after the
+// killed process; the next save removes it.
 #include "corpus/Data.h"
 #include "support/BigNotes.h"
 #include "support/FaultChild.h"
@@ -155,6 +157,7 @@ void TestSaveKills::killedSaves() {
     int killedWhileSaving = 0;
     int oldKept = 0;
     int newWritten = 0;
+    int leftNamed = 0; // killed between naming the temporary file and the rename
     const int kills = 20;
     QRandomGenerator rng(20240611);
     for (int k = 0; k < kills; ++k) {
@@ -176,7 +179,13 @@ void TestSaveKills::killedSaves() {
             writing = qMax(writing, ran);
 
         const QByteArray now = ReadFile(path);
-        QCOMPARE(FolderFiles(folder), QStringList{kName});
+        const QStringList files = FolderFiles(folder);
+        const QString leftOver = QStringLiteral(".%1.velmora-%2-").arg(kName).arg(child.pid);
+        const bool named = files.size() == 2 && files.contains(kName) &&
+                           (files.first() == kName ? files.last() : files.first()).startsWith(leftOver);
+        if (named) ++leftNamed;
+        QVERIFY2(files == QStringList{kName} || named,
+                 qPrintable(QStringLiteral("kill %1: the folder holds %2").arg(k).arg(files.join(u' '))));
         QVERIFY2(now == before || now == result[set],
                  qPrintable(QStringLiteral(
                                 "kill %1 at %2 ms: the file is neither the old nor the new one (%3 bytes)")
@@ -187,9 +196,9 @@ void TestSaveKills::killedSaves() {
         before = now;
     }
     qInfo(
-        "%d kills of a %lld-byte save (%d while it ran): %d left the old file, %d the new one, 0 bytes lost, "
-        "no temporary file left",
-        kills, qint64(result[0].size()), killedWhileSaving, oldKept, newWritten);
+        "%d kills of a %lld-byte save (%d while it ran): %d left the old file, %d the new one, 0 bytes lost; "
+        "%d left a named temporary file that the next save removed",
+        kills, qint64(result[0].size()), killedWhileSaving, oldKept, newWritten, leftNamed);
     QVERIFY(killedWhileSaving > 0);
 
     // And the file still saves.

@@ -14,6 +14,7 @@
 #include <cstring>
 #include <grp.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <sys/xattr.h>
 #include <unistd.h>
 
@@ -41,6 +42,34 @@ private Q_SLOTS:
         }
         QVERIFY(ReadFile(path) == expected);
         QCOMPARE(FolderFiles(dir.path()), QStringList{"f.txt"});
+    }
+
+    // A save killed between naming its temporary file and the rename leaves that file, named after the
+    // process. The next save of the same file removes those of processes that have ended, and leaves
+    // alone those of a running process (a save under way), other files' and names not of that form.
+    void removesTemporariesOfEndedProcesses() {
+        QTemporaryDir dir;
+        const QString path = WriteFile(dir, "old", "f.txt");
+        const pid_t ended = ::fork();
+        if (ended == 0) ::_exit(0);
+        int status = 0;
+        QCOMPARE(::waitpid(ended, &status, 0), ended);
+        const QString dead = QStringLiteral(".f.txt.velmora-%1-9af3.tmp").arg(ended);
+        const QString running = QStringLiteral(".f.txt.velmora-%1-77.tmp").arg(::getppid());
+        const QStringList others = {QStringLiteral(".g.txt.velmora-%1-9af3.tmp").arg(ended),
+                                    QStringLiteral(".f.txt.velmora-x-9af3.tmp"),
+                                    QStringLiteral(".f.txt.velmora-%1-zz.tmp").arg(ended)};
+        for (const QString &name : QStringList{dead, running} + others)
+            WriteFile(dir, "left", name);
+        AtomicFile file(path);
+        file.write("new");
+        file.commit();
+        QStringList expected = QStringList{"f.txt", running} + others;
+        expected.sort();
+        QStringList found = FolderFiles(dir.path());
+        found.sort();
+        QCOMPARE(found, expected);
+        QCOMPARE(ReadFile(path), QByteArray("new"));
     }
 
     // A new file is made when none exists; an empty content is a content.
