@@ -91,6 +91,7 @@ int main(int argc, char **argv) {
     QDir::setCurrent(QDir(args[1]).absolutePath());
 
     MainWindow window(QDir(programFolder).filePath(QStringLiteral("velmoranote")));
+    window.FinishReading(); // the steps walk every notebook
     auto *list = window.findChild<OwnerDrawList *>(QStringLiteral("lbData"));
     auto *viewer = window.findChild<PageViewer *>();
     auto *box = window.findChild<QAbstractScrollArea *>(QStringLiteral("ScrollBox"));

@@ -1,39 +1,66 @@
 #pragma once
-// Reads the four notebooks on worker threads while the caller goes on (building the window): at a
-// hundred megabytes of notes the reading is most of the wait before the first paint. There are as
-// many readers as processor cores, at most one per notebook; each takes the notebooks given to it,
-// largest file first to the reader with the least to read, so that they finish together and no more
-// files are being decoded at once than there are cores to decode them (each costs its size twice
-// over in memory while it is read).
+// Reads the four notebooks on worker threads while the caller goes on (building the window, painting
+// its first screen): at a hundred megabytes of notes the reading is most of the wait before the first
+// paint. The notebooks are read in their order (K first: the top of the entries list), each by the
+// reader with the least to read so far; there is one reader fewer than processor cores (one core builds
+// the window meanwhile), at least one, at most one per notebook, so that no more files are being decoded
+// at once than there are cores to decode them (each costs its size twice over in memory while it is read).
+//
+// Each notebook is read into a buffer of its own and handed over whole: the caller's notebooks are never
+// written by another thread.
 
 #include "corpus/Notebooks.h"
 
+#include <QObject>
 #include <QStringList>
 
 #include <array>
+#include <condition_variable>
 #include <exception>
 #include <future>
+#include <mutex>
 #include <vector>
 
-class NotebookLoading {
+class NotebookLoading : public QObject {
+    Q_OBJECT
 public:
-    // Starts reading the notes files of NotesFileNames() into `set`, whose notebooks must not be used
-    // until Finish has returned.
-    explicit NotebookLoading(NotebookSet &set);
-    // Should Finish not have been called, the readers are waited for as their futures go; a share
-    // left to the caller's thread is not read then.
-    ~NotebookLoading() = default;
+    // Starts reading the notes files of NotesFileNames(), as found from the working directory now.
+    explicit NotebookLoading(QObject *parent = nullptr);
+    // Waits for the readers still running (a share left to the caller's thread is not read then).
+    ~NotebookLoading() override;
     NotebookLoading(const NotebookLoading &) = delete;
     NotebookLoading &operator=(const NotebookLoading &) = delete;
 
-    // Waits for every notebook; a failure is raised for the first notebook in order that failed, as
-    // reading them one after another would raise it (the others are read all the same).
-    void Finish();
-    // What the person should be told about files that were read all the same (a file not in UTF-8),
-    // in notebook order; complete once Finish has returned.
+    // The notes files' size on disk when the reading started, all four together.
+    qint64 TotalBytes() const { return totalBytes_; }
+    // Whether the reading of `book` has ended (read, or failed).
+    bool IsRead(int book) const;
+    // Waits until the reading of `book` has ended.
+    void WaitFor(int book);
+    // The records of `book`, once: waits for them, and raises the failure of its file instead
+    // (VelmoraError: cannot be opened, ends inside a headword …).
+    Notebook Take(int book);
+    // Waits for every notebook and puts them into `set`; a failure is raised for the first notebook in
+    // order that failed, as reading them one after another would raise it, after every notebook has been
+    // put there (a failed one with the records read before its fault).
+    void Finish(NotebookSet &set);
+    // What the person should be told about the file of `book` read all the same (not in UTF-8); complete
+    // once the book is read.
+    QStringList Warnings(int book) const;
     QStringList Warnings() const;
 
+Q_SIGNALS:
+    // The reading of `book` has ended. Raised on the reader's thread: connect with a queued connection.
+    void BookRead(int book);
+
 private:
+    void Read(int book);
+
+    qint64 totalBytes_ = 0;
+    mutable std::mutex mutex_;
+    std::condition_variable readCondition_;
+    std::array<bool, kNotebookCount> read_{};
+    std::array<Notebook, kNotebookCount> books_;
     std::array<QStringList, kNotebookCount> warnings_;
     std::array<std::exception_ptr, kNotebookCount> errors_;
     std::vector<std::future<void>> readers_;

@@ -40,6 +40,7 @@ void NotebookStore::TakeSavedPositions(int book, const QList<NoteEntry> &saved) 
 }
 
 void NotebookStore::ReplaceBook(int book, Notebook fresh) {
+    Q_EMIT BookAboutToBeReplaced(book);
     set_.books[size_t(book)] = std::move(fresh);
     known_[size_t(book)] = StampOf(book);
     Q_EMIT BookReloaded(book);

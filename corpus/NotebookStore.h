@@ -36,6 +36,9 @@ public:
 Q_SIGNALS:
     void PositionChanged(NoteRef ref);
     void BookSaved(int book);
+    // Before a notebook is replaced: whoever reads it on another thread stops first.
+    void BookAboutToBeReplaced(int book);
+    // A notebook replaced: read anew from its file, or read for the first time after the window showed.
     void BookReloaded(int book);
     void FileChangedOnDisk(int book);
 

@@ -97,12 +97,18 @@ SearchPane::SearchPane(const NotebookStore &store, QWidget *parent) : QWidget(pa
                                                                         : query);
             }));
     // A notebook read anew: the search buffers are built again from it, and the results follow.
+    // The buffers being built in the background read the notebooks: the build ends before one is replaced.
+    connect(&store, &NotebookStore::BookAboutToBeReplaced, this, [this] {
+        if (pendingSearch_.valid())
+            pendingSearch_.wait();
+    });
     connect(&store, &NotebookStore::BookReloaded, this, Guarded([this](int) {
-                Search();
+                if (pendingSearch_.valid())
+                    pendingSearch_.get();
                 search_.reset();
                 const NoteRef selected = list_->Selected();
                 RunSearch();
-                if (selected.isValid())
+                if (selected.isValid() && list_->Selected() != selected)
                     list_->Select(selected);
             }));
 }

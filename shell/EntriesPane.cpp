@@ -31,13 +31,14 @@ EntriesPane::EntriesPane(const NotebookStore &store, QWidget *parent) : QWidget(
     // A notebook read anew may hold more or fewer records.
     connect(&store, &NotebookStore::BookReloaded, this, Guarded([this](int) {
                 const NoteRef selected = list_->Selected();
-                Fill();
-                if (selected.isValid())
+                list_->UpdateRows(Rows());
+                // Rows only added keep their selection and their place on screen.
+                if (selected.isValid() && list_->Selected() != selected)
                     list_->Select(selected);
             }));
 }
 
-void EntriesPane::Fill() {
+std::vector<NoteRef> EntriesPane::Rows() const {
     const NotebookSet &notebooks = store_.Set();
     size_t total = 0;
     for (int b = 0; b < kNotebookCount; ++b)
@@ -52,8 +53,10 @@ void EntriesPane::Fill() {
         for (int e = 0; e < count; ++e)
             rows.push_back(NoteRef{b, e});
     }
-    list_->SetRows(std::move(rows));
+    return rows;
 }
+
+void EntriesPane::Fill() { list_->SetRows(Rows()); }
 
 bool EntriesPane::Select(NoteRef ref) {
     if (!store_.Contains(ref))

@@ -30,6 +30,8 @@ Q_SIGNALS:
     void EntryChosen(NoteRef ref);
 
 private:
+    // Every record of the ticked notebooks, notebook after notebook, in file order.
+    std::vector<NoteRef> Rows() const;
     const NotebookStore &store_;
     std::vector<QCheckBox *> notebookChecks_;
     NoteList *list_;

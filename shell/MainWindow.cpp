@@ -1,5 +1,7 @@
 #include "shell/MainWindow.h"
 
+#include "common/Log.h"
+#include "corpus/Error.h"
 #include "corpus/NotebookLoading.h"
 #include "display/EntryView.h"
 #include "display/SearchPane.h"
@@ -65,12 +67,11 @@ MainWindow::MainWindow(const QString &programPath, QWidget *parent, const QStrin
     programFolder_ = QFileInfo(programPath).absolutePath() + QLatin1Char('/');
     settingsFolder_ = settingsFolder.isEmpty() ? programFolder_ : settingsFolder;
     // The notes are read on worker threads while the window and its web view are built: at a hundred
-    // megabytes of notes that hides much of the reading. Nothing reads the notebooks before Finish.
-    NotebookLoading loading(store_->SetForLoading());
+    // megabytes of notes that hides much of the reading.
+    loading_ = new NotebookLoading(this);
+    connect(loading_, &NotebookLoading::BookRead, this, [this] { TakeReadNotebooks(); }, Qt::QueuedConnection);
     BuildPanes();
-    loading.Finish();
-    if (const QStringList warnings = loading.Warnings(); !warnings.isEmpty())
-        ShowNotice(warnings.join(QStringLiteral("　")));
+    TakeFirstNotebooks();
     SetCaption(ReadWindowTitle(programFolder_, windowTitle()));
 
     WindowSettings defaults;
@@ -97,10 +98,86 @@ MainWindow::MainWindow(const QString &programPath, QWidget *parent, const QStrin
     InstallContextMenuKeys(this, {{entryView_, entryView_->WebView()},
                                   {pageViewer_, pageViewer_->findChild<PointOverlay *>()}});
     RestoreReading(stored);
+    if (!loading_) {
+        AllRead();
+    } else {
+        // A notebook read before the connection was made announced itself to nobody.
+        QMetaObject::invokeMethod(this, [this] { TakeReadNotebooks(); }, Qt::QueuedConnection);
+    }
+}
+
+void MainWindow::TakeFirstNotebooks() {
+    // Notes read well within the window's own start (the demo, a few megabytes) are read whole before it
+    // shows. Of larger ones the window waits only for the first notebook with records: its first screen
+    // of the entries list; the others follow while the person reads.
+    constexpr qint64 kReadWholeBytes = 16 << 20;
+    const bool whole = loading_->TotalBytes() <= kReadWholeBytes;
+    bool records = false;
+    for (int b = 0; b < kNotebookCount && (whole || !records); ++b) {
+        // Nothing reads the notebooks yet: they are put in without announcing them.
+        store_->SetForLoading().books[size_t(b)] = loading_->Take(b);
+        taken_[size_t(b)] = true;
+        readWarnings_ += loading_->Warnings(b);
+        records = !store_->Set().books[size_t(b)].entries.isEmpty();
+    }
+    if (std::all_of(taken_.begin(), taken_.end(), [](bool t) { return t; })) {
+        delete loading_;
+        loading_ = nullptr;
+    }
+}
+
+void MainWindow::TakeReadNotebooks() {
+    if (!loading_)
+        return;
+    for (int b = 0; b < kNotebookCount; ++b) {
+        if (taken_[size_t(b)] || !loading_->IsRead(b))
+            continue;
+        taken_[size_t(b)] = true;
+        Notebook read;
+        try {
+            read = loading_->Take(b);
+        } catch (const VelmoraError &e) {
+            qCCritical(lcShell).noquote() << e.message();
+            Q_EMIT NotesUnreadable(e.message());
+            return;
+        }
+        readWarnings_ += loading_->Warnings(b);
+        // The lists, the counts and the marks grow from the announcement.
+        Guarded([&] { store_->ReplaceBook(b, std::move(read)); })();
+        if (entryPending_)
+            Guarded([this] { RestoreEntry(); })();
+    }
+    if (std::all_of(taken_.begin(), taken_.end(), [](bool t) { return t; })) {
+        loading_->deleteLater();
+        loading_ = nullptr;
+        AllRead();
+    }
+}
+
+void MainWindow::FinishReading() {
+    if (!loading_)
+        return;
+    for (int b = 0; b < kNotebookCount; ++b)
+        if (!taken_[size_t(b)])
+            loading_->WaitFor(b);
+    TakeReadNotebooks();
+}
+
+void MainWindow::AllRead() {
+    if (!readWarnings_.isEmpty())
+        ShowNotice(readWarnings_.join(QStringLiteral("　")));
+    if (searchPending_) {
+        searchPending_ = false;
+        if (search_->Query().isEmpty())
+            search_->SetQuery(restoring_.searchText);
+    }
+    if (!firstShow_)
+        search_->PrepareInBackground();
     // Positions left unsaved by a run that did not end normally; an unreadable journal is said so and kept.
     Guarded([this] { capture_->OfferJournals(); })();
     // From now on a notes file written by another program is read again.
     store_->WatchFiles();
+    Q_EMIT NotebooksRead();
 }
 
 MainWindow::~MainWindow() { qApp->removeEventFilter(this); }
@@ -391,7 +468,8 @@ void MainWindow::showEvent(QShowEvent *event) {
     firstShow_ = false;
     // The first paint comes before the search buffers: they are built while the reader looks.
     QTimer::singleShot(0, this, Guarded([this] {
-                           search_->PrepareInBackground();
+                           if (AllNotebooksRead())
+                               search_->PrepareInBackground();
                            if (!scanIndex_->IsBuilt()) {
                                scanIndex_->Build();
                                pageViewer_->SetScanIndex(scanIndex_);
@@ -522,15 +600,30 @@ void MainWindow::StepListFontSize(int direction) {
 void MainWindow::RestoreReading(const WindowSettings &stored) {
     if (stored.openTab >= 0 && stored.openTab < tabs_->count()) tabs_->setCurrentIndex(stored.openTab);
     search_->SetFolding(stored.searchFold);
-    if (!stored.searchText.isEmpty()) search_->SetQuery(stored.searchText);
+    restoring_ = stored;
+    // The search waits for every notebook: its results would otherwise be built again as each comes in.
+    searchPending_ = !stored.searchText.isEmpty();
+    if (searchPending_ && !loading_) {
+        searchPending_ = false;
+        search_->SetQuery(stored.searchText);
+    }
+    entryPending_ = true;
+    RestoreEntry();
+}
+
+void MainWindow::RestoreEntry() {
     // "K:12": shown again only when that record still has the headword it had.
-    const QStringList parts = stored.lastEntry.split(QLatin1Char(':'));
-    if (parts.size() != 2) return;
-    const auto letter = std::find(NotebookLetters().begin(), NotebookLetters().end(), parts[0]);
+    const QStringList parts = restoring_.lastEntry.split(QLatin1Char(':'));
+    const auto letter = parts.size() == 2 ? std::find(NotebookLetters().begin(), NotebookLetters().end(), parts[0])
+                                          : NotebookLetters().end();
     bool numeric = false;
-    const NoteRef ref{int(letter - NotebookLetters().begin()), parts[1].toInt(&numeric)};
-    if (letter == NotebookLetters().end() || !numeric || !store_->Contains(ref) ||
-        SettingsLine(store_->Entry(ref).title) != stored.lastHeadword)
+    const NoteRef ref{int(letter - NotebookLetters().begin()), parts.value(1).toInt(&numeric)};
+    if (letter != NotebookLetters().end() && !taken_[size_t(ref.book)])
+        return; // its notebook is still being read
+    entryPending_ = false;
+    // Someone who opened an entry while the notebook was read keeps it.
+    if (letter == NotebookLetters().end() || !numeric || shownEntry_.isValid() || !store_->Contains(ref) ||
+        SettingsLine(store_->Entry(ref).title) != restoring_.lastHeadword)
         return;
     entries_->Select(ref);
     ShowEntry(ref, QString(), Opener::EntriesList);
@@ -543,7 +636,13 @@ void MainWindow::StoreReading(WindowSettings &s) const {
     s.searchText = search_->Query();
     s.searchFold = search_->Folding();
     s.showPositions = pageViewer_->MarksShown();
-    if (store_->Contains(shownEntry_)) {
+    // Where the reading stopped, when the notebooks it needs were not in yet, stays as it was.
+    if (searchPending_)
+        s.searchText = restoring_.searchText;
+    if (entryPending_ && !shownEntry_.isValid()) {
+        s.lastEntry = restoring_.lastEntry;
+        s.lastHeadword = restoring_.lastHeadword;
+    } else if (store_->Contains(shownEntry_)) {
         s.lastEntry = NotebookLetters()[size_t(shownEntry_.book)] + QLatin1Char(':') +
                       QString::number(shownEntry_.entry);
         s.lastHeadword = store_->Entry(shownEntry_).title;

@@ -16,6 +16,8 @@
 
 #include <QMainWindow>
 
+#include <array>
+
 class EntriesPane;
 class EntryView;
 class FileBrowserPane;
@@ -41,6 +43,18 @@ public:
 
     // Shows the window, maximised when the settings say so.
     void ShowAsStored();
+
+    // Large notes are read on while the window shows (the first notebook with records is there from the
+    // start); whether every notebook is in, and a wait for the rest.
+    bool AllNotebooksRead() const { return loading_ == nullptr; }
+    void FinishReading();
+
+Q_SIGNALS:
+    // Every notebook is read (raised in the constructor when they were all read before the window).
+    void NotebooksRead();
+    // A notes file read after the window showed cannot be read: the reader cannot go on (`message` names
+    // the file and says why, as at start).
+    void NotesUnreadable(const QString &message);
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -83,6 +97,12 @@ private:
     void SetListFontSize(int pixels);
     void StepListFontSize(int direction);
     void RestoreReading(const WindowSettings &stored);
+    // The notebooks read after the window was built: taken into the store as they come, the entry and
+    // the search where the reading stopped taken up once their notebooks are in.
+    void TakeFirstNotebooks();
+    void TakeReadNotebooks();
+    void RestoreEntry();
+    void AllRead();
     void StoreReading(WindowSettings &settings) const;
 
     QString programFolder_; // with a trailing separator
@@ -90,6 +110,12 @@ private:
     NotebookStore *store_;
     WindowPlace *place_;
     ScanIndex *scanIndex_;
+    class NotebookLoading *loading_ = nullptr; // gone once every notebook is in the store
+    std::array<bool, kNotebookCount> taken_{};
+    QStringList readWarnings_;
+    WindowSettings restoring_; // where the reading stopped, as stored
+    bool entryPending_ = false;
+    bool searchPending_ = false;
 
     QWidget *header_ = nullptr;
     QSplitter *mainSplitter_ = nullptr;

@@ -142,13 +142,25 @@ int main(int argc, char *argv[]) {
             QDir().mkpath(sources.configFolder); // velmoranote.ini is written there at close
         MainWindow window(library.programPath, nullptr, library.settingsFolder);
         // Only a folder whose notes have loaded is remembered: a wrong one never locks the next start out.
-        if (!sources.requested.isEmpty()) {
+        const auto remember = [&sources, fromTerminal] {
+            if (sources.requested.isEmpty())
+                return;
             try {
                 RememberLibrary(sources.configFolder, sources.requested);
             } catch (const VelmoraError &e) {
                 Say(e.message(), fromTerminal); // this start still reads the folder asked for
             }
-        }
+        };
+        if (window.AllNotebooksRead())
+            remember();
+        else
+            QObject::connect(&window, &MainWindow::NotebooksRead, &window, remember);
+        // Large notes are read on after the window shows: a file found unreadable then ends the start as
+        // one found before would, without writing the window's settings.
+        QObject::connect(&window, &MainWindow::NotesUnreadable, &window, [fromTerminal](const QString &message) {
+            Say(message, fromTerminal);
+            QCoreApplication::exit(1);
+        });
         instance.Listen();
         QObject::connect(&instance, &SingleInstance::RaiseRequested, &window, [&window] {
             window.setWindowState((window.windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);

@@ -15,7 +15,7 @@ NoteList::NoteList(const NotebookStore &store, NoteRowsModel::Style style, QWidg
     connect(&store, &NotebookStore::BookReloaded, this, [this](int book) {
         const NoteRef selected = Selected();
         rows_->BookChanged(book);
-        if (selected.isValid())
+        if (selected.isValid() && Selected() != selected)
             Select(selected);
     });
     connect(view_, &OwnerDrawList::Click, this, Guarded([this] {
@@ -26,6 +26,8 @@ NoteList::NoteList(const NotebookStore &store, NoteRowsModel::Style style, QWidg
 }
 
 void NoteList::SetRows(std::vector<NoteRef> rows) { rows_->SetRows(std::move(rows)); }
+
+void NoteList::UpdateRows(std::vector<NoteRef> rows) { rows_->UpdateRows(std::move(rows)); }
 
 NoteRef NoteList::Selected() const { return rows_->Ref(view_->ItemIndex()); }
 

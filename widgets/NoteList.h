@@ -23,6 +23,7 @@ public:
 
     // Replaces every row; none is selected then.
     void SetRows(std::vector<NoteRef> rows);
+    void UpdateRows(std::vector<NoteRef> rows); // see NoteRowsModel::UpdateRows
     // The record of the selected row, or an invalid reference.
     NoteRef Selected() const;
     // Selects the first row showing `ref` without choosing it; false when it is not in the list.

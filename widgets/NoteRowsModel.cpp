@@ -15,9 +15,29 @@ void NoteRowsModel::SetRows(std::vector<NoteRef> rows) {
     endResetModel();
 }
 
+void NoteRowsModel::UpdateRows(std::vector<NoteRef> rows) {
+    if (rows == rows_)
+        return;
+    const size_t shorter = std::min(rows_.size(), rows.size());
+    size_t head = 0;
+    while (head < shorter && rows_[head] == rows[head])
+        ++head;
+    size_t tail = 0;
+    while (tail < shorter - head && rows_[rows_.size() - 1 - tail] == rows[rows.size() - 1 - tail])
+        ++tail;
+    if (rows.size() <= rows_.size() || head + tail != rows_.size())
+        return SetRows(std::move(rows));
+    beginInsertRows(QModelIndex(), int(head), int(rows.size() - tail) - 1);
+    rows_ = std::move(rows);
+    endInsertRows();
+}
+
 void NoteRowsModel::BookChanged(int book) {
-    beginResetModel();
     stripes_[book].clear();
+    // A notebook none of whose records are rows here (read for the first time) changes no row.
+    if (std::none_of(rows_.begin(), rows_.end(), [book](const NoteRef &r) { return r.book == book; }))
+        return;
+    beginResetModel();
     // Rows past the notebook's new end would point at nothing.
     const int count = int(notebooks_.books[size_t(book)].entries.size());
     rows_.erase(std::remove_if(rows_.begin(), rows_.end(),

@@ -19,8 +19,12 @@ public:
     };
     NoteRowsModel(const NotebookSet &notebooks, Style style, QObject *parent);
 
-    // Replaces every row.
+    // Replaces every row (a reset: nothing is selected afterwards).
     void SetRows(std::vector<NoteRef> rows);
+    // The rows as they are now with others added in one place (a notebook read while the list is shown)
+    // are announced as added: the view keeps its selection and what it shows. The same rows change
+    // nothing; any other change is SetRows.
+    void UpdateRows(std::vector<NoteRef> rows);
     // A notebook was read anew: its rows are answered from its new records.
     void BookChanged(int book);
     const std::vector<NoteRef> &Rows() const { return rows_; }

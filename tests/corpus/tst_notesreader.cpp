@@ -11,6 +11,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <atomic>
+
 namespace {
 
 // One line per record: kind|pageImage|title|lineCount|content|note|remark|source|x|y
@@ -241,14 +243,17 @@ void TestNotesReader::notebooksReadSideBySide() {
     QDir::setCurrent(dir.path());
     NotebookSet set;
     QString error;
+    std::atomic<int> announced{0};
     {
-        NotebookLoading loading(set);
+        NotebookLoading loading;
+        QObject::connect(&loading, &NotebookLoading::BookRead, [&announced] { ++announced; });
         try {
-            loading.Finish();
+            loading.Finish(set);
         } catch (const VelmoraError &e) {
             error = e.message();
         }
     }
+    QCOMPARE(announced.load(), 4); // each notebook's end announced, failed ones too
     Notebook alone;
     alone.LoadNotes("velmora200_K.xml");
     QDir::setCurrent(saved);
@@ -312,10 +317,10 @@ void TestNotesReader::notUtf8IsSaidOnce() {
     QDir::setCurrent(dir.path());
     QFile::rename(path, dir.filePath("velmora200_N.xml"));
     NotebookSet set;
-    NotebookLoading loading(set);
+    NotebookLoading loading;
     QString error;
     try {
-        loading.Finish();
+        loading.Finish(set);
     } catch (const VelmoraError &e) {
         error = e.message(); // the other three notebooks are missing
     }

@@ -10,6 +10,7 @@
 #include "widgets/Look.h"
 #include "widgets/Translations.h"
 #include "widgets/OwnerDrawList.h"
+#include "support/BigNotes.h"
 #include "support/ReaderFixture.h"
 #include "support/WebViewProbe.h"
 
@@ -22,6 +23,8 @@
 #include <QPushButton>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QScrollBar>
+#include <QSignalSpy>
 #include <QSplitter>
 #include <QWebEngineScript>
 #include <QWebEngineView>
@@ -112,6 +115,7 @@ private Q_SLOTS:
     void captureRecordsIntoTheShownEntry();
     void emptyTitleGivesEmptyCaption();
     void searchListWidthWrittenWhenNeverShown();
+    void readsOnWhileShown();
     // Last: the translation stays installed for the rest of the program.
     void toolkitTextsInChinese();
 };
@@ -568,4 +572,81 @@ void TestMainWindow::searchListWidthWrittenWhenNeverShown() {
     QCOMPARE(entriesWidth, designedWidth + 100);
     QVERIFY(w.close());
     QCOMPARE(IniFile(fx.path("velmoranote.ini")).ReadInteger("Panel", "Width", -1), entriesWidth);
+}
+
+// Notes too large to be read before the window shows (17 MB): the window opens with the first notebook
+// and the others come in while it is shown. The entries list grows without losing its place or its
+// selection; the search and the entry where the reading stopped are taken up once their notebooks are
+// in; a file found unreadable afterwards ends the start with its reason.
+void TestMainWindow::readsOnWhileShown() {
+    static const QByteArray k = MakeNotesBytes(300 << 10);
+    static const QByteArray m = MakeNotesBytes(17 << 20);
+    const QByteArray o = "<條目>獨條</條目>\n";
+    Notebook alone;
+    {
+        ReaderFixture fx;
+        fx.write("velmora200_k.xml", k);
+        alone.LoadNotes(fx.path("velmora200_k.xml"));
+    }
+    const int kRows = int(alone.entries.size());
+
+    {
+        ReaderFixture fx;
+        fx.writeNotes(k, m, {}, o);
+        fx.write("velmoranote.ini", "[Reader]\nSearchText=獨\n");
+        MainWindow w(fx.programPath());
+        QSignalSpy read(&w, &MainWindow::NotebooksRead);
+        OwnerDrawList *entries = Child<OwnerDrawList>(w, "lbData");
+        QVERIFY(!w.AllNotebooksRead());
+        QCOMPARE(entries->model()->rowCount(), kRows);
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        // A row selected, and the list scrolled on past it to the end of K.
+        entries->SetItemIndex(kRows / 2);
+        entries->verticalScrollBar()->setValue(entries->verticalScrollBar()->maximum());
+        const int scrolled = entries->verticalScrollBar()->value();
+        QVERIFY(scrolled > 0 && !entries->viewport()->rect().intersects(entries->visualRect(entries->model()->index(kRows / 2, 0))));
+        QVERIFY(read.wait(30000));
+        QVERIFY(w.AllNotebooksRead());
+        QVERIFY(entries->model()->rowCount() > kRows + 1000);
+        QCOMPARE(entries->model()->index(entries->model()->rowCount() - 1, 0).data().toString(), QString("獨條"));
+        QCOMPARE(entries->ItemIndex(), kRows / 2);
+        QCOMPARE(entries->verticalScrollBar()->value(), scrolled);
+        QCOMPARE(Child<QLineEdit>(w, "edSearch")->text(), QString("獨"));
+        QCOMPARE(Child<OwnerDrawList>(w, "lbSearch")->model()->rowCount(), 1);
+        QVERIFY(w.close());
+    }
+    {
+        // The entry where the reading stopped is in M: shown once M is in. Closed before that, the
+        // settings keep it, and the search too.
+        ReaderFixture fx;
+        fx.writeNotes(k, m, {}, o);
+        fx.write("velmoranote.ini", "[Reader]\nLastEntry=M:2\nLastHeadword=條1\nSearchText=獨\n");
+        fx.writeScan("Image/K/K1000.jpg", 40, 60); // the entry's page
+        {
+            MainWindow early(fx.programPath());
+            QVERIFY(!early.AllNotebooksRead());
+            QVERIFY(early.close());
+            const QByteArray ini = fx.read("velmoranote.ini");
+            QVERIFY2(ini.contains("LastEntry=M:2") && ini.contains("SearchText=獨"), ini.constData());
+        }
+        MainWindow w(fx.programPath());
+        QSignalSpy read(&w, &MainWindow::NotebooksRead);
+        w.show();
+        QVERIFY(read.wait(30000));
+        QCOMPARE(Child<OwnerDrawList>(w, "lbData")->ItemIndex(), kRows + 2);
+        QVERIFY(w.close());
+        QVERIFY(fx.read("velmoranote.ini").contains("LastEntry=M:2"));
+    }
+    {
+        ReaderFixture fx;
+        fx.writeNotes(k, m, {}, "<條目>獨條\n"); // O ends inside a headword
+        MainWindow w(fx.programPath());
+        QSignalSpy failed(&w, &MainWindow::NotesUnreadable);
+        QSignalSpy read(&w, &MainWindow::NotebooksRead);
+        w.show();
+        QVERIFY(failed.wait(30000));
+        QVERIFY2(failed.at(0).at(0).toString().contains("velmora200_O.xml"), qPrintable(failed.at(0).at(0).toString()));
+        QCOMPARE(read.count(), 0);
+    }
 }
