@@ -127,7 +127,7 @@ void MainWindow::TakeFirstNotebooks() {
 }
 
 void MainWindow::TakeReadNotebooks() {
-    if (!loading_)
+    if (!loading_ || readFailed_)
         return;
     for (int b = 0; b < kNotebookCount; ++b) {
         if (taken_[size_t(b)] || !loading_->IsRead(b))
@@ -138,6 +138,7 @@ void MainWindow::TakeReadNotebooks() {
             read = loading_->Take(b);
         } catch (const VelmoraError &e) {
             qCCritical(lcShell).noquote() << e.message();
+            readFailed_ = true; // the notebooks stay incomplete: nothing is taken up or announced as read
             Q_EMIT NotesUnreadable(e.message());
             return;
         }

@@ -112,6 +112,7 @@ private:
     ScanIndex *scanIndex_;
     class NotebookLoading *loading_ = nullptr; // gone once every notebook is in the store
     std::array<bool, kNotebookCount> taken_{};
+    bool readFailed_ = false;
     QStringList readWarnings_;
     WindowSettings restoring_; // where the reading stopped, as stored
     bool entryPending_ = false;

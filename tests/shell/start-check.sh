@@ -68,6 +68,25 @@ code=$?
 set -e
 [ "$code" -ne 0 ] && grep -q "$work/nowhere" <<<"$out" || fail "a missing --library: exit $code, '$out'"
 
+# Large notes (17 MB) are read on after the window shows; a notes file found unreadable then ends the
+# start as one found before does: the reason on stderr naming the file, a non-zero exit, the library not
+# remembered.
+make_library "$work/lib-large" "書庫大"
+python3 - "$work/lib-large/velmora200_M.xml" <<'PY'
+import sys
+with open(sys.argv[1], "w", encoding="utf-8") as f:
+    for i in range(2900):
+        f.write("<條目>條%d</條目>\n<內容>%s</內容>\n" % (i, "甲乙丙丁" * 500))
+PY
+printf '<條目>斷\n' >"$work/lib-large/velmora200_O.xml"
+set +e
+out=$(in_terminal timeout 120 "$program" --library "$work/lib-large")
+code=$?
+set -e
+[ "$code" -ne 0 ] && [ "$code" -ne 124 ] || fail "an unreadable notes file read after the window showed: exit $code, '$out'"
+grep -q "velmora200_O.xml" <<<"$out" || fail "the late failure does not name the file: $out"
+grep -q "lib-large" "$remembered" && fail "a library whose notes did not load was remembered"
+
 # A second start on the same library: the running window is raised, no second window, a quick end.
 xdotool windowminimize --sync "$(window_of 書庫甲)"
 set +e
