@@ -46,6 +46,26 @@ void NotebookStore::ReplaceBook(int book, Notebook fresh) {
     Q_EMIT BookReloaded(book);
 }
 
+void NotebookStore::ExtendBook(int book, Notebook whole) {
+    const QList<NoteEntry> &held = set_.books[size_t(book)].entries;
+    bool first = held.size() <= whole.entries.size();
+    for (qsizetype r = 0; first && r < held.size(); ++r)
+        first = held[r].isPage == whole.entries[r].isPage && held[r].title == whole.entries[r].title;
+    if (!first) {
+        qCWarning(lcCorpus) << "notebook" << book << "changed while it was read; read anew";
+        ReplaceBook(book, std::move(whole));
+        return;
+    }
+    Q_EMIT BookAboutToBeReplaced(book);
+    for (qsizetype r = 0; r < held.size(); ++r) {
+        whole.entries[r].x = held[r].x;
+        whole.entries[r].y = held[r].y;
+    }
+    set_.books[size_t(book)] = std::move(whole);
+    known_[size_t(book)] = StampOf(book);
+    Q_EMIT BookExtended(book);
+}
+
 NotebookStore::Stamp NotebookStore::StampOf(int book) const {
     const QFileInfo info(paths_[size_t(book)].isEmpty() ? ResolveWinPath(NotesFileNames()[size_t(book)])
                                                         : paths_[size_t(book)]);

@@ -28,6 +28,10 @@ public:
     void TakeSavedPositions(int book, const QList<NoteEntry> &saved);
     // A notebook read anew from its file.
     void ReplaceBook(int book, Notebook fresh);
+    // A notebook read whole while its first records (or none) were held: those keep what they hold now
+    // (a position recorded meanwhile) and the others are added after them. Should the records held not
+    // be the first ones of `whole` (the file changed in between), it is ReplaceBook.
+    void ExtendBook(int book, Notebook whole);
 
     // Watches the notes files (found as they were read) and raises FileChangedOnDisk when another
     // program writes one; the store's own saves do not count.
@@ -36,10 +40,13 @@ public:
 Q_SIGNALS:
     void PositionChanged(NoteRef ref);
     void BookSaved(int book);
-    // Before a notebook is replaced: whoever reads it on another thread stops first.
+    // Before a notebook is replaced or extended: whoever reads it on another thread stops first.
     void BookAboutToBeReplaced(int book);
-    // A notebook replaced: read anew from its file, or read for the first time after the window showed.
+    // A notebook read anew from its file.
     void BookReloaded(int book);
+    // Records added after the last one of a notebook (read on after the window showed); the others are
+    // unchanged.
+    void BookExtended(int book);
     void FileChangedOnDisk(int book);
 
 private:

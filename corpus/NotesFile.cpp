@@ -5,6 +5,7 @@
 #include "corpus/NotesText.h"
 #include "corpus/NotesWalk.h"
 #include "platform/AtomicFile.h"
+#include "platform/RegularFile.h"
 #include "platform/WinPath.h"
 
 #include <QFile>
@@ -14,6 +15,7 @@
 #include <future>
 #include <new>
 #include <system_error>
+#include <unistd.h>
 
 void ReadNotesFile(const QString &fileName, QList<NoteEntry> &records, QStringList *warnings) {
     NotesText text = NotesText::Read(fileName);
@@ -31,6 +33,38 @@ void ReadNotesFile(const QString &fileName, QList<NoteEntry> &records, QStringLi
         if (warnings)
             warnings->append(warning);
     }
+}
+
+QList<NoteEntry> ReadNotesFileStart(const QString &fileName, qint64 bytes) {
+    QString reason;
+    const int fd = OpenRegularFile(ResolveWinPath(fileName), reason);
+    if (fd < 0)
+        return {};
+    QFile file;
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return {};
+    }
+    QByteArray start = file.read(bytes);
+    QList<NoteEntry> records;
+    // A headword cut in two cannot be walked: the start is cut a line earlier, a few times at most (the
+    // whole file's reading says what is wrong with a file that is broken there).
+    for (int attempt = 0; attempt < 16; ++attempt) {
+        const qsizetype lineEnd = start.lastIndexOf('\n');
+        if (lineEnd < 0)
+            return {};
+        start.truncate(lineEnd + 1);
+        try {
+            records.clear();
+            WalkNotes(NotesText::FromBytes(start), fileName, records);
+            if (!records.isEmpty())
+                records.removeLast();
+            return records;
+        } catch (const std::exception &) {
+            start.chop(1);
+        }
+    }
+    return {};
 }
 
 namespace {

@@ -15,6 +15,12 @@
 // message for the person naming the file.
 void ReadNotesFile(const QString &fileName, QList<NoteEntry> &records, QStringList *warnings = nullptr);
 
+// The records among the first `bytes` of a notes file that are complete there, exactly as ReadNotesFile
+// reads them: the start is cut after its last line end, and its last record is left out (what was cut
+// off may belong to it; every record before it ended where a later one began). Empty when the start
+// cannot be read or walked: the reading of the whole file then says why.
+QList<NoteEntry> ReadNotesFileStart(const QString &fileName, qint64 bytes);
+
 // Writes the position of every entry record of `entries` that has one (see Notebook::SavePositions).
 void WriteAllPositions(const QList<NoteEntry> &entries, const QString &fileName);
 

@@ -24,6 +24,7 @@ ScanIndex::ScanIndex(const NotebookStore &store, QObject *parent) : QObject(pare
         Q_EMIT Changed();
     };
     connect(&store_, &NotebookStore::BookReloaded, this, reindex);
+    connect(&store_, &NotebookStore::BookExtended, this, reindex);
     connect(&store_, &NotebookStore::BookSaved, this, reindex);
 }
 

@@ -102,15 +102,17 @@ SearchPane::SearchPane(const NotebookStore &store, QWidget *parent) : QWidget(pa
         if (pendingSearch_.valid())
             pendingSearch_.wait();
     });
-    connect(&store, &NotebookStore::BookReloaded, this, Guarded([this](int) {
-                if (pendingSearch_.valid())
-                    pendingSearch_.get();
-                search_.reset();
-                const NoteRef selected = list_->Selected();
-                RunSearch();
-                if (selected.isValid() && list_->Selected() != selected)
-                    list_->Select(selected);
-            }));
+    const auto rebuild = Guarded([this](int) {
+        if (pendingSearch_.valid())
+            pendingSearch_.get();
+        search_.reset();
+        const NoteRef selected = list_->Selected();
+        RunSearch();
+        if (selected.isValid() && list_->Selected() != selected)
+            list_->Select(selected);
+    });
+    connect(&store, &NotebookStore::BookReloaded, this, rebuild);
+    connect(&store, &NotebookStore::BookExtended, this, rebuild);
 }
 
 SearchPane::~SearchPane() = default;

@@ -39,6 +39,7 @@ CaptureSession::CaptureSession(NotebookStore &store, QWidget *header)
     // The count follows every position, whoever changed it.
     connect(&store_, &NotebookStore::PositionChanged, this, [this] { UpdateCounts(); });
     connect(&store_, &NotebookStore::BookReloaded, this, [this] { UpdateCounts(); });
+    connect(&store_, &NotebookStore::BookExtended, this, [this] { UpdateCounts(); });
     connect(&store_, &NotebookStore::FileChangedOnDisk, this, Guarded([this](int book) { ReloadFromDisk(book); }));
 }
 

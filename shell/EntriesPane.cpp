@@ -28,14 +28,16 @@ EntriesPane::EntriesPane(const NotebookStore &store, QWidget *parent) : QWidget(
     for (QCheckBox *box : notebookChecks_)
         connect(box, &QCheckBox::clicked, this, Guarded([this] { Fill(); }));
     connect(list_, &NoteList::Chosen, this, &EntriesPane::EntryChosen);
-    // A notebook read anew may hold more or fewer records.
-    connect(&store, &NotebookStore::BookReloaded, this, Guarded([this](int) {
-                const NoteRef selected = list_->Selected();
-                list_->UpdateRows(Rows());
-                // Rows only added keep their selection and their place on screen.
-                if (selected.isValid() && list_->Selected() != selected)
-                    list_->Select(selected);
-            }));
+    // A notebook read anew may hold more or fewer records; one read on after the window showed, more.
+    // Rows only added keep their selection and their place on screen.
+    const auto follow = Guarded([this](int) {
+        const NoteRef selected = list_->Selected();
+        list_->UpdateRows(Rows());
+        if (selected.isValid() && list_->Selected() != selected)
+            list_->Select(selected);
+    });
+    connect(&store, &NotebookStore::BookReloaded, this, follow);
+    connect(&store, &NotebookStore::BookExtended, this, follow);
 }
 
 std::vector<NoteRef> EntriesPane::Rows() const {

@@ -3,6 +3,7 @@
 #include "common/Log.h"
 #include "corpus/Error.h"
 #include "corpus/NotebookLoading.h"
+#include "corpus/NotesFile.h"
 #include "display/EntryView.h"
 #include "display/SearchPane.h"
 #include "images/FileBrowserPane.h"
@@ -108,13 +109,21 @@ MainWindow::MainWindow(const QString &programPath, QWidget *parent, const QStrin
 
 void MainWindow::TakeFirstNotebooks() {
     // Notes read well within the window's own start (the demo, a few megabytes) are read whole before it
-    // shows. Of larger ones the window waits only for the first notebook with records: its first screen
-    // of the entries list; the others follow while the person reads.
+    // shows. Of larger ones the window waits only for the first records of the first notebook that has
+    // any: the first screen of the entries list; the rest follows while the person reads.
     constexpr qint64 kReadWholeBytes = 16 << 20;
+    constexpr qint64 kFirstScreenBytes = 256 << 10;
     const bool whole = loading_->TotalBytes() <= kReadWholeBytes;
     bool records = false;
     for (int b = 0; b < kNotebookCount && (whole || !records); ++b) {
         // Nothing reads the notebooks yet: they are put in without announcing them.
+        if (!whole && !loading_->IsRead(b)) {
+            QList<NoteEntry> start = ReadNotesFileStart(NotesFileNames()[size_t(b)], kFirstScreenBytes);
+            if (!start.isEmpty()) {
+                store_->SetForLoading().books[size_t(b)].entries = std::move(start);
+                break; // the whole notebook extends them when it is read
+            }
+        }
         store_->SetForLoading().books[size_t(b)] = loading_->Take(b);
         taken_[size_t(b)] = true;
         readWarnings_ += loading_->Warnings(b);
@@ -144,7 +153,7 @@ void MainWindow::TakeReadNotebooks() {
         }
         readWarnings_ += loading_->Warnings(b);
         // The lists, the counts and the marks grow from the announcement.
-        Guarded([&] { store_->ReplaceBook(b, std::move(read)); })();
+        Guarded([&] { store_->ExtendBook(b, std::move(read)); })();
         if (entryPending_)
             Guarded([this] { RestoreEntry(); })();
     }
@@ -619,7 +628,7 @@ void MainWindow::RestoreEntry() {
                                           : NotebookLetters().end();
     bool numeric = false;
     const NoteRef ref{int(letter - NotebookLetters().begin()), parts.value(1).toInt(&numeric)};
-    if (letter != NotebookLetters().end() && !taken_[size_t(ref.book)])
+    if (letter != NotebookLetters().end() && !taken_[size_t(ref.book)] && !store_->Contains(ref))
         return; // its notebook is still being read
     entryPending_ = false;
     // Someone who opened an entry while the notebook was read keeps it.

@@ -18,6 +18,7 @@ NoteList::NoteList(const NotebookStore &store, NoteRowsModel::Style style, QWidg
         if (selected.isValid() && Selected() != selected)
             Select(selected);
     });
+    connect(&store, &NotebookStore::BookExtended, this, [this](int book) { rows_->BookExtended(book); });
     connect(view_, &OwnerDrawList::Click, this, Guarded([this] {
                 const NoteRef ref = Selected();
                 if (ref.isValid())

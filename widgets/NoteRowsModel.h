@@ -27,6 +27,8 @@ public:
     void UpdateRows(std::vector<NoteRef> rows);
     // A notebook was read anew: its rows are answered from its new records.
     void BookChanged(int book);
+    // Records were added after a notebook's last one: no row changes, its stripes are counted again.
+    void BookExtended(int book) { stripes_[book].clear(); }
     const std::vector<NoteRef> &Rows() const { return rows_; }
     // The record of a row; an invalid reference for a row that does not exist.
     NoteRef Ref(int row) const;

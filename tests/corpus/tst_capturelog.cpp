@@ -56,6 +56,7 @@ private Q_SLOTS:
     void conflictKeepsTheDiskUnlessChosen_data();
     void conflictKeepsTheDiskUnlessChosen();
     void undoCountsAndSignals();
+    void recordedWhileTheRestIsRead();
     void journalValuesAreChecked_data();
     void journalValuesAreChecked();
     void journalPerReader();
@@ -156,6 +157,40 @@ void TestCaptureLog::undoCountsAndSignals() {
     QVERIFY(r.log.JournalBytes().isEmpty());
     QCOMPARE(r.log.UndoLast(), NoteRef());
     QCOMPARE(announced, (QList<NoteRef>{{0, 2}, {0, 2}, {0, 1}, {0, 1}, {0, 2}, {0, 2}}));
+}
+
+// The window shows a notebook's first records while the rest is read: a position recorded into one of
+// them meanwhile stays when the whole notebook comes in, the rest is added after them (announced as
+// added, not as read anew), and the save writes the position. Records that are not the whole notebook's
+// first ones (the file changed in between) make it a notebook read anew.
+void TestCaptureLog::recordedWhileTheRestIsRead() {
+    QTemporaryDir dir;
+    const QString path = WriteFile(dir, kNotes);
+    NotebookStore store;
+    CaptureLog log{store};
+    store.SetForLoading().books[0].entries = ReadNotesFileStart(path, 110); // the page and 一
+    QCOMPARE(store.Set().books[0].entries.size(), 2);
+    QVERIFY(log.Record(NoteRef{0, 1}, 11, 12));
+    QList<int> extended, reloaded;
+    connect(&store, &NotebookStore::BookExtended, this, [&](int b) { extended << b; });
+    connect(&store, &NotebookStore::BookReloaded, this, [&](int b) { reloaded << b; });
+    Notebook whole;
+    whole.LoadNotes(path);
+    store.ExtendBook(0, whole);
+    QCOMPARE(extended, QList<int>{0});
+    QVERIFY(reloaded.isEmpty());
+    QCOMPARE(store.Set().books[0].entries.size(), 6);
+    QCOMPARE(At(store.Set().books[0].entries, 1), QPoint(11, 12));
+    QCOMPARE(At(store.Set().books[0].entries, 3), QPoint(3, 3));
+    QCOMPARE(log.UnpositionedCount(0), 2);
+    SavePositionChanges(store.Set().books[0].entries, path, log.Changes(0), [](const auto &) { return false; });
+    QCOMPARE(At(Reread(path), 1), QPoint(11, 12));
+
+    Notebook other;
+    other.entries = whole.entries.mid(2);
+    store.ExtendBook(0, other);
+    QCOMPARE(reloaded, QList<int>{0});
+    QCOMPARE(store.Set().books[0].entries.size(), 4);
 }
 
 void TestCaptureLog::journalValuesAreChecked_data() {

@@ -45,6 +45,7 @@ private Q_SLOTS:
     void appendsWithoutClearing();
     void letterCase();
     void notebooksReadSideBySide();
+    void startOfFile();
     void namedPipeIsRefused();
     void notUtf8IsSaidOnce_data();
     void notUtf8IsSaidOnce();
@@ -263,6 +264,35 @@ void TestNotesReader::notebooksReadSideBySide() {
     QCOMPARE(set.books[1].entries.size(), 1); // the records before the unfinished headword stay
     QVERIFY(set.books[2].entries.isEmpty());
     QCOMPARE(Describe(set.books[3].entries), QStringList{"E||丁|1|||||-1|-1"});
+}
+
+// The records complete in a file's first bytes, for the window's first screen: cut anywhere, they are
+// the first records the whole file gives, to the byte (multi-line headwords and sections, a section line
+// that holds a headword tag, positions, pages, CR LF and a byte-order mark).
+void TestNotesReader::startOfFile() {
+    QTemporaryDir dir;
+    const QByteArray bytes = "\xEF\xBB\xBF<page>K1</page>\r\n"
+                             "<條目>甲一\r\n甲二</條目>\r\n<座標 x=\"5\" y=\"6\"/>\r\n<內容>文一\r\n<條目>非條目\r\n文三</內容>\r\n"
+                             "<出處>書</出處>\n"
+                             "雜行\n"
+                             "<條目>乙</條目>\n<內容>乙文</內容>\n"
+                             "<page>K2</page>\n"
+                             "<條目>丙</條目>\n<案語>丙案\n丙案二</案語>\n"
+                             "<條目>丁</條目>\n";
+    const QString path = WriteFile(dir, bytes);
+    Notebook whole;
+    whole.LoadNotes(path);
+    const QStringList all = Describe(whole.entries);
+    QCOMPARE(all.size(), 6);
+    qsizetype most = 0;
+    for (qint64 cut = 0; cut <= bytes.size() + 10; ++cut) {
+        const QStringList start = Describe(ReadNotesFileStart(path, cut));
+        QVERIFY2(start == all.mid(0, start.size()), qPrintable(QString("cut at %1: %2").arg(cut).arg(start.join(" / "))));
+        QVERIFY2(start.size() >= most, qPrintable(QString("cut at %1").arg(cut)));
+        most = start.size();
+    }
+    QCOMPARE(most, all.size() - 1); // the last record is never taken from a start: more may follow it
+    QVERIFY(ReadNotesFileStart(dir.filePath("nowhere.xml"), 1000).isEmpty());
 }
 
 // A named pipe named like a notes file: refused at once, naming the file, instead of a start that waits

@@ -579,7 +579,7 @@ void TestMainWindow::searchListWidthWrittenWhenNeverShown() {
 // selection; the search and the entry where the reading stopped are taken up once their notebooks are
 // in; a file found unreadable afterwards ends the start with its reason.
 void TestMainWindow::readsOnWhileShown() {
-    static const QByteArray k = MakeNotesBytes(300 << 10);
+    static const QByteArray k = MakeNotesBytes(2 << 20);
     static const QByteArray m = MakeNotesBytes(17 << 20);
     const QByteArray o = "<條目>獨條</條目>\n";
     Notebook alone;
@@ -597,20 +597,24 @@ void TestMainWindow::readsOnWhileShown() {
         MainWindow w(fx.programPath());
         QSignalSpy read(&w, &MainWindow::NotebooksRead);
         OwnerDrawList *entries = Child<OwnerDrawList>(w, "lbData");
+        // The window has K's first records (more than a screen of them), or all of K when it was read
+        // while the window was built.
         QVERIFY(!w.AllNotebooksRead());
-        QCOMPARE(entries->model()->rowCount(), kRows);
+        const int first = entries->model()->rowCount();
+        QVERIFY2(first > 100 && first <= kRows, qPrintable(QString::number(first)));
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
-        // A row selected, and the list scrolled on past it to the end of K.
-        entries->SetItemIndex(kRows / 2);
+        // A row selected, and the list scrolled on past it to the end of what is there.
+        entries->SetItemIndex(first / 2);
         entries->verticalScrollBar()->setValue(entries->verticalScrollBar()->maximum());
         const int scrolled = entries->verticalScrollBar()->value();
-        QVERIFY(scrolled > 0 && !entries->viewport()->rect().intersects(entries->visualRect(entries->model()->index(kRows / 2, 0))));
+        QVERIFY(scrolled > 0 && !entries->viewport()->rect().intersects(entries->visualRect(entries->model()->index(first / 2, 0))));
         QVERIFY(read.wait(30000));
         QVERIFY(w.AllNotebooksRead());
         QVERIFY(entries->model()->rowCount() > kRows + 1000);
+        QCOMPARE(entries->model()->index(kRows - 1, 0).data().toString(), alone.entries.last().title);
         QCOMPARE(entries->model()->index(entries->model()->rowCount() - 1, 0).data().toString(), QString("獨條"));
-        QCOMPARE(entries->ItemIndex(), kRows / 2);
+        QCOMPARE(entries->ItemIndex(), first / 2);
         QCOMPARE(entries->verticalScrollBar()->value(), scrolled);
         QCOMPARE(Child<QLineEdit>(w, "edSearch")->text(), QString("獨"));
         QCOMPARE(Child<OwnerDrawList>(w, "lbSearch")->model()->rowCount(), 1);
