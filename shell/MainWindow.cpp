@@ -59,6 +59,9 @@ QString ReferenceLine(int book, const NoteEntry &entry) {
     return parts.join(QLatin1Char(' '));
 }
 
+// Said in the header while large notes are still being read after the window showed.
+QString ReadingNotice() { return QStringLiteral("筆記讀入中，條目列表隨讀隨增；檢索先查已讀入的部分…"); }
+
 } // namespace
 
 MainWindow::MainWindow(const QString &programPath, QWidget *parent, const QString &settingsFolder)
@@ -102,6 +105,7 @@ MainWindow::MainWindow(const QString &programPath, QWidget *parent, const QStrin
     if (!loading_) {
         AllRead();
     } else {
+        noticeLabel_->setText(ReadingNotice());
         // A notebook read before the connection was made announced itself to nobody.
         QMetaObject::invokeMethod(this, [this] { TakeReadNotebooks(); }, Qt::QueuedConnection);
     }
@@ -174,6 +178,8 @@ void MainWindow::FinishReading() {
 }
 
 void MainWindow::AllRead() {
+    if (noticeLabel_->text() == ReadingNotice())
+        noticeLabel_->clear();
     if (!readWarnings_.isEmpty())
         ShowNotice(readWarnings_.join(QStringLiteral("　")));
     if (searchPending_) {
