@@ -102,6 +102,12 @@ MainWindow::MainWindow(const QString &programPath, QWidget *parent, const QStrin
     InstallContextMenuKeys(this, {{entryView_, entryView_->WebView()},
                                   {pageViewer_, pageViewer_->findChild<PointOverlay *>()}});
     RestoreReading(stored);
+    // The keyboard starts where the reading does: in the entries list (or the open tab's own control),
+    // not on the manual button, which Space would open.
+    if (tabs_->currentWidget() == entries_)
+        entries_->FocusList();
+    else
+        tabs_->currentWidget()->setFocus(Qt::OtherFocusReason);
     if (!loading_) {
         AllRead();
     } else {

@@ -119,6 +119,19 @@ private Q_SLOTS:
         QCOMPARE(reached.size(), size_t(4));
     }
 
+    // At start the keyboard is in the entries list: Down steps through the entries (the first row is
+    // the page header), as a person reaching for the keys expects (it was on the manual button, where
+    // Space opened the manual).
+    void startsInTheEntriesList() {
+        Folder fx;
+        MainWindow w(fx.programPath());
+        w.show();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        QTRY_COMPARE(QApplication::focusWidget(), w.findChild<QWidget *>("lbData"));
+        QCOMPARE(QProcess::execute("xdotool", {"key", "Down", "Down"}), 0);
+        QTRY_VERIFY(!w.findChild<EntryView *>()->LastWrittenPage().isEmpty());
+    }
+
     // Shift+F10 and the Menu key: the scan's zoom menu and the page's context menu.
     void contextMenuFromTheKeyboard_data() {
         QTest::addColumn<bool>("scan");
