@@ -11,35 +11,31 @@
 #include <thread>
 
 NotebookLoading::NotebookLoading(QObject *parent) : QObject(parent) {
-    std::array<qint64, kNotebookCount> sizes{};
-    for (int b = 0; b < kNotebookCount; ++b) {
-        sizes[size_t(b)] = qMax<qint64>(0, QFileInfo(ResolveWinPath(NotesFileNames()[size_t(b)])).size());
-        totalBytes_ += sizes[size_t(b)];
-    }
+    for (const QString &name : NotesFileNames())
+        totalBytes_ += qMax<qint64>(0, QFileInfo(ResolveWinPath(name)).size());
     const int cores = int(std::thread::hardware_concurrency());
-    const int readerCount = std::clamp(cores - 1, 1, kNotebookCount);
-    std::vector<std::vector<int>> shares(static_cast<size_t>(readerCount));
-    std::vector<qint64> load(size_t(readerCount), 0);
-    for (int b = 0; b < kNotebookCount; ++b) {
-        const size_t least = size_t(std::min_element(load.begin(), load.end()) - load.begin());
-        shares[least].push_back(b);
-        load[least] += sizes[size_t(b)];
+    for (int r = std::clamp(cores - 1, 1, kNotebookCount); r > 0; --r)
+        StartReader();
+}
+
+void NotebookLoading::StartReader() {
+    // Each reader takes the next notebook not yet taken, in notebook order.
+    auto read = [this] {
+        for (int b; (b = next_.fetch_add(1)) < kNotebookCount;)
+            Read(b);
+    };
+    try {
+        readers_.push_back(std::async(std::launch::async, read));
+    } catch (const std::system_error &) {
+        // No thread to be had: what is left is read on the caller's thread when it is waited for.
+        qCInfo(lcCorpus) << "no thread for reading notebooks; reading them on the caller's thread";
+        readers_.push_back(std::async(std::launch::deferred, read));
     }
-    for (const std::vector<int> &share : shares) {
-        if (share.empty())
-            continue;
-        auto read = [this, share] {
-            for (int b : share)
-                Read(b);
-        };
-        try {
-            readers_.push_back(std::async(std::launch::async, read));
-        } catch (const std::system_error &) {
-            // No thread to be had: this share is read on the caller's thread when it is waited for.
-            qCInfo(lcCorpus) << "no thread for reading notebooks; reading them on the caller's thread";
-            readers_.push_back(std::async(std::launch::deferred, read));
-        }
-    }
+}
+
+void NotebookLoading::AddReader() {
+    if (next_.load() < kNotebookCount && readers_.size() < size_t(kNotebookCount))
+        StartReader();
 }
 
 NotebookLoading::~NotebookLoading() {

@@ -1,10 +1,11 @@
 #pragma once
 // Reads the four notebooks on worker threads while the caller goes on (building the window, painting
 // its first screen): at a hundred megabytes of notes the reading is most of the wait before the first
-// paint. The notebooks are read in their order (K first: the top of the entries list), each by the
-// reader with the least to read so far; there is one reader fewer than processor cores (one core builds
-// the window meanwhile), at least one, at most one per notebook, so that no more files are being decoded
-// at once than there are cores to decode them (each costs its size twice over in memory while it is read).
+// paint. The notebooks are read in their order (K first: the top of the entries list), each by the next
+// reader free; there is one reader fewer than processor cores while the window is built (one core builds
+// it), at least one, and one more once the caller says its core is free, at most one per notebook, so
+// that no more files are being decoded at once than there are cores to decode them (each costs its size
+// twice over in memory while it is read).
 //
 // Each notebook is read into a buffer of its own and handed over whole: the caller's notebooks are never
 // written by another thread.
@@ -15,6 +16,7 @@
 #include <QStringList>
 
 #include <array>
+#include <atomic>
 #include <condition_variable>
 #include <exception>
 #include <future>
@@ -31,6 +33,8 @@ public:
     NotebookLoading(const NotebookLoading &) = delete;
     NotebookLoading &operator=(const NotebookLoading &) = delete;
 
+    // One reader more for the notebooks not yet begun (the window has painted: its core is free).
+    void AddReader();
     // The notes files' size on disk when the reading started, all four together.
     qint64 TotalBytes() const { return totalBytes_; }
     // Whether the reading of `book` has ended (read, or failed).
@@ -54,6 +58,7 @@ Q_SIGNALS:
     void BookRead(int book);
 
 private:
+    void StartReader();
     void Read(int book);
 
     qint64 totalBytes_ = 0;
@@ -63,5 +68,6 @@ private:
     std::array<Notebook, kNotebookCount> books_;
     std::array<QStringList, kNotebookCount> warnings_;
     std::array<std::exception_ptr, kNotebookCount> errors_;
+    std::atomic<int> next_{0}; // the next notebook no reader has taken
     std::vector<std::future<void>> readers_;
 };

@@ -490,6 +490,8 @@ void MainWindow::showEvent(QShowEvent *event) {
     firstShow_ = false;
     // The first paint comes before the search buffers: they are built while the reader looks.
     QTimer::singleShot(0, this, Guarded([this] {
+                           if (loading_)
+                               loading_->AddReader(); // the core that built the window reads too
                            if (AllNotebooksRead())
                                search_->PrepareInBackground();
                            if (!scanIndex_->IsBuilt()) {
