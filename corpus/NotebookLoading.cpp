@@ -87,27 +87,7 @@ Notebook NotebookLoading::Take(int book) {
     return std::move(books_[size_t(book)]);
 }
 
-void NotebookLoading::Finish(NotebookSet &set) {
-    std::exception_ptr first;
-    for (int b = 0; b < kNotebookCount; ++b) {
-        WaitFor(b);
-        const std::lock_guard<std::mutex> lock(mutex_);
-        set.books[size_t(b)] = std::move(books_[size_t(b)]);
-        if (!first)
-            first = errors_[size_t(b)];
-    }
-    if (first)
-        std::rethrow_exception(first);
-}
-
 QStringList NotebookLoading::Warnings(int book) const {
     const std::lock_guard<std::mutex> lock(mutex_);
     return warnings_[size_t(book)];
-}
-
-QStringList NotebookLoading::Warnings() const {
-    QStringList all;
-    for (int b = 0; b < kNotebookCount; ++b)
-        all += Warnings(b);
-    return all;
 }

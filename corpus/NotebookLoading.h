@@ -44,14 +44,9 @@ public:
     // The records of `book`, once: waits for them, and raises the failure of its file instead
     // (VelmoraError: cannot be opened, ends inside a headword …).
     Notebook Take(int book);
-    // Waits for every notebook and puts them into `set`; a failure is raised for the first notebook in
-    // order that failed, as reading them one after another would raise it, after every notebook has been
-    // put there (a failed one with the records read before its fault).
-    void Finish(NotebookSet &set);
     // What the person should be told about the file of `book` read all the same (not in UTF-8); complete
     // once the book is read.
     QStringList Warnings(int book) const;
-    QStringList Warnings() const;
 
 Q_SIGNALS:
     // The reading of `book` has ended. Raised on the reader's thread: connect with a queued connection.

@@ -139,10 +139,14 @@ void MainWindow::TakeFirstNotebooks() {
         readWarnings_ += loading_->Warnings(b);
         records = !store_->Set().books[size_t(b)].entries.isEmpty();
     }
-    if (std::all_of(taken_.begin(), taken_.end(), [](bool t) { return t; })) {
+    if (AllTaken()) {
         delete loading_;
         loading_ = nullptr;
     }
+}
+
+bool MainWindow::AllTaken() const {
+    return std::all_of(taken_.begin(), taken_.end(), [](bool t) { return t; });
 }
 
 void MainWindow::TakeReadNotebooks() {
@@ -167,7 +171,7 @@ void MainWindow::TakeReadNotebooks() {
         if (entryPending_)
             Guarded([this] { RestoreEntry(); })();
     }
-    if (std::all_of(taken_.begin(), taken_.end(), [](bool t) { return t; })) {
+    if (AllTaken()) {
         loading_->deleteLater();
         loading_ = nullptr;
         AllRead();

@@ -101,6 +101,7 @@ private:
     // the search where the reading stopped taken up once their notebooks are in.
     void TakeFirstNotebooks();
     void TakeReadNotebooks();
+    bool AllTaken() const;
     void RestoreEntry();
     void AllRead();
     void StoreReading(WindowSettings &settings) const;

@@ -34,9 +34,6 @@ void NoteRowsModel::UpdateRows(std::vector<NoteRef> rows) {
 
 void NoteRowsModel::BookChanged(int book) {
     stripes_[book].clear();
-    // A notebook none of whose records are rows here (read for the first time) changes no row.
-    if (std::none_of(rows_.begin(), rows_.end(), [book](const NoteRef &r) { return r.book == book; }))
-        return;
     beginResetModel();
     // Rows past the notebook's new end would point at nothing.
     const int count = int(notebooks_.books[size_t(book)].entries.size());

@@ -229,41 +229,43 @@ void TestNotesReader::letterCase() {
     }
 }
 
-// The four notebooks are read on worker threads: each gets its own records, and of several failures
-// the first notebook's is raised, as reading them in order would raise it.
+// The four notebooks are read on worker threads: each is handed over with its own records, or with the
+// failure of its own file, and each one's end is announced.
 void TestNotesReader::notebooksReadSideBySide() {
     QTemporaryDir dir;
     QByteArray k;
     for (int i = 0; i < 2000; ++i)
         k += "<page>K" + QByteArray::number(i) + "</page>\n<條目>甲" + QByteArray::number(i) + "</條目>\n";
-    WriteFile(dir, k, "velmora200_K.xml"); // the largest; found whatever the letter case
+    WriteFile(dir, k, "velmora200_K.xml"); // found whatever the letter case
     WriteFile(dir, "<條目>乙</條目>\n<條目>丙\n", "velmora200_M.xml"); // ends inside a headword
-    // N is missing: a later failure, not the one raised.
+    // N is missing.
     WriteFile(dir, "<條目>丁</條目>\n", "velmora200_O.xml");
     const QString saved = QDir::currentPath();
     QDir::setCurrent(dir.path());
-    NotebookSet set;
-    QString error;
+    std::array<Notebook, kNotebookCount> books;
+    std::array<QString, kNotebookCount> errors;
     std::atomic<int> announced{0};
     {
         NotebookLoading loading;
         QObject::connect(&loading, &NotebookLoading::BookRead, [&announced] { ++announced; });
-        try {
-            loading.Finish(set);
-        } catch (const VelmoraError &e) {
-            error = e.message();
+        for (int b = kNotebookCount - 1; b >= 0; --b) { // in any order
+            try {
+                books[size_t(b)] = loading.Take(b);
+            } catch (const VelmoraError &e) {
+                errors[size_t(b)] = e.message();
+            }
         }
     }
-    QCOMPARE(announced.load(), 4); // each notebook's end announced, failed ones too
+    QCOMPARE(announced.load(), 4); // failed ones too
     Notebook alone;
     alone.LoadNotes("velmora200_K.xml");
     QDir::setCurrent(saved);
-    QVERIFY2(error.contains("velmora200_M.xml") && !error.contains("velmora200_N.xml"), qPrintable(error));
-    QCOMPARE(Describe(set.books[0].entries), Describe(alone.entries));
-    QCOMPARE(set.books[0].entries.size(), 4000);
-    QCOMPARE(set.books[1].entries.size(), 1); // the records before the unfinished headword stay
-    QVERIFY(set.books[2].entries.isEmpty());
-    QCOMPARE(Describe(set.books[3].entries), QStringList{"E||丁|1|||||-1|-1"});
+    QCOMPARE(Describe(books[0].entries), Describe(alone.entries));
+    QCOMPARE(books[0].entries.size(), 4000);
+    QVERIFY2(errors[1].contains("velmora200_M.xml"), qPrintable(errors[1]));
+    QVERIFY2(errors[2].contains("velmora200_N.xml"), qPrintable(errors[2]));
+    QVERIFY(errors[0].isEmpty() && errors[3].isEmpty());
+    QCOMPARE(Describe(books[3].entries), QStringList{"E||丁|1|||||-1|-1"});
 }
 
 // The records complete in a file's first bytes, for the window's first screen: cut anywhere, they are
@@ -346,18 +348,12 @@ void TestNotesReader::notUtf8IsSaidOnce() {
     const QString saved = QDir::currentPath();
     QDir::setCurrent(dir.path());
     QFile::rename(path, dir.filePath("velmora200_N.xml"));
-    NotebookSet set;
     NotebookLoading loading;
-    QString error;
-    try {
-        loading.Finish(set);
-    } catch (const VelmoraError &e) {
-        error = e.message(); // the other three notebooks are missing
-    }
+    (void)loading.Take(2); // the other three notebooks are missing
     QDir::setCurrent(saved);
-    QCOMPARE(loading.Warnings().size(), warnings);
+    QCOMPARE(loading.Warnings(2).size(), warnings);
     if (warnings)
-        QVERIFY(loading.Warnings()[0].contains("velmora200_N.xml"));
+        QVERIFY(loading.Warnings(2)[0].contains("velmora200_N.xml"));
 }
 
 QTEST_APPLESS_MAIN(TestNotesReader)
