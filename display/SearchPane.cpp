@@ -28,7 +28,8 @@ SearchPane::SearchPane(const NotebookStore &store, QWidget *parent) : QWidget(pa
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
-    QWidget *boxes = MakePanel(this, DesignPixels(121), QStringLiteral("Panel3"));
+    // The designed panel is 121 high; one more row under the query holds the folding box.
+    QWidget *boxes = MakePanel(this, DesignPixels(146), QStringLiteral("Panel3"));
     layout->addWidget(boxes);
     const QStringList letters(NotebookLetters().begin(), NotebookLetters().end());
     notebookChecks_ = MakeLetterChecks(boxes, letters, QStringLiteral("Search"));
@@ -41,12 +42,15 @@ SearchPane::SearchPane(const NotebookStore &store, QWidget *parent) : QWidget(pa
     sourceCheck_ = field(QStringLiteral("出處"), 134, 60, "cbSource");
     remarkCheck_ = field(QStringLiteral("案語"), 191, 59, "cbPs");
     remarkCheck_->hide(); // the remarks are searched while it is checked, though it is never shown
-    // Folding where the hidden remarks box would stand; off, so that the search is exact until asked.
-    foldCheck_ = field(QStringLiteral("繁簡異體"), 194, 78, "cbFold");
+    queryEdit_ = MakeFilterEdit(boxes, 79, QStringLiteral("edSearch"));
+    // Folding on a row of its own under the query (beside the field boxes its caption would be cut at the
+    // pane's designed width), after it in the tab order; off, so that the search is exact until asked.
+    foldCheck_ = MakeCheck(boxes, QStringLiteral("繁簡異體"), QRect(DesignPixels(11), DesignPixels(113), 0, 0),
+                           QStringLiteral("cbFold"));
+    foldCheck_->resize(foldCheck_->sizeHint());
     foldCheck_->setChecked(false);
     foldCheck_->setAccessibleName(QStringLiteral("檢索繁簡異體"));
     foldCheck_->setToolTip(QStringLiteral("簡體、繁體與異體字互相檢索（学 亦尋 學，為 亦尋 爲）"));
-    queryEdit_ = MakeFilterEdit(boxes, 79, QStringLiteral("edSearch"));
     list_ = new NoteList(store, NoteRowsModel::Style::SearchResults, this, QStringLiteral("lbSearch"));
     resultsList_ = list_->View();
     results_ = list_->Rows();

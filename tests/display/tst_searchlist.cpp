@@ -225,6 +225,15 @@ void TestSearchList::foldingBoxFindsVariants() {
         auto *fold = w.findChild<QCheckBox *>("cbFold");
         QVERIFY(fold && fold->isVisible());
         QVERIFY(!fold->isChecked()); // exact until asked
+        // Its caption is whole at the left pane's designed width, clear of the results below it.
+        QVERIFY(fold->width() >= fold->sizeHint().width());
+        const QRect foldInPane(fold->mapTo(pane, QPoint(0, 0)), fold->size());
+        const QWidget *results = w.findChild<QWidget *>("lbSearch");
+        QVERIFY2(pane->rect().contains(foldInPane), qPrintable(QStringLiteral("box %1,%2 %3x%4 in a pane %5 wide")
+                                                               .arg(foldInPane.x()).arg(foldInPane.y())
+                                                               .arg(foldInPane.width()).arg(foldInPane.height())
+                                                               .arg(pane->width())));
+        QVERIFY(!foldInPane.intersects(QRect(results->mapTo(pane, QPoint(0, 0)), results->size())));
         auto *query = w.findChild<QLineEdit *>("edSearch");
         query->setFocus();
         Type(query, "学");
