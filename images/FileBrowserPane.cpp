@@ -10,6 +10,7 @@
 
 #include <QCheckBox>
 #include <QLineEdit>
+#include <QKeyEvent>
 #include <QVBoxLayout>
 
 FileBrowserPane::Kind FileBrowserPane::Scans() {
@@ -39,6 +40,10 @@ FileBrowserPane::FileBrowserPane(const Kind &kind, QWidget *parent)
     filterEdit_->setAccessibleName(kind.caption + QStringLiteral(" 檔名篩選"));
     filesList_->setAccessibleName(kind.caption + QStringLiteral(" 檔案列表"));
     layout->addWidget(filesList_, 1);
+    // Turning to the tab puts the keyboard in the name filter: typing narrows the list at once, and
+    // Down goes on into the list (choosing nothing yet: a PDF volume would open).
+    setFocusProxy(filterEdit_);
+    filterEdit_->installEventFilter(this);
 
     for (QCheckBox *box : letterChecks_)
         connect(box, &QCheckBox::clicked, this, Guarded([this] { ApplyFilter(); }));
@@ -51,6 +56,17 @@ FileBrowserPane::FileBrowserPane(const Kind &kind, QWidget *parent)
                 if (!name.isEmpty())
                     Q_EMIT FileChosen(kind_.openPrefix + name[0] + QLatin1Char('\\') + name);
             }));
+}
+
+bool FileBrowserPane::eventFilter(QObject *watched, QEvent *event) {
+    if (watched == filterEdit_ && event->type() == QEvent::KeyPress) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        if (key->key() == Qt::Key_Down && key->modifiers() == Qt::NoModifier && names_->rowCount() > 0) {
+            filesList_->setFocus(Qt::TabFocusReason);
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void FileBrowserPane::ScanFolders(const QString &programFolder) {

@@ -47,6 +47,9 @@ Q_SIGNALS:
     // The filter text as typed, after the list has been filtered by it.
     void FilterEdited(const QString &text);
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
     Kind kind_;
     std::vector<QStringList> namesByLetter_;

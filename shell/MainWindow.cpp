@@ -566,10 +566,14 @@ void MainWindow::WireReading() {
     panes.stepListText = [this](int direction) { StepListFontSize(direction); };
     panes.stepPageZoom = [this](int direction) { entryView_->StepPageZoom(direction); };
     new WindowKeys(std::move(panes), this);
-    // Turning to the search tab (a click, Ctrl+Tab) puts the keyboard in its query box.
+    // Turning to a tab (a click, Ctrl+Tab) puts the keyboard in its own control: the entries list, the
+    // search's query box, the scans' and volumes' name filter.
     connect(tabs_, &QTabWidget::currentChanged, this, Guarded([this](int index) {
-                if (tabs_->widget(index) == search_ && isVisible())
-                    search_->setFocus(Qt::TabFocusReason);
+                if (!isVisible()) return;
+                if (tabs_->widget(index) == entries_)
+                    entries_->FocusList();
+                else
+                    tabs_->widget(index)->setFocus(Qt::TabFocusReason);
             }));
     // The mouse's back and forward buttons act wherever they are pressed in the window.
     qApp->installEventFilter(this);

@@ -275,6 +275,7 @@ constexpr KeyLine kKeys[] = {
     {"Esc", "條目頁／尋找列", "關閉尋找列 · close the find bar"},
     {"Ctrl+加號 / Ctrl+減號 / Ctrl+0", "滑鼠所指的窗格", "條目頁文字、清單文字或圖檔的放大／縮小／還原 · larger / smaller / default, in the pane under the pointer"},
     {"Ctrl+Tab、↓", "檢索", "游標到檢索文字框；↓ 進入結果列表 · to the query box; Down into the results"},
+    {"Ctrl+Tab、↓", "圖檔分頁／PDF", "游標到檔名篩選框；↓ 進入檔案列表 · to the name filter; Down into the list"},
     {"右鍵", "條目頁", "複製、全選、複製引用 · copy, select all, copy reference"},
     {"Ctrl+加號 / Ctrl+減號", "圖檔", "放大 1.1 倍／縮小為 0.9 倍 · zoom the scan in / out"},
     {"Ctrl+滾輪", "條目頁／圖檔", "文字大小／縮放圖檔 · text size / zoom the scan"},

@@ -79,6 +79,7 @@ private Q_SLOTS:
     void findBarAboveThePage();
     void captureLineReadableAboveTheScan();
     void searchTabKeyboard();
+    void everyTabTakesTheKeyboard();
     void backAndForwardMoveTheEntriesList();
     void narrowWindowKeepsThePanes();
     void cutHeadwordShowsItsTooltip();
@@ -286,6 +287,32 @@ void TestWindowKeys::searchTabKeyboard() {
             greyAtEdges += c.red() == c.green() && c.green() == c.blue() && c.red() < 0xE0;
         }
     QCOMPARE(greyAtEdges, 0);
+}
+
+// Each tab turned to from the keyboard puts it in the tab's own control: the scans' and the volumes'
+// name filters (Down goes on into the list, choosing nothing), and back round to the entries list.
+void TestWindowKeys::everyTabTakesTheKeyboard() {
+    Folder fx;
+    ScanWindow win(fx);
+    Activate(win);
+    win.lbData->setFocus();
+    QTest::keyClick(win.lbData, Qt::Key_Tab, Qt::ControlModifier);
+    QVERIFY(win.child<QLineEdit>("edSearch")->hasFocus());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab, Qt::ControlModifier);
+    auto *scanFilter = win.child<QLineEdit>("edImg");
+    auto *scanList = win.child<OwnerDrawList>("lbImg");
+    QVERIFY(scanFilter->hasFocus());
+    QTest::keyClicks(scanFilter, "K2");
+    QCOMPARE(scanList->model()->rowCount(), 1);
+    const QString shown = win.viewer->CurrentPath();
+    QTest::keyClick(scanFilter, Qt::Key_Down);
+    QVERIFY(scanList->hasFocus());
+    QCOMPARE(win.viewer->CurrentPath(), shown);
+    QTest::keyClick(scanList, Qt::Key_Tab, Qt::ControlModifier);
+    QVERIFY(win.child<QLineEdit>("edPDF")->hasFocus());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab, Qt::ControlModifier);
+    QCOMPARE(win.tabs->currentIndex(), 0);
+    QVERIFY(win.lbData->hasFocus());
 }
 
 void TestWindowKeys::backAndForwardMoveTheEntriesList() {
