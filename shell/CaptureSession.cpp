@@ -230,7 +230,11 @@ void CaptureSession::OfferJournals() {
                 QStringLiteral("座標日誌 \"%1\" 無法讀取：%2\n檔案保留未動。").arg(ShownPath(orphan), e.message()));
         }
         // Yes is the default: Enter must not throw away a person's work.
-        if (!AskYesNo(window, QStringLiteral("上次結束前有 %1 個座標尚未儲存。是否恢復這些座標？").arg(size), true)) {
+        const bool restore =
+            AskYesNo(window, QStringLiteral("上次結束前有 %1 個座標尚未儲存。是否恢復這些座標？").arg(size), true);
+        if (ending_)
+            return;
+        if (!restore) {
             const QString aside = ReaderJournal::SetAside(orphan);
             Inform(window, QStringLiteral("未恢復的座標日誌已保留在 \"%1\"。").arg(ShownPath(aside)));
             continue;

@@ -58,6 +58,9 @@ public:
     // The user leaves without saving, knowingly: this reader's journal goes (the positions stay in
     // memory until the window is gone).
     void ForgetJournal();
+    // The session or the system is ending the reader: a question open now closes unanswered, and its
+    // "no" must not set a journal aside; the journals not yet taken are offered at the next start.
+    void EndUnasked() { ending_ = true; }
 
     bool HasUnsavedPositions() const { return log_.HasUnsaved(); }
     bool IsChanged(int book) const { return log_.IsChanged(book); }
@@ -95,4 +98,5 @@ private:
     QCheckBox *recordCheck_;
     QPushButton *saveButton_;
     QLabel *unpositionedLabel_;
+    bool ending_ = false;
 };

@@ -530,6 +530,16 @@ void MainWindow::ForgetUnsavedPositions() {
     }
 }
 
+void MainWindow::PrepareToEndUnasked() {
+    capture_->EndUnasked();
+    try {
+        WriteWindowSettings(settingsFolder_, CurrentSettings());
+    } catch (const std::exception &e) {
+        qCWarning(lcShell) << "the window's settings were not written at the end:" << e.what();
+    }
+    if (!capture_->HasUnsavedPositions()) ForgetUnsavedPositions();
+}
+
 void MainWindow::closeEvent(QCloseEvent *event) {
     // A failure to write the settings keeps the window open, like any handler error.
     try {

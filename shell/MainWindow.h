@@ -49,6 +49,11 @@ public:
     bool AllNotebooksRead() const { return loading_ == nullptr; }
     void FinishReading();
 
+    // The session or the system ends the reader (a signal): no question can be answered now. Writes the
+    // window's settings when it can and leaves the positions not saved in the journal, which the next
+    // start offers; the caller then ends the event loop.
+    void PrepareToEndUnasked();
+
 Q_SIGNALS:
     // Every notebook is read (raised in the constructor when they were all read before the window).
     void NotebooksRead();

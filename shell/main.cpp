@@ -1,5 +1,6 @@
 // The process entry: one window per library; an error while it is built is said and ends the program.
 #include "common/Error.h"
+#include "platform/EndSignals.h"
 #include "shell/LibraryLocation.h"
 #include "shell/MainWindow.h"
 #include "shell/SingleInstance.h"
@@ -167,6 +168,13 @@ int main(int argc, char *argv[]) {
             window.show();
             window.raise();
             window.activateWindow();
+        });
+        // Ended by the session or the system: the settings are kept and unsaved positions stay in the
+        // journal, instead of the process being cut off.
+        EndSignals endSignals;
+        QObject::connect(&endSignals, &EndSignals::EndRequested, &window, [&window] {
+            window.PrepareToEndUnasked();
+            QCoreApplication::exit(0);
         });
         window.ShowAsStored();
         if (!library.notice.isEmpty()) {

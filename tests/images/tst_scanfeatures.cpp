@@ -81,6 +81,7 @@ private Q_SLOTS:
     void undoTakesBackRecordedPositions();
     void countAndNextEntryWithoutPosition();
     void journalKeepsUnsavedPositionsAcrossACrash();
+    void journalOfferedWhileTheSessionEndsStays();
     void journalThatCannotBeWrittenIsReported();
 };
 
@@ -360,6 +361,36 @@ void TestScanFeatures::journalKeepsUnsavedPositionsAcrossACrash() {
         QVERIFY(win.w.close());
         QVERIFY(Journals(fx).isEmpty());
     }
+    QVERIFY2(errors.isEmpty(), qPrintable(errors.join('\n')));
+}
+
+void TestScanFeatures::journalOfferedWhileTheSessionEndsStays() {
+    Folder fx;
+    {
+        Window win(fx);
+        win.startRecording();
+        ClickRow(win.lbData, 1);
+        win.rightClick(QPoint(120, 140));
+    }
+    const QStringList orphan = Journals(fx);
+    QCOMPARE(orphan.size(), 1);
+    // The session ends (a signal) while the offer is open: the question closes unanswered, which reads
+    // as no; the journal must stay as it is for the next start, not be set aside as declined.
+    SetQuestionAnswerForTesting([this](const QString &q) {
+        questions << q;
+        for (QWidget *top : QApplication::topLevelWidgets())
+            if (auto *window = qobject_cast<MainWindow *>(top))
+                window->PrepareToEndUnasked();
+        return false;
+    });
+    {
+        Window win(fx);
+        QCOMPARE(questions.size(), 1);
+        QVERIFY(!win.capture->HasUnsavedPositions());
+    }
+    QCOMPARE(Journals(fx), orphan);
+    QVERIFY(QDir(fx.path()).entryList({"velmoranote-declined-*"}, QDir::Files).isEmpty());
+    QVERIFY2(notices.isEmpty(), qPrintable(notices.join('\n')));
     QVERIFY2(errors.isEmpty(), qPrintable(errors.join('\n')));
 }
 

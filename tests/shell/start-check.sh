@@ -3,7 +3,8 @@
 #   --help and --version in a plain terminal, with no display at all;
 #   a refused --library from a terminal: the reason on stderr naming the folder, a non-zero exit, and
 #   the remembered library left as it was; a good one is remembered once its notes have loaded;
-#   a second start on the same library raises the running window and ends; another library opens.
+#   a second start on the same library raises the running window and ends; another library opens;
+#   SIGTERM ends a reader in order, its settings written.
 set -euo pipefail
 program=$1 work=$2
 rm -rf "$work" && mkdir -p "$work/home"
@@ -106,6 +107,17 @@ xwininfo -id "$(window_of 書庫甲)" | grep -q IsViewable || fail "the running 
 start_reader "$work/b.log" 書庫乙 --library "$work/lib-b"
 second=$started
 kill -0 "$first" || fail "the first reader ended when another library opened"
-kill "$first" "$second" 2>/dev/null || true
+
+# Ended by the session (SIGTERM, as at logging out): an orderly end with 0 that writes the window's
+# settings, not a process cut off with them lost.
+rm -f "$work/lib-b/velmoranote.ini"
+kill -TERM "$second"
+set +e
+wait "$second"
+code=$?
+set -e
+[ "$code" -eq 0 ] || { cat "$work/b.log" >&2; fail "the reader ended by SIGTERM with $code"; }
+grep -q "ImageRate" "$work/lib-b/velmoranote.ini" || fail "the reader ended by SIGTERM did not write its settings"
+kill "$first" 2>/dev/null || true
 wait 2>/dev/null || true
 echo "start checks passed"
