@@ -56,6 +56,13 @@ public:
     }
 };
 
+// Between two measured moves: 30 ms of the event loop, so that one move's frame never overlaps the next.
+void Settle() {
+    QElapsedTimer pause;
+    pause.start();
+    while (pause.elapsed() < 30) QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+}
+
 double Percentile(std::vector<double> v, double p) {
     if (v.empty()) return 0;
     std::sort(v.begin(), v.end());
@@ -157,9 +164,7 @@ int main(int argc, char **argv) {
             decodes.push_back(d.nsecsElapsed() / 1e6);
         }
         // A reader's pace: the next key comes after the marker and the page are drawn.
-        QElapsedTimer pause;
-        pause.start();
-        while (pause.elapsed() < 30) QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        Settle();
     }
     // One 60 Hz frame for a step that keeps the scan (the web engine's floor, below, says what is reachable).
     Report(label, QStringLiteral("step to the next entry, same scan"), keep, {}, 16.7);
@@ -208,9 +213,7 @@ int main(int argc, char **argv) {
         while ((pagePaints.paints == pageBefore || imagePaints.paints == imageBefore) && t.elapsed() < 5000)
             QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
         picks.push_back(t.nsecsElapsed() / 1e6);
-        QElapsedTimer pause;
-        pause.start();
-        while (pause.elapsed() < 30) QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        Settle();
     }
     if (!picks.empty()) {
         bench::Figure f{label, QStringLiteral("double click on the scan to an entry shown (page and scan painted)"),
@@ -240,9 +243,7 @@ int main(int argc, char **argv) {
         floorPaint.push_back(t.nsecsElapsed() / 1e6);
         if (pagePaints.firstTimer >= 0) floorEngine.push_back(pagePaints.firstTimer);
         pagePaints.Mark(nullptr);
-        QElapsedTimer pause;
-        pause.start();
-        while (pause.elapsed() < 30) QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        Settle();
     }
     {
         bench::Figure f{label, QStringLiteral("one number in the shown page changed, until the view has painted it (the web engine's floor)"),

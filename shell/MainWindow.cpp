@@ -537,7 +537,7 @@ void MainWindow::PrepareToEndUnasked() {
     } catch (const std::exception &e) {
         qCWarning(lcShell) << "the window's settings were not written at the end:" << e.what();
     }
-    if (!capture_->HasUnsavedPositions()) ForgetUnsavedPositions();
+    // The journal stays as it is: written after every change, it holds the positions not saved.
 }
 
 void MainWindow::closeEvent(QCloseEvent *event) {
