@@ -1,5 +1,6 @@
 velmora_add_test(tst_notesreader corpus/tst_notesreader.cpp)
 velmora_add_test(tst_positionwriter corpus/tst_positionwriter.cpp)
+velmora_add_test(tst_entryanchor corpus/tst_entryanchor.cpp)
 velmora_add_test(tst_notescheck corpus/tst_notescheck.cpp)
 # It runs the program itself for the exit statuses and the output.
 target_compile_definitions(tst_notescheck PRIVATE VELMORA_NOTES_PROGRAM="$<TARGET_FILE:velmora-notes>")
