@@ -4,12 +4,14 @@
 // recorded or undone, a notebook saved, a notebook read again after its file changed on disk.
 
 #include "corpus/Notebooks.h"
+#include "platform/FileStamp.h"
 
-#include <QDateTime>
+#include <QElapsedTimer>
 #include <QObject>
 #include <array>
 
 class QFileSystemWatcher;
+class QTimer;
 
 class NotebookStore : public QObject {
     Q_OBJECT
@@ -24,8 +26,10 @@ public:
     NotebookSet &SetForLoading() { return set_; }
 
     void SetPosition(NoteRef ref, qint32 x, qint32 y);
-    // After a save: the positions of `book` as its file holds them now (the records are the same).
-    void TakeSavedPositions(int book, const QList<NoteEntry> &saved);
+    // After a save: the positions of `book` as its file holds them now, and the file the save left
+    // (`written`), which is then no other program's change. When the file holds other records than the
+    // store (another program added or removed some before the save), the file is read anew instead.
+    void TakeSavedPositions(int book, const QList<NoteEntry> &saved, const FileStamp &written = FileStamp());
     // A notebook read anew from its file.
     void ReplaceBook(int book, Notebook fresh);
     // A notebook read whole while its first records (or none) were held: those keep what they hold now
@@ -33,9 +37,17 @@ public:
     // be the first ones of `whole` (the file changed in between), it is ReplaceBook.
     void ExtendBook(int book, Notebook whole);
 
-    // Watches the notes files (found as they were read) and raises FileChangedOnDisk when another
-    // program writes one; the store's own saves do not count.
+    // Watches the notes files (found as they were read), and their folders, so that a file deleted and
+    // made again or renamed over stays watched. A file another program changed is read anew once it
+    // has held still for the settle time (identity, size and time unchanged; the wait doubles while it
+    // keeps changing) and reads as a whole notes file: then the notebook is replaced (BookReloaded)
+    // and FileChangedOnDisk follows. A file that reads cut, fails to read or shrank to less than half
+    // of what was read is not taken: the notebook stays as it is, FileNotTakenYet says so once, and
+    // the file is tried again later. The store's own saves do not count.
     void WatchFiles();
+    // The settle time (300 ms unless set); a file shrunk to less than half is taken only once it has
+    // held still for `shrunkPatienceMs` (a minute unless set): a writer at work rarely pauses that long.
+    void SetSettleTime(int settleMs, int shrunkPatienceMs);
 
 Q_SIGNALS:
     void PositionChanged(NoteRef ref);
@@ -47,19 +59,31 @@ Q_SIGNALS:
     // Records added after the last one of a notebook (read on after the window showed); the others are
     // unchanged.
     void BookExtended(int book);
+    // A notebook was read anew because another program changed its file (after BookReloaded).
     void FileChangedOnDisk(int book);
+    // A changed file was not taken (`problem` says why): the notebook keeps what it holds.
+    void FileNotTakenYet(int book, const QString &problem);
 
 private:
-    struct Stamp {
-        qint64 size = -1;
-        QDateTime modified;
-        bool operator==(const Stamp &o) const { return size == o.size && modified == o.modified; }
+    struct Watch {
+        QString path;
+        FileStamp known;  // the file as the notebook holds it
+        FileStamp sample; // the file when last looked at, while it settles
+        QElapsedTimer stillFor;
+        int intervalMs = 0;
+        bool announced = false; // FileNotTakenYet said for this change
+        QTimer *timer = nullptr;
     };
-    Stamp StampOf(int book) const;
-    void OnFileChanged(const QString &path);
+    FileStamp StampOf(int book) const;
+    void OnFileEvent(int book);
+    void OnFolderChanged(const QString &folder);
+    void Settle(int book);
+    void TryTake(int book, const FileStamp &now);
+    void TryLater(int book);
 
     NotebookSet set_;
     QFileSystemWatcher *watcher_ = nullptr;
-    std::array<QString, kNotebookCount> paths_;
-    std::array<Stamp, kNotebookCount> known_;
+    std::array<Watch, kNotebookCount> watch_;
+    int settleMs_ = 300;
+    int shrunkPatienceMs_ = 60000;
 };

@@ -1,6 +1,7 @@
 #include "corpus/NotesFile.h"
 
 #include "common/Log.h"
+#include "corpus/EntryAnchor.h"
 #include "corpus/Error.h"
 #include "corpus/NotesText.h"
 #include "corpus/NotesWalk.h"
@@ -8,11 +9,13 @@
 #include "platform/RegularFile.h"
 #include "platform/WinPath.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 
 #include <algorithm>
 #include <future>
+#include <map>
 #include <new>
 #include <system_error>
 #include <unistd.h>
@@ -93,7 +96,7 @@ struct FileNow {
     QList<RecordPlace> places;
 };
 
-FileNow ReadForWriting(const QString &fileName, const QList<NoteEntry> &expected) {
+FileNow ReadFileNow(const QString &fileName) {
     FileNow now{NotesText::Read(fileName), {}, {}};
     NotesText &text = now.text;
     // The byte lines are only needed for writing: split them on a second core while the walk runs
@@ -112,10 +115,12 @@ FileNow ReadForWriting(const QString &fileName, const QList<NoteEntry> &expected
         throw;
     }
     if (byteLines.valid()) byteLines.get(); // raises what the split raised (no memory left)
+    return now;
+}
 
-    // The file must still hold the records in memory: a file changed on disk must not get positions on
-    // the wrong headwords.
-    const QList<NoteEntry> &found = now.found;
+// The file must still hold the records in memory: a file changed on disk must not get positions on
+// the wrong headwords.
+void CheckSameRecords(const QList<NoteEntry> &found, const QList<NoteEntry> &expected, const QString &fileName) {
     const qsizetype common = qMin(found.size(), expected.size());
     for (qsizetype r = 0; r < common; ++r) {
         if (found[r].isPage != expected[r].isPage || found[r].title != expected[r].title)
@@ -132,7 +137,23 @@ FileNow ReadForWriting(const QString &fileName, const QList<NoteEntry> &expected
                                .arg(expected.size())
                                .arg(what));
     }
-    return now;
+}
+
+bool SameRecords(const QList<NoteEntry> &a, const QList<NoteEntry> &b) {
+    if (a.size() != b.size()) return false;
+    for (qsizetype r = 0; r < a.size(); ++r)
+        if (a[r].isPage != b[r].isPage || a[r].title != b[r].title) return false;
+    return true;
+}
+
+// A file cut in the middle of a line (another program writing it in place, caught between two
+// pieces) ends in the middle of a tag or a text; every line the reader makes ends with a tag.
+bool EndsWithTag(const NotesText &text) {
+    for (qsizetype i = text.lineCount() - 1; i >= 0; --i) {
+        const QStringView line = text.line(i).trimmed();
+        if (!line.isEmpty()) return line.endsWith(QLatin1Char('>'));
+    }
+    return false;
 }
 
 struct PositionWrite {
@@ -141,7 +162,11 @@ struct PositionWrite {
 };
 
 // Writes the file anew with `writes` (in record order) applied and every other line as it is.
-void WriteWithPositions(const FileNow &now, const QString &fileName, const std::vector<PositionWrite> &writes) {
+// With `stillSame`, the file is replaced only when it answers true right before the rename; false
+// when it did not. `written` receives the new file's stamp.
+bool WriteWithPositions(const FileNow &now, const QString &fileName, const std::vector<PositionWrite> &writes,
+                        const std::function<bool()> &stillSame = nullptr, FileStamp *written = nullptr,
+                        const FileStamp *replacing = nullptr) {
     const NotesText &text = now.text;
     // The edits, in line order: a line replaced by a position line, or a position line added after
     // a line. Records follow each other in the file, so their edit lines only grow. A replacement
@@ -214,7 +239,11 @@ void WriteWithPositions(const FileNow &now, const QString &fileName, const std::
         next = edit.line + 1;
     }
     copyLines(next, text.lineCount());
-    file.commit();
+    if (!file.commitIf(stillSame, replacing))
+        return false;
+    if (written)
+        *written = file.committed();
+    return true;
 }
 
 // Whatever fails on the way reaches the caller as the program's own error naming the file; the file
@@ -237,7 +266,8 @@ auto AsSaveError(const QString &fileName, Work work) -> decltype(work()) {
 
 void WriteAllPositions(const QList<NoteEntry> &entries, const QString &fileName) {
     AsSaveError(fileName, [&] {
-        const FileNow now = ReadForWriting(fileName, entries);
+        const FileNow now = ReadFileNow(fileName);
+        CheckSameRecords(now.found, entries, fileName);
         std::vector<PositionWrite> writes;
         for (qsizetype r = 0; r < entries.size(); ++r) {
             const NoteEntry &e = entries[r];
@@ -248,48 +278,191 @@ void WriteAllPositions(const QList<NoteEntry> &entries, const QString &fileName)
     });
 }
 
+WholeNotesRead ReadWholeNotesFile(const QString &fileName) {
+    WholeNotesRead read;
+    read.stamp = FileStamp::Of(fileName);
+    try {
+        NotesText text = NotesText::Read(fileName);
+        text.dropBytes();
+        if (FileStamp::Of(fileName) != read.stamp) {
+            read.problem = QStringLiteral("讀取時檔案仍在改變");
+            return read;
+        }
+        if (!EndsWithTag(text)) {
+            read.problem = text.lineCount() == 0 ? QStringLiteral("檔案是空的") : QStringLiteral("檔案在一行的中間結束");
+            return read;
+        }
+        WalkNotes(text, fileName, read.records);
+    } catch (const std::exception &e) {
+        read.records.clear();
+        read.problem = QString::fromUtf8(e.what());
+        return read;
+    }
+    read.whole = true;
+    return read;
+}
+
+namespace {
+
+// The wait between two tries of a save that found the file changing: short at first, longer each
+// time, about seven seconds in all.
+constexpr int kSaveAttempts = 16;
+constexpr int kSettleMs = 30;
+int SaveBackoffMs(int attempt) { return qMin(10 << qMin(attempt, 6), 640); }
+
+// The record of `found` a change made on `expected` belongs to, or -1.
+qsizetype PlaceChange(const PositionChange &c, const QList<NoteEntry> &expected, const Notebook &found,
+                      bool sameRecords) {
+    if (sameRecords) return c.record;
+    Notebook before;
+    before.entries = expected;
+    const EntryAnchor anchor = AnchorOf(before, NoteRef{0, int(c.record)});
+    return anchor.IsValid() ? FindAnchor(found, EntryAnchor(anchor)) : -1;
+}
+
+} // namespace
+
 PositionSave SavePositionChanges(const QList<NoteEntry> &expected, const QString &fileName,
                                  const std::vector<PositionChange> &changes,
                                  const std::function<bool(const std::vector<PositionConflict> &)> &keepMine) {
     return AsSaveError(fileName, [&] {
-        FileNow now = ReadForWriting(fileName, expected);
-        std::vector<PositionChange> ordered = changes;
-        std::sort(ordered.begin(), ordered.end(),
-                  [](const PositionChange &a, const PositionChange &b) { return a.record < b.record; });
-        std::vector<PositionConflict> conflicts;
-        std::vector<PositionChange> clean;
-        for (const PositionChange &c : ordered) {
-            if (c.record < 0 || c.record >= now.found.size() || now.found[c.record].isPage)
+        // What the person answered about a record both sides changed, and the disk's value then: asked
+        // before the last reading, so that a change made on disk while the question is open is read
+        // and merged, not overwritten.
+        struct Answer {
+            qint32 diskX, diskY;
+            bool mine;
+        };
+        std::map<size_t, Answer> answers; // by the change's index in `changes`
+        FileStamp previous;
+        QElapsedTimer stillFor; // since the file was last seen to change
+        stillFor.start();
+        // A file that holds still this long while it reads cut or without the records is not being
+        // written: it is what it is, and the save says so instead of waiting on.
+        constexpr qint64 kBrokenAfterMs = 1000;
+        QString lastProblem;
+        for (int attempt = 0; attempt < kSaveAttempts; ++attempt) {
+            if (attempt > 0)
+                ::usleep(useconds_t(SaveBackoffMs(attempt - 1)) * 1000);
+            // Settled: unchanged over a short while, or replaced by a new file meanwhile (a careful
+            // writer renames a whole file over it). The same file grown or rewritten meanwhile is a
+            // writer at work in place.
+            const FileStamp first = FileStamp::Of(fileName);
+            ::usleep(kSettleMs * 1000);
+            const FileStamp before = FileStamp::Of(fileName);
+            if (first != before && first.device == before.device && first.inode == before.inode) {
+                lastProblem = QStringLiteral("檔案正在被其他程式寫入");
+                previous = before;
+                stillFor.start();
                 continue;
-            const NoteEntry &disk = now.found[c.record];
-            const bool diskMoved = disk.x != c.baseX || disk.y != c.baseY;
-            const bool sameAsMine = disk.x == c.x && disk.y == c.y;
-            if (diskMoved && !sameAsMine)
-                conflicts.push_back(PositionConflict{c, disk.x, disk.y, disk.title});
-            else if (!sameAsMine)
-                clean.push_back(c);
-        }
-        PositionSave result;
-        if (!conflicts.empty() && keepMine && keepMine(conflicts)) {
-            for (const PositionConflict &c : conflicts)
-                clean.push_back(c.change);
+            }
+            if (before != previous)
+                stillFor.start();
+            const bool stable = attempt > 0 && before == previous && stillFor.elapsed() >= kBrokenAfterMs;
+            previous = before;
+            FileNow now;
+            try {
+                now = ReadFileNow(fileName);
+            } catch (const VelmoraError &e) {
+                // A file cut inside a headword by a writer at work reads again; one that stays so is broken.
+                if (stable || !before.Exists())
+                    throw VelmoraError(QStringLiteral("%1座標沒有儲存。").arg(e.message()));
+                lastProblem = e.message();
+                continue;
+            }
+            // Fewer records than were read: a writer at work in place may be pausing between two pieces,
+            // or records were removed. Only a file that has held still for long is taken so.
+            if (FileStamp::Of(fileName) != before || !EndsWithTag(now.text) ||
+                (now.found.size() < expected.size() && !stable)) {
+                lastProblem = QStringLiteral("檔案正在被其他程式寫入");
+                continue;
+            }
+            const bool sameRecords = SameRecords(now.found, expected);
+            Notebook found;
+            if (!sameRecords)
+                found.entries = now.found;
+            // Each change placed on the file's record, conflicts apart.
+            std::vector<PositionChange> clean;
+            std::vector<PositionConflict> unasked, keptFromDisk;
+            std::vector<size_t> unaskedIndex;
+            bool unplaced = false;
+            for (size_t i = 0; i < changes.size(); ++i) {
+                const PositionChange &c = changes[i];
+                const qsizetype r = PlaceChange(c, expected, found, sameRecords);
+                if (r < 0 || r >= now.found.size() || now.found[r].isPage) {
+                    if (!sameRecords && stable)
+                        CheckSameRecords(now.found, expected, fileName); // says which record differs
+                    unplaced = true;
+                    break;
+                }
+                PositionChange placed = c;
+                placed.record = r;
+                const NoteEntry &disk = now.found[r];
+                const bool diskMoved = disk.x != c.baseX || disk.y != c.baseY;
+                const bool sameAsMine = disk.x == c.x && disk.y == c.y;
+                if (sameAsMine)
+                    continue;
+                if (!diskMoved) {
+                    clean.push_back(placed);
+                    continue;
+                }
+                const PositionConflict conflict{placed, disk.x, disk.y, disk.title};
+                const auto answer = answers.find(i);
+                if (answer == answers.end() || answer->second.diskX != disk.x || answer->second.diskY != disk.y) {
+                    unasked.push_back(conflict);
+                    unaskedIndex.push_back(i);
+                }
+                else if (answer->second.mine)
+                    clean.push_back(placed);
+                else
+                    keptFromDisk.push_back(conflict);
+            }
+            if (unplaced) {
+                lastProblem = QStringLiteral("檔案正在被其他程式寫入");
+                continue;
+            }
+            if (!unasked.empty()) {
+                const bool mine = keepMine && keepMine(unasked);
+                for (size_t k = 0; k < unasked.size(); ++k)
+                    answers[unaskedIndex[k]] = Answer{unasked[k].diskX, unasked[k].diskY, mine};
+                --attempt; // the question is no try: the file is read again after it
+                continue;
+            }
             std::sort(clean.begin(), clean.end(),
                       [](const PositionChange &a, const PositionChange &b) { return a.record < b.record; });
-        } else {
-            result.keptFromDisk = conflicts;
-            if (!conflicts.empty())
-                qCInfo(lcCorpus) << "kept" << conflicts.size() << "positions changed on disk in" << fileName;
+            PositionSave result;
+            result.keptFromDisk = keptFromDisk;
+            if (!keptFromDisk.empty())
+                qCInfo(lcCorpus) << "kept" << keptFromDisk.size() << "positions changed on disk in" << fileName;
+            std::vector<PositionWrite> writes;
+            writes.reserve(clean.size());
+            for (const PositionChange &c : clean) {
+                writes.push_back(PositionWrite{c.record, c.x, c.y});
+                now.found[c.record].x = c.x;
+                now.found[c.record].y = c.y;
+            }
+            result.written = before;
+            if (!writes.empty()) {
+                // Right before the rename: the file is still the very one read, byte for byte.
+                const auto stillSame = [&] {
+                    if (FileStamp::Of(fileName) != before) return false;
+                    QFile again(ResolveWinPath(fileName));
+                    if (!again.open(QIODevice::ReadOnly)) return false;
+                    const QByteArray bytes = again.readAll();
+                    const qsizetype bom = bytes.size() - now.text.bytes().size();
+                    return bytes.size() == before.size && (bom == 0 || (bom == 3 && bytes.startsWith("\xEF\xBB\xBF"))) &&
+                           QByteArrayView(bytes).sliced(bom) == now.text.bytes() && FileStamp::Of(fileName) == before;
+                };
+                if (!WriteWithPositions(now, fileName, writes, stillSame, &result.written, &before)) {
+                    lastProblem = QStringLiteral("檔案在儲存時被其他程式更改");
+                    qCInfo(lcCorpus) << "notes file changed while saving; merged again:" << fileName;
+                    continue;
+                }
+            }
+            result.saved = std::move(now.found);
+            return result;
         }
-        std::vector<PositionWrite> writes;
-        writes.reserve(clean.size());
-        for (const PositionChange &c : clean) {
-            writes.push_back(PositionWrite{c.record, c.x, c.y});
-            now.found[c.record].x = c.x;
-            now.found[c.record].y = c.y;
-        }
-        if (!writes.empty())
-            WriteWithPositions(now, fileName, writes);
-        result.saved = std::move(now.found);
-        return result;
+        throw VelmoraError(QStringLiteral("無法將座標儲存到筆記檔 \"%1\"：%2，等候後仍未停止。座標沒有儲存，仍保留在本程式中，請稍後再儲存。")
+                               .arg(ShownPath(fileName), lastProblem));
     });
 }

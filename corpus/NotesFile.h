@@ -4,6 +4,7 @@
 // at all (AtomicFile): every failure raises VelmoraError naming the file and leaves it as it was.
 
 #include "corpus/Records.h"
+#include "platform/FileStamp.h"
 
 #include <QList>
 #include <QStringList>
@@ -20,6 +21,18 @@ void ReadNotesFile(const QString &fileName, QList<NoteEntry> &records, QStringLi
 // off may belong to it; every record before it ended where a later one began). Empty when the start
 // cannot be read or walked: the reading of the whole file then says why.
 QList<NoteEntry> ReadNotesFileStart(const QString &fileName, qint64 bytes);
+
+// A notes file read only when it reads as a whole one, for a reader that must not take a file another
+// program is still writing: it did not change while it was read (`stamp` before and after), the walk
+// went through, and its last line ends a tag (a file cut in the middle of a line does not). `problem`
+// says why it was not taken; the records are then left empty.
+struct WholeNotesRead {
+    bool whole = false;
+    QList<NoteEntry> records;
+    FileStamp stamp;
+    QString problem;
+};
+WholeNotesRead ReadWholeNotesFile(const QString &fileName);
 
 // Writes the position of every entry record of `entries` that has one (see Notebook::SavePositions).
 void WriteAllPositions(const QList<NoteEntry> &entries, const QString &fileName);
@@ -44,13 +57,23 @@ struct PositionConflict {
 struct PositionSave {
     QList<NoteEntry> saved;
     std::vector<PositionConflict> keptFromDisk;
+    // The file as the save left it: the new file, or the one read when nothing needed writing. A watcher
+    // takes this for the reader's own state, and any other stamp for another program's change.
+    FileStamp written;
 };
 
 // Applies exactly `changes` to the notes file as it is on disk now: every other line stays as it is
-// there, whatever another program wrote since this reader read it. The file must still hold the same
-// records as `expected` (titles and kinds); otherwise nothing is written. A change whose record the
-// disk changed too is a conflict: `keepMine` is asked once with all of them and the disk's value
-// stays unless it answers true. Nothing is written when no change is left to write.
+// there, whatever another program wrote since this reader read it. A change goes to the record it was
+// made on (`expected` holds the records as this reader read them); when records were added or removed
+// since, it is found by its content (EntryAnchor), and when one cannot be found nothing is written.
+// A change whose record the disk changed too is a conflict: `keepMine` is asked with them before the
+// file is read for the last time, and the disk's value stays unless it answers true; a record changed
+// again while it asked is asked about again.
+// The save never writes over a file that is changing: a file that changes while it is read, reads cut
+// (see ReadWholeNotesFile) or shrank to less than half the records, or that another program replaced
+// or wrote between the reading and the rename, is read again and merged again, waiting a little
+// longer each time; after a bounded wait the save gives up with a message and writes nothing.
+// Nothing is written when no change is left to write.
 PositionSave SavePositionChanges(const QList<NoteEntry> &expected, const QString &fileName,
                                  const std::vector<PositionChange> &changes,
                                  const std::function<bool(const std::vector<PositionConflict> &)> &keepMine);

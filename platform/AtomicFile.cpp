@@ -10,6 +10,7 @@
 #include <QRandomGenerator>
 
 #include <cerrno>
+#include <cstdio>
 #include <csignal>
 
 #include <dirent.h>
@@ -197,7 +198,9 @@ bool AtomicFile::linkUnnamed() {
     return false;
 }
 
-void AtomicFile::commit() {
+void AtomicFile::commit() { commitIf(nullptr); }
+
+bool AtomicFile::commitIf(const std::function<bool()> &stillSame, const FileStamp *replacing) {
     if (done_) fail(QStringLiteral("檔案已經關閉。"));
     flushBuffer();
     if (existing_) {
@@ -208,15 +211,40 @@ void AtomicFile::commit() {
     }
     if (::fsync(fd_) != 0) failErrno(errno);
     if (unnamed_ && !linkUnnamed()) failErrno(errno);
+    committed_ = FileStamp::OfDescriptor(fd_);
     const int fd = fd_;
     fd_ = -1;
     if (::close(fd) != 0 && errno != EINTR) failErrno(errno);
-    if (::renameat(dirFd_, tmpName_.constData(), dirFd_, leaf_.constData()) != 0) failErrno(errno);
+    if (stillSame && !stillSame()) {
+        discard();
+        done_ = true;
+        return false;
+    }
+    if (replacing && replacing->Exists() &&
+        ::renameat2(dirFd_, tmpName_.constData(), dirFd_, leaf_.constData(), RENAME_EXCHANGE) == 0) {
+        // The old file now has the temporary name: it must be the one the check saw.
+        struct stat st;
+        const bool same = ::fstatat(dirFd_, tmpName_.constData(), &st, 0) == 0 && quint64(st.st_dev) == replacing->device &&
+                          quint64(st.st_ino) == replacing->inode && qint64(st.st_size) == replacing->size &&
+                          qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec == replacing->modifiedNs;
+        if (!same) {
+            // Another program's file came in between: it goes back under its name.
+            if (::renameat2(dirFd_, tmpName_.constData(), dirFd_, leaf_.constData(), RENAME_EXCHANGE) != 0)
+                failErrno(errno);
+            discard();
+            done_ = true;
+            return false;
+        }
+        ::unlinkat(dirFd_, tmpName_.constData(), 0);
+    } else if (::renameat(dirFd_, tmpName_.constData(), dirFd_, leaf_.constData()) != 0) {
+        failErrno(errno);
+    }
     tmpName_.clear();
     done_ = true;
     // The rename itself on disk. The file is replaced already, so a failure here is not reported.
     ::fsync(dirFd_);
     discard();
+    return true;
 }
 
 // The old file's extended attributes (a desktop's tags, an access control list as

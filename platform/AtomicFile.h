@@ -21,12 +21,15 @@
 // read-only (no write bit at all) is refused, also when run with full rights, as a desktop user
 // expects; so is one that is not a regular file.
 
+#include "platform/FileStamp.h"
+
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
 
 #include <sys/types.h>
 
+#include <functional>
 #include <utility>
 #include <vector>
 
@@ -47,6 +50,15 @@ public:
     // Writes what is buffered, flushes the file to disk, and renames it over the target. Raises
     // VelmoraError on any failure; the target is then untouched. Nothing may be written afterwards.
     void commit();
+    // As commit, but `stillSame` is asked right before the rename, after the new content is on disk:
+    // when it answers false the temporary file is discarded, the target left alone, and false returned.
+    // A writer that must not replace a file another program changed meanwhile checks that here.
+    // With `replacing`, the new file is swapped with the target in one step and the file it displaced
+    // must be that one (identity, size and time): a file another program renamed over the target
+    // between the check and the swap is put back, and false returned.
+    bool commitIf(const std::function<bool()> &stillSame, const FileStamp *replacing = nullptr);
+    // The new file as committed (its identity, size and time), for telling it from a later change.
+    const FileStamp &committed() const { return committed_; }
 
     // The file that is replaced: the resolved path, symbolic links followed.
     const QString &target() const { return target_; }
@@ -81,4 +93,5 @@ private:
     gid_t gid_ = 0;
     QByteArray buffer_;
     std::vector<std::pair<QByteArray, QByteArray>> attributes_; // the old file's extended attributes
+    FileStamp committed_;
 };

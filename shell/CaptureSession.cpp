@@ -40,7 +40,12 @@ CaptureSession::CaptureSession(NotebookStore &store, QWidget *header)
     connect(&store_, &NotebookStore::PositionChanged, this, [this] { UpdateCounts(); });
     connect(&store_, &NotebookStore::BookReloaded, this, [this] { UpdateCounts(); });
     connect(&store_, &NotebookStore::BookExtended, this, [this] { UpdateCounts(); });
-    connect(&store_, &NotebookStore::FileChangedOnDisk, this, Guarded([this](int book) { ReloadFromDisk(book); }));
+    // The store reads a changed notes file itself, and the log has moved the unsaved positions onto
+    // the entries read anew by then: the session writes the journal and says what happened.
+    connect(&store_, &NotebookStore::FileChangedOnDisk, this, Guarded([this](int book) { AfterReadAnew(book); }));
+    connect(&store_, &NotebookStore::FileNotTakenYet, this, [this](int book) {
+        Q_EMIT Notice(QStringLiteral("%1 正在被其他程式寫入，稍後再讀").arg(ShownPath(NotesFileNames()[size_t(book)])));
+    });
 }
 
 bool CaptureSession::TakeKeyword(const QString &filterText) {
@@ -181,37 +186,31 @@ void CaptureSession::Save() {
         // What is saved can no longer be undone and leaves the journal; the reader now holds the file
         // as saved, positions recorded by others included.
         log_.ForgetBook(b);
-        store_.TakeSavedPositions(b, saved.saved);
+        store_.TakeSavedPositions(b, saved.saved, saved.written);
         ++count;
     }
     WriteJournal();
     RefreshCaption();
     if (count > 0)
         Inform(header_->window(), QStringLiteral("OK"));
+    if (!log_.Unplaced().empty())
+        Q_EMIT Notice(UnplacedNotice());
 }
 
-void CaptureSession::ReloadFromDisk(int book) {
-    const QString fileName = NotesFileNames()[size_t(book)];
-    Notebook fresh;
-    try {
-        fresh.LoadNotes(fileName);
-    } catch (const std::exception &e) {
-        // A file caught half written, or broken: the reader keeps what it holds.
-        qCWarning(lcShell) << "notes file changed on disk but cannot be read again:" << e.what();
-        Q_EMIT Notice(QStringLiteral("筆記檔 \"%1\" 已在磁碟上更改，但無法重新讀取：%2")
-                          .arg(ShownPath(fileName), QString::fromUtf8(e.what())));
-        return;
-    }
-    const auto unsaved = log_.TakeUnsaved(book);
-    store_.ReplaceBook(book, std::move(fresh));
-    const QStringList lost = log_.Reapply(book, unsaved);
+QString CaptureSession::UnplacedNotice() const {
+    return QStringLiteral("%1 個未儲存的座標找不到原來的條目，保留在座標日誌中，未寫入筆記檔：%2")
+        .arg(log_.Unplaced().size())
+        .arg(log_.UnplacedText().join(QStringLiteral("、")));
+}
+
+void CaptureSession::AfterReadAnew(int book) {
     WriteJournal();
     RefreshCaption();
-    QString text = QStringLiteral("筆記檔 \"%1\" 已在磁碟上更改，已重新讀取").arg(ShownPath(fileName));
-    if (!unsaved.empty())
-        text += QStringLiteral("；未儲存的座標 %1 個保留").arg(int(unsaved.size()) - lost.size());
-    if (!lost.isEmpty())
-        text += QStringLiteral("，%1 個的條目已不在原處：%2").arg(lost.size()).arg(lost.join(QStringLiteral("、")));
+    QString text = QStringLiteral("筆記檔 \"%1\" 已在磁碟上更改，已重新讀取").arg(ShownPath(NotesFileNames()[size_t(book)]));
+    if (const size_t kept = log_.Changes(book).size(); kept > 0)
+        text += QStringLiteral("；未儲存的座標 %1 個保留").arg(kept);
+    if (!log_.Unplaced().empty())
+        text += QStringLiteral("；") + UnplacedNotice();
     Q_EMIT Notice(text + QStringLiteral("。"));
 }
 
@@ -241,9 +240,13 @@ void CaptureSession::OfferJournals() {
         }
         const CaptureLog::Restored restored = log_.Restore(bytes);
         Reveal();
-        // The positions now live in this reader's journal; only then does the orphan go.
+        // The positions now live in this reader's journal; only then does the orphan go, and only when
+        // every one of them found its entry.
         WriteJournal();
-        ReaderJournal::RemoveOrphan(orphan);
+        if (restored.Complete())
+            ReaderJournal::RemoveOrphan(orphan);
+        else if (restored.unplaced > 0)
+            Q_EMIT Notice(UnplacedNotice());
         if (!restored.skipped.isEmpty())
             Inform(window, QStringLiteral("已恢復 %1 個座標。以下 %2 個記錄與筆記檔不再相符，未恢復：\n%3")
                                .arg(restored.count)

@@ -75,7 +75,7 @@ Q_SIGNALS:
     void CaptionChanged(const QString &caption);
     // The session moved on to a record: show it as if `list` had opened it (nullptr: keep the opener).
     void ShowWanted(NoteRef ref, NoteList *list, const QString &highlight);
-    // A short notice for the window (a notes file read anew).
+    // A notice for the window: a notes file read anew or not taken yet, positions not placed.
     void Notice(const QString &text);
 
 private:
@@ -86,7 +86,8 @@ private:
     QString Describe(NoteRef ref) const;
     void WriteJournal();
     void UpdateCounts();
-    void ReloadFromDisk(int book);
+    void AfterReadAnew(int book);
+    QString UnplacedNotice() const;
 
     NotebookStore &store_;
     CaptureLog log_;
