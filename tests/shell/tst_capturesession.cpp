@@ -6,6 +6,7 @@
 #include "support/DialogCapture.h"
 
 #include <QLabel>
+#include <QProcess>
 #include <QtTest>
 
 namespace {
@@ -35,6 +36,7 @@ class TestCaptureSession : public QObject {
 private Q_SLOTS:
     void init() { dialogs.Install(); }
     void changedFileIsReadAgain();
+    void halfWrittenFileIsSaidAndWaitedFor();
 };
 
 void TestCaptureSession::changedFileIsReadAgain() {
@@ -81,6 +83,38 @@ void TestCaptureSession::changedFileIsReadAgain() {
     // The reader's own save is not taken for another program's change.
     QTest::qWait(300);
     QVERIFY2(!notice->text().contains("已重新讀取") || notices.size() == 1, qPrintable(notice->text()));
+    QVERIFY2(errors.isEmpty(), qPrintable(errors.join('\n')));
+}
+
+// A writer rewriting K in place with long pauses: the window says the file is being written and keeps
+// what it holds, then reads the whole file with the unsaved position kept.
+void TestCaptureSession::halfWrittenFileIsSaidAndWaitedFor() {
+    Folder fx;
+    ScanWindow win(fx);
+    win.startRecording();
+    ClickRow(win.lbData, 4);
+    win.rightClick(QPoint(120, 140)); // 三, unsaved
+    auto *notice = win.child<QLabel>("windowNotice");
+    QByteArray next = "<page>K0</page>\n<條目>零</條目>\n<內容>z</內容>\n" + kNotesK;
+    fx.write("next.xml", next);
+    QProcess writer;
+    writer.start("perl", {"-e",
+                          "open(my $in, '<', $ARGV[1]); binmode $in; local $/; my $c = <$in>;"
+                          "open(my $f, '+<', $ARGV[0]); binmode $f; truncate($f, 0);"
+                          "for (my $i = 0; $i < length($c); $i += 50) { seek($f, $i, 0); syswrite($f, substr($c, $i, 50));"
+                          "  select(undef, undef, undef, 0.7); }",
+                          fx.path("velmora200_k.xml"), fx.path("next.xml")});
+    QVERIFY(writer.waitForStarted());
+    QTRY_VERIFY_WITH_TIMEOUT(notice->text().contains("正在被其他程式寫入，稍後再讀"), 10000);
+    QVERIFY2(notice->text().contains("velmora200_k.xml 正在被"), qPrintable(notice->text()));
+    QCOMPARE(win.capture->Notebooks().books[0].entries.size(), 5); // the half file was not taken
+    QVERIFY(writer.waitForFinished(30000));
+    QTRY_VERIFY_WITH_TIMEOUT(notice->text().contains("已重新讀取"), 15000);
+    const NotebookSet &books = win.capture->Notebooks();
+    QCOMPARE(books.books[0].entries.size(), 7);
+    QCOMPARE(books.entry({0, 6}).title, QString("三"));
+    QCOMPARE(books.entry({0, 6}).x, 120);
+    QVERIFY(win.capture->IsChanged(0));
     QVERIFY2(errors.isEmpty(), qPrintable(errors.join('\n')));
 }
 
