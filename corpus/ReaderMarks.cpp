@@ -108,6 +108,11 @@ void ReaderMarks::Refresh(MarksData &data) {
 }
 
 void ReaderMarks::Flush() {
+    // Nothing of ours to write: a reader that marks nothing never writes the file.
+    if (unwritten_.isEmpty()) {
+        Load();
+        return;
+    }
     std::vector<Mark> mine;
     for (const EntryAnchor &key : std::as_const(unwritten_))
         if (const int at = data_.IndexOf(key); at >= 0) mine.push_back(data_.marks[size_t(at)]);

@@ -35,15 +35,7 @@ PersonalNotesSearch::PersonalNotesSearch(const QList<std::pair<NoteRef, QString>
 QList<NoteRef> PersonalNotesSearch::Find(const QString &query, const SearchScope &scope) const {
     QList<NoteRef> rows;
     if (query.isEmpty()) return rows;
-    if (scope.fold && !foldedReady_) {
-        folded_.starts.reserve(exact_.starts.size());
-        for (size_t i = 0; i < refs_.size(); ++i) {
-            folded_.starts.push_back(folded_.text.size());
-            FoldClasses::AppendFolded(folded_.text, exact_.Of(i));
-        }
-        folded_.starts.push_back(folded_.text.size());
-        foldedReady_ = true;
-    }
+    if (scope.fold) PrepareFolded();
     const Texts &texts = scope.fold ? folded_ : exact_;
     const QString wanted = scope.fold ? FoldClasses::Folded(query) : query;
     // A few thousand short notes: a test of each is well within a keystroke, with no index to keep.
@@ -54,6 +46,18 @@ QList<NoteRef> PersonalNotesSearch::Find(const QString &query, const SearchScope
         if (finder.In(texts.Of(i))) rows.append(refs_[i]);
     }
     return rows;
+}
+
+void PersonalNotesSearch::PrepareFolded() const {
+    if (foldedReady_) return;
+    folded_.text.reserve(exact_.text.size()); // folding keeps or shortens a text
+    folded_.starts.reserve(exact_.starts.size());
+    for (size_t i = 0; i < refs_.size(); ++i) {
+        folded_.starts.push_back(folded_.text.size());
+        FoldClasses::AppendFolded(folded_.text, exact_.Of(i));
+    }
+    folded_.starts.push_back(folded_.text.size());
+    foldedReady_ = true;
 }
 
 QList<NoteRef> MergeSearchRows(const QList<NoteRef> &entries, const QList<NoteRef> &notes) {

@@ -21,6 +21,9 @@ public:
     // "我的筆記" box decides whether this search runs at all.
     QList<NoteRef> Find(const QString &query, const SearchScope &scope) const;
 
+    // Makes the folded copy of the notes now rather than at the first folded search.
+    void PrepareFolded() const;
+
     int Count() const { return int(refs_.size()); }
 
 private:
