@@ -37,6 +37,7 @@ for mb in "${sizes[@]}"; do
   "$bin/velmora-bench-notes" memory "$data/notes-$mb" "$mb MB" 3
   "$bin/velmora-bench-search" "$data/notes-$mb" "$mb MB" 3 | grep '|'
 done
+"$bin/velmora-bench-notesearch" "$data/notes-100" "100 MB" 3 | grep '|'
 "$bin/velmora-bench-notes" save "$data/notes-100" "100 MB" "$runs"
 
 echo "== start-up and lists"

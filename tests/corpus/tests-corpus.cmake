@@ -9,3 +9,4 @@ velmora_add_test(tst_savefaults corpus/tst_savefaults.cpp support/FaultChild.h s
 velmora_add_test(tst_savekills corpus/tst_savekills.cpp support/FaultChild.h support/BigNotes.h)
 velmora_add_test(tst_capturelog corpus/tst_capturelog.cpp support/FaultChild.h)
 velmora_add_test(tst_outsidewriters corpus/tst_outsidewriters.cpp support/FaultChild.h support/BigNotes.h)
+velmora_add_test(tst_readermarks corpus/tst_readermarks.cpp support/TestFiles.h)

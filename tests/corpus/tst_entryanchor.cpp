@@ -1,6 +1,7 @@
 // An entry is found again by its content after another program edited the notes file: records added or
 // removed above it, a page line renamed, equal headwords on one page told apart by their order; an
 // entry that is truly gone is not mistaken for another.
+#include "corpus/AnchorIndex.h"
 #include "corpus/EntryAnchor.h"
 
 #include <QtTest>
@@ -59,6 +60,9 @@ private Q_SLOTS:
         const EntryAnchor anchor = AnchorOf(Book(before), NoteRef{0, record});
         QVERIFY(anchor.IsValid());
         QCOMPARE(FindAnchor(Book(after), anchor), found);
+        // The index the reader's marks use gives the same answer.
+        const Notebook edited = Book(after);
+        QCOMPARE(AnchorIndex(edited).Find(anchor), found);
         // Kept in a journal or a marks file and read back, it finds the same record.
         QCOMPARE(FindAnchor(Book(after), EntryAnchor::FromJson(anchor.ToJson())), found);
     }

@@ -6,6 +6,7 @@
 #include "corpus/NotesCheck.h"
 #include "corpus/NotesText.h"
 #include "corpus/NotesWalk.h"
+#include "tools/notes/MarksCommand.h"
 #include "tools/notes/SearchCommand.h"
 
 #include <QCoreApplication>
@@ -22,6 +23,7 @@ enum ExitStatus { kClean = 0, kProblems = 1, kTrouble = 2 };
 const char kUsage[] = R"(Usage: velmora-notes check FILE...
        velmora-notes dump FILE
        velmora-notes search [--fold] [--fields title,content,source,note] QUERY FILE...
+       velmora-notes marks [--json] LIBRARY
        velmora-notes --help | --version
 
 Reads notes files exactly as the reader does and says what it skips, cuts or stops at.
@@ -41,6 +43,17 @@ Reads notes files exactly as the reader does and says what it skips, cuts or sto
                  為 finds 爲), as the reader's "繁簡異體" box does
     --fields L   the fields searched, comma-separated: title, content (with the collation notes),
                  source, note (the remarks); all four when not given, as the window starts
+  marks LIBRARY  lists the reader's own marks of the notes library in the folder LIBRARY (stars and
+                 personal notes, kept in ~/.local/share/velmoranote), found in its notes files as
+                 they are now, one line per mark, found entries in book order:
+                   NOTEBOOK<TAB>RECORD<TAB>PAGE<TAB>HEADWORD<TAB>STAR<TAB>NOTE
+                 RECORD counts from 0 as dump does, or reads 找不到的條目 for a mark whose entry
+                 the notes no longer hold (listed last, with the page and headword it had); STAR
+                 is "★ yyyy-MM-dd HH:mm" (when it was starred) or empty; in HEADWORD and NOTE a
+                 line break reads \n, a tab \t and a backslash \\. Exit status 0 when every
+                 mark's entry is found, 1 when some is not, 2 on an error.
+    --json       one JSON object per mark instead: notebook, found, record (null when not
+                 found), page, title, starred, starredAt (ISO 8601, or null), note
 
 KIND is one of:
   encoding           the file is not UTF-8 and holds no notes tags (one problem for the whole file)
@@ -160,6 +173,7 @@ int Run(QStringList args) {
         return kClean;
     }
     if (command == QLatin1String("search")) return RunSearchCommand(args);
+    if (command == QLatin1String("marks")) return RunMarksCommand(args);
     // Options end at "--", so that a file whose name starts with "-" can be named.
     QStringList files;
     bool optionsEnded = false;
