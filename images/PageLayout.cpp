@@ -44,47 +44,66 @@ Mask Ink(const ScanGrey &grey) {
     return m;
 }
 
-// Ruled lines: runs of ink far longer than any stroke of a glyph, along a row or a column.
+// Ruled lines: runs of ink far longer than any stroke of a glyph, along a row or a column. A rule
+// comes out of the scan broken here and there (grain, a faint stretch), so short breaks do not end a
+// run.
 void RemoveRules(Mask &m) {
-    const int rowRun = std::max(8, m.w / 5), columnRun = std::max(8, m.h / 5);
-    for (int y = 0; y < m.h; ++y)
-        for (int x = 0; x < m.w;) {
-            int e = x;
-            while (e < m.w && m.At(e, y))
-                ++e;
-            if (e - x >= rowRun)
-                for (int i = x; i < e; ++i)
-                    m.At(i, y) = 2;
-            x = e + 1;
-        }
-    for (int x = 0; x < m.w; ++x)
-        for (int y = 0; y < m.h;) {
-            int e = y;
-            while (e < m.h && m.At(x, e))
-                ++e;
-            if (e - y >= columnRun)
-                for (int i = y; i < e; ++i)
-                    m.At(x, i) = 2;
-            y = e + 1;
-        }
+    constexpr int kBreak = 3;
+    const auto clearRuns = [&](int lines, int length, int minRun, auto &&at) {
+        for (int i = 0; i < lines; ++i)
+            for (int j = 0; j < length;) {
+                if (!at(i, j)) {
+                    ++j;
+                    continue;
+                }
+                int e = j, last = j;
+                while (e < length && e - last <= kBreak) {
+                    if (at(i, e)) last = e;
+                    ++e;
+                }
+                if (last - j + 1 >= minRun)
+                    for (int k = j; k <= last; ++k)
+                        if (at(i, k)) at(i, k) = 2;
+                j = last + 1;
+            }
+    };
+    clearRuns(m.h, m.w, std::max(8, m.w / 5), [&](int y, int x) -> uint8_t & { return m.At(x, y); });
+    clearRuns(m.w, m.h, std::max(8, m.h / 5), [&](int x, int y) -> uint8_t & { return m.At(x, y); });
     for (uint8_t &v : m.ink)
         if (v == 2) v = 0;
 }
 
-// Specks: bits of ink of a pixel or two of the small picture, standing alone.
+// Specks: small blots of ink standing alone, no larger than a full stop of the writing.
 void RemoveSpecks(Mask &m) {
-    for (int y = 0; y < m.h; ++y)
-        for (int x = 0; x < m.w; ++x) {
-            if (!m.At(x, y)) continue;
-            int neighbours = 0;
-            for (int dy = -2; dy <= 2 && neighbours < 3; ++dy)
-                for (int dx = -2; dx <= 2; ++dx) {
+    std::vector<int> stack, blot;
+    std::vector<uint8_t> seen(m.ink.size(), 0);
+    for (int start = 0; start < int(m.ink.size()); ++start) {
+        if (!m.ink[size_t(start)] || seen[size_t(start)]) continue;
+        stack.assign(1, start);
+        blot.clear();
+        seen[size_t(start)] = 1;
+        int x0 = m.w, x1 = -1, y0 = m.h, y1 = -1;
+        while (!stack.empty()) {
+            const int i = stack.back();
+            stack.pop_back();
+            blot.push_back(i);
+            const int x = i % m.w, y = i / m.w;
+            x0 = std::min(x0, x), x1 = std::max(x1, x), y0 = std::min(y0, y), y1 = std::max(y1, y);
+            for (int dy = -1; dy <= 1; ++dy)
+                for (int dx = -1; dx <= 1; ++dx) {
                     const int nx = x + dx, ny = y + dy;
-                    if ((dx || dy) && nx >= 0 && ny >= 0 && nx < m.w && ny < m.h && m.At(nx, ny))
-                        ++neighbours;
+                    if (nx < 0 || ny < 0 || nx >= m.w || ny >= m.h) continue;
+                    const int n = ny * m.w + nx;
+                    if (m.ink[size_t(n)] && !seen[size_t(n)]) {
+                        seen[size_t(n)] = 1;
+                        stack.push_back(n);
+                    }
                 }
-            if (neighbours < 2) m.At(x, y) = 0;
         }
+        if (blot.size() <= 12 && x1 - x0 < 4 && y1 - y0 < 4)
+            for (int i : blot)
+                m.ink[size_t(i)] = 0;
+    }
 }
 
 // Runs of ink along one axis of the mask: [first, last] index pairs of the profile, joined across
@@ -233,16 +252,17 @@ PageLayout ReadPageLayout(const ScanGrey &grey) {
     for (int a = 0; a < f.AcrossSize(); ++a)
         for (int b = 0; b < f.AlongSize(); ++b)
             across[size_t(a)] += f.Ink(a, b);
-    // Lines first as runs of inked rows; parts of one glyph row split by a thin gap join again.
-    auto runs = Segments(across, 1);
+    // Lines first as runs of inked rows (a row emptied by a rule through the glyphs does not end one);
+    // parts of one line split by a thin gap join again, up to half as thick again as a line.
+    auto runs = Segments(across, 2);
     std::vector<int> thick;
     for (const auto &r : runs)
         if (r.second - r.first >= 1) thick.push_back(r.second - r.first + 1);
     const int typical = std::max(1, Median(thick));
     std::vector<std::pair<int, int>> lines;
     for (const auto &r : runs) {
-        if (!lines.empty() && r.first - lines.back().second - 1 <= std::max(1, typical / 5) &&
-            r.second - lines.back().first + 1 <= typical * 3 / 2)
+        if (!lines.empty() && r.first - lines.back().second - 1 <= std::max(2, typical / 5) &&
+            r.second - lines.back().first + 1 <= typical * 8 / 5)
             lines.back().second = r.second;
         else
             lines.push_back(r);

@@ -18,12 +18,29 @@ constexpr double kPrior[] = {0.75, 0.65, 0.55, 0.5, 0.25};
 constexpr double kPriorTrials = 2.0;
 
 bool Larger(const PageLayout &l, int n) {
-    return l.lines[size_t(n)].thickness * 100 >= l.medianThickness * 118;
+    return l.lines[size_t(n)].thickness * 100 >= l.medianThickness * 112;
 }
 
-bool Outdent(const PageLayout &l, int n) {
+// The start where the page's outdented lines begin, when the page has indented lines too (an indent
+// of a third of a glyph or more, on a line in seven at least); -1 otherwise.
+int OutdentColumn(const PageLayout &l) {
+    if (l.lines.size() < 3) return -1;
+    std::vector<int> starts;
+    for (const TextLine &line : l.lines)
+        starts.push_back(line.start);
+    std::sort(starts.begin(), starts.end());
+    const int low = starts[starts.size() / 10];
+    const int margin = l.medianThickness * 35 / 100;
+    const auto indented =
+        std::count_if(starts.begin(), starts.end(), [&](int s) { return s > low + margin; });
+    return indented * 7 >= long(starts.size()) ? low : -1;
+}
+
+bool Outdent(const PageLayout &l, int n, int column) {
     const TextLine &line = l.lines[size_t(n)];
     const int margin = line.thickness * 35 / 100;
+    // At the page's outdent, where its other lines are indented.
+    if (column >= 0 && line.start <= column + margin) return true;
     const bool hasNext = n + 1 < int(l.lines.size()) && !l.lines[size_t(n) + 1].blockStart;
     if (hasNext) return line.start < l.lines[size_t(n) + 1].start - margin;
     // The last line of its block: against the line before it.
@@ -40,15 +57,17 @@ bool Length(const PageLayout &l, int n, int glyphs) {
     if (glyphs <= 0) return false;
     const TextLine &line = l.lines[size_t(n)];
     if (std::abs(line.glyphs - glyphs) > std::max(1, glyphs / 4) || !Short(l, n)) return false;
-    return n + 1 >= int(l.lines.size()) || !Short(l, n + 1);
+    if (n + 1 >= int(l.lines.size()) || !Short(l, n + 1)) return true;
+    // An entry whose text is one short line: still clearly longer than its headword.
+    return l.lines[size_t(n) + 1].end > line.end + 2 * line.thickness;
 }
 
-bool Holds(StartRule rule, const PageLayout &l, int n, int glyphs) {
+bool Holds(StartRule rule, const PageLayout &l, int n, int glyphs, int column) {
     switch (rule) {
     case StartRule::Larger:
         return Larger(l, n);
     case StartRule::Outdent:
-        return Outdent(l, n);
+        return Outdent(l, n, column);
     case StartRule::Length:
         return Length(l, n, glyphs);
     case StartRule::Block:
@@ -105,8 +124,9 @@ Range RangeFor(const PageLayout &l, const std::vector<ScanEntry> &entries, int i
 // The line a rule names: the (skip + 1)-th line in the range it holds for.
 int RuleLine(StartRule rule, const PageLayout &l, const Range &r, int glyphs) {
     int skip = r.skip;
+    const int column = rule == StartRule::Outdent ? OutdentColumn(l) : -1;
     for (int n = r.first; n < r.end; ++n)
-        if (Holds(rule, l, n, glyphs) && skip-- == 0) return n;
+        if (Holds(rule, l, n, glyphs, column) && skip-- == 0) return n;
     return -1;
 }
 
