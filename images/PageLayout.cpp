@@ -44,24 +44,30 @@ Mask Ink(const ScanGrey &grey) {
     return m;
 }
 
-// Ruled lines: runs of ink far longer than any stroke of a glyph, along a row or a column. A rule
-// comes out of the scan broken here and there (grain, a faint stretch), so short breaks do not end a
-// run.
+// Ruled lines: runs of ink far longer than any stroke of a glyph, along a row or a column, and thin:
+// paper a little to either side of most of their length (strokes of neighbouring glyphs lined up
+// have the rest of their glyphs beside them). A rule comes out of the scan broken here and there, so
+// short breaks do not end a run.
 void RemoveRules(Mask &m) {
     constexpr int kBreak = 3;
     const auto clearRuns = [&](int lines, int length, int minRun, auto &&at) {
+        const auto ink = [&](int i, int j) { return i >= 0 && i < lines && at(i, j) != 0; };
         for (int i = 0; i < lines; ++i)
             for (int j = 0; j < length;) {
                 if (!at(i, j)) {
                     ++j;
                     continue;
                 }
-                int e = j, last = j;
+                int e = j, last = j, inked = 0, thin = 0;
                 while (e < length && e - last <= kBreak) {
-                    if (at(i, e)) last = e;
+                    if (at(i, e)) {
+                        last = e;
+                        ++inked;
+                        thin += !ink(i - 2, e) && !ink(i + 2, e);
+                    }
                     ++e;
                 }
-                if (last - j + 1 >= minRun)
+                if (last - j + 1 >= minRun && thin * 4 >= inked * 3)
                     for (int k = j; k <= last; ++k)
                         if (at(i, k)) at(i, k) = 2;
                 j = last + 1;
@@ -299,7 +305,14 @@ PageLayout ReadPageLayout(const ScanGrey &grey) {
         line.end = (b1 + 1) * s;
         line.acrossFirst = r.first * s;
         line.acrossLast = (r.second + 1) * s;
-        line.glyphs = std::max(1, int(std::lround(double(b1 - b0 + 1) / (t * 1.02))));
+        // Glyphs: the line's extent over their pitch, the usual step from one part of the line to the
+        // next (a glyph of two parts makes a short step now and then, which the median passes over).
+        std::vector<int> steps;
+        for (size_t k = 1; k < parts.size(); ++k)
+            if ((parts[k].first - parts[k - 1].first) * 2 >= t)
+                steps.push_back(parts[k].first - parts[k - 1].first);
+        const double pitch = std::clamp(steps.empty() ? t * 1.02 : double(Median(steps)), t * 0.8, t * 1.6);
+        line.glyphs = std::max(1, int(std::lround((b1 - b0 + 1) / pitch + 0.2)));
         // The first glyph: as long as the line is thick; its middle across is that of its own ink.
         const int g1 = std::min(b1, b0 + t - 1);
         int lo = r.second, hi = r.first;

@@ -128,7 +128,7 @@ void DrawSheet(QPainter &p, const Style &style, const QString &name, Lcg &rng, i
         p.drawLine(250, 150, 250, kScanHeight - 150);
     } else if (style.hand == Hand::Vertical) {
         const double pitch = style.textSize * style.pitch;
-        for (double x = kRight + pitch / 2; x > kLeft - pitch; x -= pitch)
+        for (double x = kRight - style.headSize / 2.0 + pitch / 2; x > kLeft - pitch; x -= pitch)
             p.drawLine(QPointF(x, kTop - 60), QPointF(x, kBottom + 40));
     } else {
         p.setFont(GlyphFont(44, false));
