@@ -22,7 +22,7 @@ bool Larger(const PageLayout &l, int n) {
 }
 
 // The start where the page's outdented lines begin, when the page has indented lines too (an indent
-// of a third of a glyph or more, on a line in seven at least); -1 otherwise.
+// of a third of a glyph or more); -1 otherwise.
 int OutdentColumn(const PageLayout &l) {
     if (l.lines.size() < 3) return -1;
     std::vector<int> starts;
@@ -33,7 +33,7 @@ int OutdentColumn(const PageLayout &l) {
     const int margin = l.medianThickness * 35 / 100;
     const auto indented =
         std::count_if(starts.begin(), starts.end(), [&](int s) { return s > low + margin; });
-    return indented * 7 >= long(starts.size()) ? low : -1;
+    return indented > 0 ? low : -1;
 }
 
 bool Outdent(const PageLayout &l, int n, int column) {
