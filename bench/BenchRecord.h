@@ -43,6 +43,7 @@ struct Figure {
     double bytes = 0;       // when set, throughput in MB/s is shown for both
     double targetRatio = 0; // when set: the figure must stay within this multiple of its baseline
     double targetMax = 0;   // when set: the figure must stay under this value, in its unit
+    double targetMin = 0;   // when set: the figure must reach at least this value, in its unit
     QString note;
 };
 
@@ -67,6 +68,7 @@ inline void Emit(const Figure &f) {
     if (f.bytes > 0) o["bytes"] = f.bytes;
     if (f.targetRatio > 0) o["target_ratio"] = f.targetRatio;
     if (f.targetMax > 0) o["target_max"] = f.targetMax;
+    if (f.targetMin > 0) o["target_min"] = f.targetMin;
     if (!f.note.isEmpty()) o["note"] = f.note;
     const QByteArray line = QJsonDocument(o).toJson(QJsonDocument::Compact);
     std::printf("  %s | %s: median %.2f %s", qPrintable(f.group), qPrintable(f.name), Median(f.runs),

@@ -60,6 +60,10 @@ int main(int argc, char **argv) {
             targets << QStringLiteral("< %1 %2").arg(o["target_max"].toDouble()).arg(unit);
             ok = ok && median < o["target_max"].toDouble();
         }
+        if (o.contains("target_min")) {
+            targets << QStringLiteral("≥ %1 %2").arg(o["target_min"].toDouble()).arg(unit);
+            ok = ok && median >= o["target_min"].toDouble();
+        }
         if (!targets.isEmpty()) {
             target = targets.join(QStringLiteral(", "));
             met = ok ? "yes" : "NO";

@@ -66,6 +66,10 @@ gui "$bin/velmora-bench-step" "$demo" "$walk" "100 MB" 200 2>/dev/null | grep '|
 echo "== page scans"
 QT_QPA_PLATFORM=offscreen "$bin/velmora-bench-scan" | grep '|'
 
+echo "== position proposals"
+[ -f "$build/demo-hard/demo.stamp" ] || cmake --build "$build" --target velmora-demo-hard >/dev/null
+"$bin/velmora-bench-propose" "demo:$demo" "harder:$build/demo-hard" 3 | grep '|'
+
 echo
 "$bin/velmora-bench-report" "$VELMORA_BENCH_JSON" bench/results.json
 echo "(also in bench/results.json)"

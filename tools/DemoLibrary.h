@@ -78,5 +78,8 @@ struct Summary {
 // Writes the whole library into folder (created if needed, files overwritten) and checks the
 // notes files by loading them; throws VelmoraError on any failure.
 Summary WriteDemoLibrary(const QString &folder);
+// Writes the harder library of the position proposals' tests and bench (DemoHard.cpp): the four
+// notebooks written four harder ways, every entry's true position stored; no PDFs.
+Summary WriteHardLibrary(const QString &folder);
 
 } // namespace demo

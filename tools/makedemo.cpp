@@ -1,5 +1,6 @@
 // Build-time tool: writes the demo library the reader opens out of the box.
-// Usage: velmora-makedemo <output folder>
+// Usage: velmora-makedemo [--hard] <output folder>   (--hard: the harder library of the position
+// proposals' tests and bench)
 
 #include "tools/DemoLibrary.h"
 
@@ -21,14 +22,17 @@ int main(int argc, char **argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
-    const QStringList args = QCoreApplication::arguments();
+    QStringList args = QCoreApplication::arguments();
+    const bool hard = args.size() == 3 && args[1] == QLatin1String("--hard");
+    if (hard)
+        args.removeAt(1);
     if (args.size() != 2) {
-        std::fprintf(stderr, "usage: velmora-makedemo <output folder>\n");
+        std::fprintf(stderr, "usage: velmora-makedemo [--hard] <output folder>\n");
         return 2;
     }
     try {
         const QString folder = QDir(args[1]).absolutePath();
-        const demo::Summary s = demo::WriteDemoLibrary(folder);
+        const demo::Summary s = hard ? demo::WriteHardLibrary(folder) : demo::WriteDemoLibrary(folder);
         std::printf("velmora-makedemo: %d notebooks, %d entries (%d with positions), %d pages, %d scans, %d PDFs -> %s\n",
                     s.notebooks, s.entries, s.positions, s.pageLines, s.scans, s.pdfs, qPrintable(QDir::toNativeSeparators(folder)));
         return 0;

@@ -23,3 +23,6 @@ if(TARGET velmora-makedemo)
     ENVIRONMENT "QT_SCALE_FACTOR=2;QTWEBENGINE_DISABLE_SANDBOX=1;QTWEBENGINE_CHROMIUM_FLAGS=--disable-gpu;VELMORA_TEST_TMP=${CMAKE_CURRENT_BINARY_DIR}"
     TIMEOUT 300)
 endif()
+# A scan's layout, the position proposals and written regions (core: small scans drawn with libjpeg).
+velmora_add_test(tst_pagelayout images/tst_pagelayout.cpp support/DrawnScan.h)
+target_link_libraries(tst_pagelayout PRIVATE JPEG::JPEG)

@@ -7,6 +7,7 @@
 #include "corpus/NotesText.h"
 #include "corpus/NotesWalk.h"
 #include "tools/notes/MarksCommand.h"
+#include "tools/notes/ProposeCommand.h"
 #include "tools/notes/SearchCommand.h"
 
 #include <QCoreApplication>
@@ -24,6 +25,7 @@ const char kUsage[] = R"(Usage: velmora-notes check FILE...
        velmora-notes dump FILE
        velmora-notes search [--fold] [--fields title,content,source,note] QUERY FILE...
        velmora-notes marks [--json] LIBRARY
+       velmora-notes propose [--all] FILE...
        velmora-notes --help | --version
 
 Reads notes files exactly as the reader does and says what it skips, cuts or stops at.
@@ -54,6 +56,15 @@ Reads notes files exactly as the reader does and says what it skips, cuts or sto
                  mark's entry is found, 1 when some is not, 2 on an error.
     --json       one JSON object per mark instead: notebook, found, record (null when not
                  found), page, title, starred, starredAt (ISO 8601, or null), note
+  propose FILE...
+                 proposes where the headword of each entry without a position starts on its
+                 scan, read from the scan's layout, and prints one JSON object per entry:
+                 {"file":FILE,"record":N,"title":HEADWORD,"scan":PAGEIMAGE,"x":X,"y":Y}, X and Y
+                 in pixels of the full-size scan as positions are stored, null without a
+                 proposal. Scans are found relative to the notes file's folder. Exit status 0
+                 when every entry got a proposal, 1 when some did not, 2 on an error.
+    --all        every entry, as the capture meets it: the entries before it on its scan
+                 placed where the file says, it and those after it not
 
 KIND is one of:
   encoding           the file is not UTF-8 and holds no notes tags (one problem for the whole file)
@@ -174,6 +185,7 @@ int Run(QStringList args) {
     }
     if (command == QLatin1String("search")) return RunSearchCommand(args);
     if (command == QLatin1String("marks")) return RunMarksCommand(args);
+    if (command == QLatin1String("propose")) return RunProposeCommand(args);
     // Options end at "--", so that a file whose name starts with "-" can be named.
     QStringList files;
     bool optionsEnded = false;
