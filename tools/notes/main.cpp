@@ -6,6 +6,7 @@
 #include "corpus/NotesCheck.h"
 #include "corpus/NotesText.h"
 #include "corpus/NotesWalk.h"
+#include "tools/notes/ExportCommand.h"
 #include "tools/notes/SearchCommand.h"
 
 #include <QCoreApplication>
@@ -22,6 +23,7 @@ enum ExitStatus { kClean = 0, kProblems = 1, kTrouble = 2 };
 const char kUsage[] = R"(Usage: velmora-notes check FILE...
        velmora-notes dump FILE
        velmora-notes search [--fold] [--fields title,content,source,note] QUERY FILE...
+       velmora-notes export --format tei|markdown|html [--crops DIR] [--output FILE|DIR] FILE...
        velmora-notes --help | --version
 
 Reads notes files exactly as the reader does and says what it skips, cuts or stops at.
@@ -41,6 +43,23 @@ Reads notes files exactly as the reader does and says what it skips, cuts or sto
                  為 finds 爲), as the reader's "繁簡異體" box does
     --fields L   the fields searched, comma-separated: title, content (with the collation notes),
                  source, note (the remarks); all four when not given, as the window starts
+
+  export FILE... takes the notes out, to standard output unless --output names a file:
+    --format tei       TEI P5: the scans as a facsimile (a surface per page, a zone per placed
+                       entry), a div type="entry" per entry pointing at its zone; the notes'
+                       markup as TEI (<br> as lb, spans as hi rend="...")
+    --format markdown  a # heading per page, ## per headword, the sections as labelled paragraphs
+    --format html      a static site in --output DIR: an index of the notebooks and a page per
+                       entry in the reader's own style beside its crop; no script, no network
+    --crops DIR        one JPEG per placed entry, its zone cut from the scan (losslessly where the
+                       file allows); Markdown links them
+                 Scans are found from the notes file's folder, as the reader finds them in its
+                 library. A folder must be new, empty or an earlier export: it is written whole
+                 and put in place at the end, and a file is replaced whole, so a failed or
+                 interrupted export leaves nothing half written. Progress goes to standard error
+                 when it is a terminal. Exit status 0 all written; 1 written, but a scan could not
+                 be read or the reader stopped early in a file (said on standard error); 2 an
+                 error, and nothing written.
 
 KIND is one of:
   encoding           the file is not UTF-8 and holds no notes tags (one problem for the whole file)
@@ -160,6 +179,7 @@ int Run(QStringList args) {
         return kClean;
     }
     if (command == QLatin1String("search")) return RunSearchCommand(args);
+    if (command == QLatin1String("export")) return RunExportCommand(args);
     // Options end at "--", so that a file whose name starts with "-" can be named.
     QStringList files;
     bool optionsEnded = false;
