@@ -7,37 +7,44 @@
 CropSet WriteCrops(ExportPlan &plan, const std::function<void(const QString &, QByteArrayView)> &write,
                    const ExportControl &control) {
     CropSet crops(plan.books().size());
-    qint64 placed = 0, done = 0;
+    // The placed entries of each page, cut from its scan in one pass.
+    struct Page {
+        qsizetype book;
+        const ScanInfo *scan;
+        QList<qsizetype> records;
+        QList<ScanZone> zones;
+    };
+    QList<Page> pages;
+    qint64 placed = 0;
     for (qsizetype bi = 0; bi < plan.books().size(); ++bi)
-        for (qsizetype r = 0; r < plan.books()[bi].records.size(); ++r)
-            placed += plan.Zone(bi, r).has_value();
-    // Entries of one scan stand together: the scan is read once for them.
-    const ScanInfo *loaded = nullptr;
-    QByteArray scanBytes;
-    QSet<const ScanInfo *> failed;
-    for (qsizetype bi = 0; bi < plan.books().size(); ++bi) {
-        const ExportBook &book = plan.books()[bi];
-        for (qsizetype r = 0; r < book.records.size(); ++r) {
+        for (qsizetype r = 0; r < plan.books()[bi].records.size(); ++r) {
             const auto zone = plan.Zone(bi, r);
             const ScanInfo *scan = plan.ScanOf(bi, r);
-            if (!zone || !scan->Readable() || failed.contains(scan)) continue;
-            control.Check();
-            control.Report(QStringLiteral("裁切掃描圖檔"), done++, placed);
-            QByteArray crop;
-            try {
-                if (loaded != scan) {
-                    loaded = nullptr;
-                    scanBytes = ReadJpegFile(scan->path);
-                    loaded = scan;
-                }
-                crop = CropJpeg(scanBytes, *zone, scan->path);
-            } catch (const VelmoraError &e) {
-                plan.AddProblem(e.message());
-                failed.insert(scan);
-                continue;
-            }
-            write(plan.Stem(bi, r) + QStringLiteral(".jpg"), crop);
-            crops[bi].insert(r);
+            if (!zone || !scan->Readable()) continue;
+            if (pages.isEmpty() || pages.last().book != bi || pages.last().scan != scan)
+                pages.append({bi, scan, {}, {}});
+            pages.last().records << r;
+            pages.last().zones << *zone;
+            ++placed;
+        }
+    QSet<const ScanInfo *> failed;
+    qint64 done = 0;
+    for (const Page &page : pages) {
+        control.Check();
+        control.Report(QStringLiteral("裁切掃描圖檔"), done, placed);
+        done += page.records.size();
+        if (failed.contains(page.scan)) continue;
+        QList<QByteArray> cut;
+        try {
+            cut = CropJpeg(ReadJpegFile(page.scan->path), page.zones, page.scan->path);
+        } catch (const VelmoraError &e) {
+            plan.AddProblem(e.message()); // once per scan: its entries get no crop
+            failed.insert(page.scan);
+            continue;
+        }
+        for (qsizetype i = 0; i < cut.size(); ++i) {
+            write(plan.Stem(page.book, page.records[i]) + QStringLiteral(".jpg"), cut[i]);
+            crops[page.book].insert(page.records[i]);
         }
     }
     control.Report(QStringLiteral("裁切掃描圖檔"), placed, placed);

@@ -22,8 +22,7 @@ constexpr qint64 kJpegFileLimit = 256LL * 1024 * 1024;
     throw VelmoraError(QStringLiteral("圖檔 \"%1\" %2").arg(ShownPath(path), what));
 }
 
-QString Budget(const QString &path, qint64 w, qint64 h) {
-    Q_UNUSED(path);
+QString Budget(qint64 w, qint64 h) {
     return QStringLiteral("太大：%1 × %2 像素，超過上限 %3 百萬像素")
         .arg(w)
         .arg(h)
@@ -97,9 +96,9 @@ struct TurboBuffer {
     QByteArray Bytes() const { return QByteArray(reinterpret_cast<const char *>(data), qsizetype(size)); }
 };
 
-// Decodes the whole picture and encodes the zone anew: for the files the lossless cut refuses.
-QByteArray Reencode(const QByteArray &jpeg, const ScanZone &zone, int width, int height,
-                    const QString &path) {
+// Decodes the whole picture once and encodes each zone anew: for the files the lossless cut refuses.
+QList<QByteArray> Reencode(const QByteArray &jpeg, const QList<ScanZone> &zones, int width, int height,
+                           const QString &path) {
     Turbo d(tjInitDecompress());
     const auto *src = reinterpret_cast<const unsigned char *>(jpeg.constData());
     std::vector<unsigned char> pixels(size_t(width) * size_t(height) * 3);
@@ -107,12 +106,17 @@ QByteArray Reencode(const QByteArray &jpeg, const ScanZone &zone, int width, int
                       TJFLAG_STOPONWARNING) != 0)
         Fail(path, TurboReason(d.handle));
     Turbo c(tjInitCompress());
-    TurboBuffer out;
-    const unsigned char *first = pixels.data() + (size_t(zone.uly) * size_t(width) + size_t(zone.ulx)) * 3;
-    if (tjCompress2(c.handle, first, zone.Width(), width * 3, zone.Height(), TJPF_RGB, &out.data, &out.size,
-                    TJSAMP_420, 90, 0) != 0)
-        Fail(path, TurboReason(c.handle));
-    return out.Bytes();
+    QList<QByteArray> crops;
+    for (const ScanZone &zone : zones) {
+        TurboBuffer out;
+        const unsigned char *first =
+            pixels.data() + (size_t(zone.uly) * size_t(width) + size_t(zone.ulx)) * 3;
+        if (tjCompress2(c.handle, first, zone.Width(), width * 3, zone.Height(), TJPF_RGB, &out.data,
+                        &out.size, TJSAMP_420, 90, 0) != 0)
+            Fail(path, TurboReason(c.handle));
+        crops << out.Bytes();
+    }
+    return crops;
 }
 
 } // namespace
@@ -137,8 +141,7 @@ JpegSize ReadJpegSize(const QString &path) {
             Fail(path, QStringLiteral("的標頭超過 %1，不像是掃描圖檔").arg(ShownSize(kJpegFileLimit)));
         head.append(chunk, n);
     }
-    if (qint64(size.width) * size.height > kScanPixelBudget)
-        Fail(path, Budget(path, size.width, size.height));
+    if (qint64(size.width) * size.height > kScanPixelBudget) Fail(path, Budget(size.width, size.height));
     return size;
 }
 
@@ -148,35 +151,48 @@ QByteArray ReadJpegFile(const QString &path) {
     return r.bytes;
 }
 
-QByteArray CropJpeg(const QByteArray &jpeg, const ScanZone &zone, const QString &path) {
+QList<QByteArray> CropJpeg(const QByteArray &jpeg, const QList<ScanZone> &zones, const QString &path) {
     Turbo t(tjInitTransform());
     const auto *src = reinterpret_cast<const unsigned char *>(jpeg.constData());
     int width = 0, height = 0, subsamp = -1, colorspace = 0;
     if (tjDecompressHeader3(t.handle, src, (unsigned long)jpeg.size(), &width, &height, &subsamp,
                             &colorspace) != 0)
         Fail(path, TurboReason(t.handle));
-    if (qint64(width) * height > kScanPixelBudget) Fail(path, Budget(path, width, height));
-    ScanZone z = zone;
-    z.ulx = std::clamp(z.ulx, 0, width - 1);
-    z.uly = std::clamp(z.uly, 0, height - 1);
-    z.lrx = std::clamp(z.lrx, z.ulx + 1, width);
-    z.lry = std::clamp(z.lry, z.uly + 1, height);
+    if (qint64(width) * height > kScanPixelBudget) Fail(path, Budget(width, height));
+    QList<ScanZone> clamped;
+    for (ScanZone z : zones) {
+        z.ulx = std::clamp(z.ulx, 0, width - 1);
+        z.uly = std::clamp(z.uly, 0, height - 1);
+        z.lrx = std::clamp(z.lrx, z.ulx + 1, width);
+        z.lry = std::clamp(z.lry, z.uly + 1, height);
+        clamped << z;
+    }
+    QList<QByteArray> crops;
+    if (clamped.isEmpty()) return crops;
     if (subsamp >= 0 && subsamp < TJ_NUMSAMP) {
         // A lossless cut starts on a block boundary.
-        tjtransform xf{};
-        xf.r.x = z.ulx - z.ulx % tjMCUWidth[subsamp];
-        xf.r.y = z.uly - z.uly % tjMCUHeight[subsamp];
-        xf.r.w = z.lrx - xf.r.x;
-        xf.r.h = z.lry - xf.r.y;
-        xf.op = TJXOP_NONE;
-        xf.options = TJXOPT_CROP;
-        TurboBuffer out;
-        if (tjTransform(t.handle, src, (unsigned long)jpeg.size(), 1, &out.data, &out.size, &xf,
-                        TJFLAG_STOPONWARNING) == 0)
-            return out.Bytes();
+        std::vector<tjtransform> xf(size_t(clamped.size()));
+        for (qsizetype i = 0; i < clamped.size(); ++i) {
+            const ScanZone &z = clamped[i];
+            xf[i].r.x = z.ulx - z.ulx % tjMCUWidth[subsamp];
+            xf[i].r.y = z.uly - z.uly % tjMCUHeight[subsamp];
+            xf[i].r.w = z.lrx - xf[i].r.x;
+            xf[i].r.h = z.lry - xf[i].r.y;
+            xf[i].op = TJXOP_NONE;
+            xf[i].options = TJXOPT_CROP;
+        }
+        std::vector<unsigned char *> out(xf.size(), nullptr);
+        std::vector<unsigned long> sizes(xf.size(), 0);
+        const int rc = tjTransform(t.handle, src, (unsigned long)jpeg.size(), int(xf.size()), out.data(),
+                                   sizes.data(), xf.data(), TJFLAG_STOPONWARNING);
+        for (size_t i = 0; i < out.size(); ++i) {
+            if (rc == 0) crops << QByteArray(reinterpret_cast<const char *>(out[i]), qsizetype(sizes[i]));
+            tjFree(out[i]);
+        }
+        if (rc == 0) return crops;
         if (tjGetErrorCode(t.handle) == TJERR_WARNING)
             Fail(path, TurboReason(t.handle)); // cut short or damaged: a re-encode would show grey
         qCDebug(lcExport) << "lossless cut refused, encoding anew:" << path << tjGetErrorStr2(t.handle);
     }
-    return Reencode(jpeg, z, width, height, path);
+    return Reencode(jpeg, clamped, width, height, path);
 }

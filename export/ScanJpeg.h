@@ -5,6 +5,7 @@
 #include "export/EntryZone.h"
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
 
 // The most pixels a scan may state: a hostile header can claim billions in a few bytes. A page scan has
@@ -28,4 +29,6 @@ QByteArray ReadJpegFile(const QString &path);
 // its upper left corner then moves up and left to the nearest block boundary (at most 15 pixels), so
 // the piece holds the zone and a little more. A file the lossless cut refuses is decoded and the zone
 // encoded anew. Raises VelmoraError naming `path` when the file is corrupt, cut short or not a JPEG.
-QByteArray CropJpeg(const QByteArray &jpeg, const ScanZone &zone, const QString &path);
+// Several zones of one scan are cut in one pass over the file (reading its picture data is most of the
+// work), in the order given.
+QList<QByteArray> CropJpeg(const QByteArray &jpeg, const QList<ScanZone> &zones, const QString &path);
