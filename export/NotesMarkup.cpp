@@ -178,7 +178,8 @@ template <typename F> void ForEachChar(QStringView s, F each) {
     }
 }
 
-void EscapeInto(QString &out, QStringView text, bool markInvalid) {
+// Characters one by one: for the few that need care.
+void EscapeEach(QString &out, QStringView text, bool markInvalid) {
     ForEachChar(text, [&](char32_t c, QStringView units) {
         switch (c) {
         case U'&':
@@ -207,6 +208,27 @@ void EscapeInto(QString &out, QStringView text, bool markInvalid) {
             out += QChar(0xFFFD);
         }
     });
+}
+
+void EscapeInto(QString &out, QStringView text, bool markInvalid) {
+    // Runs of characters that go through unchanged are copied whole.
+    const auto plain = [](char16_t u) {
+        return u >= 0x20 && u != u'&' && u != u'<' && u != u'>' && u != u'"' && (u < 0xD800 || u > 0xDFFF) &&
+               u < 0xFFFE;
+    };
+    qsizetype i = 0;
+    const qsizetype n = text.size();
+    while (i < n) {
+        qsizetype end = i;
+        while (end < n && plain(text[end].unicode()))
+            ++end;
+        out += text.mid(i, end - i);
+        if (end >= n) break;
+        const qsizetype length =
+            text[end].isHighSurrogate() && end + 1 < n && text[end + 1].isLowSurrogate() ? 2 : 1;
+        EscapeEach(out, text.mid(end, length), markInvalid);
+        i = end + length;
+    }
 }
 
 // The look of an HTML element the notes may use for emphasis, as a TEI rend; empty for others.
