@@ -63,6 +63,17 @@ fi
 gui "$bin/velmora-bench-step" "$demo" "$demo" "demo" 200 2>/dev/null | grep '|'
 gui "$bin/velmora-bench-step" "$demo" "$walk" "100 MB" 200 2>/dev/null | grep '|'
 
+echo "== export"
+# The 100 MB notes with a scan for every page they name (the demo's scans, by turns).
+lib=$data/export-100
+if [ ! -f "$lib/.complete" ]; then
+  rm -rf "$lib"
+  "$bin/velmora-bench-export" library "$data/notes-100" "$demo" "$lib"
+  touch "$lib/.complete"
+fi
+"$bin/velmora-bench-export" tei "$lib" "100 MB" 3 | grep '|'
+"$bin/velmora-bench-export" crops "$demo" "demo" "$runs" | grep '|'
+
 echo "== page scans"
 QT_QPA_PLATFORM=offscreen "$bin/velmora-bench-scan" | grep '|'
 

@@ -9,3 +9,4 @@ Q_DECLARE_LOGGING_CATEGORY(lcPlatform) // velmora.platform: files, the desktop
 Q_DECLARE_LOGGING_CATEGORY(lcDisplay)  // velmora.display: the entry page and the search
 Q_DECLARE_LOGGING_CATEGORY(lcImages)   // velmora.images: scans, decoding, capture
 Q_DECLARE_LOGGING_CATEGORY(lcShell)    // velmora.shell: start-up, settings, the window
+Q_DECLARE_LOGGING_CATEGORY(lcExport)   // velmora.export: taking the notes out (TEI, Markdown, a site)

@@ -9,6 +9,8 @@ pkgs=(build-essential cmake pkg-config qt6-base-dev qt6-declarative-dev qt6-webe
       dbus at-spi2-core python3-pyatspi  # the screen-reader test reads the window through AT-SPI
       clang-14 libclang-rt-14-dev  # these two: the fuzz targets (libFuzzer and its sanitizers)
       unicode-data bzip2  # the search's fold classes, written at build time from Unihan_Variants.txt.bz2
+      libturbojpeg0-dev  # the export's scan crops: cut losslessly from the JPEG with TurboJPEG's transform
+      libxml2-utils chromium  # the export tests: xmllint checks the TEI, headless Chromium opens the site
       locales libc-l10n)  # system error reasons in Chinese: the test builds the zh_TW.UTF-8 locale below
 missing=()
 for p in "${pkgs[@]}"; do

@@ -8,7 +8,7 @@ cd "$(dirname "$0")/../.."
 seconds=${1:-60}
 shift || true
 targets=("$@")
-[ ${#targets[@]} -eq 0 ] && targets=(notes_reader positions settings entry_page jpeg)
+[ ${#targets[@]} -eq 0 ] && targets=(notes_reader positions settings entry_page export_tei jpeg)
 fuzz=tests/fuzz
 out=build-fuzz
 
@@ -24,7 +24,7 @@ export QT_QPA_PLATFORM=offscreen
 
 dict_of() {
   case $1 in
-    notes_reader | positions | entry_page) echo "$fuzz/notes.dict" ;;
+    notes_reader | positions | entry_page | export_tei) echo "$fuzz/notes.dict" ;;
     settings) echo "$fuzz/settings.dict" ;;
     jpeg) echo "$fuzz/jpeg.dict" ;;
   esac

@@ -8,6 +8,7 @@
 #include "corpus/NotesWalk.h"
 #include "tools/notes/MarksCommand.h"
 #include "tools/notes/ProposeCommand.h"
+#include "tools/notes/ExportCommand.h"
 #include "tools/notes/SearchCommand.h"
 
 #include <QCoreApplication>
@@ -26,6 +27,7 @@ const char kUsage[] = R"(Usage: velmora-notes check FILE...
        velmora-notes search [--fold] [--fields title,content,source,note] QUERY FILE...
        velmora-notes marks [--json] LIBRARY
        velmora-notes propose [--all] FILE...
+       velmora-notes export --format tei|markdown|html [--crops DIR] [--output FILE|DIR] FILE...
        velmora-notes --help | --version
 
 Reads notes files exactly as the reader does and says what it skips, cuts or stops at.
@@ -65,6 +67,23 @@ Reads notes files exactly as the reader does and says what it skips, cuts or sto
                  when every entry got a proposal, 1 when some did not, 2 on an error.
     --all        every entry, as the capture meets it: the entries before it on its scan
                  placed where the file says, it and those after it not
+
+  export FILE... takes the notes out, to standard output unless --output names a file:
+    --format tei       TEI P5: the scans as a facsimile (a surface per page, a zone per placed
+                       entry), a div type="entry" per entry pointing at its zone; the notes'
+                       markup as TEI (<br> as lb, spans as hi rend="...")
+    --format markdown  a # heading per page, ## per headword, the sections as labelled paragraphs
+    --format html      a static site in --output DIR: an index of the notebooks and a page per
+                       entry in the reader's own style beside its crop; no script, no network
+    --crops DIR        one JPEG per placed entry, its zone cut from the scan (losslessly where the
+                       file allows); Markdown links them
+                 Scans are found from the notes file's folder, as the reader finds them in its
+                 library. A folder must be new, empty or an earlier export: it is written whole
+                 and put in place at the end, and a file is replaced whole, so a failed or
+                 interrupted export leaves nothing half written. Progress goes to standard error
+                 when it is a terminal. Exit status 0 all written; 1 written, but a scan could not
+                 be read or the reader stopped early in a file (said on standard error); 2 an
+                 error, and nothing written.
 
 KIND is one of:
   encoding           the file is not UTF-8 and holds no notes tags (one problem for the whole file)
@@ -186,6 +205,7 @@ int Run(QStringList args) {
     if (command == QLatin1String("search")) return RunSearchCommand(args);
     if (command == QLatin1String("marks")) return RunMarksCommand(args);
     if (command == QLatin1String("propose")) return RunProposeCommand(args);
+    if (command == QLatin1String("export")) return RunExportCommand(args);
     // Options end at "--", so that a file whose name starts with "-" can be named.
     QStringList files;
     bool optionsEnded = false;
