@@ -1,7 +1,7 @@
 #include "corpus/NotesFile.h"
 
 #include "common/Log.h"
-#include "corpus/Error.h"
+#include "common/Error.h"
 #include "corpus/NotesText.h"
 #include "corpus/NotesWalk.h"
 #include "platform/AtomicFile.h"
