@@ -10,7 +10,8 @@
 
 NotebookLoader::NotebookLoader(NotebookStore &store, QObject *parent)
     : QObject(parent), store_(store), loading_(std::make_unique<NotebookLoading>()) {
-    connect(loading_.get(), &NotebookLoading::BookRead, this, [this] { TakeRead(); }, Qt::QueuedConnection);
+    connect(
+        loading_.get(), &NotebookLoading::BookRead, this, [this] { TakeRead(); }, Qt::QueuedConnection);
 }
 
 NotebookLoader::~NotebookLoader() = default;
@@ -41,7 +42,8 @@ void NotebookLoader::TakeFirst() {
         loading_.reset(); // IsDone() says so: nobody listens yet
     } else {
         // A notebook read before the connection was made announced itself to nobody.
-        QMetaObject::invokeMethod(this, [this] { TakeRead(); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this] { TakeRead(); }, Qt::QueuedConnection);
     }
 }
 
@@ -50,16 +52,13 @@ bool NotebookLoader::AllTaken() const {
 }
 
 void NotebookLoader::AddReader() {
-    if (loading_)
-        loading_->AddReader();
+    if (loading_) loading_->AddReader();
 }
 
 void NotebookLoader::TakeRead() {
-    if (!loading_ || failed_)
-        return;
+    if (!loading_ || failed_) return;
     for (int b = 0; b < kNotebookCount; ++b) {
-        if (taken_[size_t(b)] || !loading_->IsRead(b))
-            continue;
+        if (taken_[size_t(b)] || !loading_->IsRead(b)) continue;
         taken_[size_t(b)] = true;
         Notebook read;
         try {
@@ -81,10 +80,8 @@ void NotebookLoader::TakeRead() {
 }
 
 void NotebookLoader::Finish() {
-    if (!loading_)
-        return;
+    if (!loading_) return;
     for (int b = 0; b < kNotebookCount; ++b)
-        if (!taken_[size_t(b)])
-            loading_->WaitFor(b);
+        if (!taken_[size_t(b)]) loading_->WaitFor(b);
     TakeRead();
 }

@@ -9,13 +9,11 @@ namespace {
 // "K:12" as a reference; invalid when it names no notebook or no number.
 NoteRef ParsePlace(const QString &place) {
     const QStringList parts = place.split(QLatin1Char(':'));
-    if (parts.size() != 2)
-        return {};
+    if (parts.size() != 2) return {};
     const auto letter = std::find(NotebookLetters().begin(), NotebookLetters().end(), parts[0]);
     bool numeric = false;
     const int entry = parts[1].toInt(&numeric);
-    if (letter == NotebookLetters().end() || !numeric)
-        return {};
+    if (letter == NotebookLetters().end() || !numeric) return {};
     return NoteRef{int(letter - NotebookLetters().begin()), entry};
 }
 
@@ -24,31 +22,26 @@ NoteRef ParsePlace(const QString &place) {
 ReadingContext::ReadingContext(const NotebookStore &store, QObject *parent) : QObject(parent), store_(store) {
     // The entry shown is shown again from its notebook read anew (its text may have changed).
     connect(&store, &NotebookStore::BookReloaded, this, [this](int book) {
-        if (shown_.ref.book == book && store_.Contains(shown_.ref))
-            Q_EMIT ShownChanged(shown_, Move::Reread);
+        if (shown_.ref.book == book && store_.Contains(shown_.ref)) Q_EMIT ShownChanged(shown_, Move::Reread);
     });
 }
 
 void ReadingContext::Show(NoteRef ref, const QString &highlight, OpenedFrom from, Move move) {
     shown_ = ShownEntry{ref, highlight, from};
-    if (move != Move::Revisited && move != Move::Reread)
-        history_.Add(shown_);
+    if (move != Move::Revisited && move != Move::Reread) history_.Add(shown_);
     Q_EMIT ShownChanged(shown_, move);
 }
 
 void ReadingContext::GoBack() {
-    if (history_.CanGoBack())
-        Revisit(history_.Back());
+    if (history_.CanGoBack()) Revisit(history_.Back());
 }
 
 void ReadingContext::GoForward() {
-    if (history_.CanGoForward())
-        Revisit(history_.Forward());
+    if (history_.CanGoForward()) Revisit(history_.Forward());
 }
 
 void ReadingContext::Revisit(const ShownEntry &visit) {
-    if (store_.Contains(visit.ref))
-        Show(visit.ref, visit.highlight, visit.from, Move::Revisited);
+    if (store_.Contains(visit.ref)) Show(visit.ref, visit.highlight, visit.from, Move::Revisited);
 }
 
 void ReadingContext::RestoreLast(const QString &place, SameRecord same) {
@@ -60,8 +53,7 @@ void ReadingContext::RestoreLast(const QString &place, SameRecord same) {
     if (!followsReadingOn_) {
         followsReadingOn_ = true;
         connect(&store_, &NotebookStore::BookExtended, this, [this] {
-            if (restoring_)
-                TryRestore();
+            if (restoring_) TryRestore();
         });
     }
     TryRestore();
@@ -79,9 +71,7 @@ void ReadingContext::TryRestore() {
 }
 
 QString ReadingContext::LastPlace() const {
-    if (restoring_ && !shown_.ref.isValid())
-        return restorePlace_;
-    if (!store_.Contains(shown_.ref))
-        return QString();
+    if (restoring_ && !shown_.ref.isValid()) return restorePlace_;
+    if (!store_.Contains(shown_.ref)) return QString();
     return NotebookLetters()[size_t(shown_.ref.book)] + QLatin1Char(':') + QString::number(shown_.ref.entry);
 }

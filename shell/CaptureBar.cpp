@@ -33,13 +33,13 @@ CaptureBar::CaptureBar(CaptureSession &session, QWidget *parent) : QWidget(paren
         control->hide();
     session.SetDialogParent(this);
 
-    connect(recordCheck_, &QCheckBox::clicked, this, Guarded([this] { session_.SetRecording(recordCheck_->isChecked()); }));
+    connect(recordCheck_, &QCheckBox::clicked, this,
+            Guarded([this] { session_.SetRecording(recordCheck_->isChecked()); }));
     connect(saveButton_, &QPushButton::clicked, this, Guarded([this] { session_.Save(); }));
     connect(&session, &CaptureSession::Revealed, this, [this] { Reveal(); });
     connect(&session, &CaptureSession::CountsChanged, counts_, &QLabel::setText);
     connect(&session, &CaptureSession::RecordingChanged, recordCheck_, &QCheckBox::setChecked);
-    if (session.IsRevealed())
-        Reveal();
+    if (session.IsRevealed()) Reveal();
 }
 
 void CaptureBar::Reveal() {

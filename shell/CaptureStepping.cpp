@@ -17,11 +17,9 @@ NoteRef CaptureStepping::Target() const {
 
 void CaptureStepping::StepOn() {
     NoteList *list = TargetList();
-    if (!list)
-        return;
+    if (!list) return;
     const NoteRef next = list->StepAfterCapture();
-    if (!next.isValid())
-        return;
+    if (!next.isValid()) return;
     // The search text stays marked while stepping through the results.
     const ShownEntry &shown = context_.Shown();
     if (list == results_)
@@ -37,8 +35,7 @@ void CaptureStepping::Reselect(NoteRef undone) {
 }
 
 NoteRef CaptureStepping::ShowNextWithoutPosition() {
-    if (!entries_)
-        return {};
+    if (!entries_) return {};
     const NoteRef next = entries_->SelectNextWithoutPosition();
     if (next.isValid())
         context_.Show(next, QString(), OpenedFrom::EntriesList, ReadingContext::Move::Stepped);

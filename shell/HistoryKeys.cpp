@@ -25,7 +25,8 @@ bool HistoryKeys::eventFilter(QObject *watched, QEvent *event) {
         static_cast<QWidget *>(watched)->window() == window_) {
         const Qt::MouseButton button = static_cast<QMouseEvent *>(event)->button();
         if (button == Qt::BackButton || button == Qt::ForwardButton) {
-            Guarded([this, button] { button == Qt::BackButton ? context_.GoBack() : context_.GoForward(); })();
+            Guarded(
+                [this, button] { button == Qt::BackButton ? context_.GoBack() : context_.GoForward(); })();
             return true;
         }
     }

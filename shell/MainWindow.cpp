@@ -85,10 +85,10 @@ MainWindow::MainWindow(const QString &programPath, QWidget *parent, const QStrin
         entries_->FocusList();
     else
         tabs_->currentWidget()->setFocus(Qt::OtherFocusReason);
-    connect(loader_, &NotebookLoader::AllRead, this, [this] { AllRead(); });
+    connect(loader_, &NotebookLoader::AllRead, this, [this] { TakeUpAfterReading(); });
     connect(loader_, &NotebookLoader::Unreadable, this, &MainWindow::NotesUnreadable);
     if (loader_->IsDone())
-        AllRead();
+        TakeUpAfterReading();
     else
         noticeLabel_->setText(ReadingNotice());
 }
@@ -99,7 +99,7 @@ bool MainWindow::AllNotebooksRead() const { return loader_->IsDone(); }
 
 void MainWindow::FinishReading() { loader_->Finish(); }
 
-void MainWindow::AllRead() {
+void MainWindow::TakeUpAfterReading() {
     if (noticeLabel_->text() == ReadingNotice())
         noticeLabel_->clear();
     if (!loader_->Warnings().isEmpty())

@@ -90,7 +90,7 @@ private:
     // Where the reading stopped last time: the tab, the search (once every notebook is in) and the entry.
     void RestoreReading(const WindowSettings &stored);
     void StoreReading(WindowSettings &settings) const;
-    void AllRead();
+    void TakeUpAfterReading();
 
     QString programFolder_; // with a trailing separator
     QString settingsFolder_; // where velmoranote.ini is kept, with a trailing separator

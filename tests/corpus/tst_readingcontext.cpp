@@ -20,16 +20,20 @@ Notebook Book(const QStringList &titles) {
 struct Announced {
     QStringList moves;
     explicit Announced(ReadingContext &context) {
-        QObject::connect(&context, &ReadingContext::ShownChanged, [this](const ShownEntry &s, ReadingContext::Move m) {
-            moves << QStringLiteral("%1:%2 %3")
-                         .arg(NotebookLetters()[size_t(s.ref.book)])
-                         .arg(s.ref.entry)
-                         .arg(QString::fromLatin1(QMetaEnum::fromType<ReadingContext::Move>().valueToKey(int(m))));
-        });
+        QObject::connect(
+            &context, &ReadingContext::ShownChanged, [this](const ShownEntry &s, ReadingContext::Move m) {
+                moves << QStringLiteral("%1:%2 %3")
+                             .arg(NotebookLetters()[size_t(s.ref.book)])
+                             .arg(s.ref.entry)
+                             .arg(QString::fromLatin1(
+                                 QMetaEnum::fromType<ReadingContext::Move>().valueToKey(int(m))));
+            });
     }
 };
 
-bool Same(const NoteEntry &e, const QString &headword) { return e.title == headword; }
+bool Same(const NoteEntry &e, const QString &headword) {
+    return e.title == headword;
+}
 
 } // namespace
 
@@ -65,9 +69,9 @@ void TestReadingContext::backAndForward() {
     QCOMPARE(context.Shown().ref, (NoteRef{0, 3}));
     context.GoBack();
     QCOMPARE(context.Shown().ref, (NoteRef{0, 1}));
-    QCOMPARE(announced.moves, QStringList({"K:0 Opened", "K:1 Opened", "K:1 Opened", "K:2 Opened",
-                                           "K:1 Revisited", "K:0 Revisited", "K:1 Revisited", "K:3 Opened",
-                                           "K:1 Revisited"}));
+    QCOMPARE(announced.moves,
+             QStringList({"K:0 Opened", "K:1 Opened", "K:1 Opened", "K:2 Opened", "K:1 Revisited",
+                          "K:0 Revisited", "K:1 Revisited", "K:3 Opened", "K:1 Revisited"}));
 }
 
 void TestReadingContext::rereadIsAnnouncedAgain() {
@@ -90,11 +94,16 @@ void TestReadingContext::restoredOnceItsNotebookIsIn_data() {
     QTest::addColumn<QString>("headword");
     QTest::addColumn<bool>("openFirst");
     QTest::addColumn<QString>("shown"); // "" for nothing shown
-    QTest::newRow("same record") << "M:1" << "丑" << false << "M:1 Restored";
-    QTest::newRow("another headword there now") << "M:1" << "寅" << false << "";
-    QTest::newRow("beyond the notebook") << "M:7" << "丑" << false << "";
-    QTest::newRow("no such notebook") << "Z:1" << "丑" << false << "";
-    QTest::newRow("opened another entry first") << "M:1" << "丑" << true << "K:0 Opened";
+    QTest::newRow("same record") << "M:1"
+                                 << "丑" << false << "M:1 Restored";
+    QTest::newRow("another headword there now") << "M:1"
+                                                << "寅" << false << "";
+    QTest::newRow("beyond the notebook") << "M:7"
+                                         << "丑" << false << "";
+    QTest::newRow("no such notebook") << "Z:1"
+                                      << "丑" << false << "";
+    QTest::newRow("opened another entry first") << "M:1"
+                                                << "丑" << true << "K:0 Opened";
 }
 
 void TestReadingContext::restoredOnceItsNotebookIsIn() {
@@ -110,11 +119,9 @@ void TestReadingContext::restoredOnceItsNotebookIsIn() {
     context.RestoreLast(place, [headword](const NoteEntry &e) { return Same(e, headword); });
     const bool waits = place.startsWith('M');
     QCOMPARE(context.IsRestoring(), waits);
-    if (waits)
-        QCOMPARE(context.LastPlace(), place); // closed now, the place stays as stored
+    if (waits) QCOMPARE(context.LastPlace(), place); // closed now, the place stays as stored
     QVERIFY(announced.moves.isEmpty());
-    if (openFirst)
-        context.Show(NoteRef{0, 0}, QString(), OpenedFrom::EntriesList);
+    if (openFirst) context.Show(NoteRef{0, 0}, QString(), OpenedFrom::EntriesList);
     store.ExtendBook(1, Book({"子", "丑"}));
     QVERIFY(!context.IsRestoring());
     QCOMPARE(announced.moves.join(','), shown);
