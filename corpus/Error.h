@@ -1,3 +1,3 @@
 #pragma once
-// The error type lives in common/ so that every folder can use it; this name stays for the notes code.
+// The one error header is common/Error.h; this path stays for code written against it before.
 #include "common/Error.h"

@@ -13,6 +13,11 @@ NotebookStore::NotebookStore(QObject *parent) : QObject(parent) {}
 
 NotebookStore::~NotebookStore() = default;
 
+void NotebookStore::TakeLoaded(int book, Notebook read, bool whole) {
+    set_.books[size_t(book)] = std::move(read);
+    whole_[size_t(book)] = whole;
+}
+
 void NotebookStore::SetPosition(NoteRef ref, qint32 x, qint32 y) {
     if (!set_.contains(ref))
         return;
@@ -57,6 +62,7 @@ void NotebookStore::TakeSavedPositions(int book, const QList<NoteEntry> &saved, 
 void NotebookStore::ReplaceBook(int book, Notebook fresh) {
     Q_EMIT BookAboutToBeReplaced(book);
     set_.books[size_t(book)] = std::move(fresh);
+    whole_[size_t(book)] = true;
     watch_[size_t(book)].known = StampOf(book);
     Q_EMIT BookReloaded(book);
 }
@@ -77,6 +83,7 @@ void NotebookStore::ExtendBook(int book, Notebook whole) {
         whole.entries[r].y = held[r].y;
     }
     set_.books[size_t(book)] = std::move(whole);
+    whole_[size_t(book)] = true;
     watch_[size_t(book)].known = StampOf(book);
     Q_EMIT BookExtended(book);
 }

@@ -22,8 +22,11 @@ public:
     const NotebookSet &Set() const { return set_; }
     const NoteEntry &Entry(NoteRef ref) const { return set_.entry(ref); }
     bool Contains(NoteRef ref) const { return set_.contains(ref); }
-    // The notebooks to read into at start-up, before anything reads them.
-    NotebookSet &SetForLoading() { return set_; }
+    // A notebook as first read, before anything reads it: not announced. `whole` is false for its
+    // first records only, which ExtendBook completes.
+    void TakeLoaded(int book, Notebook read, bool whole = true);
+    // Whether every record of `book` is held (taken whole, or extended since).
+    bool IsWhole(int book) const { return whole_[size_t(book)]; }
 
     void SetPosition(NoteRef ref, qint32 x, qint32 y);
     // After a save: the positions of `book` as its file holds them now, and the file the save left
@@ -82,6 +85,7 @@ private:
     void TryLater(int book);
 
     NotebookSet set_;
+    std::array<bool, kNotebookCount> whole_{};
     QFileSystemWatcher *watcher_ = nullptr;
     std::array<Watch, kNotebookCount> watch_;
     int settleMs_ = 300;

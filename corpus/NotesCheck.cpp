@@ -1,6 +1,6 @@
 #include "corpus/NotesCheck.h"
 
-#include "corpus/Error.h"
+#include "common/Error.h"
 #include "corpus/NotesTags.h"
 #include "corpus/NotesWalk.h"
 

@@ -1,8 +1,8 @@
 #include "corpus/NotesFile.h"
 
 #include "common/Log.h"
+#include "common/Error.h"
 #include "corpus/EntryAnchor.h"
-#include "corpus/Error.h"
 #include "corpus/NotesText.h"
 #include "corpus/NotesWalk.h"
 #include "platform/AtomicFile.h"

@@ -1,6 +1,6 @@
 #include "corpus/NotesText.h"
 
-#include "corpus/Error.h"
+#include "common/Error.h"
 #include "platform/RegularFile.h"
 #include "platform/WinPath.h"
 

@@ -1,6 +1,6 @@
 #include "corpus/NotesWalk.h"
 
-#include "corpus/Error.h"
+#include "common/Error.h"
 #include "corpus/NotesTags.h"
 
 #include <pcre2.h>

@@ -1,5 +1,7 @@
 #include "display/EntryPage.h"
 
+#include "corpus/Notebooks.h"
+
 #include <QStringList>
 #include <algorithm>
 #include <vector>
@@ -172,4 +174,16 @@ QString WrapPage(const QString &body) {
     page += body;
     page += QStringView(kTail, Length(kTail));
     return page;
+}
+
+QString EntryReferenceLine(int book, const NoteEntry &entry) {
+    // The page name is the scan's file name (".\\image\\K\\K1.jpg") without folder and extension.
+    QString page = entry.pageImage.mid(entry.pageImage.lastIndexOf(QLatin1Char('\\')) + 1);
+    if (page.endsWith(QLatin1String(".jpg"), Qt::CaseInsensitive))
+        page.chop(4);
+    QStringList parts{NotebookLetters()[size_t(book)]};
+    if (!page.isEmpty())
+        parts << page;
+    parts << QString(entry.title).replace(QStringLiteral("<br>"), QStringLiteral(" "));
+    return parts.join(QLatin1Char(' '));
 }

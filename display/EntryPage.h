@@ -10,6 +10,10 @@
 // and sources when not empty, under fixed section heads. Field texts go in as stored, unescaped.
 QString BuildEntryPage(const NoteEntry &entry);
 
+// "K K1 甲條": notebook letter, page name and headword, for quoting where a passage comes from (the
+// page's context menu copies it).
+QString EntryReferenceLine(int book, const NoteEntry &entry);
+
 // The body with every occurrence of `highlight` in its text wrapped in <span class='search'>...</span>,
 // found from left to right without overlaps. Tags ("<" to the next ">"; a "<" with no ">" after it is
 // text) and entity references ("&", ASCII letters, digits or "#", then ";") are copied unchanged, and

@@ -114,6 +114,11 @@ void EntryView::WatchViewChild(QObject *child) {
     if (child->isWidgetType()) child->installEventFilter(this);
 }
 
+void EntryView::ShowRecord(int book, const NoteEntry &entry, const QString &highlight) {
+    referenceLine_ = entry.isPage ? QString() : EntryReferenceLine(book, entry);
+    ShowEntry(entry, highlight);
+}
+
 void EntryView::ShowEntry(const NoteEntry &entry, const QString &highlight) {
     if (entry.isPage)
         ShowBlank();
@@ -191,10 +196,8 @@ void EntryView::SetPageZoom(double factor) {
     if (!(factor > 0)) // also not a number
         factor = 1.0;
     factor = qBound(kZoomSteps.front(), factor, kZoomSteps.back());
-    const bool changed = !qFuzzyCompare(factor, pageZoom_);
     pageZoom_ = factor;
     view_->setZoomFactor(factor);
-    if (changed) Q_EMIT PageZoomChanged(factor);
 }
 
 void EntryView::StepPageZoom(int direction) {

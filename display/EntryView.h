@@ -23,6 +23,8 @@ public:
 
     // The entry's page with `highlight` marked, or the blank page for a page header.
     void ShowEntry(const NoteEntry &entry, const QString &highlight);
+    // The same for a record of notebook `book`; "Copy reference" then quotes it.
+    void ShowRecord(int book, const NoteEntry &entry, const QString &highlight);
     // Goes back to the blank document.
     void ShowBlank();
     // The whole page last handed to the view ("" after the blank page).
@@ -46,9 +48,6 @@ public:
     void FindAgain(bool backward);
     // The selection as plain text on the clipboard.
     void CopySelection();
-
-Q_SIGNALS:
-    void PageZoomChanged(double factor);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

@@ -1,5 +1,6 @@
 #include "display/SearchPane.h"
 
+#include "common/Log.h"
 #include "display/Search.h"
 #include "widgets/Controls.h"
 #include "widgets/ErrorBoundary.h"
@@ -134,6 +135,7 @@ void SearchPane::PrepareInBackground() {
         });
     } catch (const std::system_error &) {
         // No thread to be had: the first search builds its buffers itself.
+        qCInfo(lcDisplay) << "no thread for the search buffers; the first search builds them";
     }
 }
 
@@ -196,9 +198,9 @@ void SearchPane::RunSearch() {
         const QList<NoteRef> hits = Search().Find(query, scope);
         rows.assign(hits.begin(), hits.end());
     }
-    results_->SetRows(std::move(rows));
+    results_->SetRows(rows);
     ShowResultCount();
-    Q_EMIT ResultsChanged();
+    Q_EMIT ResultsChanged(rows);
 }
 
 void SearchPane::ShowResultCount() {

@@ -51,8 +51,9 @@ Q_SIGNALS:
     void HitChosen(NoteRef ref, const QString &highlight);
     // The user asked to see a result in the entries list (Ctrl+L or the list's context menu).
     void ShowInEntriesList(NoteRef ref);
-    // The results list was filled again (the scan marks the results placed on it).
-    void ResultsChanged();
+    // The results list was filled again with `hits` (none for an empty query); the scan marks those
+    // placed on it.
+    void ResultsChanged(const std::vector<NoteRef> &hits);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

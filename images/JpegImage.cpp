@@ -1,7 +1,7 @@
 #include "images/JpegImage.h"
 #include "images/JpegFault.h"
 
-#include "corpus/Error.h"
+#include "common/Error.h"
 #include "platform/RegularFile.h"
 #include "platform/WinPath.h"
 

@@ -115,17 +115,18 @@ PageViewer::PageViewer(QWidget *parent) : QWidget(parent), scanCache_(new ScanCa
     marksAction_ = addFit(QStringLiteral("顯示條目位置\tM"), "showEntryPositions");
     marksAction_->setCheckable(true);
     connect(zoomMenu_, &QMenu::aboutToShow, this, Guarded([this] { CheckCurrentZoomItem(); }));
+    // A zoom from the menu keeps the entry shown where it is in the view, as the keys do.
     connect(zoomMenu_, &QMenu::triggered, this, Guarded([this](QAction *action) {
                 if (action == fitWidthAction_)
-                    FitWidth();
+                    ZoomKeepingView([this] { FitWidth(); });
                 else if (action == fitPageAction_)
-                    FitPage();
+                    ZoomKeepingView([this] { FitPage(); });
                 else if (action == naturalSizeAction_)
-                    ZoomToFactor(1.0f);
+                    ZoomKeepingView([this] { ZoomToFactor(1.0f); });
                 else if (action == marksAction_)
                     SetMarksShown(action->isChecked());
                 else
-                    ZoomTo(action);
+                    ZoomKeepingView([this, action] { ZoomTo(action); });
             }));
     overlay_->SetPopupMenu(zoomMenu_, [this] { return !recording_; });
 
@@ -355,6 +356,8 @@ void PageViewer::resizeEvent(QResizeEvent *event) {
     PlaceCornerLabels();
 }
 
+QWidget *PageViewer::MenuSurface() const { return overlay_; }
+
 bool PageViewer::IsMarkerShown() const { return overlay_->ShapeCount() > 0; }
 
 void PageViewer::ClearMarker() {
@@ -521,7 +524,6 @@ void PageViewer::SetMarksShown(bool shown) {
         return;
     marks_.SetShowAll(shown);
     overlay_->update();
-    Q_EMIT MarksShownChanged(shown);
 }
 
 void PageViewer::RefreshMarks() {

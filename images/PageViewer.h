@@ -57,6 +57,8 @@ public:
     // While recording, a right click picks a position instead of opening the zoom menu.
     void SetCaptureMode(bool recording) { recording_ = recording; }
     bool IsMarkerShown() const;
+    // The surface the zoom menu opens over (the menu key's target).
+    QWidget *MenuSurface() const;
     // A line over the scan; hidden when empty.
     void SetCaptureCaption(const QString &text);
     QString CaptureCaption() const;
@@ -100,7 +102,6 @@ Q_SIGNALS:
     void NextUnpositionedWanted();
     // A double click near an entry's position on the scan shown.
     void EntryPicked(NoteRef ref);
-    void MarksShownChanged(bool shown);
 
 protected:
     void resizeEvent(QResizeEvent *event) override;

@@ -1,5 +1,7 @@
 #include "images/ScanCache.h"
 
+#include "common/Log.h"
+
 #include "images/JpegImage.h"
 #include "images/PageView.h"
 
@@ -11,10 +13,12 @@ ScanCache::ScanCache(qint64 byteBudget, QObject *parent) : QObject(parent), budg
     try {
         prefetcher_ = std::thread([this] { Prefetching(); });
     } catch (const std::system_error &) {
+        qCInfo(lcImages) << "no thread for decoding ahead; scans are decoded when shown";
     }
     try {
         requester_ = std::thread([this] { Requesting(); });
     } catch (const std::system_error &) {
+        qCInfo(lcImages) << "no thread for large scans; they are decoded on the window's thread";
     }
 }
 
@@ -164,8 +168,13 @@ void ScanCache::Prefetching() {
             std::lock_guard<std::mutex> lock(mutex_);
             ++abandonedDecodes_;
             continue;
+        } catch (const std::exception &e) {
+            // Shown, and reported, when the reader gets there.
+            qCDebug(lcImages) << "decode ahead failed:" << path << e.what();
+            continue;
         } catch (...) {
-            continue; // shown, and reported, when the reader gets there
+            qCDebug(lcImages) << "decode ahead failed:" << path;
+            continue;
         }
         std::lock_guard<std::mutex> lock(mutex_);
         ++backgroundDecodes_;

@@ -3,39 +3,14 @@
 #include "common/Error.h"
 #include "common/Log.h"
 #include "corpus/NotesFile.h"
-#include "widgets/Controls.h"
+#include "corpus/ReadingContext.h"
 #include "widgets/ErrorBoundary.h"
-#include "widgets/Look.h"
-#include "widgets/NoteList.h"
 
-#include <QCheckBox>
-#include <QLabel>
-#include <QPushButton>
 #include <QWidget>
 
-CaptureSession::CaptureSession(NotebookStore &store, QWidget *header)
-    : QObject(header), store_(store), log_(store), header_(header) {
+CaptureSession::CaptureSession(NotebookStore &store, const ReadingContext &context, QObject *parent)
+    : QObject(parent), store_(store), log_(store) {
     setObjectName(QStringLiteral("CaptureSession"));
-    recordCheck_ = MakeCheck(header, QStringLiteral("右鍵記錄座標"),
-                             QRect(DesignPixels(345), DesignPixels(19), DesignPixels(129), DesignPixels(17)),
-                             QStringLiteral("cbGetImgXY"), false);
-    saveButton_ = new QPushButton(QStringLiteral("儲存座標"), header);
-    saveButton_->setObjectName(QStringLiteral("btSaveImgXY"));
-    saveButton_->setGeometry(DesignPixels(480), DesignPixels(13), DesignPixels(89), DesignPixels(29));
-    recordCheck_->setAccessibleName(recordCheck_->text());
-    saveButton_->setAccessibleName(saveButton_->text());
-    recordCheck_->hide();
-    saveButton_->hide();
-    unpositionedLabel_ = new QLabel(header);
-    unpositionedLabel_->setObjectName(QStringLiteral("unpositionedCount"));
-    unpositionedLabel_->setGeometry(DesignPixels(580), DesignPixels(19), DesignPixels(320), DesignPixels(19));
-    unpositionedLabel_->hide();
-
-    connect(recordCheck_, &QCheckBox::clicked, this, Guarded([this] {
-                Q_EMIT RecordingChanged(recordCheck_->isChecked());
-                RefreshCaption();
-            }));
-    connect(saveButton_, &QPushButton::clicked, this, Guarded([this] { Save(); }));
     // The count follows every position, whoever changed it.
     connect(&store_, &NotebookStore::PositionChanged, this, [this] { UpdateCounts(); });
     connect(&store_, &NotebookStore::BookReloaded, this, [this] { UpdateCounts(); });
@@ -46,6 +21,8 @@ CaptureSession::CaptureSession(NotebookStore &store, QWidget *header)
     connect(&store_, &NotebookStore::FileNotTakenYet, this, [this](int book) {
         Q_EMIT Notice(QStringLiteral("%1 正在被其他程式寫入，稍後再讀").arg(ShownPath(NotesFileNames()[size_t(book)])));
     });
+    // Another entry shown: the next click goes into another record.
+    connect(&context, &ReadingContext::ShownChanged, this, Guarded([this] { RefreshCaption(); }));
 }
 
 bool CaptureSession::TakeKeyword(const QString &filterText) {
@@ -56,32 +33,25 @@ bool CaptureSession::TakeKeyword(const QString &filterText) {
 }
 
 void CaptureSession::Reveal() {
-    recordCheck_->setVisible(true);
-    saveButton_->setVisible(true);
+    revealed_ = true;
+    Q_EMIT Revealed();
     UpdateCounts();
-    unpositionedLabel_->setVisible(true);
 }
 
-bool CaptureSession::IsRecording() const { return recordCheck_->isChecked(); }
+void CaptureSession::SetRecording(bool recording) {
+    recording_ = recording;
+    Q_EMIT RecordingChanged(recording);
+    RefreshCaption();
+}
 
 void CaptureSession::UpdateCounts() {
-    if (unpositionedLabel_->isVisible() || recordCheck_->isVisible())
-        unpositionedLabel_->setText(log_.UnpositionedText());
+    if (revealed_)
+        Q_EMIT CountsChanged(log_.UnpositionedText());
 }
 
-void CaptureSession::SetOpener(NoteList *list, const QString &highlight) {
-    opener_ = list;
-    openerHighlight_ = highlight;
-}
+NoteRef CaptureSession::Target() const { return targets_ ? targets_->Target() : NoteRef(); }
 
-NoteRef CaptureSession::Target() const {
-    // The list that opened the page shown decides: a search result records into that result, not into
-    // whatever is still selected in the entries list.
-    const NoteList *list = TargetList();
-    return list ? list->Selected() : NoteRef();
-}
-
-NoteList *CaptureSession::TargetList() const { return opener_ ? opener_.data() : entries_.data(); }
+QWidget *CaptureSession::DialogParent() const { return dialogParent_ ? dialogParent_->window() : nullptr; }
 
 QString CaptureSession::Describe(NoteRef ref) const {
     return QStringLiteral("【") + NotebookLetters()[size_t(ref.book)] + QStringLiteral("】") +
@@ -110,10 +80,7 @@ void CaptureSession::RecordAt(int x, int y) {
     const QString done =
         recorded ? QStringLiteral("已記錄 %1：x=%2, y=%3").arg(Describe(target)).arg(x).arg(y) : QString();
     // Moves on in the same list, also from a page header (which takes no position).
-    NoteList *list = TargetList();
-    const NoteRef next = list->StepAfterCapture();
-    if (next.isValid())
-        Q_EMIT ShowWanted(next, list, opener_ ? openerHighlight_ : QString());
+    targets_->StepOn();
     RefreshCaption(done);
     // The journal last: should it fail, the position stays recorded and the error is shown.
     if (recorded)
@@ -131,22 +98,19 @@ void CaptureSession::Undo() {
         return;
     const NoteEntry &e = store_.Entry(undone);
     const QString value = e.HasPosition() ? QStringLiteral("x=%1, y=%2").arg(e.x).arg(e.y) : QStringLiteral("未定位");
-    // From the entries list the undone entry is selected again, ready to be recorded anew.
-    if (entries_ && TargetList() == entries_ && entries_->Select(undone))
-        Q_EMIT ShowWanted(undone, entries_, QString());
+    if (targets_)
+        targets_->Reselect(undone);
     RefreshCaption(QStringLiteral("已撤銷 %1：%2").arg(Describe(undone), value));
     WriteJournal();
 }
 
 void CaptureSession::ShowNextWithoutPosition() {
-    if (!entries_)
+    if (!targets_)
         return;
-    const NoteRef next = entries_->SelectNextWithoutPosition();
-    if (!next.isValid()) {
+    if (!targets_->ShowNextWithoutPosition().isValid()) {
         RefreshCaption(QStringLiteral("所有條目都已定位"));
         return;
     }
-    Q_EMIT ShowWanted(next, entries_, QString());
     RefreshCaption(log_.UnpositionedText());
 }
 
@@ -164,7 +128,7 @@ void CaptureSession::Save() {
                 names << QStringLiteral("%1：檔案中 x=%2, y=%3；本程式記錄 x=%4, y=%5")
                              .arg(Describe(NoteRef{b, int(c.change.record)}))
                              .arg(c.diskX).arg(c.diskY).arg(c.change.x).arg(c.change.y);
-            return AskYesNo(header_->window(),
+            return AskYesNo(DialogParent(),
                             QStringLiteral("以下 %1 筆條目的座標在載入後已被其他程式更改：\n%2\n\n"
                                            "要以本程式記錄的座標取代嗎？（選「否」保留檔案中的座標）")
                                 .arg(conflicts.size())
@@ -192,7 +156,7 @@ void CaptureSession::Save() {
     WriteJournal();
     RefreshCaption();
     if (count > 0)
-        Inform(header_->window(), QStringLiteral("OK"));
+        Inform(DialogParent(), QStringLiteral("OK"));
     if (!log_.Unplaced().empty())
         Q_EMIT Notice(UnplacedNotice());
 }
@@ -217,7 +181,7 @@ void CaptureSession::AfterReadAnew(int book) {
 void CaptureSession::ForgetJournal() { journal_.Write(QByteArray()); }
 
 void CaptureSession::OfferJournals() {
-    QWidget *window = header_->window();
+    QWidget *window = DialogParent();
     for (const QString &orphan : ReaderJournal::Orphans()) {
         QByteArray bytes;
         int size = 0;

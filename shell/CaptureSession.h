@@ -1,44 +1,56 @@
 #pragma once
-// The hidden capture mode, all its rules in one place: typing "update" into the scans filter reveals a
+// The hidden capture mode, its rules without its controls: typing "update" into the scans filter reveals a
 // check box and a save button. While the box is checked, a right click on the scan records the
 // position of the record selected in the list that opened the page shown, and the list steps on; Ctrl+Z
 // takes the last one back, N shows the next entry without a position, the save button writes what was
 // recorded into the notes files. The unsaved positions are kept in this reader's journal after each
 // click, so that a crash loses none of them, and a journal left by a reader that is gone is offered
 // back at start. A captured position travels one way: scan pane -> this session -> notebooks -> file.
-// The pure part (undo steps, journal contents, counts) is CaptureLog.
+// The pure part (undo steps, journal contents, counts) is CaptureLog; the controls that show the
+// session are CaptureBar, and the lists' rules for moving on are CaptureStepping.
 
 #include "corpus/CaptureLog.h"
 #include "corpus/NotebookStore.h"
 #include "corpus/ReaderJournal.h"
-#include "widgets/NoteList.h"
 
 #include <QObject>
 #include <QPointer>
 
-class QCheckBox;
-class QLabel;
-class QPushButton;
-class QTimer;
+class ReadingContext;
 class QWidget;
+
+// Where a right click records and how capture mode moves on: the lists' rules, kept beside the session
+// (CaptureStepping) so that the session itself holds no list.
+class CaptureTargets {
+public:
+    virtual ~CaptureTargets() = default;
+    // The record the next right click records into: the selection of the list that opened the entry shown.
+    virtual NoteRef Target() const = 0;
+    // After a right click: the next row of that list, shown.
+    virtual void StepOn() = 0;
+    // After an undo: the undone record selected again where it can be recorded anew, and shown.
+    virtual void Reselect(NoteRef undone) = 0;
+    // N: the next entry without a position selected and shown; invalid when every entry has one.
+    virtual NoteRef ShowNextWithoutPosition() = 0;
+};
 
 class CaptureSession : public QObject {
     Q_OBJECT
 public:
-    // Places its controls, hidden, at their design places in the header.
-    CaptureSession(NotebookStore &store, QWidget *header);
+    // Follows the entry shown (the caption names where the next click goes). `parent` is the window.
+    CaptureSession(NotebookStore &store, const ReadingContext &context, QObject *parent);
+
+    void SetTargets(CaptureTargets *targets) { targets_ = targets; }
+    // Dialogs (the save's questions, the journals offered) open over this widget's window.
+    void SetDialogParent(QWidget *widget) { dialogParent_ = widget; }
 
     // True (and the controls revealed) for the keyword that reveals them.
     bool TakeKeyword(const QString &filterText);
     void Reveal();
-    bool IsRecording() const;
-
-    // The entries list, where N looks for the next entry without a position.
-    void SetEntriesList(NoteList *entries) { entries_ = entries; }
-    // The page shown was opened from `list` (nullptr: from elsewhere) with `highlight`: the next
-    // right click records into that list's selection.
-    void SetOpener(NoteList *list, const QString &highlight);
-    NoteList *Opener() const { return opener_; }
+    bool IsRevealed() const { return revealed_; }
+    // The check box: while recording, a right click on the scan records a position.
+    void SetRecording(bool recording);
+    bool IsRecording() const { return recording_; }
 
     // The right click on the scan: records into the target and steps on in its list.
     void RecordAt(int x, int y);
@@ -73,16 +85,15 @@ public:
 Q_SIGNALS:
     void RecordingChanged(bool recording);
     void CaptionChanged(const QString &caption);
-    // The session moved on to a record: show it as if `list` had opened it (nullptr: keep the opener).
-    void ShowWanted(NoteRef ref, NoteList *list, const QString &highlight);
+    void Revealed();
+    // The count of entries without a position per notebook, while the controls are revealed.
+    void CountsChanged(const QString &text);
     // A notice for the window: a notes file read anew or not taken yet, positions not placed.
     void Notice(const QString &text);
 
 private:
-    // The list whose selection the next right click records into: the one that opened the page
-    // shown, else the entries list.
-    NoteList *TargetList() const;
     NoteRef Target() const;
+    QWidget *DialogParent() const;
     QString Describe(NoteRef ref) const;
     void WriteJournal();
     void UpdateCounts();
@@ -92,12 +103,9 @@ private:
     NotebookStore &store_;
     CaptureLog log_;
     ReaderJournal journal_;
-    QPointer<NoteList> entries_;
-    QPointer<NoteList> opener_;
-    QString openerHighlight_;
-    QWidget *header_;
-    QCheckBox *recordCheck_;
-    QPushButton *saveButton_;
-    QLabel *unpositionedLabel_;
+    CaptureTargets *targets_ = nullptr;
+    QPointer<QWidget> dialogParent_;
+    bool revealed_ = false;
+    bool recording_ = false;
     bool ending_ = false;
 };

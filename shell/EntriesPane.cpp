@@ -1,6 +1,7 @@
 #include "shell/EntriesPane.h"
 
 #include "corpus/NotebookStore.h"
+#include "corpus/ReadingContext.h"
 #include "widgets/Controls.h"
 #include "widgets/ErrorBoundary.h"
 #include "widgets/Look.h"
@@ -74,3 +75,15 @@ bool EntriesPane::Select(NoteRef ref) {
 void EntriesPane::SetListFontSize(int pixels) { list_->SetFontSize(pixels); }
 
 void EntriesPane::FocusList() { list_->Focus(); }
+
+void EntriesPane::Follow(const ReadingContext &context) {
+    connect(&context, &ReadingContext::ShownChanged, this,
+            Guarded([this](const ShownEntry &shown, ReadingContext::Move move) {
+                if (move == ReadingContext::Move::Reread || move == ReadingContext::Move::Stepped)
+                    return; // the list is where it was, or moved on itself
+                if (shown.from == OpenedFrom::EntriesList)
+                    Select(shown.ref);
+                else if (move == ReadingContext::Move::Revisited)
+                    list_->Select(shown.ref);
+            }));
+}

@@ -10,6 +10,7 @@
 class NoteList;
 class NotebookStore;
 class QCheckBox;
+class ReadingContext;
 
 class EntriesPane : public QWidget {
     Q_OBJECT
@@ -25,6 +26,10 @@ public:
     bool Select(NoteRef ref);
     void SetListFontSize(int pixels);
     void FocusList();
+    // The list follows the entry shown: an entry it opened (from the scan, at start, going back) is
+    // selected in it, its notebook ticked if need be; going back to a search result selects it too
+    // where the list holds it, so that the page, the scan and the selection agree.
+    void Follow(const ReadingContext &context);
 
 Q_SIGNALS:
     void EntryChosen(NoteRef ref);

@@ -1,6 +1,6 @@
 #include "shell/IniFile.h"
 
-#include "corpus/Error.h"
+#include "common/Error.h"
 #include "common/Log.h"
 #include "platform/AtomicFile.h"
 #include "platform/RegularFile.h"

@@ -1,35 +1,37 @@
 #pragma once
-// The reader's window. It owns the notebooks, builds the panes and wires their signals together;
-// each pane owns its controls and its state:
-//   EntriesPane   (shell/)   the notebooks' records, chosen from a list
-//   SearchPane    (display/) the search and its results
+// The reader's window: it builds the panes and wires their signals together, and keeps the close
+// question and the window settings. Everything else has an owner of its own:
+//   NotebookStore  (corpus/)  the four notebooks, the one place that changes them; NotebookLoader feeds it
+//   ReadingContext (corpus/)  the entry shown, the list that opened it, back and forward, the last entry
+//   EntriesPane    (shell/)   the notebooks' records, chosen from a list
+//   SearchPane     (display/) the search and its results
 //   FileBrowserPane (images/) the scans and the PDF volumes, twice
-//   EntryView     (display/) the entry page in a web view
-//   PageViewer    (images/)  the page scan, zoom, marker, and the right click of capture mode
-//   CaptureSession (shell/)  the hidden capture mode: recording and saving positions
-// The notebooks have one owner, NotebookStore, which announces every change to them.
-// The window itself keeps only the close question and the window settings.
+//   EntryView      (display/) the entry page in a web view
+//   PageViewer     (images/)  the page scan: loading, zoom, marks, the right click of capture mode
+//   CaptureSession (shell/)   the hidden capture mode, shown by CaptureBar, moving on by CaptureStepping
+// The panes follow the store's and the reading context's announcements; the window only connects them.
 
 #include "corpus/Notebooks.h"
-#include "shell/EntryHistory.h"
 #include "shell/WindowSettings.h"
 
 #include <QMainWindow>
 
-#include <array>
+#include <memory>
 
+class CaptureSession;
+class CaptureStepping;
 class EntriesPane;
 class EntryView;
 class FileBrowserPane;
-class PageViewer;
-class CaptureSession;
-class NoteList;
+class NotebookLoader;
 class NotebookStore;
+class PageViewer;
 class QSplitter;
 class QTabWidget;
+class ReadingContext;
+class ScanIndex;
 class SearchPane;
 class WindowPlace;
-class ScanIndex;
 
 class MainWindow : public QMainWindow {
     Q_OBJECT
@@ -46,7 +48,7 @@ public:
 
     // Large notes are read on while the window shows (the first notebook with records is there from the
     // start); whether every notebook is in, and a wait for the rest.
-    bool AllNotebooksRead() const { return loading_ == nullptr; }
+    bool AllNotebooksRead() const;
     void FinishReading();
 
     // The session or the system ends the reader (a signal): no question can be answered now. Writes the
@@ -64,25 +66,16 @@ Q_SIGNALS:
 protected:
     void closeEvent(QCloseEvent *event) override;
     void showEvent(QShowEvent *event) override;
-    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void BuildPanes();
     void Wire();
-    // Which list opened the entry shown: capture mode moves on in that list.
-    enum class Opener { None, EntriesList, SearchResults };
-    void ShowEntry(NoteRef ref, const QString &highlight, Opener opener);
-    NoteList *ListOf(Opener opener) const;
-    Opener OpenerOf(const NoteList *list) const;
-    // Selects the record in the entries list and turns to its tab.
-    void SelectInEntriesList(NoteRef ref);
+    void WireShown();
+    // The scan as a map: a double click opens the entry placed there, the marks follow the search.
+    void WireScanMap();
+    void WireKeys();
     void SetCaption(const QString &caption);
     void ShowEmptyCaption();
-    void WireScanFeatures();
-    // The scan as a map: a double click opens the entry placed there, the marks follow the store and
-    // the search.
-    void WireScanMap();
-    void ShowPickedEntry(NoteRef ref);
     // A notice in the header for a while (a notes file read anew after another program wrote it).
     void ShowNotice(const QString &text);
     void ForgetUnsavedPositions();
@@ -92,36 +85,21 @@ private:
     int ScanPaneWidth() const;
     // The close question; false when the window must stay open.
     bool MayClose();
-
-    // Reading aids: back and forward among the entries shown, the lists' text size, and where the
-    // reading stopped, taken up again at the next start.
-    void WireReading();
-    void GoBack();
-    void GoForward();
-    void Revisit(const EntryHistory::Visit &visit);
     void SetListFontSize(int pixels);
     void StepListFontSize(int direction);
+    // Where the reading stopped last time: the tab, the search (once every notebook is in) and the entry.
     void RestoreReading(const WindowSettings &stored);
-    // The notebooks read after the window was built: taken into the store as they come, the entry and
-    // the search where the reading stopped taken up once their notebooks are in.
-    void TakeFirstNotebooks();
-    void TakeReadNotebooks();
-    bool AllTaken() const;
-    void RestoreEntry();
-    void AllRead();
     void StoreReading(WindowSettings &settings) const;
+    void TakeUpAfterReading();
 
     QString programFolder_; // with a trailing separator
     QString settingsFolder_; // where velmoranote.ini is kept, with a trailing separator
     NotebookStore *store_;
+    NotebookLoader *loader_;
+    ReadingContext *reading_;
     WindowPlace *place_;
     ScanIndex *scanIndex_;
-    class NotebookLoading *loading_ = nullptr; // gone once every notebook is in the store
-    std::array<bool, kNotebookCount> taken_{};
-    bool readFailed_ = false;
-    QStringList readWarnings_;
     WindowSettings restoring_; // where the reading stopped, as stored
-    bool entryPending_ = false;
     bool searchPending_ = false;
 
     QWidget *header_ = nullptr;
@@ -136,15 +114,11 @@ private:
     EntryView *entryView_ = nullptr;
     PageViewer *pageViewer_ = nullptr;
     CaptureSession *capture_ = nullptr;
+    std::unique_ptr<CaptureStepping> stepping_;
     class QLabel *noticeLabel_ = nullptr;
     class QTimer *noticeTimer_ = nullptr;
 
-    Opener shownBy_ = Opener::None;
-    NoteRef shownEntry_;
-    QString shownHighlight_;
-    EntryHistory history_;
-    bool revisiting_ = false; // going back or forward: the history stays as it is
-    int listFontSize_ = 0;    // pixels; 0 for the design size
+    int listFontSize_ = 0; // pixels; 0 for the design size
 
     bool firstShow_ = true;
     int pendingScanPaneWidth_ = 0;

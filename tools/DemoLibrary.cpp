@@ -2,7 +2,7 @@
 
 #include "tools/DemoLibrary.h"
 
-#include "corpus/Error.h"
+#include "common/Error.h"
 
 #include <QDir>
 #include <QFile>

@@ -3,7 +3,7 @@
 
 #include "tools/DemoLibrary.h"
 
-#include "corpus/Error.h"
+#include "common/Error.h"
 
 #include <QFont>
 #include <QFontMetricsF>

@@ -10,3 +10,4 @@ velmora_add_test(tst_savekills corpus/tst_savekills.cpp support/FaultChild.h sup
 velmora_add_test(tst_capturelog corpus/tst_capturelog.cpp support/FaultChild.h)
 velmora_add_test(tst_outsidewriters corpus/tst_outsidewriters.cpp support/FaultChild.h support/BigNotes.h)
 velmora_add_test(tst_readermarks corpus/tst_readermarks.cpp support/TestFiles.h)
+velmora_add_test(tst_readingcontext corpus/tst_readingcontext.cpp support/NoteFixtures.h)

@@ -34,7 +34,11 @@ struct Reader {
     NotebookStore store;
     CaptureLog log{store};
     QString path;
-    explicit Reader(const QString &file) : path(file) { store.SetForLoading().books[0].LoadNotes(file); }
+    explicit Reader(const QString &file) : path(file) {
+        Notebook read;
+        read.LoadNotes(file);
+        store.TakeLoaded(0, std::move(read));
+    }
     PositionSave Save(bool keepMine = false, std::vector<PositionConflict> *asked = nullptr) {
         const PositionSave saved = SavePositionChanges(
             store.Set().books[0].entries, path, log.Changes(0), [&](const std::vector<PositionConflict> &c) {
@@ -168,7 +172,9 @@ void TestCaptureLog::recordedWhileTheRestIsRead() {
     const QString path = WriteFile(dir, kNotes);
     NotebookStore store;
     CaptureLog log{store};
-    store.SetForLoading().books[0].entries = ReadNotesFileStart(path, 110); // the page and 一
+    Notebook start;
+    start.entries = ReadNotesFileStart(path, 110); // the page and 一
+    store.TakeLoaded(0, std::move(start), false);
     QCOMPARE(store.Set().books[0].entries.size(), 2);
     QVERIFY(log.Record(NoteRef{0, 1}, 11, 12));
     QList<int> extended, reloaded;

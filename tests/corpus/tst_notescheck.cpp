@@ -1,7 +1,7 @@
 // The notes checker: each kind of problem on the lines where the reader meets it, line numbers as
 // the reader splits lines, and the velmora-notes program's output and exit statuses.
 #include "corpus/Data.h"
-#include "corpus/Error.h"
+#include "common/Error.h"
 #include "corpus/NotesCheck.h"
 #include "corpus/NotesText.h"
 #include "support/OddFiles.h"

@@ -1,6 +1,6 @@
 // The notes reader: records, texts and positions from small files, and its failures.
 #include "corpus/Data.h"
-#include "corpus/Error.h"
+#include "common/Error.h"
 #include "corpus/NotebookLoading.h"
 #include "corpus/NotesFile.h"
 #include "support/OddFiles.h"

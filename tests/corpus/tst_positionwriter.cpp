@@ -1,6 +1,6 @@
 // The position writer: exact bytes written, lines kept, and a file that no longer matches refused.
 #include "corpus/Data.h"
-#include "corpus/Error.h"
+#include "common/Error.h"
 #include "support/TestFiles.h"
 
 #include <QDir>

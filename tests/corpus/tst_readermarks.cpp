@@ -38,7 +38,7 @@ struct Reader {
     ReaderMarks marks;
     Reader(const QString &notes, const QString &marksFile)
         : marks(store, marksFile, QStringLiteral("/library")) {
-        store.SetForLoading().books[0].LoadNotes(notes);
+        { Notebook read; read.LoadNotes(notes); store.TakeLoaded(0, std::move(read)); }
         marks.Load();
     }
     // The notes file read anew, as after another program edited it.
@@ -219,7 +219,7 @@ private Q_SLOTS:
         const QByteArray damaged = "{\"kind\":\"velmoranote-marks\",\"marks\":[{\"notebook\":\"K\",";
         WriteFile(dir_, damaged, "marks.json");
         NotebookStore store;
-        store.SetForLoading().books[0].LoadNotes(notes_);
+        { Notebook read; read.LoadNotes(notes_); store.TakeLoaded(0, std::move(read)); }
         ReaderMarks marks(store, marks_, QStringLiteral("/library"));
         try {
             marks.Load();

@@ -4,7 +4,7 @@
 // and lists its folder. A failed save must raise the program's error naming the file and the system's
 // reason, leave the old file byte-identical and leave no temporary file.
 #include "corpus/Data.h"
-#include "corpus/Error.h"
+#include "common/Error.h"
 #include "support/BigNotes.h"
 #include "support/FaultChild.h"
 #include "support/TestFiles.h"

@@ -5,7 +5,7 @@
 #include "shell/EntriesPane.h"
 #include "shell/MainWindow.h"
 #include "support/ReaderFixture.h"
-#include "support/DialogCapture.h"
+#include "support/ErrorCheckedTest.h"
 #include "widgets/NoteList.h"
 #include "widgets/OwnerDrawList.h"
 
@@ -57,13 +57,9 @@ QColor PixelOfRow(OwnerDrawList *list, int row) {
 
 } // namespace
 
-class TestSearchList : public QObject {
+class TestSearchList : public ErrorCheckedTest {
     Q_OBJECT
-    ErrorCapture shown;
-    QStringList &errors = shown.errors;
 private Q_SLOTS:
-    void init() { shown.Install(); }
-    void cleanup() { VERIFY_NO_ERROR_SHOWN(shown); }
     void rowsAndPainting();
     void openingFramesTheQuery();
     void countAndNothingFound();

@@ -1,7 +1,7 @@
 // The JPEG decoder on any bytes, run under a memory cap: a picture is either decoded within the pixel
 // budget or refused with the program's error, and nothing is allocated beyond the budget's needs.
 #include "FuzzSupport.h"
-#include "corpus/Error.h"
+#include "common/Error.h"
 #include "images/JpegImage.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {

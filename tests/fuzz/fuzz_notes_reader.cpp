@@ -1,7 +1,7 @@
 // The notes reader against a plain model: the line walk written out as simply as it can be, over the same
 // decoded lines. Every record, every field, and the error with its line index must agree.
 #include "FuzzSupport.h"
-#include "corpus/Error.h"
+#include "common/Error.h"
 #include "corpus/NotesText.h"
 #include "corpus/NotesWalk.h"
 

@@ -2,7 +2,7 @@
 // line other than the entries' position lines keeps its bytes. A save that fails leaves the file as it was.
 #include "FuzzSupport.h"
 #include "corpus/Data.h"
-#include "corpus/Error.h"
+#include "common/Error.h"
 #include "corpus/NotesText.h"
 #include "corpus/NotesWalk.h"
 

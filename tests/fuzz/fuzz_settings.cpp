@@ -1,7 +1,7 @@
 // The settings store: a file as found on disk, then writes; whatever a write accepted must read back as
 // written after the store is saved and loaded again, and saving the loaded store again changes nothing.
 #include "FuzzSupport.h"
-#include "corpus/Error.h"
+#include "common/Error.h"
 #include "shell/IniFile.h"
 
 #include <QHash>

@@ -3,6 +3,7 @@ velmora_add_test(tst_viewermath images/tst_viewermath.cpp)
 velmora_add_test(tst_jpeg images/tst_jpeg.cpp support/OddFiles.h GUI)
 # The progressive scan bomb is made at test time by this generator, not kept as a large file.
 if(TARGET tst_jpeg)
+  target_link_libraries(tst_jpeg PRIVATE JPEG::JPEG) # it writes odd JPEG files itself
   add_executable(make_scan_bomb images/make_scan_bomb.cpp)
   target_link_libraries(make_scan_bomb PRIVATE JPEG::JPEG)
   target_compile_definitions(tst_jpeg PRIVATE VELMORA_SCAN_BOMB_PROGRAM="$<TARGET_FILE:make_scan_bomb>")

@@ -1,7 +1,7 @@
 // Decoding page scans: colour, grey and Adobe CMYK files, Windows-style paths, decoding at a fraction of
 // the size, the errors for files that are missing, truncated, corrupt, not JPEG at all or too large,
 // and the memory of a large picture given back.
-#include "corpus/Error.h"
+#include "common/Error.h"
 #include "images/JpegImage.h"
 #include "support/OddFiles.h"
 

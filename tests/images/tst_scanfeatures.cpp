@@ -75,6 +75,7 @@ class TestScanFeatures : public QObject {
 private Q_SLOTS:
     void init() { dialogs.Install(); }
     void fitAndStepZoomFromKeysAndMenu();
+    void menuZoomKeepsTheEntryInPlace();
     void currentFactorCheckedAndShown();
     void nextAndPreviousScanKeepTheZoom();
     void markerFollowsTheZoom();
@@ -130,6 +131,30 @@ void TestScanFeatures::fitAndStepZoomFromKeysAndMenu() {
     QVERIFY(vert->maximum() > 0);
     win.choose("zoomNaturalSize");
     QCOMPARE(win.image->size(), QSize(1000, 3000));
+    QVERIFY(errors.isEmpty());
+}
+
+// A zoom chosen from the menu, opened over the entry shown, leaves the entry where it was in the view,
+// as the zoom keys do (at 200 % the view once showed only the page's blank margin).
+void TestScanFeatures::menuZoomKeepsTheEntryInPlace() {
+    Folder fx;
+    Window win(fx);
+    ClickRow(win.lbData, 1); // 一 at (400, 300) on K1
+    QTRY_COMPARE(win.viewer->CurrentPath(), kK1);
+    const auto onOverlay = [&] { return (QPointF(400, 300) * double(win.viewer->ZoomFactor())).toPoint(); };
+    const auto inView = [&] {
+        return onOverlay() - QPoint(win.box->horizontalScrollBar()->value(), win.box->verticalScrollBar()->value());
+    };
+    const QPoint before = inView();
+    QVERIFY(win.box->viewport()->rect().contains(before));
+    for (const char *item : {"N1002", "N751", "N1003", "zoomNaturalSize"}) {
+        win.choose(item, onOverlay());
+        const QPoint after = inView();
+        QVERIFY2((after - before).manhattanLength() <= 4,
+                 qPrintable(QString("%1 at %2: (%3, %4), was (%5, %6)")
+                                .arg(item).arg(win.viewer->ZoomFactor())
+                                .arg(after.x()).arg(after.y()).arg(before.x()).arg(before.y())));
+    }
     QVERIFY(errors.isEmpty());
 }
 

@@ -1,6 +1,6 @@
 // The whole-file replacement every writer of the program uses: streamed content, the old file kept on
 // every failure, no temporary file left, permissions and links kept, letter case ignored.
-#include "corpus/Error.h"
+#include "common/Error.h"
 #include "platform/AtomicFile.h"
 #include "support/FaultChild.h"
 #include "support/TestFiles.h"

@@ -1,4 +1,4 @@
-#include "corpus/Error.h"
+#include "common/Error.h"
 #include "platform/WinPath.h"
 
 #include <QDir>

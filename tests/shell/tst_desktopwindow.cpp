@@ -5,7 +5,7 @@
 #include "images/ViewerMath.h"
 #include "shell/IniFile.h"
 #include "shell/MainWindow.h"
-#include "support/DialogCapture.h"
+#include "support/ErrorCheckedTest.h"
 #include "widgets/OwnerDrawList.h"
 #include "images/PageView.h"
 #include "support/ReaderFixture.h"
@@ -85,13 +85,9 @@ QRect RedBounds(const QImage &image) {
 
 } // namespace
 
-class TestDesktopWindow : public QObject {
+class TestDesktopWindow : public ErrorCheckedTest {
     Q_OBJECT
-    ErrorCapture shown;
-    QStringList &errors = shown.errors;
 private Q_SLOTS:
-    void init() { shown.Install(); }
-    void cleanup() { VERIFY_NO_ERROR_SHOWN(shown); }
 
     // Every control, the hidden capture controls included, has a name, in Chinese.
     void accessibleNames() {

@@ -1,5 +1,5 @@
 // The settings file store: format, round trips, refused names and values, and saves under faults.
-#include "corpus/Error.h"
+#include "common/Error.h"
 #include "shell/IniFile.h"
 #include "support/FaultChild.h"
 #include "support/OddFiles.h"

@@ -5,7 +5,7 @@
 #include "images/PageViewer.h"
 #include "shell/KeyboardAccess.h"
 #include "shell/MainWindow.h"
-#include "support/DialogCapture.h"
+#include "support/ErrorCheckedTest.h"
 #include "support/ReaderFixture.h"
 
 #include <QApplication>
@@ -45,13 +45,9 @@ bool TabInto(QWidget *window, const QWidget *pane) {
 
 } // namespace
 
-class TestKeyboard : public QObject {
+class TestKeyboard : public ErrorCheckedTest {
     Q_OBJECT
-    ErrorCapture shown;
-    QStringList &errors = shown.errors;
 private Q_SLOTS:
-    void init() { shown.Install(); }
-    void cleanup() { VERIFY_NO_ERROR_SHOWN(shown); }
 
     // The ring lies around the page, then the scan, while the focus is in them, and nowhere else.
     void focusShowsOnPageAndScan() {

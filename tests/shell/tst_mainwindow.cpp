@@ -1,6 +1,6 @@
 // The reader window: start-up with and without settings, failures that stop the start, the close
 // question, the entries list's rows and colours, and the page written into the web view.
-#include "corpus/Error.h"
+#include "common/Error.h"
 #include "display/EntryView.h"
 #include "images/PageViewer.h"
 #include "shell/CaptureSession.h"

@@ -3,7 +3,7 @@
 // places fit the 800 x 500 logical pixels of the test screen at scale 2.
 #include "shell/IniFile.h"
 #include "shell/MainWindow.h"
-#include "support/DialogCapture.h"
+#include "support/ErrorCheckedTest.h"
 #include "support/ReaderFixture.h"
 
 #include <QScreen>
@@ -45,13 +45,9 @@ bool Framed(MainWindow &w) {
 
 } // namespace
 
-class TestWindowPlace : public QObject {
+class TestWindowPlace : public ErrorCheckedTest {
     Q_OBJECT
-    ErrorCapture shown;
-    QStringList &errors = shown.errors;
 private Q_SLOTS:
-    void init() { shown.Install(); }
-    void cleanup() { VERIFY_NO_ERROR_SHOWN(shown); }
 
     // Five starts and closes in place: the stored rectangle does not move or grow, and the window
     // stands where it was stored, frame included.

@@ -3,7 +3,7 @@
 // a full disk, a kill. The code under test runs in a forked child; what it reports and how it ended
 // come back to the test through a pipe and waitpid.
 
-#include "corpus/Error.h"
+#include "common/Error.h"
 
 #include <QByteArray>
 #include <QDir>

@@ -55,15 +55,15 @@ struct ScanWindow {
         box->setFocus();
         QTest::keyClick(box, k, mods);
     }
-    // The zoom menu, opened by a right click through the window as a user would.
-    void openMenu() {
+    // The zoom menu, opened by a right click through the window as a user would, at `at` on the overlay.
+    void openMenu(QPoint at = QPoint(40, 40)) {
         QWindow *window = w.windowHandle();
-        box->ensureVisible(40, 40, 10, 10);
-        QTest::mouseClick(window, Qt::RightButton, {}, window->mapFromGlobal(overlay->mapToGlobal(QPoint(40, 40))));
+        box->ensureVisible(at.x(), at.y(), 10, 10);
+        QTest::mouseClick(window, Qt::RightButton, {}, window->mapFromGlobal(overlay->mapToGlobal(at)));
         QTRY_VERIFY(menu->isVisible());
     }
-    void choose(const char *objectName) {
-        openMenu();
+    void choose(const char *objectName, QPoint at = QPoint(40, 40)) {
+        openMenu(at);
         QAction *action = child<QAction>(objectName);
         QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(action).center());
     }

@@ -69,12 +69,14 @@ int RunMarksCommand(const QStringList &args) {
             if (!QFileInfo(path).isFile()) continue;
             ++files;
             const NotesText text = NotesText::Read(path);
+            Notebook read;
             try {
-                WalkNotes(text, path, store.SetForLoading().books[size_t(b)].entries);
+                WalkNotes(text, path, read.entries);
             } catch (const VelmoraError &e) {
                 // The reader keeps the records before the point it stops at, and finds marks in them.
                 Write(stderr, QStringLiteral("velmora-notes: %1\n").arg(e.message()));
             }
+            store.TakeLoaded(b, std::move(read));
         }
         if (files == 0)
             return Trouble(

@@ -1,7 +1,7 @@
 #include "tools/notes/SearchCommand.h"
 
 #include "corpus/Data.h"
-#include "corpus/Error.h"
+#include "common/Error.h"
 #include "corpus/NotesText.h"
 #include "corpus/NotesWalk.h"
 #include "display/Search.h"

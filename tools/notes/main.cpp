@@ -2,7 +2,7 @@
 // of them, for the people who edit the files by hand.
 
 #include "corpus/Data.h"
-#include "corpus/Error.h"
+#include "common/Error.h"
 #include "corpus/NotesCheck.h"
 #include "corpus/NotesText.h"
 #include "corpus/NotesWalk.h"

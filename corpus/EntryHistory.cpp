@@ -1,6 +1,6 @@
-#include "shell/EntryHistory.h"
+#include "corpus/EntryHistory.h"
 
-void EntryHistory::Add(const Visit &visit) {
+void EntryHistory::Add(const ShownEntry &visit) {
     if (!visits_.empty()) {
         if (visits_[current_].ref == visit.ref) {
             visits_[current_] = visit; // the same entry: only how it was opened changed

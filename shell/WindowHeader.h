@@ -1,0 +1,14 @@
+#pragma once
+// The window's header: the title, the manual button (its context menu and Shift+F1 the About box) and
+// the capture bar, hidden until capture mode is revealed, side by side in a row.
+
+#include <QWidget>
+
+class CaptureSession;
+class QMainWindow;
+
+class WindowHeader : public QWidget {
+    Q_OBJECT
+public:
+    WindowHeader(QMainWindow *window, const QString &programFolder, CaptureSession &capture, QWidget *parent);
+};
