@@ -206,7 +206,10 @@ void MainWindow::AllRead() {
     Q_EMIT NotebooksRead();
 }
 
-MainWindow::~MainWindow() { qApp->removeEventFilter(this); }
+MainWindow::~MainWindow() {
+    qApp->removeEventFilter(this);
+    EndQuestionsUnanswered(false); // a window made after this one may ask again
+}
 
 void MainWindow::BuildPanes() {
     setWindowTitle(AppTitle());
@@ -531,6 +534,7 @@ void MainWindow::ForgetUnsavedPositions() {
 }
 
 void MainWindow::PrepareToEndUnasked() {
+    EndQuestionsUnanswered(); // the question open now closes unanswered, and none is asked after it
     capture_->EndUnasked();
     try {
         WriteWindowSettings(settingsFolder_, CurrentSettings());

@@ -39,3 +39,21 @@ if(TARGET velmoranote)
                    ${CMAKE_CURRENT_BINARY_DIR}/atspi)
   set_tests_properties(tst_atspi PROPERTIES ENVIRONMENT "QTWEBENGINE_DISABLE_SANDBOX=1" TIMEOUT 300)
 endif()
+
+# One reader per library between real starts: starts a moment apart, a killed reader, a squatter.
+if(TARGET velmoranote)
+  add_test(NAME tst_oneperlibrary
+           COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/shell/with-openbox.sh
+                   bash ${CMAKE_CURRENT_SOURCE_DIR}/shell/instance-check.sh $<TARGET_FILE:velmoranote>
+                   ${CMAKE_CURRENT_BINARY_DIR}/oneperlibrary)
+  set_tests_properties(tst_oneperlibrary PROPERTIES ENVIRONMENT "QTWEBENGINE_DISABLE_SANDBOX=1" TIMEOUT 300)
+endif()
+
+# Ended by a signal while a question is open: the start's journal offer, the close question.
+if(TARGET velmoranote)
+  add_test(NAME tst_endsignals
+           COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/shell/with-openbox.sh
+                   bash ${CMAKE_CURRENT_SOURCE_DIR}/shell/signal-check.sh $<TARGET_FILE:velmoranote>
+                   ${CMAKE_CURRENT_BINARY_DIR}/endsignals)
+  set_tests_properties(tst_endsignals PROPERTIES ENVIRONMENT "QTWEBENGINE_DISABLE_SANDBOX=1" TIMEOUT 300)
+endif()

@@ -35,6 +35,7 @@ class TestCaptureSession : public QObject {
 private Q_SLOTS:
     void init() { dialogs.Install(); }
     void changedFileIsReadAgain();
+    void endWhileConflictQuestionIsOpenKeepsThePosition();
 };
 
 void TestCaptureSession::changedFileIsReadAgain() {
@@ -82,6 +83,37 @@ void TestCaptureSession::changedFileIsReadAgain() {
     QTest::qWait(300);
     QVERIFY2(!notice->text().contains("已重新讀取") || notices.size() == 1, qPrintable(notice->text()));
     QVERIFY2(errors.isEmpty(), qPrintable(errors.join('\n')));
+}
+
+void TestCaptureSession::endWhileConflictQuestionIsOpenKeepsThePosition() {
+    Folder fx;
+    ScanWindow win(fx);
+    win.startRecording();
+    ClickRow(win.lbData, 1);
+    win.rightClick(QPoint(120, 140)); // 一, not saved
+    QByteArray edited = fx.read("velmora200_k.xml");
+    edited.replace("<座標 x=\"400\" y=\"300\"/>", "<座標 x=\"410\" y=\"310\"/>");
+    fx.write("velmora200_k.xml", edited);
+    QTRY_VERIFY_WITH_TIMEOUT(win.capture->Notebooks().entry({0, 1}).y == 140 &&
+                                 fx.read("velmora200_k.xml").contains("410") && win.capture->IsChanged(0),
+                             5000);
+    QTest::qWait(300); // the file read again
+    // The session ends (a signal) while the save asks about 一: the question closes unanswered, which must
+    // not read as "keep the file's value".
+    SetQuestionAnswerForTesting([&](const QString &q) {
+        questions << q;
+        win.w.PrepareToEndUnasked();
+        return false;
+    });
+    QTest::mouseClick(win.btSaveImgXY, Qt::LeftButton);
+    QCOMPARE(questions.size(), 1);
+    QVERIFY2(notices.isEmpty() && errors.isEmpty(), qPrintable((notices + errors).join('\n')));
+    QCOMPARE(fx.read("velmora200_k.xml"), edited);
+    QCOMPARE(win.capture->Notebooks().entry({0, 1}).x, 120);
+    QVERIFY(win.capture->IsChanged(0));
+    const QStringList journals = QDir(fx.path()).entryList({"velmoranote-*.journal"}, QDir::Files);
+    QCOMPARE(journals.size(), 1);
+    QVERIFY(fx.read(journals[0]).contains("\"x\": 120"));
 }
 
 int main(int argc, char **argv) {
