@@ -26,8 +26,7 @@ const QByteArray kRaised = "raised\n";
 long PeerUid(qintptr fd) {
     struct ucred cred = {};
     socklen_t length = sizeof cred;
-    if (fd < 0 || ::getsockopt(int(fd), SOL_SOCKET, SO_PEERCRED, &cred, &length) != 0)
-        return -1;
+    if (fd < 0 || ::getsockopt(int(fd), SOL_SOCKET, SO_PEERCRED, &cred, &length) != 0) return -1;
     return long(cred.uid);
 }
 
@@ -37,10 +36,8 @@ SingleInstance::SingleInstance(const QString &libraryFolder, QObject *parent)
     : QObject(parent), libraryFolder_(libraryFolder) {}
 
 SingleInstance::~SingleInstance() {
-    if (server_)
-        server_->close(); // removes the socket while the lock still says whose it is
-    if (lockFd_ >= 0)
-        ::close(lockFd_);
+    if (server_) server_->close(); // removes the socket while the lock still says whose it is
+    if (lockFd_ >= 0) ::close(lockFd_);
 }
 
 QString SingleInstance::PrivateFolder(const QString &candidate, bool create, QString *why) {
@@ -74,8 +71,7 @@ QString SingleInstance::MeetingFolder(QString *why) {
     const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
     if (!runtime.isEmpty()) {
         const QString folder = PrivateFolder(runtime, false, why);
-        if (!folder.isEmpty())
-            return folder;
+        if (!folder.isEmpty()) return folder;
         qCWarning(lcShell).noquote() << "XDG_RUNTIME_DIR not used:" << *why;
     }
     // Not TMPDIR: every start must meet in the same place whatever its environment says.
@@ -84,8 +80,7 @@ QString SingleInstance::MeetingFolder(QString *why) {
 
 QString SingleInstance::MeetingName(const QString &libraryFolder) {
     struct stat info = {};
-    if (::stat(QFile::encodeName(libraryFolder).constData(), &info) != 0)
-        return {};
+    if (::stat(QFile::encodeName(libraryFolder).constData(), &info) != 0) return {};
     return QStringLiteral("velmoranote-%1-%2")
         .arg(qulonglong(info.st_dev), 0, 16)
         .arg(qulonglong(info.st_ino));
@@ -96,8 +91,9 @@ SingleInstance::Claim SingleInstance::TakeLibrary(int patienceMs) {
     const QString folder = MeetingFolder(&why);
     const QString name = MeetingName(libraryFolder_);
     if (folder.isEmpty() || name.isEmpty()) {
-        reason_ = QStringLiteral("無法確定只有一個視窗開著這個筆記資料夾：%1")
-                      .arg(name.isEmpty() ? QStringLiteral("無法讀取資料夾 \"%1\"").arg(libraryFolder_) : why);
+        reason_ =
+            QStringLiteral("無法確定只有一個視窗開著這個筆記資料夾：%1")
+                .arg(name.isEmpty() ? QStringLiteral("無法讀取資料夾 \"%1\"").arg(libraryFolder_) : why);
         return Claim::Alone;
     }
     base_ = folder + QLatin1Char('/') + name;
@@ -107,21 +103,17 @@ SingleInstance::Claim SingleInstance::TakeLibrary(int patienceMs) {
             Listen();
             return Claim::First;
         }
-        if (lockFd_ < 0)
-            return Claim::Alone; // reason_ says why
+        if (lockFd_ < 0) return Claim::Alone; // reason_ says why
         // The holder may still be starting: it answers once its window is built.
         const int answered = AskHolder(int(qBound(qint64(0), deadline.remainingTime(), qint64(2000))));
-        if (answered > 0)
-            return Claim::HandedOver;
-        if (answered < 0)
-            return Claim::Alone;
-        if (deadline.hasExpired())
-            break;
-        if (EndSignals::Requested())
-            return Claim::Alone; // asked to end meanwhile: the caller ends
+        if (answered > 0) return Claim::HandedOver;
+        if (answered < 0) return Claim::Alone;
+        if (deadline.hasExpired()) break;
+        if (EndSignals::Requested()) return Claim::Alone; // asked to end meanwhile: the caller ends
         QThread::msleep(50);
     }
-    reason_ = QStringLiteral("另一個閱讀器（行程 %1）已開著這個筆記資料夾，但沒有回應；請先結束它。").arg(HolderPid());
+    reason_ = QStringLiteral("另一個閱讀器（行程 %1）已開著這個筆記資料夾，但沒有回應；請先結束它。")
+                  .arg(HolderPid());
     return Claim::Refused;
 }
 
@@ -130,20 +122,21 @@ bool SingleInstance::TryLock() {
         const QByteArray path = QFile::encodeName(base_ + QStringLiteral(".lock"));
         lockFd_ = ::open(path.constData(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
         struct stat info = {};
-        if (lockFd_ < 0 || ::fstat(lockFd_, &info) != 0 || !S_ISREG(info.st_mode) || info.st_uid != ::getuid()) {
-            reason_ = QStringLiteral("無法確定只有一個視窗開著這個筆記資料夾：無法使用鎖定檔 \"%1.lock\"%2")
-                          .arg(base_, lockFd_ < 0 ? QStringLiteral("：") + SystemErrorText(errno) : QString());
-            if (lockFd_ >= 0)
-                ::close(lockFd_);
+        if (lockFd_ < 0 || ::fstat(lockFd_, &info) != 0 || !S_ISREG(info.st_mode) ||
+            info.st_uid != ::getuid()) {
+            reason_ =
+                QStringLiteral("無法確定只有一個視窗開著這個筆記資料夾：無法使用鎖定檔 \"%1.lock\"%2")
+                    .arg(base_, lockFd_ < 0 ? QStringLiteral("：") + SystemErrorText(errno) : QString());
+            if (lockFd_ >= 0) ::close(lockFd_);
             lockFd_ = -1;
             return false;
         }
     }
-    if (::flock(lockFd_, LOCK_EX | LOCK_NB) != 0)
-        return false;
+    if (::flock(lockFd_, LOCK_EX | LOCK_NB) != 0) return false;
     // Who holds it, for the message of a start that finds it held by a reader that does not answer.
     const QByteArray pid = QByteArray::number(qint64(::getpid())) + '\n';
-    if (::ftruncate(lockFd_, 0) != 0 || ::pwrite(lockFd_, pid.constData(), size_t(pid.size()), 0) != pid.size())
+    if (::ftruncate(lockFd_, 0) != 0 ||
+        ::pwrite(lockFd_, pid.constData(), size_t(pid.size()), 0) != pid.size())
         qCDebug(lcShell) << "the lock does not name its reader:" << base_;
     return true;
 }
@@ -157,11 +150,11 @@ QString SingleInstance::HolderPid() const {
 int SingleInstance::AskHolder(int waitMs) {
     QLocalSocket socket;
     socket.connectToServer(base_ + QStringLiteral(".socket"));
-    if (!socket.waitForConnected(qMin(waitMs, 1000)))
-        return 0; // not listening yet
+    if (!socket.waitForConnected(qMin(waitMs, 1000))) return 0; // not listening yet
     const long uid = PeerUid(socket.socketDescriptor());
     if (uid != long(::getuid())) {
-        reason_ = QStringLiteral("無法確定只有一個視窗開著這個筆記資料夾：\"%1.socket\" 的另一端屬於另一個使用者（uid %2），不予理會")
+        reason_ = QStringLiteral("無法確定只有一個視窗開著這個筆記資料夾：\"%1.socket\" "
+                                 "的另一端屬於另一個使用者（uid %2），不予理會")
                       .arg(base_)
                       .arg(uid);
         return -1;
@@ -196,8 +189,7 @@ void SingleInstance::Listen() {
                 continue;
             }
             connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
-                if (!socket->canReadLine())
-                    return;
+                if (!socket->canReadLine()) return;
                 if (socket->readLine() == kRaise) {
                     Q_EMIT RaiseRequested();
                     socket->write(kRaised);

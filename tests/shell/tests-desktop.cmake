@@ -1,6 +1,8 @@
 # At home on the desktop: which library the reader opens, accessible names, the menu entry and the
 # software-centre description as the desktop's own validators read them, the installed tree, the package.
 velmora_add_test(tst_librarylocation shell/tst_librarylocation.cpp support/TestFiles.h)
+# One reader per library between processes started a moment apart.
+velmora_add_test(tst_singleinstance shell/tst_singleinstance.cpp GUI)
 velmora_add_test(tst_desktopwindow shell/tst_desktopwindow.cpp support/ReaderFixture.h GUI)
 if(TEST tst_desktopwindow)
   add_test(NAME tst_desktopwindow_scale2 COMMAND tst_desktopwindow)
