@@ -7,8 +7,13 @@
 #include "widgets/ErrorBoundary.h"
 #include "widgets/Look.h"
 #include "widgets/NoteList.h"
+#include "shell/JournalOfferDialog.h"
 
 #include <QCheckBox>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QLabel>
 #include <QPushButton>
 #include <QWidget>
@@ -219,35 +224,69 @@ void CaptureSession::ForgetJournal() { journal_.Write(QByteArray()); }
 
 void CaptureSession::OfferJournals() {
     QWidget *window = header_->window();
-    for (const QString &orphan : ReaderJournal::Orphans()) {
+    std::vector<JournalOffer> offers;
+    std::vector<QByteArray> contents;
+    for (const ReaderJournal::Orphan &orphan : ReaderJournal::OrphansToOffer()) {
+        JournalOffer offer;
+        offer.fileName = orphan.fileName;
+        offer.otherHost = orphan.otherHost;
+        offer.written = QFileInfo(orphan.fileName).lastModified();
         QByteArray bytes;
-        int size = 0;
         try {
-            bytes = ReaderJournal::ReadOrphan(orphan);
-            size = CaptureLog::JournalSize(bytes);
+            bytes = ReaderJournal::ReadOrphan(orphan.fileName);
+            offer.count = CaptureLog::JournalSize(bytes);
         } catch (const VelmoraError &e) {
-            throw VelmoraError(
-                QStringLiteral("座標日誌 \"%1\" 無法讀取：%2\n檔案保留未動。").arg(ShownPath(orphan), e.message()));
-        }
-        // Yes is the default: Enter must not throw away a person's work.
-        const bool restore =
-            AskYesNo(window, QStringLiteral("上次結束前有 %1 個座標尚未儲存。是否恢復這些座標？").arg(size), true);
-        if (ending_)
-            return;
-        if (!restore) {
-            const QString aside = ReaderJournal::SetAside(orphan);
-            Inform(window, QStringLiteral("未恢復的座標日誌已保留在 \"%1\"。").arg(ShownPath(aside)));
+            // One journal that cannot be read does not keep the others from being offered.
+            qCWarning(lcShell).noquote() << "journal skipped:" << orphan.fileName << e.message();
+            Q_EMIT LastingNotice(
+                QStringLiteral("座標日誌 \"%1\" 無法讀取：%2\n檔案保留未動。").arg(ShownPath(orphan.fileName), e.message()));
             continue;
         }
-        const CaptureLog::Restored restored = log_.Restore(bytes);
+        for (const QJsonValue &item : QJsonDocument::fromJson(bytes).object().value(QStringLiteral("positions")).toArray()) {
+            const QString letter = item.toObject().value(QStringLiteral("notebook")).toString();
+            const auto at = std::find(NotebookLetters().begin(), NotebookLetters().end(), letter);
+            const QString notes = at == NotebookLetters().end() ? letter : NotesFileNames()[size_t(at - NotebookLetters().begin())];
+            if (!offer.notesFiles.contains(notes))
+                offer.notesFiles << notes;
+        }
+        offers.push_back(offer);
+        contents.push_back(std::move(bytes));
+    }
+    if (offers.empty())
+        return;
+    std::vector<bool> restore;
+    try {
+        restore = JournalOfferDialog::Ask(window, offers);
+    } catch (const QuestionUnanswered &) {
+        return; // the program ends: every journal stays for the next start
+    }
+    if (ending_)
+        return;
+    QStringList asideNames, skipped;
+    int restoredCount = 0;
+    for (size_t i = 0; i < restore.size(); ++i) {
+        if (!restore[i]) {
+            asideNames << ShownPath(ReaderJournal::SetAside(offers[i].fileName));
+            continue;
+        }
+        const CaptureLog::Restored restored = log_.Restore(contents[i]);
         Reveal();
         // The positions now live in this reader's journal; only then does the orphan go.
         WriteJournal();
-        ReaderJournal::RemoveOrphan(orphan);
-        if (!restored.skipped.isEmpty())
-            Inform(window, QStringLiteral("已恢復 %1 個座標。以下 %2 個記錄與筆記檔不再相符，未恢復：\n%3")
-                               .arg(restored.count)
-                               .arg(restored.skipped.size())
-                               .arg(restored.skipped.join(QLatin1Char('\n'))));
+        ReaderJournal::RemoveOrphan(offers[i].fileName);
+        restoredCount += restored.count;
+        for (const QString &name : restored.skipped)
+            skipped << (name.size() > 200 ? name.left(197) + QStringLiteral("…") : name);
+    }
+    if (!asideNames.isEmpty())
+        Inform(window, QStringLiteral("未恢復的座標日誌已保留在 %1。")
+                           .arg(QStringLiteral("\"") + asideNames.join(QStringLiteral("\"、\"")) + QStringLiteral("\"")));
+    if (!skipped.isEmpty()) {
+        const int shown = qMin<int>(int(skipped.size()), 30);
+        Inform(window, QStringLiteral("已恢復 %1 個座標。以下 %2 個記錄與筆記檔不再相符，未恢復：\n%3%4")
+                           .arg(restoredCount)
+                           .arg(skipped.size())
+                           .arg(skipped.mid(0, shown).join(QLatin1Char('\n')))
+                           .arg(skipped.size() > shown ? QStringLiteral("\n…") : QString()));
     }
 }

@@ -52,8 +52,8 @@ public:
     // after it. "OK" when something was saved.
     void Save();
 
-    // At start: offers the journals of readers that are gone. Raises when one cannot be read; it is
-    // then left as it is.
+    // At start: offers the journals of readers that are gone, in one question. One that cannot be read
+    // is left as it is and said in a lasting notice; the others are offered all the same.
     void OfferJournals();
     // The user leaves without saving, knowingly: this reader's journal goes (the positions stay in
     // memory until the window is gone).
@@ -77,6 +77,8 @@ Q_SIGNALS:
     void ShowWanted(NoteRef ref, NoteList *list, const QString &highlight);
     // A short notice for the window (a notes file read anew).
     void Notice(const QString &text);
+    // A notice of something not taken (a journal that cannot be read), kept until dismissed.
+    void LastingNotice(const QString &text);
 
 private:
     // The list whose selection the next right click records into: the one that opened the page

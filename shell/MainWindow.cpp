@@ -22,6 +22,7 @@
 #include "widgets/ErrorBoundary.h"
 #include "widgets/Look.h"
 #include "widgets/NoteList.h"
+#include "widgets/NoticeStrip.h"
 
 #include <QAction>
 #include <QApplication>
@@ -111,7 +112,7 @@ MainWindow::MainWindow(const QString &programPath, QWidget *parent, const QStrin
     if (!loading_) {
         AllRead();
     } else {
-        noticeLabel_->setText(ReadingNotice());
+        notices_->Add(ReadingNotice(), NoticeStrip::Kind::Routine, true);
         // A notebook read before the connection was made announced itself to nobody.
         QMetaObject::invokeMethod(this, [this] { TakeReadNotebooks(); }, Qt::QueuedConnection);
     }
@@ -188,8 +189,7 @@ void MainWindow::FinishReading() {
 }
 
 void MainWindow::AllRead() {
-    if (noticeLabel_->text() == ReadingNotice())
-        noticeLabel_->clear();
+    notices_->Dismiss(ReadingNotice());
     if (!readWarnings_.isEmpty())
         ShowNotice(readWarnings_.join(QStringLiteral("　")));
     if (searchPending_) {
@@ -230,6 +230,9 @@ void MainWindow::BuildPanes() {
     header_->setObjectName(QStringLiteral("Panel1"));
     header_->setFixedHeight(DesignPixels(57));
     rootLayout->addWidget(header_);
+    // The reader's own notices (a notes file read anew, a journal not taken) under the header.
+    notices_ = new NoticeStrip(root);
+    rootLayout->addWidget(notices_);
     auto *titleLabel = new QLabel(AppTitle(), header_);
     titleLabel->setObjectName(QStringLiteral("Label3"));
     titleLabel->setGeometry(DesignPixels(16), DesignPixels(9), DesignPixels(198), DesignPixels(42));
@@ -251,18 +254,6 @@ void MainWindow::BuildPanes() {
     manualButton->addAction(aboutAction);
     addAction(aboutAction);
     capture_ = new CaptureSession(*store_, header_);
-    // Short notices of the reader's own (a notes file read anew), under the capture controls.
-    noticeLabel_ = new QLabel(header_);
-    noticeLabel_->setObjectName(QStringLiteral("windowNotice"));
-    noticeLabel_->setGeometry(DesignPixels(345), DesignPixels(40), DesignPixels(740), DesignPixels(16));
-    QFont noticeFont = noticeLabel_->font();
-    noticeFont.setPixelSize(DesignPixels(12));
-    noticeLabel_->setFont(noticeFont);
-    noticeLabel_->setStyleSheet(QStringLiteral("color: #805000;"));
-    noticeTimer_ = new QTimer(this);
-    noticeTimer_->setSingleShot(true);
-    noticeTimer_->setInterval(15000);
-    connect(noticeTimer_, &QTimer::timeout, noticeLabel_, &QLabel::clear);
 
     // Left pane | entry page | page scan, with the two bars between them.
     mainSplitter_ = new QSplitter(Qt::Horizontal, root);
@@ -338,6 +329,7 @@ void MainWindow::Wire() {
             }));
     connect(pdfVolumes_, &FileBrowserPane::FileChosen, this, Guarded([this](const QString &path) { OpenDocument(this, path); }));
     connect(capture_, &CaptureSession::Notice, this, [this](const QString &text) { ShowNotice(text); });
+    connect(capture_, &CaptureSession::LastingNotice, this, [this](const QString &text) { ShowLastingNotice(text); });
     // The entry shown is shown again from its notebook read anew (its text may have changed).
     connect(store_, &NotebookStore::BookReloaded, this, Guarded([this](int book) {
                 if (shownEntry_.book != book || !store_->Contains(shownEntry_))
@@ -418,11 +410,9 @@ void MainWindow::ShowEntry(NoteRef ref, const QString &highlight, Opener opener)
                        }));
 }
 
-void MainWindow::ShowNotice(const QString &text) {
-    noticeLabel_->setText(text);
-    noticeLabel_->setToolTip(text);
-    noticeTimer_->start();
-}
+void MainWindow::ShowNotice(const QString &text) { notices_->Add(text, NoticeStrip::Kind::Routine); }
+
+void MainWindow::ShowLastingNotice(const QString &text) { notices_->Add(text, NoticeStrip::Kind::Lasting); }
 
 void MainWindow::SelectInEntriesList(NoteRef ref) {
     if (!entries_->Select(ref))

@@ -83,8 +83,10 @@ private:
     // the search.
     void WireScanMap();
     void ShowPickedEntry(NoteRef ref);
-    // A notice in the header for a while (a notes file read anew after another program wrote it).
+    // A notice under the header for a while (a notes file read anew after another program wrote it).
     void ShowNotice(const QString &text);
+    // A notice of something lost or not taken (a journal skipped), kept until dismissed.
+    void ShowLastingNotice(const QString &text);
     void ForgetUnsavedPositions();
     void ApplySettings(const WindowSettings &stored);
     WindowSettings CurrentSettings() const;
@@ -136,8 +138,7 @@ private:
     EntryView *entryView_ = nullptr;
     PageViewer *pageViewer_ = nullptr;
     CaptureSession *capture_ = nullptr;
-    class QLabel *noticeLabel_ = nullptr;
-    class QTimer *noticeTimer_ = nullptr;
+    class NoticeStrip *notices_ = nullptr;
 
     Opener shownBy_ = Opener::None;
     NoteRef shownEntry_;

@@ -5,6 +5,8 @@
 #include "support/ScanWindow.h"
 #include "support/DialogCapture.h"
 
+#include "widgets/NoticeStrip.h"
+
 #include <QLabel>
 #include <QtTest>
 
@@ -47,8 +49,9 @@ void TestCaptureSession::changedFileIsReadAgain() {
     ClickRow(win.lbData, 2);
     const int selected = win.lbData->ItemIndex();
     const QString shown = win.viewer->CurrentPath();
-    auto *notice = win.child<QLabel>("windowNotice");
-    QVERIFY(notice && notice->text().isEmpty());
+    auto *strip = win.child<NoticeStrip>("windowNotice");
+    QVERIFY(strip && strip->Texts().isEmpty());
+    const auto noticeText = [strip] { return strip->Texts().join('\n'); };
 
     // An editor gives 三 a position, moves 一 too and rewrites 二's text.
     QByteArray edited = fx.read("velmora200_k.xml");
@@ -57,8 +60,8 @@ void TestCaptureSession::changedFileIsReadAgain() {
     edited.replace("<內容>b</內容>", "<內容>乙乙</內容>");
     fx.write("velmora200_k.xml", edited);
 
-    QTRY_VERIFY_WITH_TIMEOUT(notice->text().contains("已重新讀取"), 5000);
-    QVERIFY2(notice->text().contains("velmora200_k.xml"), qPrintable(notice->text()));
+    QTRY_VERIFY_WITH_TIMEOUT(noticeText().contains("已重新讀取"), 5000);
+    QVERIFY2(noticeText().contains("velmora200_k.xml"), qPrintable(noticeText()));
     const NotebookSet &books = win.capture->Notebooks();
     QCOMPARE(books.entry({0, 4}).x, 70);              // the editor's position is read
     QCOMPARE(books.entry({0, 2}).content, QString("乙乙"));
@@ -81,7 +84,7 @@ void TestCaptureSession::changedFileIsReadAgain() {
     QVERIFY(!win.capture->HasUnsavedPositions());
     // The reader's own save is not taken for another program's change.
     QTest::qWait(300);
-    QVERIFY2(!notice->text().contains("已重新讀取") || notices.size() == 1, qPrintable(notice->text()));
+    QVERIFY2(!noticeText().contains("已重新讀取") || notices.size() == 1, qPrintable(noticeText()));
     QVERIFY2(errors.isEmpty(), qPrintable(errors.join('\n')));
 }
 
