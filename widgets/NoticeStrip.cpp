@@ -21,6 +21,7 @@ NoticeStrip::NoticeStrip(QWidget *parent) : QWidget(parent) {
     auto *outer = new QVBoxLayout(this);
     outer->setContentsMargins(0, 0, 0, 0);
     scroll_ = new QScrollArea(this);
+    scroll_->setAccessibleName(QStringLiteral("通知列表"));
     scroll_->setWidgetResizable(true);
     scroll_->setFrameShape(QFrame::NoFrame);
     scroll_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # instance-check.sh PROGRAM WORK_DIR: one reader per library between real starts, run under with-openbox.sh.
 #   two starts a moment apart (0, 0.1, 0.3 s), the second by a link to the folder or with another TMPDIR:
-#   one window, the second start says it switched to it and ends with 0;
+#   one window; the start that did not get it (with no gap either may win) says it switched and ends with 0;
 #   a reader killed outright leaves its lock and socket: the next start opens its window all the same;
 #   as root: a listener of another user (uid nobody) where the readers meet, answering every request,
 #   never stops the reader: it opens its own window and says why on stderr.
@@ -46,19 +46,29 @@ for gap in 0 0.1 0.3 0.1; do
     2) second_path=$work/link ;;                                    # another path to the same folder
     4) mkdir -p "$work/tmp$round"; second_env=(TMPDIR=$work/tmp$round) ;; # another TMPDIR
   esac
-  "$program" --library "$work/lib" >"$work/first$round.log" 2>&1 &
-  first=$!; readers+=("$first")
+  "$program" --library "$work/lib" >"$work/a$round.log" 2>&1 &
+  a=$!; readers+=("$a")
   sleep "$gap"
+  env "${second_env[@]}" "$program" --library "$second_path" >"$work/b$round.log" 2>&1 &
+  b=$!; readers+=("$b")
+  # With no gap either may win: one ends with 0 saying it switched, the other keeps its window.
+  ended="" kept=""
+  for _ in $(seq 1 240); do
+    if ! kill -0 "$a" 2>/dev/null; then ended=a kept=$b; break; fi
+    if ! kill -0 "$b" 2>/dev/null; then ended=b kept=$a; break; fi
+    sleep 0.25
+  done
+  [ -n "$ended" ] || fail "round $round (gap $gap): both starts still run"
   set +e
-  env "${second_env[@]}" timeout 60 "$program" --library "$second_path" >"$work/second$round.log" 2>&1
+  wait "${!ended}"
   code=$?
   set -e
-  wait_window 書庫甲 "$first" || { cat "$work/first$round.log" >&2; fail "round $round: the first reader shows no window"; }
+  [ "$code" -eq 0 ] || { cat "$work/$ended$round.log" >&2; fail "round $round (gap $gap): the start that ended ended with $code"; }
+  grep -q "已切換到該視窗" "$work/$ended$round.log" || fail "round $round: the start that ended did not say it switched"
+  wait_window 書庫甲 "$kept" || fail "round $round (gap $gap): the reader that stayed shows no window"
   sleep 0.5 # a second window would show by now
-  [ "$code" -eq 0 ] || { cat "$work/second$round.log" >&2; fail "round $round (gap $gap): the second start ended with $code"; }
-  grep -q "已切換到該視窗" "$work/second$round.log" || fail "round $round: the second start did not say it switched"
   [ "$(windows_of 書庫甲)" -eq 1 ] || fail "round $round (gap $gap): $(windows_of 書庫甲) windows on one library"
-  end_reader "$first"
+  end_reader "$kept"
 done
 
 # A reader killed outright: its lock and socket are left, and nobody answers them.
