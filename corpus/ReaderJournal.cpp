@@ -12,6 +12,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLockFile>
+#include <QSysInfo>
 
 #include <cerrno>
 #include <cstdio>
@@ -23,6 +24,19 @@ namespace {
 const char kLegacyName[] = "velmoranote.journal";
 
 QString LockNameOf(const QString &journal) { return journal + QStringLiteral(".lock"); }
+
+// The computer named in a journal's lock when it is not this one, else empty.
+QString OtherHost(const QString &journal) {
+    const QFileInfo lockInfo(LockNameOf(journal));
+    if (!lockInfo.isFile())
+        return {};
+    QLockFile lock(LockNameOf(journal));
+    qint64 pid = 0;
+    QString host, application;
+    if (!lock.getLockInfo(&pid, &host, &application) || host.isEmpty() || host == QSysInfo::machineHostName())
+        return {};
+    return host;
+}
 
 // A reader's lock that nobody holds: the reader is gone. Time alone never makes a lock stale, since a
 // reader may run for days.
@@ -75,15 +89,25 @@ void ReaderJournal::Write(const QByteArray &bytes) {
 }
 
 QStringList ReaderJournal::Orphans(const QString &folder) {
+    QStringList names;
+    for (const Orphan &orphan : OrphansToOffer(folder))
+        if (orphan.otherHost.isEmpty())
+            names << orphan.fileName;
+    return names;
+}
+
+std::vector<ReaderJournal::Orphan> ReaderJournal::OrphansToOffer(const QString &folder) {
     QDir dir(folder);
     const QFileInfoList found =
         dir.entryInfoList({QStringLiteral("velmoranote-*.journal"), QString::fromLatin1(kLegacyName)},
                           QDir::Files, QDir::Time | QDir::Reversed);
-    QStringList orphans;
+    std::vector<Orphan> orphans;
     for (const QFileInfo &info : found) {
         const QString path = dir.filePath(info.fileName());
         if (info.fileName() == QLatin1String(kLegacyName) || OwnerGone(path))
-            orphans << path;
+            orphans.push_back({path, QString()});
+        else if (const QString host = OtherHost(path); !host.isEmpty())
+            orphans.push_back({path, host});
         else
             qCDebug(lcCorpus) << "journal of a running reader left alone:" << path;
     }
@@ -91,8 +115,8 @@ QStringList ReaderJournal::Orphans(const QString &folder) {
 }
 
 QByteArray ReaderJournal::ReadOrphan(const QString &fileName) {
-    // A regular file only, and no larger than the notes it records positions of could make it.
-    RegularFileRead file = ReadRegularFile(fileName, MemoryBoundFileLimit());
+    // A regular file only, and no larger than positions can make it: a larger one is refused unread.
+    RegularFileRead file = ReadRegularFile(fileName, kMaxBytes);
     if (!file.ok)
         throw VelmoraError(file.reason);
     return std::move(file.bytes);
@@ -101,6 +125,7 @@ QByteArray ReaderJournal::ReadOrphan(const QString &fileName) {
 void ReaderJournal::RemoveOrphan(const QString &fileName) {
     if (!QFile::remove(fileName))
         qCWarning(lcCorpus) << "cannot remove the journal taken back:" << fileName;
+    QFile::remove(LockNameOf(fileName)); // a lock another computer left names a journal no longer there
 }
 
 QString ReaderJournal::SetAside(const QString &fileName) {

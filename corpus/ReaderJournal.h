@@ -8,6 +8,7 @@
 #include <QString>
 #include <QStringList>
 #include <memory>
+#include <vector>
 
 class QLockFile;
 
@@ -24,10 +25,21 @@ public:
     void Write(const QByteArray &bytes);
     QString FileName() const { return fileName_; }
 
+    // The most a journal can need: every position of a large library with long headwords. A larger one
+    // is refused before it is read.
+    static constexpr qint64 kMaxBytes = 4 << 20;
+
+    struct Orphan {
+        QString fileName;
+        QString otherHost; // its lock names a reader on another computer, which may still use it
+    };
     // The journals in `folder` whose readers are gone, oldest first; the single journal of earlier
     // versions ("velmoranote.journal") is one of them.
     static QStringList Orphans(const QString &folder = QStringLiteral("."));
-    // Reads an orphan; raises VelmoraError with the reason when it cannot.
+    // The journals to offer at start: the orphans, and those locked from another computer, which cannot
+    // be known gone from here (offered with that computer named).
+    static std::vector<Orphan> OrphansToOffer(const QString &folder = QStringLiteral("."));
+    // Reads an orphan (at most kMaxBytes); raises VelmoraError with the reason when it cannot.
     static QByteArray ReadOrphan(const QString &fileName);
     // Removes an orphan whose positions were taken back (they are in this reader's journal now).
     static void RemoveOrphan(const QString &fileName);

@@ -14,11 +14,14 @@ namespace {
 
 constexpr int kSignals[] = {SIGTERM, SIGHUP, SIGINT};
 int wakeFds[2] = {-1, -1}; // the handler writes into [0], the notifier reads [1]
+volatile sig_atomic_t firstRequest = 0;
 
 void OnEndSignal(int number) {
     const int saved = errno;
     // Only what is safe inside a handler: the next one of this kind ends the process as by default.
     std::signal(number, SIG_DFL);
+    if (firstRequest == 0)
+        firstRequest = number;
     const unsigned char byte = static_cast<unsigned char>(number);
     [[maybe_unused]] const ssize_t written = ::write(wakeFds[0], &byte, 1);
     errno = saved;
@@ -26,21 +29,31 @@ void OnEndSignal(int number) {
 
 } // namespace
 
-EndSignals::EndSignals(QObject *parent) : QObject(parent) {
-    if (wakeFds[0] >= 0 ||
-        ::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0, wakeFds) != 0) {
-        qCWarning(lcPlatform) << "requests to end by signal are not taken over:"
-                              << (wakeFds[0] >= 0 ? "taken already" : std::strerror(errno));
+void EndSignals::Install() {
+    if (wakeFds[0] >= 0)
+        return;
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0, wakeFds) != 0) {
+        qCWarning(lcPlatform) << "requests to end by signal are not taken over:" << std::strerror(errno);
+        wakeFds[0] = wakeFds[1] = -1;
         return;
     }
-    notifier_ = new QSocketNotifier(wakeFds[1], QSocketNotifier::Read, this);
-    connect(notifier_, &QSocketNotifier::activated, this, &EndSignals::ReadRequest);
     struct sigaction action = {};
     action.sa_handler = OnEndSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
     for (int number : kSignals)
         sigaction(number, &action, nullptr);
+}
+
+int EndSignals::Requested() { return firstRequest; }
+
+EndSignals::EndSignals(QObject *parent) : QObject(parent) {
+    Install();
+    if (wakeFds[1] < 0)
+        return;
+    // A request noted before now is still in the socket: the notifier reports it at the first chance.
+    notifier_ = new QSocketNotifier(wakeFds[1], QSocketNotifier::Read, this);
+    connect(notifier_, &QSocketNotifier::activated, this, &EndSignals::ReadRequest);
 }
 
 EndSignals::~EndSignals() {
@@ -50,6 +63,7 @@ EndSignals::~EndSignals() {
     ::close(wakeFds[0]);
     ::close(wakeFds[1]);
     wakeFds[0] = wakeFds[1] = -1;
+    firstRequest = 0;
 }
 
 void EndSignals::ReadRequest() {

@@ -5,7 +5,14 @@
 #include "corpus/NotesFile.h"
 #include "corpus/ReadingContext.h"
 #include "widgets/ErrorBoundary.h"
+#include "shell/JournalOfferDialog.h"
 
+#include <utility>
+
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QWidget>
 
 CaptureSession::CaptureSession(NotebookStore &store, const ReadingContext &context, QObject *parent)
@@ -18,8 +25,11 @@ CaptureSession::CaptureSession(NotebookStore &store, const ReadingContext &conte
     // The store reads a changed notes file itself, and the log has moved the unsaved positions onto
     // the entries read anew by then: the session writes the journal and says what happened.
     connect(&store_, &NotebookStore::FileChangedOnDisk, this, Guarded([this](int book) { AfterReadAnew(book); }));
+    // A file not taken is said until it is taken: then the notice goes.
     connect(&store_, &NotebookStore::FileNotTakenYet, this, [this](int book) {
-        Q_EMIT Notice(QStringLiteral("%1 正在被其他程式寫入，稍後再讀").arg(ShownPath(NotesFileNames()[size_t(book)])));
+        notTaken_[size_t(book)] =
+            QStringLiteral("%1 正在被其他程式寫入，稍後再讀").arg(ShownPath(NotesFileNames()[size_t(book)]));
+        Q_EMIT LastingNotice(notTaken_[size_t(book)]);
     });
     // Another entry shown: the next click goes into another record.
     connect(&context, &ReadingContext::ShownChanged, this, Guarded([this] { RefreshCaption(); }));
@@ -158,7 +168,7 @@ void CaptureSession::Save() {
     if (count > 0)
         Inform(DialogParent(), QStringLiteral("OK"));
     if (!log_.Unplaced().empty())
-        Q_EMIT Notice(UnplacedNotice());
+        Q_EMIT LastingNotice(UnplacedNotice());
 }
 
 QString CaptureSession::UnplacedNotice() const {
@@ -168,6 +178,8 @@ QString CaptureSession::UnplacedNotice() const {
 }
 
 void CaptureSession::AfterReadAnew(int book) {
+    if (!notTaken_[size_t(book)].isEmpty())
+        Q_EMIT NoticeOver(std::exchange(notTaken_[size_t(book)], QString()));
     WriteJournal();
     RefreshCaption();
     QString text = QStringLiteral("筆記檔 \"%1\" 已在磁碟上更改，已重新讀取").arg(ShownPath(NotesFileNames()[size_t(book)]));
@@ -182,39 +194,75 @@ void CaptureSession::ForgetJournal() { journal_.Write(QByteArray()); }
 
 void CaptureSession::OfferJournals() {
     QWidget *window = DialogParent();
-    for (const QString &orphan : ReaderJournal::Orphans()) {
+    std::vector<JournalOffer> offers;
+    std::vector<QByteArray> contents;
+    for (const ReaderJournal::Orphan &orphan : ReaderJournal::OrphansToOffer()) {
+        JournalOffer offer;
+        offer.fileName = orphan.fileName;
+        offer.otherHost = orphan.otherHost;
+        offer.written = QFileInfo(orphan.fileName).lastModified();
         QByteArray bytes;
-        int size = 0;
         try {
-            bytes = ReaderJournal::ReadOrphan(orphan);
-            size = CaptureLog::JournalSize(bytes);
+            bytes = ReaderJournal::ReadOrphan(orphan.fileName);
+            offer.count = CaptureLog::JournalSize(bytes);
         } catch (const VelmoraError &e) {
-            throw VelmoraError(
-                QStringLiteral("座標日誌 \"%1\" 無法讀取：%2\n檔案保留未動。").arg(ShownPath(orphan), e.message()));
-        }
-        // Yes is the default: Enter must not throw away a person's work.
-        const bool restore =
-            AskYesNo(window, QStringLiteral("上次結束前有 %1 個座標尚未儲存。是否恢復這些座標？").arg(size), true);
-        if (ending_)
-            return;
-        if (!restore) {
-            const QString aside = ReaderJournal::SetAside(orphan);
-            Inform(window, QStringLiteral("未恢復的座標日誌已保留在 \"%1\"。").arg(ShownPath(aside)));
+            // One journal that cannot be read does not keep the others from being offered.
+            qCWarning(lcShell).noquote() << "journal skipped:" << orphan.fileName << e.message();
+            Q_EMIT LastingNotice(
+                QStringLiteral("座標日誌 \"%1\" 無法讀取：%2\n檔案保留未動。").arg(ShownPath(orphan.fileName), e.message()));
             continue;
         }
-        const CaptureLog::Restored restored = log_.Restore(bytes);
+        for (const QJsonValue &item : QJsonDocument::fromJson(bytes).object().value(QStringLiteral("positions")).toArray()) {
+            const QString letter = item.toObject().value(QStringLiteral("notebook")).toString();
+            const auto at = std::find(NotebookLetters().begin(), NotebookLetters().end(), letter);
+            const QString notes = at == NotebookLetters().end() ? letter : NotesFileNames()[size_t(at - NotebookLetters().begin())];
+            if (!offer.notesFiles.contains(notes))
+                offer.notesFiles << notes;
+        }
+        offers.push_back(offer);
+        contents.push_back(std::move(bytes));
+    }
+    if (offers.empty())
+        return;
+    std::vector<bool> restore;
+    try {
+        restore = JournalOfferDialog::Ask(window, offers);
+    } catch (const QuestionUnanswered &) {
+        return; // the program ends: every journal stays for the next start
+    }
+    if (ending_)
+        return;
+    QStringList asideNames, skipped;
+    int restoredCount = 0;
+    for (size_t i = 0; i < restore.size(); ++i) {
+        if (!restore[i]) {
+            asideNames << ShownPath(ReaderJournal::SetAside(offers[i].fileName));
+            continue;
+        }
+        const CaptureLog::Restored restored = log_.Restore(contents[i]);
         Reveal();
         // The positions now live in this reader's journal; only then does the orphan go, and only when
         // every one of them found its entry.
         WriteJournal();
-        if (restored.Complete())
-            ReaderJournal::RemoveOrphan(orphan);
-        else if (restored.unplaced > 0)
-            Q_EMIT Notice(UnplacedNotice());
-        if (!restored.skipped.isEmpty())
-            Inform(window, QStringLiteral("已恢復 %1 個座標。以下 %2 個記錄與筆記檔不再相符，未恢復：\n%3")
-                               .arg(restored.count)
-                               .arg(restored.skipped.size())
-                               .arg(restored.skipped.join(QLatin1Char('\n'))));
+        // Positions whose entries are not found are kept in this reader's journal too, so the orphan holds
+        // nothing more; only items that could not be taken at all keep it.
+        if (restored.skipped.isEmpty())
+            ReaderJournal::RemoveOrphan(offers[i].fileName);
+        if (restored.unplaced > 0)
+            Q_EMIT LastingNotice(UnplacedNotice());
+        restoredCount += restored.count;
+        for (const QString &name : restored.skipped)
+            skipped << (name.size() > 200 ? name.left(197) + QStringLiteral("…") : name);
+    }
+    if (!asideNames.isEmpty())
+        Inform(window, QStringLiteral("未恢復的座標日誌已保留在 %1。")
+                           .arg(QStringLiteral("\"") + asideNames.join(QStringLiteral("\"、\"")) + QStringLiteral("\"")));
+    if (!skipped.isEmpty()) {
+        const int shown = qMin<int>(int(skipped.size()), 30);
+        Inform(window, QStringLiteral("已恢復 %1 個座標。以下 %2 個記錄與筆記檔不再相符，未恢復：\n%3%4")
+                           .arg(restoredCount)
+                           .arg(skipped.size())
+                           .arg(skipped.mid(0, shown).join(QLatin1Char('\n')))
+                           .arg(skipped.size() > shown ? QStringLiteral("\n…") : QString()));
     }
 }

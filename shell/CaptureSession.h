@@ -64,8 +64,8 @@ public:
     // after it. "OK" when something was saved.
     void Save();
 
-    // At start: offers the journals of readers that are gone. Raises when one cannot be read; it is
-    // then left as it is.
+    // At start: offers the journals of readers that are gone, in one question. One that cannot be read
+    // is left as it is and said in a lasting notice; the others are offered all the same.
     void OfferJournals();
     // The user leaves without saving, knowingly: this reader's journal goes (the positions stay in
     // memory until the window is gone).
@@ -90,6 +90,10 @@ Q_SIGNALS:
     void CountsChanged(const QString &text);
     // A notice for the window: a notes file read anew or not taken yet, positions not placed.
     void Notice(const QString &text);
+    // A notice of something not taken (a journal that cannot be read), kept until dismissed.
+    void LastingNotice(const QString &text);
+    // A lasting notice no longer holds (the file it said was being written is taken).
+    void NoticeOver(const QString &text);
 
 private:
     NoteRef Target() const;
@@ -108,4 +112,5 @@ private:
     bool revealed_ = false;
     bool recording_ = false;
     bool ending_ = false;
+    std::array<QString, kNotebookCount> notTaken_; // the notice of a file not taken yet, per notebook
 };

@@ -22,6 +22,7 @@
 #include "widgets/ErrorBoundary.h"
 #include "widgets/Look.h"
 #include "widgets/NoteList.h"
+#include "widgets/NoticeStrip.h"
 
 #include <QCloseEvent>
 #include <QFileInfo>
@@ -90,18 +91,19 @@ MainWindow::MainWindow(const QString &programPath, QWidget *parent, const QStrin
     if (loader_->IsDone())
         TakeUpAfterReading();
     else
-        noticeLabel_->setText(ReadingNotice());
+        notices_->Add(ReadingNotice(), NoticeStrip::Kind::Routine, true);
 }
 
-MainWindow::~MainWindow() = default;
+MainWindow::~MainWindow() {
+    EndQuestionsUnanswered(false); // a window made after this one may ask again
+}
 
 bool MainWindow::AllNotebooksRead() const { return loader_->IsDone(); }
 
 void MainWindow::FinishReading() { loader_->Finish(); }
 
 void MainWindow::TakeUpAfterReading() {
-    if (noticeLabel_->text() == ReadingNotice())
-        noticeLabel_->clear();
+    notices_->Dismiss(ReadingNotice());
     if (!loader_->Warnings().isEmpty())
         ShowNotice(loader_->Warnings().join(QStringLiteral("　")));
     if (searchPending_) {
@@ -136,18 +138,9 @@ void MainWindow::BuildPanes() {
     capture_ = new CaptureSession(*store_, *reading_, this);
     header_ = new WindowHeader(this, programFolder_, *capture_, root);
     rootLayout->addWidget(header_);
-    // Short notices of the reader's own (a notes file read anew), under the capture controls.
-    noticeLabel_ = new QLabel(header_);
-    noticeLabel_->setObjectName(QStringLiteral("windowNotice"));
-    noticeLabel_->setGeometry(DesignPixels(345), DesignPixels(40), DesignPixels(740), DesignPixels(16));
-    QFont noticeFont = noticeLabel_->font();
-    noticeFont.setPixelSize(DesignPixels(12));
-    noticeLabel_->setFont(noticeFont);
-    noticeLabel_->setStyleSheet(QStringLiteral("color: #805000;"));
-    noticeTimer_ = new QTimer(this);
-    noticeTimer_->setSingleShot(true);
-    noticeTimer_->setInterval(15000);
-    connect(noticeTimer_, &QTimer::timeout, noticeLabel_, &QLabel::clear);
+    // The reader's own notices (a notes file read anew, a journal not taken) under the header.
+    notices_ = new NoticeStrip(root);
+    rootLayout->addWidget(notices_);
 
     // Left pane | entry page | page scan, with the two bars between them.
     mainSplitter_ = new QSplitter(Qt::Horizontal, root);
@@ -228,6 +221,8 @@ void MainWindow::Wire() {
             }));
     connect(pdfVolumes_, &FileBrowserPane::FileChosen, this, Guarded([this](const QString &path) { OpenDocument(this, path); }));
     connect(capture_, &CaptureSession::Notice, this, [this](const QString &text) { ShowNotice(text); });
+    connect(capture_, &CaptureSession::LastingNotice, this, [this](const QString &text) { ShowLastingNotice(text); });
+    connect(capture_, &CaptureSession::NoticeOver, notices_, &NoticeStrip::Dismiss);
     // Capture: the scan's right click goes to the session, which records into the notebooks and moves
     // on in the list that opened the entry shown.
     stepping_ = std::make_unique<CaptureStepping>(*reading_, entries_->List(), search_->List());
@@ -299,11 +294,9 @@ void MainWindow::WireKeys() {
             }));
 }
 
-void MainWindow::ShowNotice(const QString &text) {
-    noticeLabel_->setText(text);
-    noticeLabel_->setToolTip(text);
-    noticeTimer_->start();
-}
+void MainWindow::ShowNotice(const QString &text) { notices_->Add(text, NoticeStrip::Kind::Routine); }
+
+void MainWindow::ShowLastingNotice(const QString &text) { notices_->Add(text, NoticeStrip::Kind::Lasting); }
 
 void MainWindow::ApplySettings(const WindowSettings &stored) {
     place_->Restore(stored.outer, stored.frame, stored.maximised);
@@ -407,6 +400,7 @@ void MainWindow::ForgetUnsavedPositions() {
 }
 
 void MainWindow::PrepareToEndUnasked() {
+    EndQuestionsUnanswered(); // the question open now closes unanswered, and none is asked after it
     capture_->EndUnasked();
     try {
         WriteWindowSettings(settingsFolder_, CurrentSettings());

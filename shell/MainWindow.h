@@ -76,8 +76,10 @@ private:
     void WireKeys();
     void SetCaption(const QString &caption);
     void ShowEmptyCaption();
-    // A notice in the header for a while (a notes file read anew after another program wrote it).
+    // A notice under the header for a while (a notes file read anew after another program wrote it).
     void ShowNotice(const QString &text);
+    // A notice of something lost or not taken (a journal skipped), kept until dismissed.
+    void ShowLastingNotice(const QString &text);
     void ForgetUnsavedPositions();
     void ApplySettings(const WindowSettings &stored);
     WindowSettings CurrentSettings() const;
@@ -115,8 +117,7 @@ private:
     PageViewer *pageViewer_ = nullptr;
     CaptureSession *capture_ = nullptr;
     std::unique_ptr<CaptureStepping> stepping_;
-    class QLabel *noticeLabel_ = nullptr;
-    class QTimer *noticeTimer_ = nullptr;
+    class NoticeStrip *notices_ = nullptr;
 
     int listFontSize_ = 0; // pixels; 0 for the design size
 

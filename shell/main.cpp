@@ -12,6 +12,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
+#include <QScopeGuard>
 #include <QTimer>
 
 #include <cstdio>
@@ -111,6 +112,9 @@ void Say(const QString &message, bool fromTerminal) {
 } // namespace
 
 int main(int argc, char *argv[]) {
+    // From the first moment a signal from the session or the system is kept and acted on in order: the
+    // start ends with 0 before the window, or the window ends as it would by its close question.
+    EndSignals::Install();
     std::signal(SIGXFSZ, SIG_IGN); // a file-size limit fails the write with its reason, as a full disk does
 
     const CommandLine commandLine = ReadCommandLine(argc, argv);
@@ -122,6 +126,16 @@ int main(int argc, char *argv[]) {
     QCoreApplication::setApplicationVersion(QString::fromUtf8(VELMORA_VERSION));
     InstallToolkitTranslation();
     const bool fromTerminal = FromTerminal();
+    // Any question open when the request comes (the journal offer, the close question, a save's
+    // conflict) closes unanswered; the window, once there, keeps its settings.
+    EndSignals endSignals;
+    MainWindow *built = nullptr;
+    QObject::connect(&endSignals, &EndSignals::EndRequested, &app, [&built] {
+        EndQuestionsUnanswered();
+        if (built)
+            built->PrepareToEndUnasked();
+        QCoreApplication::exit(0);
+    });
     try {
         LibrarySources sources;
         sources.programFile = QCoreApplication::applicationFilePath();
@@ -131,17 +145,37 @@ int main(int argc, char *argv[]) {
         const LibraryChoice library = ChooseLibrary(sources);
         const QString libraryFolder = QFileInfo(library.programPath).absolutePath();
 
+        // Taken before the window is built: two starts a moment apart still give one window.
         SingleInstance instance(libraryFolder);
-        if (instance.HandOverToRunning()) {
+        const SingleInstance::Claim claim = instance.TakeLibrary();
+        if (claim != SingleInstance::Claim::HandedOver && EndSignals::Requested())
+            return 0; // asked to end before there was anything to keep
+        switch (claim) {
+        case SingleInstance::Claim::First:
+            break;
+        case SingleInstance::Claim::HandedOver:
             PrintLine(stderr, QStringLiteral("velmoranote：這個筆記資料夾已在另一個視窗開著，已切換到該視窗：%1")
                                   .arg(ShownPath(libraryFolder)));
             return 0;
+        case SingleInstance::Claim::Alone:
+            PrintLine(stderr, QStringLiteral("velmoranote：%1").arg(instance.Reason()));
+            break;
+        case SingleInstance::Claim::Refused:
+            throw VelmoraError(instance.Reason());
         }
         if (!library.workingFolder.isEmpty() && !QDir::setCurrent(library.workingFolder))
             throw VelmoraError(QStringLiteral("無法進入筆記資料夾：%1").arg(library.workingFolder));
         if (library.settingsFolder == sources.configFolder + QLatin1Char('/'))
             QDir().mkpath(sources.configFolder); // velmoranote.ini is written there at close
         MainWindow window(library.programPath, nullptr, library.settingsFolder);
+        built = &window;
+        const auto forget = qScopeGuard([&built] { built = nullptr; });
+        // A request that came while the window was built (the journal offer open, the notes read) ends
+        // it now, in order.
+        if (EndSignals::Requested()) {
+            window.PrepareToEndUnasked();
+            return 0;
+        }
         // Only a folder whose notes have loaded is remembered: a wrong one never locks the next start out.
         const auto remember = [&sources, fromTerminal] {
             if (sources.requested.isEmpty())
@@ -162,19 +196,11 @@ int main(int argc, char *argv[]) {
             Say(message, fromTerminal);
             QCoreApplication::exit(1);
         });
-        instance.Listen();
         QObject::connect(&instance, &SingleInstance::RaiseRequested, &window, [&window] {
             window.setWindowState((window.windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
             window.show();
             window.raise();
             window.activateWindow();
-        });
-        // Ended by the session or the system: the settings are kept and unsaved positions stay in the
-        // journal, instead of the process being cut off.
-        EndSignals endSignals;
-        QObject::connect(&endSignals, &EndSignals::EndRequested, &window, [&window] {
-            window.PrepareToEndUnasked();
-            QCoreApplication::exit(0);
         });
         window.ShowAsStored();
         if (!library.notice.isEmpty()) {

@@ -18,9 +18,16 @@ std::function<void(const QString &)> &TestNotice() {
     static std::function<void(const QString &)> display;
     return display;
 }
+bool questionsEnded = false;
 } // namespace
 
+void EndQuestionsUnanswered(bool ending) { questionsEnded = ending; }
+bool QuestionsEnded() { return questionsEnded; }
+bool QuestionsAnsweredForTesting() { return bool(TestAnswer()); }
+
 void ShowErrorMessage(const QString &message) {
+    if (questionsEnded)
+        return;
     if (TestErrorDisplay()) {
         TestErrorDisplay()(message);
         return;
@@ -31,6 +38,8 @@ void ShowErrorMessage(const QString &message) {
 void ShowCurrentError() {
     try {
         throw;
+    } catch (const QuestionUnanswered &) {
+        // The program is ending: what the question would have decided stays undecided.
     } catch (const std::exception &e) {
         ShowErrorMessage(QString::fromUtf8(e.what()));
     } catch (...) {
@@ -39,13 +48,21 @@ void ShowCurrentError() {
 }
 
 bool AskYesNo(QWidget *parent, const QString &text, bool yesIsDefault) {
-    if (TestAnswer())
-        return TestAnswer()(text);
-    return QMessageBox::question(parent, AppTitle(), text, QMessageBox::Yes | QMessageBox::No,
-                                 yesIsDefault ? QMessageBox::Yes : QMessageBox::No) == QMessageBox::Yes;
+    if (questionsEnded)
+        throw QuestionUnanswered{};
+    const bool yes = TestAnswer() ? TestAnswer()(text)
+                                  : QMessageBox::question(parent, AppTitle(), text, QMessageBox::Yes | QMessageBox::No,
+                                                          yesIsDefault ? QMessageBox::Yes : QMessageBox::No) ==
+                                        QMessageBox::Yes;
+    // Closed because the program ends: the box reads as "no", which it is not.
+    if (questionsEnded)
+        throw QuestionUnanswered{};
+    return yes;
 }
 
 void Inform(QWidget *parent, const QString &text) {
+    if (questionsEnded)
+        return;
     if (TestNotice()) {
         TestNotice()(text);
         return;

@@ -17,7 +17,18 @@ void ShowErrorMessage(const QString &message);
 // Shows the message of the exception being handled (call inside a catch block).
 void ShowCurrentError();
 
-// A yes/no question with No as the default (Yes where `yesIsDefault`); true for Yes.
+// The program ends with no one to answer (a signal from the session or the system): the question open
+// now closes unanswered and later ones are not asked. AskYesNo then raises QuestionUnanswered, which
+// unwinds whatever the answer would have decided and is passed over quietly by the boundary: silence
+// never reads as "no". Notices and errors are no longer shown.
+struct QuestionUnanswered {};
+void EndQuestionsUnanswered(bool ending = true);
+bool QuestionsEnded();
+// Whether a test answers the questions (no dialog would show).
+bool QuestionsAnsweredForTesting();
+
+// A yes/no question with No as the default (Yes where `yesIsDefault`); true for Yes. Raises
+// QuestionUnanswered when the program ends instead.
 bool AskYesNo(QWidget *parent, const QString &text, bool yesIsDefault = false);
 // A notice with an OK button.
 void Inform(QWidget *parent, const QString &text);

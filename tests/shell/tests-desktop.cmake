@@ -1,6 +1,8 @@
 # At home on the desktop: which library the reader opens, accessible names, the menu entry and the
 # software-centre description as the desktop's own validators read them, the installed tree, the package.
 velmora_add_test(tst_librarylocation shell/tst_librarylocation.cpp support/TestFiles.h)
+# One reader per library between processes started a moment apart.
+velmora_add_test(tst_singleinstance shell/tst_singleinstance.cpp GUI)
 velmora_add_test(tst_desktopwindow shell/tst_desktopwindow.cpp support/ReaderFixture.h support/ErrorCheckedTest.h GUI)
 if(TEST tst_desktopwindow)
   add_test(NAME tst_desktopwindow_scale2 COMMAND tst_desktopwindow)
@@ -38,4 +40,22 @@ if(TARGET velmoranote)
                    bash ${CMAKE_CURRENT_SOURCE_DIR}/shell/atspi-check.sh $<TARGET_FILE:velmoranote>
                    ${CMAKE_CURRENT_BINARY_DIR}/atspi)
   set_tests_properties(tst_atspi PROPERTIES ENVIRONMENT "QTWEBENGINE_DISABLE_SANDBOX=1" TIMEOUT 300)
+endif()
+
+# One reader per library between real starts: starts a moment apart, a killed reader, a squatter.
+if(TARGET velmoranote)
+  add_test(NAME tst_oneperlibrary
+           COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/shell/with-openbox.sh
+                   bash ${CMAKE_CURRENT_SOURCE_DIR}/shell/instance-check.sh $<TARGET_FILE:velmoranote>
+                   ${CMAKE_CURRENT_BINARY_DIR}/oneperlibrary)
+  set_tests_properties(tst_oneperlibrary PROPERTIES ENVIRONMENT "QTWEBENGINE_DISABLE_SANDBOX=1" TIMEOUT 300)
+endif()
+
+# Ended by a signal while a question is open: the start's journal offer, the close question.
+if(TARGET velmoranote)
+  add_test(NAME tst_endsignals
+           COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/shell/with-openbox.sh
+                   bash ${CMAKE_CURRENT_SOURCE_DIR}/shell/signal-check.sh $<TARGET_FILE:velmoranote>
+                   ${CMAKE_CURRENT_BINARY_DIR}/endsignals)
+  set_tests_properties(tst_endsignals PROPERTIES ENVIRONMENT "QTWEBENGINE_DISABLE_SANDBOX=1" TIMEOUT 300)
 endif()

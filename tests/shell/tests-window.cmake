@@ -1,6 +1,8 @@
 velmora_add_test(tst_mainwindow shell/tst_mainwindow.cpp support/ReaderFixture.h GUI)
 velmora_add_test(tst_capture shell/tst_capture.cpp support/ReaderFixture.h GUI)
 velmora_add_test(tst_capturesession shell/tst_capturesession.cpp support/ReaderFixture.h GUI)
+# The journals of readers that are gone, offered at start in one question.
+velmora_add_test(tst_journaloffer shell/tst_journaloffer.cpp support/ReaderFixture.h GUI)
 
 # Tests about the window's frame, focus, keys and dialogs run under a window manager: each run starts
 # its own display and openbox (with-openbox.sh), so they may run side by side.

@@ -5,6 +5,8 @@
 #include "support/ScanWindow.h"
 #include "support/DialogCapture.h"
 
+#include "widgets/NoticeStrip.h"
+
 #include <QLabel>
 #include <QProcess>
 #include <QtTest>
@@ -37,6 +39,7 @@ private Q_SLOTS:
     void init() { dialogs.Install(); }
     void changedFileIsReadAgain();
     void halfWrittenFileIsSaidAndWaitedFor();
+    void endWhileConflictQuestionIsOpenKeepsThePosition();
 };
 
 void TestCaptureSession::changedFileIsReadAgain() {
@@ -48,8 +51,9 @@ void TestCaptureSession::changedFileIsReadAgain() {
     ClickRow(win.lbData, 2);
     const int selected = win.lbData->ItemIndex();
     const QString shown = win.viewer->CurrentPath();
-    auto *notice = win.child<QLabel>("windowNotice");
-    QVERIFY(notice && notice->text().isEmpty());
+    auto *strip = win.child<NoticeStrip>("windowNotice");
+    QVERIFY(strip && strip->Texts().isEmpty());
+    const auto noticeText = [strip] { return strip->Texts().join('\n'); };
 
     // An editor gives 三 a position, moves 一 too and rewrites 二's text.
     QByteArray edited = fx.read("velmora200_k.xml");
@@ -58,8 +62,8 @@ void TestCaptureSession::changedFileIsReadAgain() {
     edited.replace("<內容>b</內容>", "<內容>乙乙</內容>");
     fx.write("velmora200_k.xml", edited);
 
-    QTRY_VERIFY_WITH_TIMEOUT(notice->text().contains("已重新讀取"), 5000);
-    QVERIFY2(notice->text().contains("velmora200_k.xml"), qPrintable(notice->text()));
+    QTRY_VERIFY_WITH_TIMEOUT(noticeText().contains("已重新讀取"), 5000);
+    QVERIFY2(noticeText().contains("velmora200_k.xml"), qPrintable(noticeText()));
     const NotebookSet &books = win.capture->Notebooks();
     QCOMPARE(books.entry({0, 4}).x, 70);              // the editor's position is read
     QCOMPARE(books.entry({0, 2}).content, QString("乙乙"));
@@ -82,7 +86,7 @@ void TestCaptureSession::changedFileIsReadAgain() {
     QVERIFY(!win.capture->HasUnsavedPositions());
     // The reader's own save is not taken for another program's change.
     QTest::qWait(300);
-    QVERIFY2(!notice->text().contains("已重新讀取") || notices.size() == 1, qPrintable(notice->text()));
+    QVERIFY2(!noticeText().contains("已重新讀取") || notices.size() == 1, qPrintable(noticeText()));
     QVERIFY2(errors.isEmpty(), qPrintable(errors.join('\n')));
 }
 
@@ -94,7 +98,8 @@ void TestCaptureSession::halfWrittenFileIsSaidAndWaitedFor() {
     win.startRecording();
     ClickRow(win.lbData, 4);
     win.rightClick(QPoint(120, 140)); // 三, unsaved
-    auto *notice = win.child<QLabel>("windowNotice");
+    auto *strip = win.child<NoticeStrip>("windowNotice");
+    const auto noticeText = [strip] { return strip->Texts().join('\n'); };
     QByteArray next = "<page>K0</page>\n<條目>零</條目>\n<內容>z</內容>\n" + kNotesK;
     fx.write("next.xml", next);
     QProcess writer;
@@ -105,17 +110,50 @@ void TestCaptureSession::halfWrittenFileIsSaidAndWaitedFor() {
                           "  select(undef, undef, undef, 0.7); }",
                           fx.path("velmora200_k.xml"), fx.path("next.xml")});
     QVERIFY(writer.waitForStarted());
-    QTRY_VERIFY_WITH_TIMEOUT(notice->text().contains("正在被其他程式寫入，稍後再讀"), 10000);
-    QVERIFY2(notice->text().contains("velmora200_k.xml 正在被"), qPrintable(notice->text()));
+    QTRY_VERIFY_WITH_TIMEOUT(noticeText().contains("正在被其他程式寫入，稍後再讀"), 10000);
+    QVERIFY2(noticeText().contains("velmora200_k.xml 正在被"), qPrintable(noticeText()));
     QCOMPARE(win.capture->Notebooks().books[0].entries.size(), 5); // the half file was not taken
     QVERIFY(writer.waitForFinished(30000));
-    QTRY_VERIFY_WITH_TIMEOUT(notice->text().contains("已重新讀取"), 15000);
+    QTRY_VERIFY_WITH_TIMEOUT(noticeText().contains("已重新讀取"), 15000);
+    // The file is taken now: the notice that it was being written goes.
+    QVERIFY2(!noticeText().contains("正在被其他程式寫入"), qPrintable(noticeText()));
     const NotebookSet &books = win.capture->Notebooks();
     QCOMPARE(books.books[0].entries.size(), 7);
     QCOMPARE(books.entry({0, 6}).title, QString("三"));
     QCOMPARE(books.entry({0, 6}).x, 120);
     QVERIFY(win.capture->IsChanged(0));
     QVERIFY2(errors.isEmpty(), qPrintable(errors.join('\n')));
+}
+
+void TestCaptureSession::endWhileConflictQuestionIsOpenKeepsThePosition() {
+    Folder fx;
+    ScanWindow win(fx);
+    win.startRecording();
+    ClickRow(win.lbData, 1);
+    win.rightClick(QPoint(120, 140)); // 一, not saved
+    QByteArray edited = fx.read("velmora200_k.xml");
+    edited.replace("<座標 x=\"400\" y=\"300\"/>", "<座標 x=\"410\" y=\"310\"/>");
+    fx.write("velmora200_k.xml", edited);
+    QTRY_VERIFY_WITH_TIMEOUT(win.capture->Notebooks().entry({0, 1}).y == 140 &&
+                                 fx.read("velmora200_k.xml").contains("410") && win.capture->IsChanged(0),
+                             5000);
+    QTest::qWait(300); // the file read again
+    // The session ends (a signal) while the save asks about 一: the question closes unanswered, which must
+    // not read as "keep the file's value".
+    SetQuestionAnswerForTesting([&](const QString &q) {
+        questions << q;
+        win.w.PrepareToEndUnasked();
+        return false;
+    });
+    QTest::mouseClick(win.btSaveImgXY, Qt::LeftButton);
+    QCOMPARE(questions.size(), 1);
+    QVERIFY2(notices.isEmpty() && errors.isEmpty(), qPrintable((notices + errors).join('\n')));
+    QCOMPARE(fx.read("velmora200_k.xml"), edited);
+    QCOMPARE(win.capture->Notebooks().entry({0, 1}).x, 120);
+    QVERIFY(win.capture->IsChanged(0));
+    const QStringList journals = QDir(fx.path()).entryList({"velmoranote-*.journal"}, QDir::Files);
+    QCOMPARE(journals.size(), 1);
+    QVERIFY(fx.read(journals[0]).contains("\"x\": 120"));
 }
 
 int main(int argc, char **argv) {

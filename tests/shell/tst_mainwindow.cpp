@@ -10,6 +10,7 @@
 #include "widgets/Look.h"
 #include "widgets/Translations.h"
 #include "widgets/OwnerDrawList.h"
+#include "widgets/NoticeStrip.h"
 #include "support/BigNotes.h"
 #include "support/ReaderFixture.h"
 #include "support/WebViewProbe.h"
@@ -609,10 +610,10 @@ void TestMainWindow::readsOnWhileShown() {
         entries->verticalScrollBar()->setValue(entries->verticalScrollBar()->maximum());
         const int scrolled = entries->verticalScrollBar()->value();
         QVERIFY(scrolled > 0 && !entries->viewport()->rect().intersects(entries->visualRect(entries->model()->index(first / 2, 0))));
-        QVERIFY(Child<QLabel>(w, "windowNotice")->text().contains("讀入中"));
+        QVERIFY(Child<NoticeStrip>(w, "windowNotice")->Texts().join('\n').contains("讀入中"));
         QVERIFY(read.wait(30000));
         QVERIFY(w.AllNotebooksRead());
-        QVERIFY(Child<QLabel>(w, "windowNotice")->text().isEmpty());
+        QVERIFY(Child<NoticeStrip>(w, "windowNotice")->Texts().isEmpty());
         QVERIFY(entries->model()->rowCount() > kRows + 1000);
         QCOMPARE(entries->model()->index(kRows - 1, 0).data().toString(), alone.entries.last().title);
         QCOMPARE(entries->model()->index(entries->model()->rowCount() - 1, 0).data().toString(), QString("獨條"));

@@ -376,7 +376,7 @@ void TestWindowKeys::enterRestoresTheJournal() {
     SetQuestionAnswerForTesting(nullptr);
     QTimer::singleShot(300, [] {
         for (QWidget *w : QApplication::topLevelWidgets())
-            if (auto *box = qobject_cast<QMessageBox *>(w); box && box->isVisible())
+            if (auto *box = qobject_cast<QDialog *>(w); box && box->isVisible())
                 QTest::keyClick(box, Qt::Key_Return);
     });
     ScanWindow win(fx);
