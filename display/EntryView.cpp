@@ -115,13 +115,26 @@ void EntryView::WatchViewChild(QObject *child) {
 }
 
 void EntryView::ShowEntry(const NoteEntry &entry, const QString &highlight) {
+    shownEntry_ = entry;
+    shownHighlight_ = highlight;
+    followsQuery_ = !entry.isPage && !highlight.isEmpty();
     if (entry.isPage)
         ShowBlank();
     else
         WritePage(HighlightWords(BuildEntryPage(entry), highlight));
 }
 
+void EntryView::FollowQuery(const std::function<QString(const NoteEntry &)> &highlightFor) {
+    if (!followsQuery_) return;
+    const QString highlight = highlightFor(shownEntry_);
+    if (highlight == shownHighlight_) return;
+    // The page is written again whole, with the new marks: the page itself still runs no script.
+    shownHighlight_ = highlight;
+    WritePage(HighlightWords(BuildEntryPage(shownEntry_), highlight));
+}
+
 void EntryView::ShowBlank() {
+    followsQuery_ = false;
     documentReady_ = false;
     hasPendingPage_ = false;
     pendingPage_.clear();
@@ -233,6 +246,10 @@ void EntryView::FindAgain(bool backward) {
         escapeKey_->setEnabled(true);
     }
     Find(findBar_->Text(), backward);
+}
+
+bool EntryView::IsFindBarOpen() const {
+    return findBar_->isVisible();
 }
 
 void EntryView::Find(const QString &text, bool backward) {

@@ -7,10 +7,12 @@
 // Ctrl+0 and Ctrl+wheel over the page), copying the selection as plain text (Ctrl+C) and a context
 // menu with Copy, Select all and Copy reference. The page's own scripts stay off throughout.
 
+#include "corpus/Data.h"
+
 #include <QString>
 #include <QWidget>
+#include <functional>
 
-struct NoteEntry;
 class FindBar;
 class QMenu;
 class QWebEngineFindTextResult;
@@ -25,6 +27,10 @@ public:
     void ShowEntry(const NoteEntry &entry, const QString &highlight);
     // Goes back to the blank document.
     void ShowBlank();
+    // The query the page was marked for has changed: a page shown with a highlight is marked again
+    // with what `highlightFor` gives its entry (nothing matched: no marks). A page shown without one
+    // (opened from the entries list) stays as it is.
+    void FollowQuery(const std::function<QString(const NoteEntry &)> &highlightFor);
     // The whole page last handed to the view ("" after the blank page).
     const QString &LastWrittenPage() const { return lastWrittenPage_; }
     QWebEngineView *WebView() const { return view_; }
@@ -44,6 +50,7 @@ public:
     // Opens the find bar; repeats the last search forward or backward.
     void OpenFindBar();
     void FindAgain(bool backward);
+    bool IsFindBarOpen() const;
     // The selection as plain text on the clipboard.
     void CopySelection();
 
@@ -74,6 +81,9 @@ private:
     QString pendingPage_;
     bool hasPendingPage_ = false;
     QString lastWrittenPage_;
+    NoteEntry shownEntry_;      // the entry whose page is shown, for marking it again
+    QString shownHighlight_;    // what it is marked with
+    bool followsQuery_ = false; // shown with a highlight: its marks follow the query
     QString referenceLine_;
     double pageZoom_ = 1.0;
     QString lastFound_; // the text the page's matches were last counted for

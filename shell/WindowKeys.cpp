@@ -1,5 +1,7 @@
 #include "shell/WindowKeys.h"
 
+#include "display/EntryView.h"
+#include "display/SearchPane.h"
 #include "images/PageViewer.h"
 #include "widgets/ErrorBoundary.h"
 
@@ -46,8 +48,17 @@ bool TextBoxNeeds(const QKeyEvent *key) {
 
 } // namespace
 
-WindowKeys::WindowKeys(Panes panes, QObject *parent) : QObject(parent), panes_(std::move(panes)) {
+WindowKeys::WindowKeys(Panes panes, QObject *parent)
+    : QObject(parent), panes_(std::move(panes)), page_(qobject_cast<EntryView *>(panes_.page)),
+      search_(panes_.lists ? panes_.lists->findChild<SearchPane *>() : nullptr) {
     qApp->installEventFilter(this);
+    // A page opened from the results keeps its marks on the query as it changes, and loses them when
+    // the query no longer occurs in it.
+    if (page_ && search_)
+        connect(search_, &SearchPane::ResultsChanged, this, Guarded([this] {
+                    page_->FollowQuery(
+                        [this](const NoteEntry &entry) { return search_->HighlightFor(entry); });
+                }));
 }
 
 WindowKeys::Pane WindowKeys::PaneOf(const QWidget *widget) const {
@@ -69,7 +80,19 @@ WindowKeys::Pane WindowKeys::SizeTarget() const {
     return underPointer != Pane::None ? underPointer : PaneOf(QApplication::focusWidget());
 }
 
+bool WindowKeys::TakeResultStep(QKeyEvent *key, bool act) {
+    if (!search_ || search_->ResultCount() == 0)
+        return false;
+    if (page_ && page_->IsFindBarOpen() && PaneOf(QApplication::focusWidget()) == Pane::Page)
+        return false;
+    if (act)
+        search_->StepResult(key->modifiers().testFlag(Qt::ShiftModifier) ? -1 : 1);
+    return true;
+}
+
 bool WindowKeys::Take(QKeyEvent *key, bool act) {
+    if (key->key() == Qt::Key_F3 && (key->modifiers() & ~Qt::ShiftModifier) == Qt::NoModifier)
+        return TakeResultStep(key, act);
     if (IsTextSizeKey(key)) {
         const Pane target = SizeTarget();
         if (target == Pane::Scan)
