@@ -32,6 +32,13 @@ void ReadingContext::Show(NoteRef ref, const QString &highlight, OpenedFrom from
     Q_EMIT ShownChanged(shown_, move);
 }
 
+void ReadingContext::Rehighlight(const QString &highlight) {
+    if (!shown_.ref.isValid() || shown_.highlight == highlight) return;
+    shown_.highlight = highlight;
+    history_.Add(shown_); // the same entry: the visit takes the new marks
+    Q_EMIT HighlightChanged(shown_);
+}
+
 void ReadingContext::GoBack() {
     if (history_.CanGoBack()) Revisit(history_.Back());
 }

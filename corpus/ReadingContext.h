@@ -34,6 +34,9 @@ public:
     void Show(NoteRef ref, const QString &highlight, OpenedFrom from, Move move = Move::Opened);
     // Back and forward among the entries shown; nothing happens at either end.
     void GoBack();
+    // The search text the shown entry is marked with changed (the query it was opened from was edited);
+    // announced as HighlightChanged, and the history keeps it. Nothing happens when it is the same.
+    void Rehighlight(const QString &highlight);
     void GoForward();
 
     // Where the reading stopped: "K:12" and a test that the record there is still the one it was.
@@ -49,6 +52,8 @@ public:
 
 Q_SIGNALS:
     void ShownChanged(const ShownEntry &shown, ReadingContext::Move move);
+    // The same entry, marked with another search text: only its page changes.
+    void HighlightChanged(const ShownEntry &shown);
 
 private:
     void Revisit(const ShownEntry &visit);

@@ -120,13 +120,24 @@ void EntryView::ShowRecord(int book, const NoteEntry &entry, const QString &high
 }
 
 void EntryView::ShowEntry(const NoteEntry &entry, const QString &highlight) {
+    shownEntry_ = entry;
+    shownHighlight_ = highlight;
+    showsEntry_ = !entry.isPage;
     if (entry.isPage)
         ShowBlank();
     else
         WritePage(HighlightWords(BuildEntryPage(entry), highlight));
 }
 
+void EntryView::Rehighlight(const QString &highlight) {
+    if (!showsEntry_ || highlight == shownHighlight_) return;
+    // The page is written again whole, with the new marks: the page itself still runs no script.
+    shownHighlight_ = highlight;
+    WritePage(HighlightWords(BuildEntryPage(shownEntry_), highlight));
+}
+
 void EntryView::ShowBlank() {
+    showsEntry_ = false;
     documentReady_ = false;
     hasPendingPage_ = false;
     pendingPage_.clear();
@@ -236,6 +247,10 @@ void EntryView::FindAgain(bool backward) {
         escapeKey_->setEnabled(true);
     }
     Find(findBar_->Text(), backward);
+}
+
+bool EntryView::IsFindBarOpen() const {
+    return findBar_->isVisible();
 }
 
 void EntryView::Find(const QString &text, bool backward) {

@@ -7,10 +7,12 @@
 // Ctrl+0 and Ctrl+wheel over the page), copying the selection as plain text (Ctrl+C) and a context
 // menu with Copy, Select all and Copy reference. The page's own scripts stay off throughout.
 
+#include "corpus/Data.h"
+
 #include <QString>
 #include <QWidget>
+#include <functional>
 
-struct NoteEntry;
 class FindBar;
 class QMenu;
 class QWebEngineFindTextResult;
@@ -27,6 +29,9 @@ public:
     void ShowRecord(int book, const NoteEntry &entry, const QString &highlight);
     // Goes back to the blank document.
     void ShowBlank();
+    // The page shown is marked again with `highlight` (empty: no marks), written anew only when the
+    // marks change. A page record stays blank.
+    void Rehighlight(const QString &highlight);
     // The whole page last handed to the view ("" after the blank page).
     const QString &LastWrittenPage() const { return lastWrittenPage_; }
     QWebEngineView *WebView() const { return view_; }
@@ -46,6 +51,7 @@ public:
     // Opens the find bar; repeats the last search forward or backward.
     void OpenFindBar();
     void FindAgain(bool backward);
+    bool IsFindBarOpen() const;
     // The selection as plain text on the clipboard.
     void CopySelection();
 
@@ -73,6 +79,9 @@ private:
     QString pendingPage_;
     bool hasPendingPage_ = false;
     QString lastWrittenPage_;
+    NoteEntry shownEntry_;      // the entry whose page is shown, for marking it again
+    QString shownHighlight_;    // what it is marked with
+    bool showsEntry_ = false;   // an entry's page is shown (not a page record's blank)
     QString referenceLine_;
     double pageZoom_ = 1.0;
     QString lastFound_; // the text the page's matches were last counted for

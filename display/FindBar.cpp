@@ -44,6 +44,8 @@ FindBar::FindBar(QWidget *parent) : QWidget(parent), text_(new QLineEdit(this)),
     layout->addWidget(next);
     layout->addWidget(close);
     setAutoFillBackground(true);
+    // One line high however tall the pane: the page below takes the rest.
+    setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
     setFocusProxy(text_);
     text_->installEventFilter(this);
 

@@ -70,6 +70,14 @@ SearchPane::SearchPane(const NotebookStore &store, QWidget *parent) : QWidget(pa
     countFont.setPixelSize(DesignPixels(14));
     countLabel_->setFont(countFont);
     countLabel_->setStyleSheet(QStringLiteral("color: #505050;"));
+    // Which result is selected, under the count at the right of the folding box's row.
+    positionLabel_ = new QLabel(boxes);
+    positionLabel_->setObjectName(QStringLiteral("searchResultPosition"));
+    positionLabel_->setGeometry(DesignPixels(140), DesignPixels(113), DesignPixels(106), DesignPixels(17));
+    positionLabel_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    positionLabel_->setFont(countFont);
+    positionLabel_->setStyleSheet(QStringLiteral("color: #505050;"));
+    positionLabel_->setToolTip(QStringLiteral("F3 下一條結果，Shift+F3 上一條"));
 
     showInEntriesAction_ = new QAction(QStringLiteral("在條目列表中顯示"), this);
     showInEntriesAction_->setObjectName(QStringLiteral("actShowInEntriesList"));
@@ -95,12 +103,9 @@ SearchPane::SearchPane(const NotebookStore &store, QWidget *parent) : QWidget(pa
     queryEdit_->installEventFilter(this);
     // The pane takes the keyboard into its query box (a click on its tab, Ctrl+Tab).
     setFocusProxy(queryEdit_);
-    // Folded, the page marks the forms found in the record (学 marks 學), not the query as typed.
-    connect(list_, &NoteList::Chosen, this, Guarded([this](NoteRef ref) {
-                const QString query = queryEdit_->text();
-                Q_EMIT HitChosen(ref, Folding() && store_.Contains(ref) ? FoldedHighlight(store_.Entry(ref), query)
-                                                                        : query);
-            }));
+    connect(list_, &NoteList::Chosen, this, Guarded([this](NoteRef ref) { OpenResult(ref); }));
+    connect(resultsList_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            [this] { ShowResultPosition(); });
     // A notebook read anew: the search buffers are built again from it, and the results follow.
     // The buffers being built in the background read the notebooks: the build ends before one is replaced.
     connect(&store, &NotebookStore::BookAboutToBeReplaced, this, [this] {
@@ -154,8 +159,11 @@ bool SearchPane::eventFilter(QObject *watched, QEvent *event) {
         static_cast<QKeyEvent *>(event)->key() == Qt::Key_Down &&
         static_cast<QKeyEvent *>(event)->modifiers() == Qt::NoModifier && results_->rowCount() > 0) {
         Guarded([this] {
-            if (!list_->Selected().isValid())
+            // As a move in the list: the result the keyboard lands on is opened.
+            if (!list_->Selected().isValid()) {
                 list_->Select(results_->Ref(0));
+                OpenResult(results_->Ref(0));
+            }
             list_->Focus();
         })();
         return true;
@@ -182,6 +190,27 @@ int SearchPane::ResultCount() const { return results_->rowCount(); }
 NoteRef SearchPane::Result(int row) const { return results_->Ref(row); }
 
 NoteRef SearchPane::SelectedResult() const { return results_->Ref(resultsList_->ItemIndex()); }
+
+QString SearchPane::HighlightFor(const NoteEntry &entry) const {
+    // Folded, the page marks the forms found in the record (学 marks 學), not the query as typed.
+    const QString query = queryEdit_->text();
+    return Folding() ? FoldedHighlight(entry, query) : query;
+}
+
+void SearchPane::OpenResult(NoteRef ref) {
+    Q_EMIT HitChosen(ref, store_.Contains(ref) ? HighlightFor(store_.Entry(ref)) : queryEdit_->text());
+}
+
+bool SearchPane::StepResult(int direction) {
+    const int count = results_->rowCount();
+    if (count == 0)
+        return false;
+    const int selected = resultsList_->ItemIndex();
+    const int row = selected < 0 ? (direction > 0 ? 0 : count - 1) : (selected + direction + count) % count;
+    resultsList_->SetItemIndex(row);
+    OpenResult(results_->Ref(row));
+    return true;
+}
 
 void SearchPane::RunSearch() {
     std::vector<NoteRef> rows;
@@ -213,6 +242,13 @@ void SearchPane::ShowResultCount() {
     resultsList_->SetEmptyText(query.isEmpty() || count > 0 ? QString()
                                : anyBook                    ? QStringLiteral("找不到「%1」").arg(query)
                                                             : QStringLiteral("未選擇任何筆記本：請勾選 K、M、N 或 O"));
+    ShowResultPosition();
+}
+
+void SearchPane::ShowResultPosition() {
+    const int selected = resultsList_->ItemIndex();
+    positionLabel_->setText(
+        selected < 0 ? QString() : QStringLiteral("%1/%2").arg(selected + 1).arg(results_->rowCount()));
 }
 
 void SearchPane::ShowContextMenu(const QPoint &at) {

@@ -10,6 +10,7 @@
 #include <memory>
 #include <vector>
 
+struct NoteEntry;
 class EntrySearch;
 class NoteList;
 class NoteRowsModel;
@@ -40,6 +41,11 @@ public:
     NoteRef Result(int row) const;
     // The record of the selected result, or an invalid reference.
     NoteRef SelectedResult() const;
+    // Selects and opens the next result (direction 1) or the previous one (-1), going round at the
+    // ends; from none selected, the first or the last. False when there are no results.
+    bool StepResult(int direction);
+    // What the page of `entry` marks for the query as it stands: the query, or folded the forms found.
+    QString HighlightFor(const NoteEntry &entry) const;
     // The results listed, their selection and the stepping the window asks of them.
     NoteList *List() const { return list_; }
     void SetListFontSize(int pixels);
@@ -60,6 +66,8 @@ protected:
 
 private:
     void ShowResultCount();
+    void ShowResultPosition();
+    void OpenResult(NoteRef ref);
     void ShowContextMenu(const QPoint &at);
 
     // The search buffers are built after the window's first paint, on a worker thread; the first
@@ -76,5 +84,6 @@ private:
     OwnerDrawList *resultsList_; // the list's view and rows, for short
     NoteRowsModel *results_;
     QLabel *countLabel_;
+    QLabel *positionLabel_; // "3/23": the selected result among them
     QAction *showInEntriesAction_;
 };

@@ -12,8 +12,14 @@ QPointF Centre(QPoint pos, double rate) { return QPointF(pos.x() * rate, pos.y()
 
 QFont LabelFont() {
     QFont font;
-    font.setPixelSize(11);
+    font.setPixelSize(13);
     return font;
+}
+
+// A label lies on a backing of its own: over the black strokes of a scan, bare coloured text is lost.
+const QColor &LabelBacking() {
+    static const QColor colour(255, 255, 255, 240);
+    return colour;
 }
 
 // Room a label may take to the right of its ring: wider labels are cut by the clip of the paint.
@@ -90,8 +96,13 @@ void ScanMarks::Paint(QPainter &painter, const QRect &exposed, double rate) cons
             continue;
         painter.drawImage(QPointF(c.x() - half, c.y() - half), m.hit ? hit : plain);
         if (labels) {
-            painter.setPen(m.hit ? HitColour().darker(130) : RingColour());
-            painter.drawStaticText(QPointF(c.x() + r + 3, c.y() - height / 2.0), labels_[i]);
+            const QColor &colour = m.hit ? HitColour().darker(150) : RingColour();
+            const QPointF at(c.x() + r + 3, c.y() - height / 2.0);
+            const QRectF backing = QRectF(at, labels_[i].size()).adjusted(-2, -1, 2, 1);
+            painter.fillRect(backing, LabelBacking());
+            painter.setPen(QPen(colour, 1));
+            painter.drawRect(backing);
+            painter.drawStaticText(at, labels_[i]);
         }
     }
     painter.restore();

@@ -7,5 +7,6 @@
 class QWidget;
 
 void ShowAboutBox(QWidget *parent, const QString &libraryFolder);
-// The text of the box, for tests and for the terminal.
-QString AboutText(const QString &libraryFolder);
+// The text of the box, for tests and for the terminal; `programFolder` holds the program file, the
+// licence's full text is looked for as installed beside it.
+QString AboutText(const QString &libraryFolder, const QString &programFolder);

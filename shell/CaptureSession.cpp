@@ -126,6 +126,8 @@ void CaptureSession::ShowNextWithoutPosition() {
 
 void CaptureSession::Save() {
     int count = 0;
+    int written = 0;       // positions written into the notes files
+    QStringList keptLines; // the ones left out: the disk's value kept over this reader's
     for (int b = 0; b < kNotebookCount; ++b) {
         if (!log_.IsChanged(b))
             continue;
@@ -159,14 +161,30 @@ void CaptureSession::Save() {
         }
         // What is saved can no longer be undone and leaves the journal; the reader now holds the file
         // as saved, positions recorded by others included.
+        written += int(log_.Changes(b).size()) - int(saved.keptFromDisk.size());
+        for (const PositionConflict &c : saved.keptFromDisk)
+            keptLines << QStringLiteral("%1：保留檔案中 x=%2, y=%3，未寫入本程式記錄的 x=%4, y=%5")
+                             .arg(Describe(NoteRef{b, int(c.change.record)}))
+                             .arg(c.diskX)
+                             .arg(c.diskY)
+                             .arg(c.change.x)
+                             .arg(c.change.y);
         log_.ForgetBook(b);
         store_.TakeSavedPositions(b, saved.saved, saved.written);
         ++count;
     }
     WriteJournal();
     RefreshCaption();
-    if (count > 0)
+    // "OK" where everything asked was written; after a "no" to the conflict question, what was not.
+    if (count > 0 && keptLines.isEmpty())
         Inform(DialogParent(), QStringLiteral("OK"));
+    else if (count > 0)
+        Inform(DialogParent(),
+               (written > 0 ? QStringLiteral("已寫入 %1 個座標。").arg(written)
+                            : QStringLiteral("沒有寫入任何座標。")) +
+                   QStringLiteral("\n以下 %1 個座標未寫入，筆記檔保留其他程式寫入的座標：\n%2")
+                       .arg(keptLines.size())
+                       .arg(keptLines.join(QLatin1Char('\n'))));
     if (!log_.Unplaced().empty())
         Q_EMIT LastingNotice(UnplacedNotice());
 }

@@ -61,7 +61,8 @@ public:
     // N on the scan.
     void ShowNextWithoutPosition();
     // Saves every changed notebook; an error stops at that notebook, which stays marked with the ones
-    // after it. "OK" when something was saved.
+    // after it. "OK" when everything asked was saved; after "no" to the conflict question, what was
+    // written and what was not.
     void Save();
 
     // At start: offers the journals of readers that are gone, in one question. One that cannot be read

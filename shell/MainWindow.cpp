@@ -262,6 +262,15 @@ void MainWindow::WireScanMap() {
     connect(pageViewer_, &PageViewer::EntryPicked, this,
             Guarded([this](NoteRef ref) { reading_->Show(ref, QString(), OpenedFrom::EntriesList); }));
     connect(search_, &SearchPane::ResultsChanged, pageViewer_, &PageViewer::SetHits);
+    // A page opened from the results keeps its marks on the query as it changes, and loses them when
+    // the query no longer occurs in it.
+    connect(search_, &SearchPane::ResultsChanged, this, Guarded([this] {
+                const ShownEntry &shown = reading_->Shown();
+                if (shown.from == OpenedFrom::SearchResults && store_->Contains(shown.ref))
+                    reading_->Rehighlight(search_->HighlightFor(store_->Entry(shown.ref)));
+            }));
+    connect(reading_, &ReadingContext::HighlightChanged, entryView_,
+            Guarded([this](const ShownEntry &shown) { entryView_->Rehighlight(shown.highlight); }));
 }
 
 void MainWindow::WireKeys() {
@@ -279,6 +288,8 @@ void MainWindow::WireKeys() {
     panes.window = this;
     panes.lists = leftPane_;
     panes.page = entryView_;
+    panes.pageView = entryView_;
+    panes.search = search_;
     panes.scan = pageViewer_;
     panes.stepListText = [this](int direction) { StepListFontSize(direction); };
     panes.stepPageZoom = [this](int direction) { entryView_->StepPageZoom(direction); };

@@ -1,5 +1,7 @@
 #include "shell/WindowKeys.h"
 
+#include "display/EntryView.h"
+#include "display/SearchPane.h"
 #include "images/PageViewer.h"
 #include "widgets/ErrorBoundary.h"
 
@@ -46,7 +48,8 @@ bool TextBoxNeeds(const QKeyEvent *key) {
 
 } // namespace
 
-WindowKeys::WindowKeys(Panes panes, QObject *parent) : QObject(parent), panes_(std::move(panes)) {
+WindowKeys::WindowKeys(Panes panes, QObject *parent)
+    : QObject(parent), panes_(std::move(panes)), page_(panes_.pageView), search_(panes_.search) {
     qApp->installEventFilter(this);
 }
 
@@ -69,7 +72,19 @@ WindowKeys::Pane WindowKeys::SizeTarget() const {
     return underPointer != Pane::None ? underPointer : PaneOf(QApplication::focusWidget());
 }
 
+bool WindowKeys::TakeResultStep(QKeyEvent *key, bool act) {
+    if (!search_ || search_->ResultCount() == 0)
+        return false;
+    if (page_ && page_->IsFindBarOpen() && PaneOf(QApplication::focusWidget()) == Pane::Page)
+        return false;
+    if (act)
+        search_->StepResult(key->modifiers().testFlag(Qt::ShiftModifier) ? -1 : 1);
+    return true;
+}
+
 bool WindowKeys::Take(QKeyEvent *key, bool act) {
+    if (key->key() == Qt::Key_F3 && (key->modifiers() & ~Qt::ShiftModifier) == Qt::NoModifier)
+        return TakeResultStep(key, act);
     if (IsTextSizeKey(key)) {
         const Pane target = SizeTarget();
         if (target == Pane::Scan)

@@ -270,7 +270,9 @@ struct KeyLine {
 };
 constexpr KeyLine kKeys[] = {
     {"Ctrl+F", "條目頁", "開啟頁內尋找列 · find in the page"},
-    {"F3", "條目頁", "再找下一個 · find again"},
+    {"F3 / Shift+F3", "條目頁（尋找列開啟時）", "再找下一個／上一個 · find again"},
+    {"F3 / Shift+F3", "全視窗", "開啟下一條／上一條檢索結果 · next / previous search result"},
+    {"Enter", "清單", "開啟所選的一列 · open the selected row"},
     {"Enter / Shift+Enter", "尋找列", "下一個／上一個符合處 · next / previous match"},
     {"Esc", "條目頁／尋找列", "關閉尋找列 · close the find bar"},
     {"Ctrl+加號 / Ctrl+減號 / Ctrl+0", "滑鼠所指的窗格", "條目頁文字、清單文字或圖檔的放大／縮小／還原 · larger / smaller / default, in the pane under the pointer"},

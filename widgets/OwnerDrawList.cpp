@@ -5,12 +5,13 @@
 #include <QApplication>
 #include <QHelpEvent>
 #include <QKeyEvent>
-#include <QToolTip>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QScopeGuard>
 #include <QScrollBar>
 #include <QStyle>
 #include <QStyleOptionFocusRect>
+#include <QToolTip>
 #include <algorithm>
 #include <climits>
 #include <functional>
@@ -204,6 +205,29 @@ void OwnerDrawList::scrollContentsBy(int dx, int dy) {
     // The list view's own version maps the move through its per-row layout, which is not kept here,
     // and would leave the screen unscrolled; the base view moves the viewport's pixels.
     QAbstractItemView::scrollContentsBy(dx, dy);
+    // The moved pixels carry the focus frame along: it is drawn again at the edges.
+    if (hasFocus()) viewport()->update();
+}
+
+void OwnerDrawList::focusInEvent(QFocusEvent *event) {
+    QListView::focusInEvent(event);
+    viewport()->update();
+}
+
+void OwnerDrawList::focusOutEvent(QFocusEvent *event) {
+    QListView::focusOutEvent(event);
+    viewport()->update();
+}
+
+void OwnerDrawList::PaintFocusFrame() {
+    // The row's own focus rectangle is a faint dotted line, lost on the row colours: the whole list
+    // shows it has the keyboard with a frame like the one around the page and the scan.
+    QPainter painter(viewport());
+    QPen pen(palette().color(QPalette::Highlight), kFocusFrameWidth);
+    pen.setJoinStyle(Qt::MiterJoin);
+    painter.setPen(pen);
+    const qreal half = kFocusFrameWidth / 2.0;
+    painter.drawRect(QRectF(viewport()->rect()).adjusted(half, half, -half, -half));
 }
 
 // The list view's own versions look the row up in its per-row layout, which is not kept here.
@@ -263,6 +287,10 @@ void OwnerDrawList::SetEmptyText(const QString &text) {
 }
 
 void OwnerDrawList::paintEvent(QPaintEvent *event) {
+    // Over the rows, once their painter is done.
+    const auto frame = qScopeGuard([this] {
+        if (hasFocus()) PaintFocusFrame();
+    });
     EnsureLayout();
     if (RowCount() <= 0 && !emptyText_.isEmpty()) {
         QPainter painter(viewport());
@@ -314,6 +342,13 @@ void OwnerDrawList::EmitIfMoved(int before) {
 
 void OwnerDrawList::keyPressEvent(QKeyEvent *event) {
     const int before = ItemIndex();
+    // Enter opens the selected row again, as a click on it does (with one row, no move can).
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
+        (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier && before >= 0) {
+        event->accept();
+        Q_EMIT Click();
+        return;
+    }
     // Focus (Tab) makes the top row current without selecting it, and a cleared selection keeps its
     // current row: the first move in a list with nothing selected selects row 0, whichever row is current.
     static const QList<int> moveKeys = {Qt::Key_Up,   Qt::Key_Down,   Qt::Key_Left,   Qt::Key_Right,

@@ -1,7 +1,8 @@
 #pragma once
 // A list box painted by the program, with the click event of the desktop toolkit the reader was made
 // for: a click on a row, and every selection move made from the keyboard (arrows, paging, typing the
-// start of a row's text), raise Click. Setting the selection from the program raises nothing.
+// start of a row's text), raise Click; so does Enter on the selected row. Setting the selection from
+// the program raises nothing. While it has the keyboard, a frame runs round the list.
 
 #include <QListView>
 #include <QStyledItemDelegate>
@@ -36,6 +37,8 @@ public:
     // middle to the list's width; empty paints nothing.
     void SetEmptyText(const QString &text);
     QString EmptyText() const { return emptyText_; }
+    // The frame around the list while it has the keyboard, in pixels.
+    static constexpr int kFocusFrameWidth = 2;
 
 Q_SIGNALS:
     void Click();
@@ -57,6 +60,8 @@ protected:
     QRegion visualRegionForSelection(const QItemSelection &selection) const override;
     void updateGeometries() override;
     void scrollContentsBy(int dx, int dy) override;
+    void focusInEvent(QFocusEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
     // Screen readers hear of the focused and selected row by its row number.
     void currentChanged(const QModelIndex &current, const QModelIndex &previous) override;
     void selectionChanged(const QItemSelection &selected, const QItemSelection &deselected) override;
@@ -67,6 +72,7 @@ protected:
     void mouseReleaseEvent(QMouseEvent *event) override;
 
 private:
+    void PaintFocusFrame();
     void EmitIfMoved(int before);
     // Lays out a pending change first, as the toolkit's own list does before answering about geometry.
     void EnsureLayout() const;

@@ -102,6 +102,8 @@ private Q_SLOTS:
     void init() { dialogs.Install(); }
     void cleanup() { VERIFY_NO_ERROR_SHOWN(dialogs); }
     void findInPage();
+    void findBarIsOneLine_data();
+    void findBarIsOneLine();
     void pageRecordBlankAtOnce();
     void textSizeKeptBetweenRuns();
     void backAndForward();
@@ -166,6 +168,36 @@ void TestEntryView::findInPage() {
     QTest::keyClick(PageSurface(r.page), Qt::Key_F3);
     QVERIFY(bar->isVisible());
     QTRY_VERIFY_WITH_TIMEOUT(!count->text().isEmpty() && count->text().endsWith("/3"), 10000);
+}
+
+// The find bar is one line high at every window size, and the page takes the rest of the pane (it
+// was a grey strip of about 270 pixels at 879 x 574, growing with the window).
+void TestEntryView::findBarIsOneLine_data() {
+    QTest::addColumn<QSize>("window");
+    QTest::newRow("879x574") << QSize(879, 574);
+    QTest::newRow("1200x800") << QSize(1200, 800);
+    QTest::newRow("1500x950") << QSize(1500, 950);
+}
+
+void TestEntryView::findBarIsOneLine() {
+    QFETCH(QSize, window);
+    ReaderFixture fx;
+    WriteLibrary(fx);
+    Reader r(fx);
+    r.w.resize(window);
+    r.clickRow(1);
+    QVERIFY(r.focusPage("apple tart"));
+    QTest::keyClick(PageSurface(r.page), Qt::Key_F, Qt::ControlModifier);
+    auto *bar = Child<QWidget>(r.w, "FindBar");
+    auto *text = Child<QLineEdit>(r.w, "FindText");
+    QVERIFY(bar->isVisible());
+    QTest::qWait(50);
+    QVERIFY2(
+        bar->height() < 2 * text->sizeHint().height(),
+        qPrintable(
+            QString("find bar %1 high in a page pane %2 high").arg(bar->height()).arg(r.page->height())));
+    QCOMPARE(r.page->WebView()->geometry().top(), bar->geometry().bottom() + 1);
+    QCOMPARE(r.page->WebView()->geometry().bottom(), r.page->rect().bottom());
 }
 
 void TestEntryView::textSizeKeptBetweenRuns() {

@@ -5,16 +5,21 @@
 // undo moves it back. The notes and the scan are the demo library's, so the positions are its own.
 #include "corpus/NotebookStore.h"
 #include "display/SearchPane.h"
+#include "images/ScanMarks.h"
 #include "support/ReaderFixture.h"
 #include "support/ScanWindow.h"
 #include "tools/DemoLibrary.h"
 #include "widgets/ErrorBoundary.h"
 #include "widgets/NoteList.h"
 
+#include <QHash>
 #include <QInputMethodEvent>
 #include <QLabel>
+#include <QPainter>
 #include <QScrollBar>
 #include <QtTest>
+
+#include <cmath>
 
 namespace {
 
@@ -207,6 +212,65 @@ private Q_SLOTS:
         QVERIFY(fx.read("velmoranote.ini").contains("ShowPositions=1"));
         win.key(Qt::Key_M);
         QVERIFY(!win.viewer->MarksShown());
+    }
+
+    // A label stands out from whatever the scan holds under it, plain and hit alike: the contrast of
+    // its text with what is around the text, measured on the painted pixels, is at least 4.5 : 1 (bare
+    // blue text over black strokes was about 3 : 1, over grey less).
+    void labelsReadableOnAnyScan_data() {
+        QTest::addColumn<QColor>("scan");
+        QTest::addColumn<double>("rate");
+        QTest::addColumn<qreal>("density");
+        for (const auto &[name, colour] : {std::pair{"black", QColor(Qt::black)},
+                                           {"grey", QColor(0x80, 0x80, 0x80)},
+                                           {"white", QColor(Qt::white)}})
+            for (const double rate : {0.5, 1.0, 2.0})
+                for (const qreal density : {1.0, 2.0})
+                    QTest::addRow("%s %d%% x%d", name, int(rate * 100), int(density))
+                        << colour << rate << density;
+    }
+    void labelsReadableOnAnyScan() {
+        QFETCH(QColor, scan);
+        QFETCH(double, rate);
+        QFETCH(qreal, density);
+        const auto luminance = [](QRgb c) {
+            const auto linear = [](int v) {
+                const double s = v / 255.0;
+                return s <= 0.04045 ? s / 12.92 : std::pow((s + 0.055) / 1.055, 2.4);
+            };
+            return 0.2126 * linear(qRed(c)) + 0.7152 * linear(qGreen(c)) + 0.0722 * linear(qBlue(c));
+        };
+        for (const bool hit : {false, true}) {
+            ScanMarks marks;
+            marks.SetShowAll(true);
+            marks.Set({ScanMark{QPoint(40, 60), QStringLiteral("學而時習之"), hit}});
+            QImage image(QSize(400, 300) * density, QImage::Format_ARGB32_Premultiplied);
+            image.setDevicePixelRatio(density);
+            image.fill(scan);
+            {
+                QPainter painter(&image);
+                marks.Paint(painter, QRect(0, 0, 400, 300), rate);
+            }
+            // The text's band right of the ring: the most common colour there is what the text lies on.
+            const QPointF c(40 * rate, 60 * rate);
+            const QRect band = QRectF(c.x() + ScanMarks::kRingRadius + 4, c.y() - 5, 50, 10).toRect();
+            QHash<QRgb, int> counts;
+            for (int y = band.top() * density; y < band.bottom() * density; ++y)
+                for (int x = band.left() * density; x < band.right() * density; ++x)
+                    ++counts[image.pixel(x, y)];
+            QRgb ground = 0;
+            for (auto it = counts.begin(); it != counts.end(); ++it)
+                if (it.value() > counts.value(ground)) ground = it.key();
+            double best = 1;
+            for (auto it = counts.begin(); it != counts.end(); ++it) {
+                const double a = luminance(it.key()) + 0.05, b = luminance(ground) + 0.05;
+                best = qMax(best, qMax(a, b) / qMin(a, b));
+            }
+            QVERIFY2(best >= 4.5, qPrintable(QString("%1 label: contrast %2 : 1 on %3")
+                                                 .arg(hit ? "hit" : "plain")
+                                                 .arg(best, 0, 'f', 2)
+                                                 .arg(QColor(ground).name())));
+        }
     }
 
     void hitMarksFollowTheQuery() {

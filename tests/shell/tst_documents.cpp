@@ -4,9 +4,10 @@
 // The desktop's opener is a script on the PATH that answers as xdg-open does: 0 when an application
 // took the file, 3 when none was found.
 #include "images/PdfWindow.h"
+#include "shell/AboutBox.h"
 #include "shell/MainWindow.h"
-#include "widgets/ErrorBoundary.h"
 #include "support/ReaderFixture.h"
+#include "widgets/ErrorBoundary.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -147,6 +148,19 @@ private Q_SLOTS:
         QVERIFY(!OpenPdfWindow());
     }
 
+    // Installed, the box names the licence's full text beside the program; where it is not, no file.
+    void aboutNamesOnlyFilesThere() {
+        QTemporaryDir prefix;
+        QVERIFY(QDir(prefix.path()).mkpath("bin") && QDir(prefix.path()).mkpath("share/doc/velmoranote"));
+        const QString bin = prefix.filePath("bin");
+        QVERIFY(!AboutText("/notes", bin).contains("copyright"));
+        QFile copyright(prefix.filePath("share/doc/velmoranote/copyright"));
+        QVERIFY(copyright.open(QIODevice::WriteOnly));
+        copyright.close();
+        const QString text = AboutText("/notes", bin);
+        QVERIFY2(text.contains(QDir::cleanPath(QFileInfo(copyright).absoluteFilePath())), qPrintable(text));
+    }
+
     // Shift+F1 shows the About box with the version and the library folder; Ctrl+Q closes the window.
     void aboutAndQuitKeys() {
         Folder fx;
@@ -163,6 +177,9 @@ private Q_SLOTS:
         QTest::keyClick(&w, Qt::Key_F1, Qt::ShiftModifier);
         QVERIFY2(aboutText.contains("9.8.7") && aboutText.contains(QDir(fx.path()).absolutePath()),
                  qPrintable(aboutText));
+        // The fold tables' true source; run from the build tree, no licence file that is not there.
+        QVERIFY2(aboutText.contains("Unihan") && !aboutText.contains("OpenCC"), qPrintable(aboutText));
+        QVERIFY2(!aboutText.contains("/usr/share/doc") && aboutText.contains("MIT"), qPrintable(aboutText));
         QVERIFY(QTest::qWaitForWindowActive(&w));
         QTest::keyClick(&w, Qt::Key_Q, Qt::ControlModifier);
         QTRY_VERIFY(!w.isVisible());

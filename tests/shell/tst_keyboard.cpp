@@ -7,10 +7,12 @@
 #include "shell/MainWindow.h"
 #include "support/ErrorCheckedTest.h"
 #include "support/ReaderFixture.h"
+#include "widgets/OwnerDrawList.h"
 
 #include <QApplication>
 #include <QMenu>
 #include <QProcess>
+#include <QTabWidget>
 #include <QWebEngineView>
 #include <QtTest>
 
@@ -68,6 +70,37 @@ private Q_SLOTS:
             const QImage shown = w.grab().toImage();
             const QPoint edge = ring->geometry().topLeft() + QPoint(ring->width() / 2, 0);
             QCOMPARE(shown.pixelColor(edge * shown.devicePixelRatio()).rgb(), w.palette().color(QPalette::Highlight).rgb());
+        }
+    }
+
+    // Every list shows it has the keyboard with a frame of the focus colour round it, as the page and
+    // the scan do (the row's own dotted focus rectangle was lost on the row colours), and only then.
+    void focusShowsOnEveryList() {
+        Folder fx;
+        MainWindow w(fx.programPath());
+        w.show();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        auto *tabs = w.findChild<QTabWidget *>();
+        const QRgb focusColour = w.palette().color(QPalette::Highlight).rgb();
+        for (const char *name : {"lbData", "lbSearch", "lbImg", "lbPDF"}) {
+            auto *list = w.findChild<OwnerDrawList *>(name);
+            QVERIFY2(list, name);
+            tabs->setCurrentIndex(tabs->indexOf(list->parentWidget()));
+            // The frame's colour on all four edges of the list as the window shows it.
+            const auto framed = [&] {
+                const QImage shown = w.grab().toImage();
+                const QRect r(list->viewport()->mapTo(&w, QPoint(0, 0)), list->viewport()->size());
+                for (const QPoint p : {QPoint(r.center().x(), r.top()), QPoint(r.center().x(), r.bottom()),
+                                       QPoint(r.left(), r.center().y()), QPoint(r.right(), r.center().y())})
+                    if (shown.pixelColor(p * shown.devicePixelRatio()).rgb() != focusColour) return false;
+                return true;
+            };
+            tabs->tabBar()->setFocus(Qt::TabFocusReason);
+            QTRY_VERIFY(!list->hasFocus());
+            QVERIFY2(!framed(), name);
+            list->setFocus(Qt::TabFocusReason);
+            QTRY_VERIFY(list->hasFocus());
+            QTRY_VERIFY2(framed(), name);
         }
     }
 

@@ -6,6 +6,7 @@
 #include "support/ScanWindow.h"
 #include "display/EntryView.h"
 #include "support/DialogCapture.h"
+#include "support/WebViewProbe.h"
 
 #include <QApplication>
 #include <QCursor>
@@ -62,6 +63,28 @@ QWidget *PageSurface(ScanWindow &win) {
     return win.w.findChild<EntryView *>()->WebView()->focusProxy();
 }
 
+// Notes for the search's keys: 爲人君 found only folded from 为人君; 学 and 學 in three entries.
+struct SearchFolder : ReaderFixture {
+    SearchFolder() {
+        writeScan("Image/K/K1.jpg", 600, 800);
+        writeScan("Image/K/K2.jpg", 600, 800);
+        writeNotes("<page>K1</page>\n"
+                   "<條目>一</條目>\n<內容>爲人君者</內容>\n"
+                   "<條目>二</條目>\n<內容>學而時習</內容>\n"
+                   "<條目>三</條目>\n<內容>学者所習</內容>\n"
+                   "<page>K2</page>\n"
+                   "<條目>四</條目>\n<內容>好學者</內容>\n");
+    }
+};
+
+// The page shown, as the program last wrote it, and whether it frames `text` as a search hit.
+const QString &PageShown(ScanWindow &win) {
+    return win.w.findChild<EntryView *>()->LastWrittenPage();
+}
+bool Framed(ScanWindow &win, const QString &text) {
+    return PageShown(win).contains("<span class='search'>" + text);
+}
+
 } // namespace
 
 class TestWindowKeys : public QObject {
@@ -84,6 +107,8 @@ private Q_SLOTS:
     void narrowWindowKeepsThePanes();
     void cutHeadwordShowsItsTooltip();
     void enterRestoresTheJournal();
+    void resultsOpenByKey();
+    void pageFramesFollowTheQuery();
 };
 
 void TestWindowKeys::scanKeysWhereverTheFocusIs() {
@@ -384,6 +409,104 @@ void TestWindowKeys::enterRestoresTheJournal() {
     dialogs.Install();
     QVERIFY(win.capture->IsChanged(0));
     QVERIFY(win.capture->Notebooks().entry({0, 5}).x > 0);
+}
+
+// The results open by key as the entries list does: Down from the query box opens the result it lands
+// on (also the only one), Enter opens the selected one; F3 and Shift+F3 step through them from
+// anywhere in the window, going round at the ends, with the place shown ("2/3"); in the page with its
+// find bar open they find in the page instead.
+void TestWindowKeys::resultsOpenByKey() {
+    SearchFolder fx;
+    ScanWindow win(fx);
+    Activate(win);
+    auto *query = win.child<QLineEdit>("edSearch");
+    auto *results = win.child<OwnerDrawList>("lbSearch");
+    auto *place = win.child<QLabel>("searchResultPosition");
+    win.lbData->setFocus();
+    QTest::keyClick(win.lbData, Qt::Key_Tab, Qt::ControlModifier);
+    QVERIFY(query->hasFocus());
+    auto *fold = win.child<QCheckBox>("cbFold");
+    QTest::mouseClick(fold, Qt::LeftButton, {}, QPoint(5, fold->height() / 2));
+    QVERIFY(fold->isChecked());
+    query->setFocus();
+    query->insert("为人君"); // typed: the test keyboard has no Chinese
+    QTRY_COMPARE(results->model()->rowCount(), 1);
+    QTest::keyClick(query, Qt::Key_Down);
+    QVERIFY(results->hasFocus());
+    QCOMPARE(results->ItemIndex(), 0);
+    QVERIFY2(Framed(win, "爲人君"), qPrintable(PageShown(win)));
+    QCOMPARE(place->text(), QString("1/1"));
+    // Enter opens the selected result again.
+    win.w.findChild<EntryView *>()->ShowBlank();
+    QVERIFY(PageShown(win).isEmpty());
+    QTest::keyClick(results, Qt::Key_Return);
+    QVERIFY2(Framed(win, "爲人君"), qPrintable(PageShown(win)));
+
+    // 学 folded: 二, 三, 四. F3 from the entries list, the scan, the page, the query box.
+    query->setText("学");
+    QTRY_COMPARE(results->model()->rowCount(), 3);
+    QCOMPARE(place->text(), QString());
+    win.showTab(0);
+    win.lbData->setFocus();
+    QTest::keyClick(win.lbData, Qt::Key_F3);
+    QCOMPARE(place->text(), QString("1/3"));
+    QVERIFY2(Framed(win, "學") && PageShown(win).contains("時習"), qPrintable(PageShown(win)));
+    win.key(Qt::Key_F3);
+    QCOMPARE(place->text(), QString("2/3"));
+    QVERIFY(PageShown(win).contains("所習"));
+    QWidget *surface = PageSurface(win);
+    surface->setFocus();
+    QTest::keyClick(surface, Qt::Key_F3);
+    QCOMPARE(place->text(), QString("3/3"));
+    QTest::keyClick(PageSurface(win), Qt::Key_F3); // round to the first
+    QCOMPARE(place->text(), QString("1/3"));
+    QTest::keyClick(PageSurface(win), Qt::Key_F3, Qt::ShiftModifier); // and back to the last
+    QCOMPARE(place->text(), QString("3/3"));
+    QVERIFY(PageShown(win).contains("好<"));
+    win.showTab(1);
+    query->setFocus();
+    QTest::keyClick(query, Qt::Key_F3, Qt::ShiftModifier);
+    QCOMPARE(place->text(), QString("2/3"));
+    QCOMPARE(query->text(), QString("学"));
+
+    // The find bar open in the page: F3 there finds in the page, the results stay.
+    QTRY_VERIFY_WITH_TIMEOUT(Evaluate(win.w.findChild<EntryView *>()->WebView(), "document.body.innerText")
+                                 .contains("所習"),
+                             10000);
+    surface = PageSurface(win);
+    surface->setFocus();
+    QTest::keyClick(surface, Qt::Key_F, Qt::ControlModifier);
+    auto *findText = win.child<QLineEdit>("FindText");
+    QTRY_VERIFY(findText->hasFocus());
+    findText->insert("者");
+    QTest::keyClick(findText, Qt::Key_F3);
+    QCOMPARE(place->text(), QString("2/3"));
+    QTRY_COMPARE_WITH_TIMEOUT(win.child<QLabel>("FindCount")->text(), QString("1/1"), 10000);
+}
+
+// The page opened from a result keeps its frames on the query as it changes: 学 framed, then 为 (no
+// hit) leaves no frame, then 者 frames 者. A page opened from the entries list gets none.
+void TestWindowKeys::pageFramesFollowTheQuery() {
+    SearchFolder fx;
+    ScanWindow win(fx);
+    Activate(win);
+    win.showTab(1);
+    auto *query = win.child<QLineEdit>("edSearch");
+    query->setFocus();
+    query->insert("学");
+    QTRY_COMPARE(win.child<OwnerDrawList>("lbSearch")->model()->rowCount(), 1);
+    ClickRow(win.child<OwnerDrawList>("lbSearch"), 0);
+    QVERIFY2(Framed(win, "学"), qPrintable(PageShown(win)));
+    query->setText("为");
+    QVERIFY2(!PageShown(win).contains("class='search'"), qPrintable(PageShown(win)));
+    QVERIFY(PageShown(win).contains("学者所習")); // the same entry, unmarked
+    query->setText("者");
+    QVERIFY2(Framed(win, "者"), qPrintable(PageShown(win)));
+    win.showTab(0);
+    ClickRow(win.lbData, 5); // 四, from the entries list
+    QTRY_VERIFY(PageShown(win).contains("好學"));
+    query->setText("好");
+    QVERIFY(!PageShown(win).contains("class='search'"));
 }
 
 int main(int argc, char **argv) {
