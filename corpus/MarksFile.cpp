@@ -235,7 +235,7 @@ MarksData MarksFile::Update(const std::function<void(MarksData &)> &merge, QStri
                                     }),
                      data.marks.end());
     AtomicFile out(fileName_, QStringLiteral("無法寫入書籤檔 \"%1\"：%2"));
-    out.write(Serialize(data));
-    out.commit();
+    out.Write(Serialize(data));
+    out.Commit();
     return data;
 }

@@ -42,8 +42,8 @@ bool HasNotesTag(const NotesText &text) {
         tags << t;
     for (const QString &t : kSectionCloseTags)
         tags << t;
-    for (qsizetype i = 0; i < text.lineCount(); ++i) {
-        const QStringView line = text.line(i);
+    for (qsizetype i = 0; i < text.LineCount(); ++i) {
+        const QStringView line = text.Line(i);
         if (!line.contains(u'<'))
             continue;
         for (const QStringView tag : tags)
@@ -64,12 +64,12 @@ public:
     QList<NotesProblem> problems;
 
     void skippedLine(qsizetype line) override {
-        const QStringView L = text_.line(line);
+        const QStringView L = text_.Line(line);
         const QStringView trimmed = Trimmed(L);
         if (trimmed.isEmpty() || IsFraming(trimmed)) return;
         for (const QString &open : kSectionOpenTags) {
             if (!L.contains(open)) continue;
-            const bool afterBlank = line > 0 && Trimmed(text_.line(line - 1)).isEmpty();
+            const bool afterBlank = line > 0 && Trimmed(text_.Line(line - 1)).isEmpty();
             add(line, ProblemKind::Skipped,
                 afterBlank
                     ? QStringLiteral("%1 section after a blank line is not part of the entry above; "
@@ -90,7 +90,7 @@ public:
     }
 
     void pageLine(qsizetype line) override {
-        const QStringView L = text_.line(line);
+        const QStringView L = text_.Line(line);
         QStringList wrong;
         if (!L.startsWith(kPageOpenTag)) wrong << QStringLiteral("\"<page>\" does not start the line");
         if (!L.endsWith(kPageCloseTag)) wrong << QStringLiteral("\"</page>\" does not end the line");
@@ -147,7 +147,7 @@ private:
 
     // The reader drops the first characters of an opening line as if they were the tag.
     void checkOpening(qsizetype line, QStringView tag, const QString &what) {
-        const QStringView L = text_.line(line);
+        const QStringView L = text_.Line(line);
         if (!L.startsWith(tag))
             add(line, ProblemKind::TagPlacement,
                 QStringLiteral("%1: %2 does not start the line; the reader drops its first %3 characters %4")
@@ -158,7 +158,7 @@ private:
 
     // ... and the last characters of a closing line.
     void checkClosing(qsizetype line, QStringView tag, const QString &what) {
-        const QStringView L = text_.line(line);
+        const QStringView L = text_.Line(line);
         if (!L.endsWith(tag))
             add(line, ProblemKind::TagPlacement,
                 QStringLiteral("%1: %2 does not end the line; the reader drops its last %3 characters %4")
@@ -290,9 +290,9 @@ NotesCheckResult CheckNotes(const NotesText &text, const QString &fileName) {
         // line would be "skipped", which says nothing about what is wrong.
         NotesProblem whole;
         whole.line = 1;
-        if (!text.isUtf8()) {
+        if (!text.IsUtf8()) {
             whole.kind = ProblemKind::Encoding;
-            whole.message = text.looksUtf16()
+            whole.message = text.LooksUtf16()
                                 ? QStringLiteral("the file is not UTF-8 (it looks like UTF-16); the reader reads it as "
                                                  "UTF-8 and finds no records: save it as UTF-8")
                                 : QStringLiteral("the file is not UTF-8 (some other encoding); the reader reads it as "
@@ -305,9 +305,9 @@ NotesCheckResult CheckNotes(const NotesText &text, const QString &fileName) {
         }
         // An empty file, or one of blank lines only, is an empty notebook, not a wrong file.
         bool blank = true;
-        for (qsizetype i = 0; i < text.lineCount() && blank; ++i)
-            blank = Trimmed(text.line(i)).isEmpty();
-        if (!blank || !text.isUtf8())
+        for (qsizetype i = 0; i < text.LineCount() && blank; ++i)
+            blank = Trimmed(text.Line(i)).isEmpty();
+        if (!blank || !text.IsUtf8())
             result.problems = {whole};
     }
     for (const NoteEntry &r : records) {

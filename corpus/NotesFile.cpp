@@ -22,15 +22,15 @@
 
 void ReadNotesFile(const QString &fileName, QList<NoteEntry> &records, QStringList *warnings) {
     NotesText text = NotesText::Read(fileName);
-    text.dropBytes();
+    text.DropBytes();
     const qsizetype before = records.size();
     WalkNotes(text, fileName, records);
-    if (!text.isUtf8()) {
+    if (!text.IsUtf8()) {
         const QString warning =
             QStringLiteral("筆記檔 \"%1\" 不是 UTF-8 編碼%2，已照 UTF-8 讀入（%3 筆記錄），無法辨認的字會顯示為「\uFFFD」。"
                            "請用編輯器把它另存為 UTF-8。")
                 .arg(ShownPath(fileName),
-                     text.looksUtf16() ? QStringLiteral("（看來是 UTF-16）") : QString())
+                     text.LooksUtf16() ? QStringLiteral("（看來是 UTF-16）") : QString())
                 .arg(records.size() - before);
         qCWarning(lcCorpus).noquote() << warning;
         if (warnings)
@@ -104,9 +104,9 @@ FileNow ReadFileNow(const QString &fileName) {
     // refuses one) they are split here first.
     std::future<void> byteLines;
     try {
-        byteLines = std::async(std::launch::async, [&text] { text.keepBytes(); });
+        byteLines = std::async(std::launch::async, [&text] { text.KeepBytes(); });
     } catch (const std::system_error &) {
-        text.keepBytes();
+        text.KeepBytes();
     }
     try {
         WalkNotes(text, fileName, now.found, &now.places, true);
@@ -149,8 +149,8 @@ bool SameRecords(const QList<NoteEntry> &a, const QList<NoteEntry> &b) {
 // A file cut in the middle of a line (another program writing it in place, caught between two
 // pieces) ends in the middle of a tag or a text; every line the reader makes ends with a tag.
 bool EndsWithTag(const NotesText &text) {
-    for (qsizetype i = text.lineCount() - 1; i >= 0; --i) {
-        const QStringView line = text.line(i).trimmed();
+    for (qsizetype i = text.LineCount() - 1; i >= 0; --i) {
+        const QStringView line = text.Line(i).trimmed();
         if (!line.isEmpty()) return line.endsWith(QLatin1Char('>'));
     }
     return false;
@@ -181,7 +181,7 @@ bool WriteWithPositions(const FileNow &now, const QString &fileName, const std::
         const RecordPlace &place = now.places[w.record];
         const bool replace = place.positionLineFollows;
         const qsizetype line = replace ? place.closeLine + 1 : place.closeLine;
-        if (replace && PositionLineBytes(w.x, w.y) == text.lineBytes(line))
+        if (replace && PositionLineBytes(w.x, w.y) == text.LineBytes(line))
             continue;
         if (edits.empty() || edits.back().line != line)
             edits.push_back(Edit{line, nullptr, nullptr});
@@ -195,19 +195,19 @@ bool WriteWithPositions(const FileNow &now, const QString &fileName, const std::
     // Written into a temporary file beside it, flushed to disk and renamed over the original: any
     // failure on the way (a full disk, a size limit) raises and leaves the old file as it was.
     AtomicFile file(fileName, QStringLiteral("無法將座標儲存到筆記檔 \"%1\"：%2"));
-    auto write = [&](QByteArrayView bytes) { file.write(bytes); };
+    auto write = [&](QByteArrayView bytes) { file.Write(bytes); };
 
     // Every line is written with CR LF after it. Untouched lines whose line end already is CR LF are
     // copied from the bytes as read, as long a run of them as there is: nothing is built in between.
-    const QByteArrayView all = text.bytes();
+    const QByteArrayView all = text.Bytes();
     const QByteArrayView crlf("\r\n");
     auto copyLines = [&](qsizetype from, qsizetype to) { // lines [from, to), untouched
         qsizetype i = from;
         while (i < to) {
-            const qsizetype runStart = text.lineByteStart(i);
+            const qsizetype runStart = text.LineByteStart(i);
             qsizetype runEnd = runStart;
             while (i < to) {
-                const qsizetype end = text.lineByteStart(i) + text.lineBytes(i).size();
+                const qsizetype end = text.LineByteStart(i) + text.LineBytes(i).size();
                 if (end + 1 >= all.size() || all[end] != '\r' || all[end + 1] != '\n')
                     break;
                 runEnd = end + 2;
@@ -216,7 +216,7 @@ bool WriteWithPositions(const FileNow &now, const QString &fileName, const std::
             if (runEnd > runStart)
                 write(all.sliced(runStart, runEnd - runStart));
             if (i < to) { // a line whose line end is LF, CR or none
-                write(text.lineBytes(i));
+                write(text.LineBytes(i));
                 write(crlf);
                 ++i;
             }
@@ -230,7 +230,7 @@ bool WriteWithPositions(const FileNow &now, const QString &fileName, const std::
         if (edit.replaceWith)
             write(PositionLineBytes(edit.replaceWith->x, edit.replaceWith->y));
         else
-            write(text.lineBytes(edit.line));
+            write(text.LineBytes(edit.line));
         if (edit.appendAfter) {
             write(QByteArrayView("\n"));
             write(PositionLineBytes(edit.appendAfter->x, edit.appendAfter->y));
@@ -238,11 +238,11 @@ bool WriteWithPositions(const FileNow &now, const QString &fileName, const std::
         write(crlf);
         next = edit.line + 1;
     }
-    copyLines(next, text.lineCount());
-    if (!file.commitIf(stillSame, replacing))
+    copyLines(next, text.LineCount());
+    if (!file.CommitIf(stillSame, replacing))
         return false;
     if (written)
-        *written = file.committed();
+        *written = file.Committed();
     return true;
 }
 
@@ -283,13 +283,13 @@ WholeNotesRead ReadWholeNotesFile(const QString &fileName) {
     read.stamp = FileStamp::Of(fileName);
     try {
         NotesText text = NotesText::Read(fileName);
-        text.dropBytes();
+        text.DropBytes();
         if (FileStamp::Of(fileName) != read.stamp) {
             read.problem = QStringLiteral("讀取時檔案仍在改變");
             return read;
         }
         if (!EndsWithTag(text)) {
-            read.problem = text.lineCount() == 0 ? QStringLiteral("檔案是空的") : QStringLiteral("檔案在一行的中間結束");
+            read.problem = text.LineCount() == 0 ? QStringLiteral("檔案是空的") : QStringLiteral("檔案在一行的中間結束");
             return read;
         }
         WalkNotes(text, fileName, read.records);
@@ -449,9 +449,9 @@ PositionSave SavePositionChanges(const QList<NoteEntry> &expected, const QString
                     QFile again(ResolveWinPath(fileName));
                     if (!again.open(QIODevice::ReadOnly)) return false;
                     const QByteArray bytes = again.readAll();
-                    const qsizetype bom = bytes.size() - now.text.bytes().size();
+                    const qsizetype bom = bytes.size() - now.text.Bytes().size();
                     return bytes.size() == before.size && (bom == 0 || (bom == 3 && bytes.startsWith("\xEF\xBB\xBF"))) &&
-                           QByteArrayView(bytes).sliced(bom) == now.text.bytes() && FileStamp::Of(fileName) == before;
+                           QByteArrayView(bytes).sliced(bom) == now.text.Bytes() && FileStamp::Of(fileName) == before;
                 };
                 if (!WriteWithPositions(now, fileName, writes, stillSame, &result.written, &before)) {
                     lastProblem = QStringLiteral("檔案在儲存時被其他程式更改");

@@ -22,13 +22,13 @@ NotesText NotesText::FromBytes(const QByteArray &bytes) {
     t.bom_ = bytes.startsWith("\xEF\xBB\xBF") ? 3 : 0;
     // Invalid sequences decode to U+FFFD; CR and LF always decode to themselves, so the text and the
     // bytes split into the same number of lines.
-    t.text_ = QString::fromUtf8(t.bytes());
+    t.text_ = QString::fromUtf8(t.Bytes());
     // A replacement character the bytes do not spell themselves stands for a sequence that is not
     // UTF-8; only a file that holds one of its own is decoded a second time to tell.
     t.utf8_ = !t.text_.contains(QChar::ReplacementCharacter);
     if (!t.utf8_ && bytes.contains("\xEF\xBF\xBD")) {
         QStringDecoder check(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-        (void)check.decode(t.bytes());
+        (void)check.decode(t.Bytes());
         t.utf8_ = !check.hasError();
     }
     // UTF-16 spells every ASCII character with a NUL byte, which is valid UTF-8 but never in notes.
@@ -40,11 +40,11 @@ NotesText NotesText::FromBytes(const QByteArray &bytes) {
     return t;
 }
 
-void NotesText::keepBytes() {
+void NotesText::KeepBytes() {
     byteLines_ = SplitLines(bytes_.constData() + bom_, bytes_.size() - bom_);
 }
 
-void NotesText::dropBytes() {
+void NotesText::DropBytes() {
     bytes_ = QByteArray();
     bom_ = 0;
     byteLines_.clear();

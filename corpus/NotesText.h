@@ -25,28 +25,28 @@ public:
 
     // False when some bytes are not UTF-8 (they decode to U+FFFD); `utf16` then tells a file that looks
     // saved as UTF-16 (a UTF-16 byte-order mark, or NUL bytes) from one in some other encoding.
-    bool isUtf8() const { return utf8_; }
-    bool looksUtf16() const { return utf16_; }
+    bool IsUtf8() const { return utf8_; }
+    bool LooksUtf16() const { return utf16_; }
 
-    qsizetype lineCount() const { return lines_.size(); }
-    QStringView line(qsizetype i) const {
+    qsizetype LineCount() const { return lines_.size(); }
+    QStringView Line(qsizetype i) const {
         const LineSpan &s = lines_[i];
         return QStringView(text_).mid(s.start, s.length);
     }
-    // The exact bytes of line i, without its line end. Only valid when keepBytes was used.
-    QByteArrayView lineBytes(qsizetype i) const {
+    // The exact bytes of line i, without its line end. Only valid when KeepBytes was used.
+    QByteArrayView LineBytes(qsizetype i) const {
         const LineSpan &s = byteLines_[i];
         return QByteArrayView(bytes_.constData() + bom_ + s.start, s.length);
     }
-    // The bytes after the byte-order mark, and where line i starts in them (keepBytes only): a writer
+    // The bytes after the byte-order mark, and where line i starts in them (KeepBytes only): a writer
     // copies runs of untouched lines from here in one piece.
-    QByteArrayView bytes() const { return QByteArrayView(bytes_).sliced(bom_); }
-    qsizetype lineByteStart(qsizetype i) const { return byteLines_[i].start; }
+    QByteArrayView Bytes() const { return QByteArrayView(bytes_).sliced(bom_); }
+    qsizetype LineByteStart(qsizetype i) const { return byteLines_[i].start; }
     // Splits the raw bytes into lines too, for a writer that keeps untouched lines byte for byte.
-    void keepBytes();
+    void KeepBytes();
     // Gives back the raw bytes, for a reader that needs only the decoded text: at a hundred megabytes
     // of notes read side by side that is tens of megabytes less held while the records are made.
-    void dropBytes();
+    void DropBytes();
 
 private:
     QByteArray bytes_;  // as read: a byte-order mark is skipped, not cut, which would copy the file

@@ -103,12 +103,12 @@ QString FormatPositionLine(qint32 x, qint32 y) {
 
 void WalkNotes(const NotesText &text, const QString &fileName, QList<NoteEntry> &records,
                QList<RecordPlace> *places, bool titlesOnly, WalkObserver *observer) {
-    const qsizetype n = text.lineCount();
-    auto lineOrEmpty = [&](qsizetype c) { return c < n ? text.line(c) : QStringView(); };
+    const qsizetype n = text.LineCount();
+    auto lineOrEmpty = [&](qsizetype c) { return c < n ? text.Line(c) : QStringView(); };
     QString pageImage;
     qsizetype i = 0;
     while (i < n) {
-        const QStringView L = text.line(i);
+        const QStringView L = text.Line(i);
         if (L.contains(kEntryOpenTag)) {
             NoteEntry e;
             e.pageImage = pageImage;
@@ -133,7 +133,7 @@ void WalkNotes(const NotesText &text, const QString &fileName, QList<NoteEntry> 
                                            .arg(n),
                                        i + k, n);
                 }
-                T = text.line(i + k);
+                T = text.Line(i + k);
             }
             e.lineCount = qint32(k + 1);
             if (observer)
@@ -191,7 +191,7 @@ void WalkNotes(const NotesText &text, const QString &fileName, QList<NoteEntry> 
                             observer->section(s.open, s.close, openLine, -1);
                         break;
                     }
-                    T = text.line(c);
+                    T = text.Line(c);
                 }
             }
             records.append(std::move(e));

@@ -84,8 +84,8 @@ void ReaderJournal::Write(const QByteArray &bytes) {
     }
     // Replaced whole: a crash leaves the old journal or the new one, never a part of either.
     AtomicFile file(fileName_, QStringLiteral("無法寫入座標日誌 \"%1\"：%2"));
-    file.write(bytes);
-    file.commit();
+    file.Write(bytes);
+    file.Commit();
 }
 
 QStringList ReaderJournal::Orphans(const QString &folder) {

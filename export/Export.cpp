@@ -32,7 +32,7 @@ ExportResult RunExport(const ExportRequest &request, const ExportSink &toStdout,
             },
             control);
 
-    const ExportSink sink = file ? ExportSink([&](QByteArrayView b) { file->write(b); }) : toStdout;
+    const ExportSink sink = file ? ExportSink([&](QByteArrayView b) { file->Write(b); }) : toStdout;
     switch (request.format) {
     case ExportFormat::Tei:
         WriteTei(plan, sink, control);
@@ -40,8 +40,8 @@ ExportResult RunExport(const ExportRequest &request, const ExportSink &toStdout,
     case ExportFormat::Markdown: {
         QString prefix;
         if (cropFolder) {
-            const QString from = file ? QFileInfo(file->target()).absolutePath() : QDir::currentPath();
-            prefix = QDir(from).relativeFilePath(cropFolder->target()) + QLatin1Char('/');
+            const QString from = file ? QFileInfo(file->Target()).absolutePath() : QDir::currentPath();
+            prefix = QDir(from).relativeFilePath(cropFolder->Target()) + QLatin1Char('/');
         }
         WriteMarkdown(plan, crops, prefix, sink, control);
         break;
@@ -53,7 +53,7 @@ ExportResult RunExport(const ExportRequest &request, const ExportSink &toStdout,
     control.Check();
     if (cropFolder) cropFolder->Commit();
     if (site) site->Commit();
-    if (file) file->commit();
+    if (file) file->Commit();
 
     ExportResult result;
     result.problems = plan.problems();

@@ -25,7 +25,7 @@ public:
     // Puts the folder in place of the target. Nothing may be written afterwards.
     void Commit();
 
-    const QString &target() const { return target_; }
+    const QString &Target() const { return target_; }
 
 private:
     QString target_;

@@ -53,7 +53,7 @@ ExportPlan::ExportPlan(const QStringList &files, const ExportControl &control) {
         book.folder = QFileInfo(ResolveWinPath(files[f])).absolutePath();
         control.Report(QStringLiteral("讀取 %1").arg(files[f]), f, files.size());
         NotesText text = NotesText::Read(files[f]);
-        text.dropBytes();
+        text.DropBytes();
         try {
             WalkNotes(text, files[f], book.records);
         } catch (const VelmoraError &e) {

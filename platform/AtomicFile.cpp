@@ -32,43 +32,43 @@ const QByteArray kTempSuffix = ".tmp";
 
 AtomicFile::AtomicFile(const QString &fileName, const QString &failure) : name_(fileName), failure_(failure) {
     try {
-        open();
+        Open();
     } catch (...) {
-        discard();
+        Discard();
         throw;
     }
 }
 
 AtomicFile::~AtomicFile() {
-    discard();
+    Discard();
 }
 
-void AtomicFile::fail(const QString &reason) {
-    discard();
+void AtomicFile::Fail(const QString &reason) {
+    Discard();
     done_ = true;
     throw VelmoraError(failure_.arg(ShownPath(name_), reason));
 }
 
-void AtomicFile::failErrno(int error) {
-    fail(SystemErrorText(error));
+void AtomicFile::FailErrno(int error) {
+    Fail(SystemErrorText(error));
 }
 
-void AtomicFile::open() {
+void AtomicFile::Open() {
     QString path = ResolveWinPath(name_);
     struct stat st;
     if (::stat(QFile::encodeName(path).constData(), &st) == 0) {
-        if (S_ISDIR(st.st_mode)) failErrno(EISDIR);
-        if (!S_ISREG(st.st_mode)) fail(QStringLiteral("它不是一般檔案。"));
-        if (!(st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH))) fail(QStringLiteral("檔案是唯讀的。"));
+        if (S_ISDIR(st.st_mode)) FailErrno(EISDIR);
+        if (!S_ISREG(st.st_mode)) Fail(QStringLiteral("它不是一般檔案。"));
+        if (!(st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH))) Fail(QStringLiteral("檔案是唯讀的。"));
         existing_ = true;
         mode_ = st.st_mode & 07777;
         uid_ = st.st_uid;
         gid_ = st.st_gid;
         const QString canonical = QFileInfo(path).canonicalFilePath();
         if (!canonical.isEmpty()) path = canonical;
-        readAttributes(QFile::encodeName(path));
+        ReadAttributes(QFile::encodeName(path));
     } else if (errno != ENOENT) {
-        failErrno(errno);
+        FailErrno(errno);
     }
     target_ = path;
     const qsizetype slash = path.lastIndexOf(u'/');
@@ -76,8 +76,8 @@ void AtomicFile::open() {
     leaf_ = QFile::encodeName(path.mid(slash + 1));
 
     dirFd_ = ::open(folder_.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dirFd_ < 0) failErrno(errno);
-    removeStaleTemporaries();
+    if (dirFd_ < 0) FailErrno(errno);
+    RemoveStaleTemporaries();
     buffer_.reserve(kBufferSize);
 
 #ifdef O_TMPFILE
@@ -90,34 +90,34 @@ void AtomicFile::open() {
         }
         // Not supported by this kernel or file system: fall back on a named file. Other errors
         // (no space, no right to write in the folder) would strike a named file as well.
-        if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL && errno != ENOENT) failErrno(errno);
+        if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL && errno != ENOENT) FailErrno(errno);
     }
 #endif
     for (int attempt = 0;; ++attempt) {
-        const QByteArray name = temporaryName();
+        const QByteArray name = TemporaryName();
         fd_ = ::openat(dirFd_, name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd_ >= 0) {
             tmpName_ = name;
             return;
         }
-        if (errno != EEXIST || attempt >= 100) failErrno(errno);
+        if (errno != EEXIST || attempt >= 100) FailErrno(errno);
     }
 }
 
 // The name's first part: the target's name, cut short enough that the whole stays within the 255
 // bytes a name may have.
-QByteArray AtomicFile::temporaryPrefix() const {
+QByteArray AtomicFile::TemporaryPrefix() const {
     return '.' + leaf_.left(200) + kTempInfix;
 }
 
-QByteArray AtomicFile::temporaryName() const {
-    return temporaryPrefix() + QByteArray::number(qint64(::getpid())) + '-' +
+QByteArray AtomicFile::TemporaryName() const {
+    return TemporaryPrefix() + QByteArray::number(qint64(::getpid())) + '-' +
            QByteArray::number(QRandomGenerator::global()->generate(), 16) + kTempSuffix;
 }
 
 // Temporary files of this target left by processes that were killed while they saved: their names
 // carry the process id. Those of a process still running (another save under way) are left alone.
-void AtomicFile::removeStaleTemporaries() {
+void AtomicFile::RemoveStaleTemporaries() {
     const int fd = ::dup(dirFd_);
     if (fd < 0) return;
     DIR *dir = ::fdopendir(fd);
@@ -125,7 +125,7 @@ void AtomicFile::removeStaleTemporaries() {
         ::close(fd);
         return;
     }
-    const QByteArray prefix = temporaryPrefix();
+    const QByteArray prefix = TemporaryPrefix();
     const pid_t self = ::getpid();
     while (const dirent *entry = ::readdir(dir)) {
         const QByteArray name(entry->d_name);
@@ -142,31 +142,31 @@ void AtomicFile::removeStaleTemporaries() {
     ::closedir(dir);
 }
 
-void AtomicFile::write(QByteArrayView bytes) {
-    if (done_) fail(QStringLiteral("檔案已經關閉。"));
+void AtomicFile::Write(QByteArrayView bytes) {
+    if (done_) Fail(QStringLiteral("檔案已經關閉。"));
     if (bytes.size() >= kDirectSize) {
-        flushBuffer();
-        writeOut(bytes.data(), bytes.size());
+        FlushBuffer();
+        WriteOut(bytes.data(), bytes.size());
         return;
     }
-    if (buffer_.size() + bytes.size() > kBufferSize) flushBuffer();
+    if (buffer_.size() + bytes.size() > kBufferSize) FlushBuffer();
     buffer_.append(bytes.data(), bytes.size());
 }
 
-void AtomicFile::flushBuffer() {
+void AtomicFile::FlushBuffer() {
     if (buffer_.isEmpty()) return;
-    writeOut(buffer_.constData(), buffer_.size());
+    WriteOut(buffer_.constData(), buffer_.size());
     buffer_.resize(0);
 }
 
-void AtomicFile::writeOut(const char *data, qsizetype size) {
+void AtomicFile::WriteOut(const char *data, qsizetype size) {
     while (size > 0) {
         const ssize_t n = ::write(fd_, data, size_t(qMin<qsizetype>(size, 1 << 30)));
         if (n < 0) {
             if (errno == EINTR) continue;
-            failErrno(errno);
+            FailErrno(errno);
         }
-        if (n == 0) failErrno(EIO);
+        if (n == 0) FailErrno(EIO);
         data += n;
         size -= n;
     }
@@ -175,11 +175,11 @@ void AtomicFile::writeOut(const char *data, qsizetype size) {
 // Gives the unnamed file a name in the folder, for the rename; false with errno set when it cannot.
 // Through /proc any process may link a file it holds open; without /proc only one with the right to
 // link any open file (AT_EMPTY_PATH).
-bool AtomicFile::linkUnnamed() {
+bool AtomicFile::LinkUnnamed() {
 #ifdef O_TMPFILE
     const QByteArray procPath = "/proc/self/fd/" + QByteArray::number(fd_);
     for (int attempt = 0; attempt < 100; ++attempt) {
-        const QByteArray name = temporaryName();
+        const QByteArray name = TemporaryName();
         if (::linkat(AT_FDCWD, procPath.constData(), dirFd_, name.constData(), AT_SYMLINK_FOLLOW) != 0) {
             const int error = errno;
             if (error == EEXIST) continue;
@@ -198,25 +198,25 @@ bool AtomicFile::linkUnnamed() {
     return false;
 }
 
-void AtomicFile::commit() { commitIf(nullptr); }
+void AtomicFile::Commit() { CommitIf(nullptr); }
 
-bool AtomicFile::commitIf(const std::function<bool()> &stillSame, const FileStamp *replacing) {
-    if (done_) fail(QStringLiteral("檔案已經關閉。"));
-    flushBuffer();
+bool AtomicFile::CommitIf(const std::function<bool()> &stillSame, const FileStamp *replacing) {
+    if (done_) Fail(QStringLiteral("檔案已經關閉。"));
+    FlushBuffer();
     if (existing_) {
         // The owner first: changing it may clear the set-id bits that the mode then puts back.
         if (::geteuid() == 0) (void)!::fchown(fd_, uid_, gid_);
         (void)!::fchmod(fd_, mode_);
-        copyAttributes(); // after the mode: an access control list sets the group bits itself
+        CopyAttributes(); // after the mode: an access control list sets the group bits itself
     }
-    if (::fsync(fd_) != 0) failErrno(errno);
-    if (unnamed_ && !linkUnnamed()) failErrno(errno);
+    if (::fsync(fd_) != 0) FailErrno(errno);
+    if (unnamed_ && !LinkUnnamed()) FailErrno(errno);
     committed_ = FileStamp::OfDescriptor(fd_);
     const int fd = fd_;
     fd_ = -1;
-    if (::close(fd) != 0 && errno != EINTR) failErrno(errno);
+    if (::close(fd) != 0 && errno != EINTR) FailErrno(errno);
     if (stillSame && !stillSame()) {
-        discard();
+        Discard();
         done_ = true;
         return false;
     }
@@ -230,26 +230,26 @@ bool AtomicFile::commitIf(const std::function<bool()> &stillSame, const FileStam
         if (!same) {
             // Another program's file came in between: it goes back under its name.
             if (::renameat2(dirFd_, tmpName_.constData(), dirFd_, leaf_.constData(), RENAME_EXCHANGE) != 0)
-                failErrno(errno);
-            discard();
+                FailErrno(errno);
+            Discard();
             done_ = true;
             return false;
         }
         ::unlinkat(dirFd_, tmpName_.constData(), 0);
     } else if (::renameat(dirFd_, tmpName_.constData(), dirFd_, leaf_.constData()) != 0) {
-        failErrno(errno);
+        FailErrno(errno);
     }
     tmpName_.clear();
     done_ = true;
     // The rename itself on disk. The file is replaced already, so a failure here is not reported.
     ::fsync(dirFd_);
-    discard();
+    Discard();
     return true;
 }
 
 // The old file's extended attributes (a desktop's tags, an access control list as
 // system.posix_acl_access), read when the file is opened so that the new file gets them too.
-void AtomicFile::readAttributes(const QByteArray &path) {
+void AtomicFile::ReadAttributes(const QByteArray &path) {
     QByteArray names;
     for (int attempt = 0; attempt < 5; ++attempt) {
         const ssize_t size = ::listxattr(path.constData(), nullptr, 0);
@@ -283,14 +283,14 @@ void AtomicFile::readAttributes(const QByteArray &path) {
 
 // Puts the old file's attributes on the new one. One the system refuses (a security label this process
 // may not set, a file system without them) is left off and logged: the content matters more.
-void AtomicFile::copyAttributes() {
+void AtomicFile::CopyAttributes() {
     for (const auto &[name, value] : attributes_) {
         if (::fsetxattr(fd_, name.constData(), value.constData(), size_t(value.size()), 0) != 0)
             qCWarning(lcPlatform) << "extended attribute not kept on" << target_ << name << SystemErrorText(errno);
     }
 }
 
-void AtomicFile::discard() noexcept {
+void AtomicFile::Discard() noexcept {
     if (fd_ >= 0) {
         ::close(fd_);
         fd_ = -1;

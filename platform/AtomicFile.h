@@ -1,11 +1,11 @@
 #pragma once
 // A file replaced as a whole or not at all, written as a stream.
 //
-// The new content goes into a temporary file in the target's folder; commit() checks that every write
+// The new content goes into a temporary file in the target's folder; Commit() checks that every write
 // reached the file, flushes it to disk (fsync) and only then renames it over the target. Any failure
 // raises VelmoraError naming the file and the system's reason ("No space left on device"), removes the
 // temporary file and leaves the old file byte for byte as it was; so does an AtomicFile destroyed
-// without commit() (an exception thrown while the content is made).
+// without Commit() (an exception thrown while the content is made).
 //
 // A process killed while it writes leaves no temporary file: on Linux the file is made without a name
 // (O_TMPFILE) and gets one only for the rename. Where that is not possible it is named
@@ -39,43 +39,43 @@ public:
     // path as the system writes it, %2 the reason.
     explicit AtomicFile(const QString &fileName,
                         const QString &failure = QStringLiteral("無法寫入檔案 \"%1\"：%2"));
-    // Discards the temporary file unless commit() succeeded.
+    // Discards the temporary file unless Commit() succeeded.
     ~AtomicFile();
     AtomicFile(const AtomicFile &) = delete;
     AtomicFile &operator=(const AtomicFile &) = delete;
 
     // Appends bytes. Small pieces are gathered in a buffer; large ones go to the file as they are,
     // without a copy. Raises VelmoraError when the system refuses them.
-    void write(QByteArrayView bytes);
+    void Write(QByteArrayView bytes);
     // Writes what is buffered, flushes the file to disk, and renames it over the target. Raises
     // VelmoraError on any failure; the target is then untouched. Nothing may be written afterwards.
-    void commit();
-    // As commit, but `stillSame` is asked right before the rename, after the new content is on disk:
+    void Commit();
+    // As Commit, but `stillSame` is asked right before the rename, after the new content is on disk:
     // when it answers false the temporary file is discarded, the target left alone, and false returned.
     // A writer that must not replace a file another program changed meanwhile checks that here.
     // With `replacing`, the new file is swapped with the target in one step and the file it displaced
     // must be that one (identity, size and time): a file another program renamed over the target
     // between the check and the swap is put back, and false returned.
-    bool commitIf(const std::function<bool()> &stillSame, const FileStamp *replacing = nullptr);
+    bool CommitIf(const std::function<bool()> &stillSame, const FileStamp *replacing = nullptr);
     // The new file as committed (its identity, size and time), for telling it from a later change.
-    const FileStamp &committed() const { return committed_; }
+    const FileStamp &Committed() const { return committed_; }
 
     // The file that is replaced: the resolved path, symbolic links followed.
-    const QString &target() const { return target_; }
+    const QString &Target() const { return target_; }
 
 private:
-    [[noreturn]] void fail(const QString &reason);
-    [[noreturn]] void failErrno(int error);
-    void open();
-    void removeStaleTemporaries();
-    QByteArray temporaryPrefix() const;
-    QByteArray temporaryName() const;
-    void flushBuffer();
-    void writeOut(const char *data, qsizetype size);
-    bool linkUnnamed();
-    void discard() noexcept;
-    void readAttributes(const QByteArray &path);
-    void copyAttributes();
+    [[noreturn]] void Fail(const QString &reason);
+    [[noreturn]] void FailErrno(int error);
+    void Open();
+    void RemoveStaleTemporaries();
+    QByteArray TemporaryPrefix() const;
+    QByteArray TemporaryName() const;
+    void FlushBuffer();
+    void WriteOut(const char *data, qsizetype size);
+    bool LinkUnnamed();
+    void Discard() noexcept;
+    void ReadAttributes(const QByteArray &path);
+    void CopyAttributes();
 
     QString name_;      // as given, for messages
     QString failure_;   // message pattern

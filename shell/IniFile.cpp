@@ -196,7 +196,7 @@ IniFile::IniFile(const QString &fileName) : fileName_(fileName) {
 }
 
 // A name may head more than one section: all of them are searched in file order, the first key wins.
-const IniFile::Line *IniFile::find(const QString &section, const QString &key) const {
+const IniFile::Line *IniFile::FindLine(const QString &section, const QString &key) const {
     for (const Section &s : sections_) {
         if (!SameName(s.name, section)) continue;
         for (const Line &l : s.lines) {
@@ -207,12 +207,12 @@ const IniFile::Line *IniFile::find(const QString &section, const QString &key) c
 }
 
 QString IniFile::ReadString(const QString &section, const QString &key, const QString &def) const {
-    const Line *l = find(section, key);
+    const Line *l = FindLine(section, key);
     return l ? l->value : def;
 }
 
 int IniFile::ReadInteger(const QString &section, const QString &key, int def) const {
-    const Line *l = find(section, key);
+    const Line *l = FindLine(section, key);
     int v = 0;
     return l && ParseInteger(l->value, v) ? v : def;
 }
@@ -222,7 +222,7 @@ bool IniFile::ReadBool(const QString &section, const QString &key, bool def) con
 }
 
 double IniFile::ReadFloat(const QString &section, const QString &key, double def) const {
-    const Line *l = find(section, key);
+    const Line *l = FindLine(section, key);
     double v = 0;
     return l && ParseFloat(l->value, v) ? v : def;
 }
@@ -235,7 +235,7 @@ void IniFile::WriteString(const QString &section, const QString &key, const QStr
         throw VelmoraError(QStringLiteral("設定檔 \"%1\" 無法存放區段 \"%3\" 的鍵 \"%2\"（值 \"%4\"）：%5。")
                                .arg(ShownPath(fileName_), Shown(key), Shown(section), Shown(value), why));
 
-    Line *line = const_cast<Line *>(find(section, key));
+    Line *line = const_cast<Line *>(FindLine(section, key));
     if (line) {
         line->value = value;
         return;
@@ -282,9 +282,9 @@ void IniFile::UpdateFile() {
         // to disk and renamed over it only when every write went well.
         AtomicFile file(fileName_,
                         QStringLiteral("無法寫入設定檔 \"%1\"：%2"));
-        file.write("\xEF\xBB\xBF");
-        file.write(text.toUtf8());
-        file.commit();
+        file.Write("\xEF\xBB\xBF");
+        file.Write(text.toUtf8());
+        file.Commit();
     } catch (const std::bad_alloc &) {
         throw VelmoraError(
             QStringLiteral("無法寫入設定檔 \"%1\"：記憶體不足。").arg(ShownPath(fileName_)));

@@ -58,7 +58,7 @@ private:
         QList<Line> lines;
     };
 
-    const Line *find(const QString &section, const QString &key) const;
+    const Line *FindLine(const QString &section, const QString &key) const;
 
     QString fileName_;
     QList<Section> sections_;

@@ -134,8 +134,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     const QByteArray bytes(reinterpret_cast<const char *>(data), qsizetype(size));
     const NotesText text = NotesText::FromBytes(bytes);
     QList<QString> lines;
-    for (qsizetype i = 0; i < text.lineCount(); ++i)
-        lines.append(text.line(i).toString());
+    for (qsizetype i = 0; i < text.LineCount(); ++i)
+        lines.append(text.Line(i).toString());
     QString decoded = QString::fromUtf8(bytes.startsWith("\xEF\xBB\xBF") ? bytes.mid(3) : bytes);
     FUZZ_CHECK(lines == ModelLines(decoded), "lines differ from a plain split (%lld lines)",
                qint64(lines.size()));

@@ -13,16 +13,16 @@ namespace {
 // The file's lines, as bytes, without the position lines that belong to an entry.
 QList<QByteArray> LinesBesidePositions(const QByteArray &bytes) {
     NotesText text = NotesText::FromBytes(bytes);
-    text.keepBytes();
+    text.KeepBytes();
     QList<NoteEntry> records;
     QList<RecordPlace> places;
     WalkNotes(text, QString(), records, &places, true);
-    QList<bool> positionLine(text.lineCount(), false);
+    QList<bool> positionLine(text.LineCount(), false);
     for (const RecordPlace &p : places)
         if (p.positionLineFollows) positionLine[p.closeLine + 1] = true;
     QList<QByteArray> lines;
-    for (qsizetype i = 0; i < text.lineCount(); ++i)
-        if (!positionLine[i]) lines.append(text.lineBytes(i).toByteArray());
+    for (qsizetype i = 0; i < text.LineCount(); ++i)
+        if (!positionLine[i]) lines.append(text.LineBytes(i).toByteArray());
     return lines;
 }
 

@@ -34,11 +34,11 @@ private Q_SLOTS:
             for (int i = 0; i < 400; ++i) {
                 const int size = i % 7 == 0 ? rng.bounded(300000) : rng.bounded(2000);
                 QByteArray piece(size, char('a' + i % 26));
-                file.write(piece);
+                file.Write(piece);
                 expected += piece;
             }
             QCOMPARE(ReadFile(path), QByteArray("old")); // nothing visible before the commit
-            file.commit();
+            file.Commit();
         }
         QVERIFY(ReadFile(path) == expected);
         QCOMPARE(FolderFiles(dir.path()), QStringList{"f.txt"});
@@ -62,8 +62,8 @@ private Q_SLOTS:
         for (const QString &name : QStringList{dead, running} + others)
             WriteFile(dir, "left", name);
         AtomicFile file(path);
-        file.write("new");
-        file.commit();
+        file.Write("new");
+        file.Commit();
         QStringList expected = QStringList{"f.txt", running} + others;
         expected.sort();
         QStringList found = FolderFiles(dir.path());
@@ -77,7 +77,7 @@ private Q_SLOTS:
         QTemporaryDir dir;
         const QString path = dir.filePath("new.txt");
         AtomicFile file(path);
-        file.commit();
+        file.Commit();
         QVERIFY(QFileInfo(path).isFile());
         QCOMPARE(ReadFile(path), QByteArray());
         QCOMPARE(FolderFiles(dir.path()), QStringList{"new.txt"});
@@ -89,8 +89,8 @@ private Q_SLOTS:
         const QString path = WriteFile(dir, "old content", "f.txt");
         try {
             AtomicFile file(path);
-            file.write(QByteArray(500000, 'x'));
-            file.write("tail");
+            file.Write(QByteArray(500000, 'x'));
+            file.Write("tail");
             throw std::runtime_error("made up");
         } catch (const std::runtime_error &) {
         }
@@ -104,8 +104,8 @@ private Q_SLOTS:
         const QString name = QString(251, u'n') + ".txt";
         const QString path = WriteFile(dir, "old", name);
         AtomicFile file(path);
-        file.write("new");
-        file.commit();
+        file.Write("new");
+        file.Commit();
         QCOMPARE(ReadFile(path), QByteArray("new"));
         QCOMPARE(FolderFiles(dir.path()), QStringList{name});
     }
@@ -134,8 +134,8 @@ private Q_SLOTS:
         const QStringList before = FolderFiles(dir.path());
         try {
             AtomicFile file(path, "Cannot write \"%1\": %2");
-            file.write("new");
-            file.commit();
+            file.Write("new");
+            file.Commit();
             QFAIL("no error");
         } catch (const VelmoraError &e) {
             QVERIFY2(e.message().startsWith("Cannot write \"" + path + "\": "), qPrintable(e.message()));
@@ -150,10 +150,10 @@ private Q_SLOTS:
         QTemporaryDir dir;
         const QString path = dir.filePath("f.txt");
         AtomicFile file(path);
-        file.write("a");
-        file.commit();
-        QVERIFY_THROWS_EXCEPTION(VelmoraError, file.write("b"));
-        QVERIFY_THROWS_EXCEPTION(VelmoraError, file.commit());
+        file.Write("a");
+        file.Commit();
+        QVERIFY_THROWS_EXCEPTION(VelmoraError, file.Write("b"));
+        QVERIFY_THROWS_EXCEPTION(VelmoraError, file.Commit());
         QCOMPARE(ReadFile(path), QByteArray("a"));
     }
 
@@ -163,8 +163,8 @@ private Q_SLOTS:
         const QString path = WriteFile(dir, "old", "f.txt");
         QVERIFY(::chmod(QFile::encodeName(path).constData(), 0640) == 0);
         AtomicFile file(path);
-        file.write("new");
-        file.commit();
+        file.Write("new");
+        file.Commit();
         struct stat st;
         QVERIFY(::stat(QFile::encodeName(path).constData(), &st) == 0);
         QCOMPARE(int(st.st_mode & 07777), 0640);
@@ -178,8 +178,8 @@ private Q_SLOTS:
         const QString link = dir.filePath("link.txt");
         QVERIFY(QFile::link(real, link));
         AtomicFile file(link);
-        file.write("new");
-        file.commit();
+        file.Write("new");
+        file.Commit();
         QVERIFY(QFileInfo(link).isSymLink());
         QCOMPARE(ReadFile(real), QByteArray("new"));
         QCOMPARE(FolderFiles(dir.filePath("real")), QStringList{"f.txt"});
@@ -191,9 +191,9 @@ private Q_SLOTS:
         QVERIFY(QDir().mkdir(dir.filePath("Folder")));
         const QString real = WriteFile(dir, "old", "Folder/File.TXT");
         AtomicFile file(dir.path() + "\\folder\\file.txt");
-        QCOMPARE(file.target(), QFileInfo(real).canonicalFilePath());
-        file.write("new");
-        file.commit();
+        QCOMPARE(file.Target(), QFileInfo(real).canonicalFilePath());
+        file.Write("new");
+        file.Commit();
         QCOMPARE(ReadFile(real), QByteArray("new"));
         QCOMPARE(FolderFiles(dir.filePath("Folder")), QStringList{"File.TXT"});
     }
@@ -215,11 +215,11 @@ private Q_SLOTS:
             }
             report = ::access("/proc/self/fd", X_OK) == 0 ? "proc" : "no-proc";
             AtomicFile file(path);
-            file.write(QByteArray(100000, 'n'));
-            file.write("ew");
+            file.Write(QByteArray(100000, 'n'));
+            file.Write("ew");
             // The named temporary file is there while the content is written.
             report += "\n" + FolderFiles(dir.path()).join(u'|').toUtf8();
-            file.commit();
+            file.Commit();
         });
         if (o.report.endsWith("no-setup")) QSKIP("cannot hide /proc here");
         QVERIFY2(o.succeeded(), o.describe().constData());
@@ -243,11 +243,11 @@ private Q_SLOTS:
         const ChildOutcome o = RunInChild([&](QByteArray &) {
             LimitFileSize(rlim_t(limit));
             AtomicFile file(path);
-            file.write(QByteArray(1000, 'a'));   // buffered
-            file.write(QByteArray(200000, 'b')); // straight
+            file.Write(QByteArray(1000, 'a'));   // buffered
+            file.Write(QByteArray(200000, 'b')); // straight
             for (int i = 0; i < 199; ++i)
-                file.write(QByteArray(1000, 'c')); // buffered, written at the commit
-            file.commit();
+                file.Write(QByteArray(1000, 'c')); // buffered, written at the commit
+            file.Commit();
         });
         QVERIFY2(o.threwVelmoraError(), o.describe().constData());
         QVERIFY2(o.report.contains(path.toUtf8()) && o.report.contains("檔案太大"),
@@ -283,8 +283,8 @@ private Q_SLOTS:
         };
         const QByteArray aclBefore = read("system.posix_acl_access");
         AtomicFile file(path);
-        file.write("new");
-        file.commit();
+        file.Write("new");
+        file.Commit();
         QCOMPARE(ReadFile(path), QByteArray("new"));
         QCOMPARE(read("user.velmora.tag"), QByteArray("紅"));
         if (!withAcl)
