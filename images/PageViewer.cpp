@@ -481,6 +481,7 @@ void PageViewer::ZoomChanged() {
         overlay_->Ellipse(viewer::MarkerRect(markedPosition_.x(), markedPosition_.y(), zoomFactor_));
     }
     ShowInCorner(QStringLiteral("%1%").arg(double(zoomFactor_) * 100.0, 0, 'f', 0));
+    Q_EMIT ZoomFactorChanged(zoomFactor_);
 }
 
 void PageViewer::ShowInCorner(const QString &text) {
