@@ -104,8 +104,8 @@ void MainWindow::FinishReading() { loader_->Finish(); }
 
 void MainWindow::TakeUpAfterReading() {
     notices_->Dismiss(ReadingNotice());
-    if (!loader_->Warnings().isEmpty())
-        ShowNotice(loader_->Warnings().join(QStringLiteral("　")));
+    for (const QString &warning : loader_->Warnings())
+        ShowNotice(warning); // one a file, each with its own close button
     memory_->AllRead();
     if (!firstShow_)
         search_->PrepareInBackground();

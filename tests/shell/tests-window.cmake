@@ -41,3 +41,5 @@ velmora_add_openbox_test(tst_keyboard shell/tst_keyboard.cpp)
 velmora_add_openbox_test(tst_windowkeys shell/tst_windowkeys.cpp)
 # Back and forward, the reading taken up again, a result shown in the entries list.
 velmora_add_openbox_test(tst_reading shell/tst_reading.cpp)
+# The panes' division, the badge, the field boxes, the notices, the status line, the close question's buttons.
+velmora_add_openbox_test(tst_windowlayout shell/tst_windowlayout.cpp SCALES 1 2)
