@@ -78,16 +78,22 @@ void PaneSplitter::Settle() {
 }
 
 void PaneSplitter::resizeEvent(QResizeEvent *event) {
+    const QList<int> before = sizes(); // before the splitter hands the change to every pane
     QSplitter::resizeEvent(event);
-    if (settled_ && event->oldSize().width() > 0 && event->size().width() != event->oldSize().width())
-        Share(width() - 2 * handleWidth() - sizes().value(0));
+    if (settled_ && before.size() == 3 && event->oldSize().width() > 0 &&
+        event->size().width() != event->oldSize().width())
+        Share(before);
 }
 
-void PaneSplitter::Share(int room) {
-    const QList<int> widths = sizes();
-    if (widths.size() != 3 || room <= 0) return;
-    const int scan = qRound(room * scanShare_);
-    setSizes({widths[0], room - scan, scan});
+void PaneSplitter::Share(const QList<int> &before) {
+    // What the window gains or loses goes to the page and the scan by the share; the panes keep the
+    // widths they had besides, so the scan's width read back at start is not undone by the frame's
+    // correction a moment later.
+    const int room = width() - 2 * handleWidth() - before[0];
+    if (room <= 0) return;
+    const int change = room - before[1] - before[2];
+    const int scan = qBound(0, before[2] + qRound(change * scanShare_), room);
+    setSizes({before[0], room - scan, scan});
 }
 
 void PaneSplitter::FollowDrag(int index) {

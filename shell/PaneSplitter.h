@@ -31,8 +31,8 @@ protected:
     void resizeEvent(QResizeEvent *event) override;
 
 private:
-    // The page and the scan divide `room` by the share; the left pane keeps its width.
-    void Share(int room);
+    // After a change of size: the left pane keeps its width, the page and the scan share the change.
+    void Share(const QList<int> &before);
     void FollowDrag(int index);
 
     QWidget *left_ = nullptr;

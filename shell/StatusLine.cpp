@@ -22,9 +22,9 @@ StatusLine::StatusLine(const NotebookStore &store, const ReadingContext &reading
     : QStatusBar(parent), store_(store), reading_(reading), capture_(capture) {
     setObjectName(QStringLiteral("StatusLine"));
     setSizeGripEnabled(false); // the window's frame resizes it
-    entry_ = AddPart("statusEntry");
-    coverage_ = AddPart("statusCoverage");
-    zoom_ = AddPart("statusZoom");
+    entry_ = AddPart("statusEntry", false);
+    coverage_ = AddPart("statusCoverage", true);
+    zoom_ = AddPart("statusZoom", true);
     coverage_->hide();
 
     connect(&reading, &ReadingContext::ShownChanged, this, Guarded([this] { ShowEntry(); }));
@@ -40,11 +40,15 @@ StatusLine::StatusLine(const NotebookStore &store, const ReadingContext &reading
     ShowCoverage();
 }
 
-QLabel *StatusLine::AddPart(const char *objectName) {
+QLabel *StatusLine::AddPart(const char *objectName, bool right) {
     auto *label = new QLabel(this);
     label->setObjectName(QString::fromLatin1(objectName));
     label->setTextFormat(Qt::PlainText);
-    addPermanentWidget(label);
+    // The entry on the left, where the eye leaves the lists; the scan's figures on the right, under it.
+    if (right)
+        addPermanentWidget(label);
+    else
+        addWidget(label, 1);
     return label;
 }
 

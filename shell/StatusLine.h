@@ -24,7 +24,7 @@ private:
     void ShowEntry();
     void ShowZoom(float factor);
     void ShowCoverage();
-    QLabel *AddPart(const char *objectName);
+    QLabel *AddPart(const char *objectName, bool right);
 
     const NotebookStore &store_;
     const ReadingContext &reading_;

@@ -209,8 +209,9 @@ void TestReading::readingTakenUpAgain() {
 void TestReading::resultShownInEntriesListScrolledTo() {
     ReaderFixture fx;
     fx.writeNotes(LongNotes(fx, 300));
-    // The search tab open at start, in a maximised window: the entries list has not been shown.
-    fx.write("velmoranote.ini", "[System]\r\nInitMax=1\r\n[Reader]\r\nTab=1\r\n");
+    // The search tab open at start in a window smaller than the designed one: the entries list has not
+    // been shown at that size.
+    fx.write("velmoranote.ini", "[System]\r\nWidth=879\r\nHeight=574\r\n[Reader]\r\nTab=1\r\n");
     Reader r(fx, true);
     auto *tabs = Child<QTabWidget>(r.w, "PageControl1");
     for (const char *query : {"123", "7", "288"}) {
