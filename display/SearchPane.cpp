@@ -42,6 +42,16 @@ SearchPane::SearchPane(const NotebookStore &store, QWidget *parent) : QWidget(pa
     contentCheck_ = field(QStringLiteral("內容"), 71, 57, "cbContent");
     sourceCheck_ = field(QStringLiteral("出處"), 134, 60, "cbSource");
     remarkCheck_ = field(QStringLiteral("案語"), 191, 59, "cbPs");
+    // At the window's font the designed widths cut the captions and leave no room between a caption and
+    // the next box: each box is as wide as its caption needs, half a character apart.
+    const int gap = fontMetrics().horizontalAdvance(QChar(0x3000)) / 2;
+    QCheckBox *previous = nullptr;
+    for (QCheckBox *box : {titleCheck_, contentCheck_, sourceCheck_}) {
+        box->resize(qMax(box->width(), box->sizeHint().width()), box->height());
+        if (box != titleCheck_)
+            box->move(qMax(box->x(), previous->geometry().right() + 1 + gap), box->y());
+        previous = box;
+    }
     remarkCheck_->hide(); // the remarks are searched while it is checked, though it is never shown
     queryEdit_ = MakeFilterEdit(boxes, 79, QStringLiteral("edSearch"));
     // Folding on a row of its own under the query (beside the field boxes its caption would be cut at the

@@ -173,6 +173,7 @@ PageViewer::PageViewer(QWidget *parent) : QWidget(parent), scanCache_(new ScanCa
 
     // The scroll box holds the focus of the pane; its keys are seen before it scrolls with them.
     scrollBox_->installEventFilter(this);
+    scrollBox_->viewport()->installEventFilter(this);
 
     connect(scanCache_, &ScanCache::Requested, this,
             Guarded([this](const QString &path, bool ok, const QString &error) { LargeScanDecoded(path, ok, error); }));
@@ -481,6 +482,7 @@ void PageViewer::ZoomChanged() {
         overlay_->Ellipse(viewer::MarkerRect(markedPosition_.x(), markedPosition_.y(), zoomFactor_));
     }
     ShowInCorner(QStringLiteral("%1%").arg(double(zoomFactor_) * 100.0, 0, 'f', 0));
+    Q_EMIT ZoomFactorChanged(zoomFactor_);
 }
 
 void PageViewer::ShowInCorner(const QString &text) {
@@ -493,13 +495,13 @@ void PageViewer::ShowInCorner(const QString &text) {
 }
 
 void PageViewer::PlaceCornerLabels() {
+    // Inside the scan's viewport, which the scroll bars leave out, so no arrow is covered.
     const int margin = 8;
-    const int bottom = height() - margin -
-                       scrollBox_->horizontalScrollBar()->height() * scrollBox_->horizontalScrollBar()->isVisible();
-    zoomIndicator_->move(width() - zoomIndicator_->width() - margin -
-                             scrollBox_->verticalScrollBar()->width() * scrollBox_->verticalScrollBar()->isVisible(),
-                         bottom - zoomIndicator_->height());
-    hitCount_->move(margin, bottom - hitCount_->height());
+    const QWidget *viewport = scrollBox_->viewport();
+    const QRect area(viewport->mapTo(this, QPoint(0, 0)), viewport->size());
+    const int bottom = area.bottom() + 1 - margin;
+    zoomIndicator_->move(area.right() + 1 - margin - zoomIndicator_->width(), bottom - zoomIndicator_->height());
+    hitCount_->move(area.left() + margin, bottom - hitCount_->height());
 }
 
 void PageViewer::SetScanIndex(ScanIndex *index) {
@@ -712,6 +714,9 @@ bool PageViewer::eventFilter(QObject *watched, QEvent *event) {
             event->ignore();
         return true;
     }
+    // The scroll bars come and go with the zoom after the labels were placed: the viewport's size says so.
+    if (watched == scrollBox_->viewport() && event->type() == QEvent::Resize)
+        PlaceCornerLabels();
     if (watched == scrollBox_) {
         if (event->type() == QEvent::ShortcutOverride && TakeKey(static_cast<QKeyEvent *>(event), false)) {
             // The scan's own keys win over the window's shortcuts while it has focus.

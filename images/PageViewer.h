@@ -102,6 +102,8 @@ Q_SIGNALS:
     void NextUnpositionedWanted();
     // A double click near an entry's position on the scan shown.
     void EntryPicked(NoteRef ref);
+    // The zoom changed (menu, wheel, keys, fitting).
+    void ZoomFactorChanged(float factor);
 
 protected:
     void resizeEvent(QResizeEvent *event) override;

@@ -124,7 +124,7 @@ void CaptureSession::ShowNextWithoutPosition() {
     RefreshCaption(log_.UnpositionedText());
 }
 
-void CaptureSession::Save() {
+bool CaptureSession::Save() {
     int count = 0;
     int written = 0;       // positions written into the notes files
     QStringList keptLines; // the ones left out: the disk's value kept over this reader's
@@ -187,6 +187,7 @@ void CaptureSession::Save() {
                        .arg(keptLines.join(QLatin1Char('\n'))));
     if (!log_.Unplaced().empty())
         Q_EMIT LastingNotice(UnplacedNotice());
+    return keptLines.isEmpty() && log_.Unplaced().empty();
 }
 
 QString CaptureSession::UnplacedNotice() const {

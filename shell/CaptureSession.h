@@ -62,8 +62,8 @@ public:
     void ShowNextWithoutPosition();
     // Saves every changed notebook; an error stops at that notebook, which stays marked with the ones
     // after it. "OK" when everything asked was saved; after "no" to the conflict question, what was
-    // written and what was not.
-    void Save();
+    // written and what was not. True when every position recorded is in the notes files now.
+    bool Save();
 
     // At start: offers the journals of readers that are gone, in one question. One that cannot be read
     // is left as it is and said in a lasting notice; the others are offered all the same.

@@ -11,12 +11,16 @@
 #include "images/PageViewer.h"
 #include "shell/CaptureSession.h"
 #include "shell/CaptureStepping.h"
+#include "shell/CloseQuestion.h"
 #include "shell/DocumentOpener.h"
 #include "shell/EntriesPane.h"
 #include "shell/HistoryKeys.h"
 #include "shell/KeyboardAccess.h"
+#include "shell/PaneSplitter.h"
+#include "shell/StatusLine.h"
 #include "shell/WindowHeader.h"
 #include "shell/WindowKeys.h"
+#include "shell/WindowMemory.h"
 #include "shell/WindowPlace.h"
 #include "widgets/AccessibleFocus.h"
 #include "widgets/ErrorBoundary.h"
@@ -56,14 +60,10 @@ MainWindow::MainWindow(const QString &programPath, QWidget *parent, const QStrin
     BuildPanes();
     loader_->TakeFirst();
     SetCaption(ReadWindowTitle(programFolder_, windowTitle()));
-
-    WindowSettings defaults;
-    defaults.outer = frameGeometry();
-    defaults.zoomFactor = pageViewer_->ZoomFactor();
-    defaults.maximised = isMaximized();
-    defaults.scanPaneWidth = ScanPaneWidth();
-    const WindowSettings stored = ReadWindowSettings(settingsFolder_, defaults);
-    ApplySettings(stored);
+    memory_ = new WindowMemory({this, place_, mainSplitter_, leftPane_, leftBar_, tabs_, entries_, search_, entryView_,
+                                pageViewer_, reading_, store_},
+                               settingsFolder_, this);
+    memory_->ApplyStored();
 
     tabs_->setCurrentIndex(0);
     entries_->Fill();
@@ -79,7 +79,7 @@ MainWindow::MainWindow(const QString &programPath, QWidget *parent, const QStrin
     new FocusRing(this, {entryView_, pageViewer_});
     OrderPanes(this, {leftPane_, entryView_, pageViewer_});
     InstallContextMenuKeys(this, {{entryView_, entryView_->WebView()}, {pageViewer_, pageViewer_->MenuSurface()}});
-    RestoreReading(stored);
+    memory_->TakeUpReading(loader_->IsDone());
     // The keyboard starts where the reading does: in the entries list (or the open tab's own control),
     // not on the manual button, which Space would open.
     if (tabs_->currentWidget() == entries_)
@@ -104,13 +104,9 @@ void MainWindow::FinishReading() { loader_->Finish(); }
 
 void MainWindow::TakeUpAfterReading() {
     notices_->Dismiss(ReadingNotice());
-    if (!loader_->Warnings().isEmpty())
-        ShowNotice(loader_->Warnings().join(QStringLiteral("　")));
-    if (searchPending_) {
-        searchPending_ = false;
-        if (search_->Query().isEmpty())
-            search_->SetQuery(restoring_.searchText);
-    }
+    for (const QString &warning : loader_->Warnings())
+        ShowNotice(warning); // one a file, each with its own close button
+    memory_->AllRead();
     if (!firstShow_)
         search_->PrepareInBackground();
     // Positions left unsaved by a run that did not end normally; an unreadable journal is said so and kept.
@@ -143,10 +139,7 @@ void MainWindow::BuildPanes() {
     rootLayout->addWidget(notices_);
 
     // Left pane | entry page | page scan, with the two bars between them.
-    mainSplitter_ = new QSplitter(Qt::Horizontal, root);
-    mainSplitter_->setObjectName(QStringLiteral("MainSplitter"));
-    mainSplitter_->setHandleWidth(DesignPixels(3));
-    mainSplitter_->setOpaqueResize(false); // a line follows the pointer; the panes resize when it ends
+    mainSplitter_ = new PaneSplitter(root);
     rootLayout->addWidget(mainSplitter_, 1);
 
     leftPane_ = new QWidget(mainSplitter_);
@@ -180,23 +173,10 @@ void MainWindow::BuildPanes() {
 
     entryView_ = new EntryView(mainSplitter_);
     pageViewer_ = new PageViewer(mainSplitter_);
-    mainSplitter_->addWidget(entryView_);
-    mainSplitter_->addWidget(pageViewer_);
-    mainSplitter_->setStretchFactor(0, 0);
-    mainSplitter_->setStretchFactor(1, 1);
-    mainSplitter_->setStretchFactor(2, 0);
-    mainSplitter_->setCollapsible(1, false);
-    const int handles = 2 * mainSplitter_->handleWidth();
-    mainSplitter_->setSizes({DesignPixels(258), DesignPixels(1101) - DesignPixels(258) - DesignPixels(469) - handles,
-                             DesignPixels(469)});
-    pendingScanPaneWidth_ = DesignPixels(469);
-    leftPane_->setMinimumWidth(0);
-    // However narrow the window, the page and the scan keep room to be read and used.
-    entryView_->setMinimumWidth(DesignPixels(160));
-    pageViewer_->setMinimumWidth(DesignPixels(120));
+    mainSplitter_->SetPanes(leftPane_, entryView_, pageViewer_);
     setMinimumSize(DesignPixels(600), DesignPixels(400));
-    mainSplitter_->handle(1)->setObjectName(QStringLiteral("Splitter1"));
-    mainSplitter_->handle(2)->setObjectName(QStringLiteral("Splitter3"));
+    // The shown entry's notebook and page, the scan's zoom, the count of capture mode, below the panes.
+    setStatusBar(new StatusLine(*store_, *reading_, *capture_, *pageViewer_, this));
 }
 
 void MainWindow::Wire() {
@@ -233,10 +213,6 @@ void MainWindow::Wire() {
     connect(pageViewer_, &PageViewer::UndoCaptureWanted, capture_, Guarded([this] { capture_->Undo(); }));
     connect(pageViewer_, &PageViewer::NextUnpositionedWanted, capture_,
             Guarded([this] { capture_->ShowNextWithoutPosition(); }));
-    connect(mainSplitter_, &QSplitter::splitterMoved, this, Guarded([this](int, int index) {
-                if (index == 1 && leftPane_->height() <= 29)
-                    leftPane_->resize(leftPane_->width(), 30);
-            }));
 }
 
 void MainWindow::WireShown() {
@@ -291,7 +267,7 @@ void MainWindow::WireKeys() {
     panes.pageView = entryView_;
     panes.search = search_;
     panes.scan = pageViewer_;
-    panes.stepListText = [this](int direction) { StepListFontSize(direction); };
+    panes.stepListText = [this](int direction) { memory_->StepListFontSize(direction); };
     panes.stepPageZoom = [this](int direction) { entryView_->StepPageZoom(direction); };
     new WindowKeys(std::move(panes), this);
     // Turning to a tab (a click, Ctrl+Tab) puts the keyboard in its own control: the entries list, the
@@ -308,50 +284,6 @@ void MainWindow::WireKeys() {
 void MainWindow::ShowNotice(const QString &text) { notices_->Add(text, NoticeStrip::Kind::Routine); }
 
 void MainWindow::ShowLastingNotice(const QString &text) { notices_->Add(text, NoticeStrip::Kind::Lasting); }
-
-void MainWindow::ApplySettings(const WindowSettings &stored) {
-    place_->Restore(stored.outer, stored.frame, stored.maximised);
-    pageViewer_->SetZoomFactor(stored.zoomFactor);
-    SetScanPaneWidth(stored.scanPaneWidth);
-    entryView_->SetPageZoom(stored.pageZoom);
-    SetListFontSize(stored.listFontSize);
-    pageViewer_->SetMarksShown(stored.showPositions);
-}
-
-WindowSettings MainWindow::CurrentSettings() const {
-    WindowSettings s;
-    s.outer = place_->Outer();
-    s.frame = place_->Frame();
-    s.zoomFactor = pageViewer_->ZoomFactor();
-    s.maximised = isMaximized();
-    QWidget *client = centralWidget();
-    s.panelTop = mainSplitter_->handle(1)->mapTo(client, QPoint(0, 0)).y();
-    s.panelLeft = leftBar_->x();
-    s.panelLeft2 = mainSplitter_->handle(2)->mapTo(client, QPoint(0, 0)).x();
-    s.panelWidth = search_->ResultsListWidth();
-    s.scanPaneWidth = ScanPaneWidth();
-    s.panelHeight = leftPane_->height();
-    StoreReading(s);
-    return s;
-}
-
-void MainWindow::SetScanPaneWidth(int width) {
-    // The panes get their real widths when the window is first laid out: until then keep the width.
-    if (firstShow_) {
-        pendingScanPaneWidth_ = width;
-        return;
-    }
-    QList<int> sizes = mainSplitter_->sizes();
-    if (sizes.size() != 3)
-        return;
-    const int total = sizes[0] + sizes[1] + sizes[2];
-    width = qBound(0, width, qMax(0, total - sizes[0]));
-    sizes[1] = total - sizes[0] - width;
-    sizes[2] = width;
-    mainSplitter_->setSizes(sizes);
-}
-
-int MainWindow::ScanPaneWidth() const { return firstShow_ ? pendingScanPaneWidth_ : pageViewer_->width(); }
 
 void MainWindow::ShowAsStored() { place_->Show(); }
 
@@ -385,15 +317,20 @@ void MainWindow::showEvent(QShowEvent *event) {
                        }));
     if (QLayout *layout = centralWidget()->layout())
         layout->activate();
-    SetScanPaneWidth(pendingScanPaneWidth_);
+    mainSplitter_->Settle();
 }
 
 bool MainWindow::MayClose() {
-    if (capture_->HasUnsavedPositions() &&
-        !AskYesNo(this, QStringLiteral("警告 : 定位有更改，尚未儲存，是否確定結束程式？")))
-        return false;
+    if (capture_->HasUnsavedPositions()) {
+        const CloseAnswer answer = AskCloseWithUnsaved(this);
+        if (answer == CloseAnswer::Stay)
+            return false;
+        // A save that leaves some position out (a "no" to its conflict question) keeps the window open.
+        if (answer == CloseAnswer::SaveThenLeave && !capture_->Save())
+            return false;
+    }
     try {
-        WriteWindowSettings(settingsFolder_, CurrentSettings());
+        memory_->Write();
     } catch (const std::exception &e) {
         // The window must not become impossible to close: the user may leave without the settings.
         return AskYesNo(this, QStringLiteral("%1\n\n視窗設定無法儲存。仍要結束程式嗎？").arg(QString::fromUtf8(e.what())));
@@ -414,7 +351,7 @@ void MainWindow::PrepareToEndUnasked() {
     EndQuestionsUnanswered(); // the question open now closes unanswered, and none is asked after it
     capture_->EndUnasked();
     try {
-        WriteWindowSettings(settingsFolder_, CurrentSettings());
+        memory_->Write();
     } catch (const std::exception &e) {
         qCWarning(lcShell) << "the window's settings were not written at the end:" << e.what();
     }
@@ -434,49 +371,4 @@ void MainWindow::closeEvent(QCloseEvent *event) {
         event->ignore();
         ShowCurrentError();
     }
-}
-
-void MainWindow::SetListFontSize(int pixels) {
-    listFontSize_ = pixels <= 0 ? 0 : qBound(10, pixels, 48);
-    entries_->SetListFontSize(listFontSize_);
-    search_->SetListFontSize(listFontSize_);
-}
-
-void MainWindow::StepListFontSize(int direction) {
-    const int current = listFontSize_ ? listFontSize_ : DesignPixels(17);
-    SetListFontSize(direction == 0 ? 0 : current + 2 * direction);
-}
-
-void MainWindow::RestoreReading(const WindowSettings &stored) {
-    if (stored.openTab >= 0 && stored.openTab < tabs_->count()) tabs_->setCurrentIndex(stored.openTab);
-    search_->SetFolding(stored.searchFold);
-    restoring_ = stored;
-    // The search waits for every notebook: its results would otherwise be built again as each comes in.
-    searchPending_ = !stored.searchText.isEmpty();
-    if (searchPending_ && loader_->IsDone()) {
-        searchPending_ = false;
-        search_->SetQuery(stored.searchText);
-    }
-    // "K:12": shown again only when that record still has the headword it had.
-    const QString headword = stored.lastHeadword;
-    reading_->RestoreLast(stored.lastEntry,
-                          [headword](const NoteEntry &entry) { return SettingsLine(entry.title) == headword; });
-}
-
-void MainWindow::StoreReading(WindowSettings &s) const {
-    s.pageZoom = entryView_->PageZoom();
-    s.listFontSize = listFontSize_;
-    s.openTab = tabs_->currentIndex();
-    s.searchText = search_->Query();
-    s.searchFold = search_->Folding();
-    s.showPositions = pageViewer_->MarksShown();
-    // Where the reading stopped, when the notebooks it needs were not in yet, stays as it was.
-    if (searchPending_)
-        s.searchText = restoring_.searchText;
-    const NoteRef shown = reading_->Shown().ref;
-    s.lastEntry = reading_->LastPlace();
-    if (store_->Contains(shown))
-        s.lastHeadword = store_->Entry(shown).title;
-    else if (!s.lastEntry.isEmpty())
-        s.lastHeadword = restoring_.lastHeadword;
 }

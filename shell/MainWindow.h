@@ -1,6 +1,6 @@
 #pragma once
-// The reader's window: it builds the panes and wires their signals together, and keeps the close
-// question and the window settings. Everything else has an owner of its own:
+// The reader's window: it builds the panes and wires their signals together, and asks the close
+// question. Everything else has an owner of its own:
 //   NotebookStore  (corpus/)  the four notebooks, the one place that changes them; NotebookLoader feeds it
 //   ReadingContext (corpus/)  the entry shown, the list that opened it, back and forward, the last entry
 //   EntriesPane    (shell/)   the notebooks' records, chosen from a list
@@ -9,10 +9,12 @@
 //   EntryView      (display/) the entry page in a web view
 //   PageViewer     (images/)  the page scan: loading, zoom, marks, the right click of capture mode
 //   CaptureSession (shell/)   the hidden capture mode, shown by CaptureBar, moving on by CaptureStepping
+//   PaneSplitter   (shell/)   the three panes side by side, the page and the scan sharing the room
+//   WindowMemory   (shell/)   velmoranote.ini: the window's place, the panes' widths, the reading
+//   StatusLine     (shell/)   the shown entry's notebook and page, the scan's zoom, capture's count
 // The panes follow the store's and the reading context's announcements; the window only connects them.
 
 #include "corpus/Notebooks.h"
-#include "shell/WindowSettings.h"
 
 #include <QMainWindow>
 
@@ -26,11 +28,12 @@ class FileBrowserPane;
 class NotebookLoader;
 class NotebookStore;
 class PageViewer;
-class QSplitter;
+class PaneSplitter;
 class QTabWidget;
 class ReadingContext;
 class ScanIndex;
 class SearchPane;
+class WindowMemory;
 class WindowPlace;
 
 class MainWindow : public QMainWindow {
@@ -81,17 +84,8 @@ private:
     // A notice of something lost or not taken (a journal skipped), kept until dismissed.
     void ShowLastingNotice(const QString &text);
     void ForgetUnsavedPositions();
-    void ApplySettings(const WindowSettings &stored);
-    WindowSettings CurrentSettings() const;
-    void SetScanPaneWidth(int width);
-    int ScanPaneWidth() const;
-    // The close question; false when the window must stay open.
+    // The close question (and the save it may ask for); false when the window must stay open.
     bool MayClose();
-    void SetListFontSize(int pixels);
-    void StepListFontSize(int direction);
-    // Where the reading stopped last time: the tab, the search (once every notebook is in) and the entry.
-    void RestoreReading(const WindowSettings &stored);
-    void StoreReading(WindowSettings &settings) const;
     void TakeUpAfterReading();
 
     QString programFolder_; // with a trailing separator
@@ -101,11 +95,10 @@ private:
     ReadingContext *reading_;
     WindowPlace *place_;
     ScanIndex *scanIndex_;
-    WindowSettings restoring_; // where the reading stopped, as stored
-    bool searchPending_ = false;
+    WindowMemory *memory_ = nullptr; // velmoranote.ini: the window's place, the panes, the reading
 
     QWidget *header_ = nullptr;
-    QSplitter *mainSplitter_ = nullptr;
+    PaneSplitter *mainSplitter_ = nullptr;
     QWidget *leftPane_ = nullptr;
     QWidget *leftBar_ = nullptr;
     QTabWidget *tabs_ = nullptr;
@@ -119,8 +112,5 @@ private:
     std::unique_ptr<CaptureStepping> stepping_;
     class NoticeStrip *notices_ = nullptr;
 
-    int listFontSize_ = 0; // pixels; 0 for the design size
-
     bool firstShow_ = true;
-    int pendingScanPaneWidth_ = 0;
 };

@@ -46,6 +46,9 @@ WindowSettings ReadWindowSettings(const QString &programFolder, const WindowSett
                        ini.ReadInteger(kReader, QStringLiteral("FrameBottom"), s.frame.bottom()));
     s.searchFold = ini.ReadInteger(kReader, QStringLiteral("SearchFold"), s.searchFold ? 1 : 0) != 0;
     s.showPositions = ini.ReadInteger(kReader, QStringLiteral("ShowPositions"), s.showPositions ? 1 : 0) != 0;
+    s.scanShare = ini.ReadFloat(kReader, QStringLiteral("ScanShare"), s.scanShare);
+    if (!(s.scanShare >= 0.0 && s.scanShare <= 1.0))
+        s.scanShare = defaults.scanShare;
     return s;
 }
 
@@ -75,5 +78,7 @@ void WriteWindowSettings(const QString &programFolder, const WindowSettings &s) 
     ini.WriteInteger(kReader, QStringLiteral("FrameRight"), s.frame.right());
     ini.WriteInteger(kReader, QStringLiteral("FrameBottom"), s.frame.bottom());
     ini.WriteInteger(kReader, QStringLiteral("SearchFold"), s.searchFold ? 1 : 0);
+    if (s.scanShare >= 0.0 && s.scanShare <= 1.0)
+        ini.WriteFloat(kReader, QStringLiteral("ScanShare"), qRound(s.scanShare * 10000.0) / 10000.0);
     ini.UpdateFile();
 }

@@ -23,6 +23,9 @@ struct WindowSettings {
     QString searchText;
     bool searchFold = false; // the search matches across variant characters
     bool showPositions = false; // the marks at every entry's position on the scan
+    // The scan's part of the width the page and the scan share, kept as the window changes size; below
+    // zero when none was stored.
+    double scanShare = -1.0;
 };
 
 // The caption from setup.ini in `programFolder` (which ends in a separator), or `fallback`.

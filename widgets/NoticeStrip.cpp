@@ -62,6 +62,8 @@ void NoticeStrip::Add(const QString &text, Kind kind, bool untilDismissed) {
     label->setObjectName(QStringLiteral("noticeText"));
     label->setWordWrap(true);
     label->setTextFormat(Qt::PlainText);
+    // The strip's style sheet stops the window's font at the strip: the text takes it from here.
+    label->setFont(font());
     label->setTextInteractionFlags(Qt::TextSelectableByMouse);
     label->setToolTip(text);
     auto *close = new QToolButton(row);

@@ -116,6 +116,14 @@ void OwnerDrawList::scrollTo(const QModelIndex &index, ScrollHint hint) {
         value += qMin(rect.top(), rect.bottom() - area.height() + 1);
     else if (hint == PositionAtCenter)
         value += rect.top() - (area.height() - rect.height()) / 2;
+    // The list starts at a whole row, as a list box scrolled by rows does: the row cut by the top edge
+    // gives way to the one after it while the row asked for stays in view.
+    const int row = RowAtY(qMax(value, 0));
+    if (row >= 0 && tops_[size_t(row)] < value) {
+        const qint64 next = tops_[size_t(row) + 1];
+        const qint64 asked = tops_[size_t(index.row())];
+        value = next <= asked ? int(next) : int(tops_[size_t(row)]);
+    }
     verticalScrollBar()->setValue(value);
 }
 

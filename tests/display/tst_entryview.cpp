@@ -1,8 +1,6 @@
 // The reading aids around the entry page, in the real window with the real web view and real input:
-// find in page, text size of the page and the lists, back and forward among the entries shown,
-// copying, and taking the reading up again at the next start.
+// find in page, text size of the page and the lists, copying.
 #include "display/EntryView.h"
-#include "display/SearchPane.h"
 #include "shell/IniFile.h"
 #include "shell/MainWindow.h"
 #include "support/ReaderFixture.h"
@@ -106,10 +104,7 @@ private Q_SLOTS:
     void findBarIsOneLine();
     void pageRecordBlankAtOnce();
     void textSizeKeptBetweenRuns();
-    void backAndForward();
     void copyAndContextMenu();
-    void readingTakenUpAgain_data();
-    void readingTakenUpAgain();
 };
 
 // Stepping onto a page record shows a blank page pane at once, not the last entry until the blank
@@ -258,48 +253,6 @@ void TestEntryView::textSizeKeptBetweenRuns() {
     QCOMPARE(IniFile(fx.path("velmoranote.ini")).ReadInteger("Reader", "ListFontSize", -1), 0);
 }
 
-void TestEntryView::backAndForward() {
-    ReaderFixture fx;
-    WriteLibrary(fx);
-    Reader r(fx);
-    r.clickRow(1); // 甲
-    r.clickRow(2); // 乙
-    // A search result is part of the same history.
-    auto *tabs = Child<QTabWidget>(r.w, "PageControl1");
-    tabs->setCurrentIndex(1);
-    auto *query = Child<QLineEdit>(r.w, "edSearch");
-    QTest::keyClicks(query, "fourth");
-    auto *results = Child<OwnerDrawList>(r.w, "lbSearch");
-    QTRY_COMPARE(results->model()->rowCount(), 1);
-    QTest::mouseClick(results->viewport(), Qt::LeftButton, {},
-                      results->visualRect(results->model()->index(0, 0)).center());
-    QVERIFY(r.page->LastWrittenPage().contains("fourth"));
-
-    QWidget *surface = PageSurface(r.page);
-    QVERIFY(r.focusPage("fourth"));
-    QTest::keyClick(surface, Qt::Key_Left, Qt::AltModifier);
-    QVERIFY(r.page->LastWrittenPage().contains("second entry"));
-    QCOMPARE(r.entries->ItemIndex(), 2);                   // the list that opened it follows
-    QTest::keyClick(query, Qt::Key_Left, Qt::AltModifier); // from anywhere in the window
-    QVERIFY(r.page->LastWrittenPage().contains("apple tart"));
-    QCOMPARE(r.entries->ItemIndex(), 1);
-    QTest::keyClick(r.entries, Qt::Key_Left, Qt::AltModifier); // nothing before the first
-    QVERIFY(r.page->LastWrittenPage().contains("apple tart"));
-    // Going back added nothing: forward walks the same way again, with the search text marked.
-    QTest::keyClick(surface, Qt::Key_Right, Qt::AltModifier);
-    QVERIFY(r.page->LastWrittenPage().contains("second entry"));
-    QTest::mouseClick(surface, Qt::ForwardButton, {}, surface->rect().center());
-    QVERIFY(r.page->LastWrittenPage().contains("<span class='search'>fourth</span>"));
-    QTest::mouseClick(r.entries->viewport(), Qt::BackButton, {}, QPoint(5, 5));
-    QVERIFY(r.page->LastWrittenPage().contains("second entry"));
-    // A new entry after going back drops what lay ahead.
-    r.clickRow(4); // 丙
-    QTest::keyClick(r.entries, Qt::Key_Right, Qt::AltModifier);
-    QVERIFY(r.page->LastWrittenPage().contains("third entry"));
-    QTest::keyClick(r.entries, Qt::Key_Left, Qt::AltModifier);
-    QVERIFY(r.page->LastWrittenPage().contains("second entry"));
-}
-
 void TestEntryView::copyAndContextMenu() {
     ReaderFixture fx;
     WriteLibrary(fx);
@@ -333,43 +286,6 @@ void TestEntryView::copyAndContextMenu() {
     reference->trigger();
     menu->close();
     QCOMPARE(clipboard->text(), QString("K K1 甲條"));
-}
-
-void TestEntryView::readingTakenUpAgain_data() {
-    QTest::addColumn<QByteArray>("notesAtRestart");
-    QTest::addColumn<bool>("entryBack");
-    QTest::addColumn<int>("results");
-    QTest::newRow("same notes") << kNotesK << true << 2;
-    // The record at that place is another one now: nothing is shown, and nothing is said.
-    QTest::newRow("entry renamed") << QByteArray(kNotesK).replace("乙條", "乙改") << false << 2;
-    QTest::newRow("entry gone") << QByteArray("<page>K1</page>\n<條目>甲條</條目>\n") << false << 0;
-}
-
-void TestEntryView::readingTakenUpAgain() {
-    QFETCH(QByteArray, notesAtRestart);
-    QFETCH(bool, entryBack);
-    QFETCH(int, results);
-    ReaderFixture fx;
-    WriteLibrary(fx);
-    {
-        Reader r(fx);
-        r.clickRow(2); // 乙
-        Child<QTabWidget>(r.w, "PageControl1")->setCurrentIndex(1);
-        QTest::keyClicks(Child<QLineEdit>(r.w, "edSearch"), "entry");
-        QVERIFY(r.w.close());
-    }
-    WriteLibrary(fx, notesAtRestart);
-    Reader r(fx);
-    QCOMPARE(Child<QTabWidget>(r.w, "PageControl1")->currentIndex(), 1);
-    QCOMPARE(r.w.findChild<SearchPane *>()->Query(), QString("entry"));
-    QCOMPARE(r.w.findChild<SearchPane *>()->ResultCount(), results);
-    if (entryBack) {
-        QTRY_VERIFY_WITH_TIMEOUT(r.pageText().contains("second entry"), 10000);
-        QCOMPARE(r.entries->ItemIndex(), 2);
-    } else {
-        QVERIFY(r.page->LastWrittenPage().isEmpty());
-        QCOMPARE(r.entries->ItemIndex(), -1);
-    }
 }
 
 QTEST_MAIN(TestEntryView)

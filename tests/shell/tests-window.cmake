@@ -39,3 +39,7 @@ velmora_add_openbox_test(tst_documents shell/tst_documents.cpp)
 velmora_add_openbox_test(tst_keyboard shell/tst_keyboard.cpp)
 # The keys that reach what the reader looks at, wherever the focus is.
 velmora_add_openbox_test(tst_windowkeys shell/tst_windowkeys.cpp)
+# Back and forward, the reading taken up again, a result shown in the entries list.
+velmora_add_openbox_test(tst_reading shell/tst_reading.cpp)
+# The panes' division, the badge, the field boxes, the notices, the status line, the close question's buttons.
+velmora_add_openbox_test(tst_windowlayout shell/tst_windowlayout.cpp SCALES 1 2)
