@@ -1,12 +1,12 @@
 #pragma once
-// The page scan pane: the scroll box with the page image and the transparent overlay over it, the
-// zoom menu on a right click, Ctrl+wheel zoom, wheel and drag scrolling, and the red marker that
-// shows an entry's position for three seconds. In capture mode a right click picks a position
-// instead of opening the menu.
+// The page scan pane: the scroll box with the page image and the transparent overlay over it (the
+// widgets in ScanWidgets), loaded by ScanLoader and zoomed by ScanZoom (the menu on a right click,
+// Ctrl+wheel, its keys); wheel and drag scrolling, the red marker that shows an entry's position for
+// three seconds, and the marks of the scan as a map (ScanMarks). In capture mode a right click picks a
+// position instead of opening the menu.
 
 #include "corpus/Data.h"
 #include "corpus/Notebooks.h"
-#include "images/JpegImage.h"
 #include "images/ScanMarks.h"
 
 #include <QImage>
@@ -20,10 +20,11 @@
 class PageImage;
 class PointOverlay;
 class QAction;
-class QMenu;
 class QTimer;
-class ScanCache;
 class ScanIndex;
+class ScanLabels;
+class ScanLoader;
+class ScanZoom;
 class QHelpEvent;
 class ScrollBoxArea;
 
@@ -49,10 +50,10 @@ public:
     // not be read).
     const QString &CurrentPath() const { return currentPath_; }
 
-    float ZoomFactor() const { return zoomFactor_; }
+    float ZoomFactor() const;
     // Takes a factor read back from the settings (within the viewer's bounds); the next page loaded
     // is shown at it.
-    void SetZoomFactor(float factor) { zoomFactor_ = factor; }
+    void SetZoomFactor(float factor);
 
     // While recording, a right click picks a position instead of opening the zoom menu.
     void SetCaptureMode(bool recording) { recording_ = recording; }
@@ -114,62 +115,39 @@ public:
     bool TakeKey(const QKeyEvent *event, bool act);
 
 private:
-    // Zooms by `zoom` about the shown entry's position (or the view's middle without one), so that
-    // the entry stays where it was in the view.
-    void ZoomKeepingView(const std::function<void()> &zoom);
-    // After every change of the zoom: the marker follows, the factor is shown in the corner.
+    // After every change of the zoom: a finer picture where needed, the marker follows, the factor is
+    // shown in the corner.
     void ZoomChanged();
-    void CheckCurrentZoomItem();
-    // The viewport size when no scroll bar takes room from it.
-    QSize RoomWithoutBars() const;
-    void Wheel(Qt::KeyboardModifiers modifiers, int delta, bool &handled);
-    void ZoomTo(QAction *action);
     void PointerDown(Qt::MouseButton button, int x, int y);
     void PointerMove();
     void ClearMarker();
+    void DrawMarker();
     // The marks of the scan shown, from the index and the hits, painted again.
     void RefreshMarks();
-    void ShowInCorner(const QString &text);
-    void PlaceCornerLabels();
     bool ShowMarkTip(const QHelpEvent *event);
     void ShowUnreadable(const QString &path, const QString &reason);
     void ApplyPicture(const QString &path, const QImage &picture, QSize natural = QSize(),
                       const QList<QImage> &halvings = {});
-    // The fraction to decode at for the zoom (below half size the decoder scales down itself).
-    JpegScale WantedScale() const;
-    // After a zoom change: decodes the page finer when the picture at hand is too coarse for it.
-    void RefineAfterZoom();
-    bool IsLargeScan(const QString &path);
-    void LargeScanDecoded(const QString &path, bool ok, const QString &error);
+    void LargeScanDecoded(const QString &path, const QImage &picture);
 
     ScrollBoxArea *scrollBox_;
     PageImage *pageImage_;
     PointOverlay *overlay_;
-    ScanCache *scanCache_;
-    QMenu *zoomMenu_;
-    class QLabel *captureCaption_;
-    class QLabel *unreadableNotice_;
+    ScanLoader *loader_;
+    ScanZoom *zoom_;
+    ScanLabels *labels_;
     QTimer *markerTimer_;
-    QAction *fitWidthAction_;
-    QAction *fitPageAction_;
-    QAction *naturalSizeAction_;
-    class QLabel *zoomIndicator_;
-    QTimer *zoomIndicatorTimer_;
     ScanListing scanListing_;
     ScanIndex *scanIndex_ = nullptr;
     std::vector<NoteRef> hits_; // sorted
     ScanMarks marks_;
     QAction *marksAction_;
-    class QLabel *hitCount_;
     // The position the marker shows (natural-size pixels), while it is shown.
     QPoint markedPosition_;
     // The shown entry's position on the page shown (natural-size pixels); null without one.
     QPoint entryPosition_;
     QString currentPath_;
-    JpegScale decodedScale_ = JpegScale::Full; // of the picture shown
-    QString pendingPath_;    // the large scan being decoded for pendingEntry_
-    NoteEntry pendingEntry_;
-    float zoomFactor_ = 1.0f;
+    NoteEntry pendingEntry_; // shown once its large scan is decoded
     bool recording_ = false;
     bool dragging_ = false;
     QPoint dragStartPointer_;

@@ -123,3 +123,16 @@ int ScanMarks::MarkAt(QPoint overlayPoint, double rate) const {
     }
     return best;
 }
+
+NoteRef ScanMarks::EntryAt(QPoint p, double radius) const {
+    NoteRef best;
+    double bestDistance = radius;
+    for (const ScanMark &m : marks_) {
+        const double d = std::hypot(double(m.pos.x()) - p.x(), double(m.pos.y()) - p.y());
+        if (d < bestDistance || (d == bestDistance && !best.isValid())) {
+            bestDistance = d;
+            best = m.ref;
+        }
+    }
+    return best;
+}

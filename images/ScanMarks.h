@@ -4,6 +4,8 @@
 // a second colour. Positions are natural-size overlay pixels; painting and finding a mark under the
 // pointer take the zoom, so the marks follow it exactly as the red marker does.
 
+#include "corpus/Notebooks.h"
+
 #include <QColor>
 #include <QImage>
 #include <QStaticText>
@@ -18,6 +20,7 @@ struct ScanMark {
     QPoint pos;    // natural-size overlay pixels
     QString label; // the headword, on one line
     bool hit = false;
+    NoteRef ref; // the entry it marks
 };
 
 class ScanMarks {
@@ -38,6 +41,9 @@ public:
     void Paint(QPainter &painter, const QRect &exposed, double rate) const;
     // The index of the mark painted under an overlay point, or -1.
     int MarkAt(QPoint overlayPoint, double rate) const;
+    // The entry a double click at natural-size point `p` opens: the one placed nearest it within
+    // `radius` (ties to the earlier entry), shown or not; invalid when none is.
+    NoteRef EntryAt(QPoint p, double radius) const;
 
     static const QColor &RingColour();
     static const QColor &HitColour();

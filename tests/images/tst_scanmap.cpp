@@ -243,7 +243,7 @@ private Q_SLOTS:
         for (const bool hit : {false, true}) {
             ScanMarks marks;
             marks.SetShowAll(true);
-            marks.Set({ScanMark{QPoint(40, 60), QStringLiteral("學而時習之"), hit}});
+            marks.Set({ScanMark{QPoint(40, 60), QStringLiteral("學而時習之"), hit, {}}});
             QImage image(QSize(400, 300) * density, QImage::Format_ARGB32_Premultiplied);
             image.setDevicePixelRatio(density);
             image.fill(scan);
