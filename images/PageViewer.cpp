@@ -5,6 +5,8 @@
 #include "corpus/ScanIndex.h"
 #include "images/FileLists.h"
 #include "images/ScanLabels.h"
+#include "images/ScanLayouts.h"
+#include "images/ScanMap.h"
 #include "images/ScanLoader.h"
 #include "images/ScanWidgets.h"
 #include "images/ScanZoom.h"
@@ -25,14 +27,9 @@
 
 #include <algorithm>
 
-namespace {
-
-bool RefBefore(const NoteRef &a, const NoteRef &b) {
-    return a.book != b.book ? a.book < b.book : a.entry < b.entry;
-}
-} // namespace
-
-PageViewer::PageViewer(QWidget *parent) : QWidget(parent), loader_(new ScanLoader(this)) {
+PageViewer::PageViewer(QWidget *parent)
+    : QWidget(parent), loader_(new ScanLoader(this)), layouts_(new ScanLayouts(this)),
+      map_(new ScanMap(layouts_, this)) {
     setObjectName(QStringLiteral("PageViewer"));
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -69,7 +66,8 @@ PageViewer::PageViewer(QWidget *parent) : QWidget(parent), loader_(new ScanLoade
         Guarded([&] { PickAt(viewer::CapturedCoord(x, ZoomFactor()), viewer::CapturedCoord(y, ZoomFactor())); })();
     });
     overlay_->SetUnderlay([this](QPainter &painter, const QRect &exposed) {
-        marks_.Paint(painter, exposed, double(ZoomFactor()));
+        map_->Marks().Paint(painter, exposed, double(ZoomFactor()));
+        proposals_.Paint(painter, exposed, double(ZoomFactor()));
     });
     overlay_->installEventFilter(this);
     scrollBox_->UpdateExtent();
@@ -84,6 +82,7 @@ PageViewer::PageViewer(QWidget *parent) : QWidget(parent), loader_(new ScanLoade
     overlay_->SetPopupMenu(zoom_->Menu(), [this] { return !recording_; });
 
     labels_ = new ScanLabels(this, layout, scrollBox_);
+    connect(map_, &ScanMap::Changed, this, [this] { MarksChanged(); });
 
     // The scroll box holds the focus of the pane; its keys are seen before it scrolls with them.
     scrollBox_->installEventFilter(this);
@@ -125,8 +124,11 @@ void PageViewer::ApplyPicture(const QString &path, const QImage &picture, QSize 
     pageImage_->resize(size);
     overlay_->resize(size);
     scrollBox_->UpdateExtent();
+    const bool another = currentPath_ != path;
     currentPath_ = path;
-    RefreshMarks();
+    map_->Show(path);
+    if (another)
+        Q_EMIT ScanShown(path);
 }
 
 void PageViewer::ShowUnreadable(const QString &path, const QString &reason) {
@@ -137,7 +139,8 @@ void PageViewer::ShowUnreadable(const QString &path, const QString &reason) {
     scrollBox_->UpdateExtent();
     // No page is shown now: the next request for this scan tries it again.
     currentPath_.clear();
-    RefreshMarks();
+    map_->Show(QString());
+    Q_EMIT ScanShown(QString());
     labels_->SetNotice(QStringLiteral("無法讀取這一頁的圖檔：\n%1\n\n%2").arg(path, reason));
 }
 
@@ -281,42 +284,25 @@ void PageViewer::ZoomChanged() {
     labels_->ShowPassing(QStringLiteral("%1%").arg(double(ZoomFactor()) * 100.0, 0, 'f', 0));
 }
 
-void PageViewer::SetScanIndex(ScanIndex *index) {
-    if (scanIndex_)
-        disconnect(scanIndex_, nullptr, this, nullptr);
-    scanIndex_ = index;
-    if (scanIndex_)
-        connect(scanIndex_, &ScanIndex::Changed, this, Guarded([this] { RefreshMarks(); }));
-    RefreshMarks();
-}
+void PageViewer::SetScanIndex(ScanIndex *index) { map_->SetIndex(index); }
 
-void PageViewer::SetHits(std::vector<NoteRef> hits) {
-    if (!std::is_sorted(hits.begin(), hits.end(), RefBefore))
-        std::sort(hits.begin(), hits.end(), RefBefore);
-    hits_ = std::move(hits);
-    RefreshMarks();
-}
+void PageViewer::SetHits(std::vector<NoteRef> hits) { map_->SetHits(std::move(hits)); }
+
+const ScanMarks &PageViewer::Marks() const { return map_->Marks(); }
+
+bool PageViewer::MarksShown() const { return map_->Marks().ShowAll(); }
 
 void PageViewer::SetMarksShown(bool shown) {
     marksAction_->setChecked(shown);
-    if (marks_.ShowAll() == shown)
+    if (map_->Marks().ShowAll() == shown)
         return;
-    marks_.SetShowAll(shown);
+    map_->Marks().SetShowAll(shown);
     overlay_->update();
 }
 
-void PageViewer::RefreshMarks() {
-    std::vector<ScanMark> marks;
-    // Before the index is built (it comes after the first paint) only the hits need it at once.
-    if (scanIndex_ && !currentPath_.isEmpty() && (scanIndex_->IsBuilt() || !hits_.empty())) {
-        const std::vector<PlacedEntry> &placed = scanIndex_->On(currentPath_);
-        marks.reserve(placed.size());
-        for (const PlacedEntry &p : placed)
-            marks.push_back({p.pos, QString(p.title).replace(QStringLiteral("<br>"), QStringLiteral(" ")),
-                             std::binary_search(hits_.begin(), hits_.end(), p.ref, RefBefore), p.ref});
-    }
-    marks_.Set(std::move(marks));
-    labels_->SetHitCount(marks_.HitCount() > 0 ? QStringLiteral("本頁 %1 條").arg(marks_.HitCount()) : QString());
+void PageViewer::MarksChanged() {
+    const int hits = map_->Marks().HitCount();
+    labels_->SetHitCount(hits > 0 ? QStringLiteral("本頁 %1 條").arg(hits) : QString());
     overlay_->update();
 }
 
@@ -325,11 +311,7 @@ QString PageViewer::CornerNote() const { return labels_->HitCount(); }
 double PageViewer::PickRadius() const { return pageImage_->NaturalSize().width() / 12.0; }
 
 bool PageViewer::PickAt(int x, int y) {
-    if (scanIndex_ && !scanIndex_->IsBuilt() && !currentPath_.isEmpty()) {
-        scanIndex_->Build(); // asked for before the first paint built it
-        RefreshMarks();
-    }
-    const NoteRef ref = marks_.EntryAt(QPoint(x, y), PickRadius());
+    const NoteRef ref = currentPath_.isEmpty() ? NoteRef() : map_->EntryAt(QPoint(x, y), PickRadius());
     if (!ref.isValid()) {
         labels_->ShowPassing(QStringLiteral("此處無條目"));
         return false;
@@ -339,12 +321,12 @@ bool PageViewer::PickAt(int x, int y) {
 }
 
 bool PageViewer::ShowMarkTip(const QHelpEvent *event) {
-    const int at = marks_.MarkAt(event->pos(), double(ZoomFactor()));
-    if (at < 0) {
+    const QString label = map_->LabelAt(event->pos(), double(ZoomFactor()));
+    if (label.isEmpty()) {
         QToolTip::hideText();
         return false;
     }
-    QToolTip::showText(event->globalPos(), marks_.Marks()[size_t(at)].label, overlay_);
+    QToolTip::showText(event->globalPos(), label, overlay_);
     return true;
 }
 
@@ -398,6 +380,16 @@ bool PageViewer::eventFilter(QObject *watched, QEvent *event) {
             event->ignore();
         return true;
     }
+    if (watched == scrollBox_ && recording_ && captureKeys_ &&
+        (event->type() == QEvent::ShortcutOverride || event->type() == QEvent::KeyPress)) {
+        const bool press = event->type() == QEvent::KeyPress;
+        bool taken = false;
+        Guarded([&] { taken = captureKeys_(static_cast<QKeyEvent *>(event), press); })();
+        if (taken) {
+            event->accept();
+            return true;
+        }
+    }
     if (watched == scrollBox_) {
         if (event->type() == QEvent::ShortcutOverride && TakeKey(static_cast<QKeyEvent *>(event), false)) {
             // The scan's own keys win over the window's shortcuts while it has focus.
@@ -408,4 +400,27 @@ bool PageViewer::eventFilter(QObject *watched, QEvent *event) {
             return true;
     }
     return QWidget::eventFilter(watched, event);
+}
+
+void PageViewer::SetProposals(std::vector<ProposalRing> rings, int current, bool showAll) {
+    proposals_.Set(std::move(rings), current);
+    proposals_.SetShowAll(showAll);
+    overlay_->update();
+    if (!proposals_.IsEmpty())
+        Reveal(proposals_.Rings()[size_t(proposals_.Current())].pos);
+}
+
+void PageViewer::SetCurrentProposal(int index) {
+    proposals_.SetCurrent(index);
+    overlay_->update();
+    if (!proposals_.IsEmpty())
+        Reveal(proposals_.Rings()[size_t(proposals_.Current())].pos);
+}
+
+QMenu *PageViewer::Menu() const { return zoom_->Menu(); }
+
+void PageViewer::Reveal(QPoint natural) {
+    const double z = ZoomFactor();
+    // The overlay lies 3 pixels left of the page's content origin.
+    scrollBox_->ensureVisible(int(natural.x() * z) - 3, int(natural.y() * z), 120, 80);
 }

@@ -7,6 +7,7 @@
 
 #include "corpus/Data.h"
 #include "corpus/Notebooks.h"
+#include "images/ProposalRings.h"
 #include "images/ScanMarks.h"
 
 #include <QImage>
@@ -21,7 +22,10 @@ class PageImage;
 class PointOverlay;
 class QAction;
 class QTimer;
+class QMenu;
 class ScanIndex;
+class ScanLayouts;
+class ScanMap;
 class ScanLabels;
 class ScanLoader;
 class ScanZoom;
@@ -85,8 +89,8 @@ public:
     void SetHits(std::vector<NoteRef> hits);
     // The marks at every entry's position (key M, the menu's "顯示條目位置").
     void SetMarksShown(bool shown);
-    bool MarksShown() const { return marks_.ShowAll(); }
-    const ScanMarks &Marks() const { return marks_; }
+    bool MarksShown() const;
+    const ScanMarks &Marks() const;
     // The double click's radius around a position: a twelfth of the scan's natural width.
     double PickRadius() const;
     // What a double click at natural-size position (x, y) does: raises EntryPicked for the nearest
@@ -94,6 +98,22 @@ public:
     bool PickAt(int x, int y);
     // The note in the pane's lower left corner ("本頁 N 條"), "" when hidden.
     QString CornerNote() const;
+
+    // ---- proposals of capture mode -----------------------------------------------------------------
+    // The layouts of the scans, read on a worker: the written regions and the proposals use them.
+    ScanLayouts *Layouts() const { return layouts_; }
+    // The proposed positions drawn over the scan.
+    void SetProposals(std::vector<ProposalRing> rings, int current, bool showAll);
+    void SetCurrentProposal(int index);
+    const ProposalRings &Proposals() const { return proposals_; }
+    // Keys taken before the pane's own while the scan has the focus and recording is on (the
+    // proposals' Enter, Space, Tab): true when `event` is one of them (acted on when `act`).
+    using KeyHook = std::function<bool(const QKeyEvent *event, bool act)>;
+    void SetCaptureKeys(KeyHook keys) { captureKeys_ = std::move(keys); }
+    // The zoom menu, for items of other parts of the window.
+    QMenu *Menu() const;
+    // Scrolls so that the natural-size point shows, when it does not.
+    void Reveal(QPoint natural);
 
 Q_SIGNALS:
     // A right click in capture mode, as a position on the page at its natural size.
@@ -103,6 +123,8 @@ Q_SIGNALS:
     void NextUnpositionedWanted();
     // A double click near an entry's position on the scan shown.
     void EntryPicked(NoteRef ref);
+    // Another scan is shown (or none, after one that could not be read).
+    void ScanShown(const QString &path);
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
@@ -122,8 +144,8 @@ private:
     void PointerMove();
     void ClearMarker();
     void DrawMarker();
-    // The marks of the scan shown, from the index and the hits, painted again.
-    void RefreshMarks();
+    // The marks changed: painted again, the hits counted again.
+    void MarksChanged();
     bool ShowMarkTip(const QHelpEvent *event);
     void ShowUnreadable(const QString &path, const QString &reason);
     void ApplyPicture(const QString &path, const QImage &picture, QSize natural = QSize(),
@@ -138,9 +160,10 @@ private:
     ScanLabels *labels_;
     QTimer *markerTimer_;
     ScanListing scanListing_;
-    ScanIndex *scanIndex_ = nullptr;
-    std::vector<NoteRef> hits_; // sorted
-    ScanMarks marks_;
+    ScanLayouts *layouts_;
+    ScanMap *map_;
+    ProposalRings proposals_;
+    KeyHook captureKeys_;
     QAction *marksAction_;
     // The position the marker shows (natural-size pixels), while it is shown.
     QPoint markedPosition_;

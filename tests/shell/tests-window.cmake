@@ -39,3 +39,12 @@ velmora_add_openbox_test(tst_documents shell/tst_documents.cpp)
 velmora_add_openbox_test(tst_keyboard shell/tst_keyboard.cpp)
 # The keys that reach what the reader looks at, wherever the focus is.
 velmora_add_openbox_test(tst_windowkeys shell/tst_windowkeys.cpp)
+# Capture by proposals with real keys, on the demo's notes with their positions taken out.
+if(TARGET velmora-makedemo)
+  velmora_add_openbox_test(tst_proposals shell/tst_proposals.cpp)
+  if(TARGET tst_proposals)
+    target_sources(tst_proposals PRIVATE support/ScanWindow.h ${VELMORA_DEMO_TOOL_SOURCES})
+    target_include_directories(tst_proposals PRIVATE ${PROJECT_SOURCE_DIR})
+    target_link_libraries(tst_proposals PRIVATE JPEG::JPEG)
+  endif()
+endif()
