@@ -128,10 +128,7 @@ std::vector<CaptureProposals::ScanEntries> CaptureProposals::Lessons(int book, c
 void CaptureProposals::Refresh() {
     if (accepting_) return;
     ++*asked_; // whatever is on its way is dropped
-    if (!viewer_.Proposals().IsEmpty()) {
-        viewer_.SetProposals({}, 0, false);
-        Q_EMIT ProposalsShown(0);
-    }
+    if (!viewer_.Proposals().IsEmpty()) viewer_.SetProposals({}, 0, false);
     if (!session_.IsRecording()) return;
     if (all_)
         AskForAll();
@@ -150,9 +147,10 @@ void CaptureProposals::AskForTarget() {
     const quint64 asked = *asked_;
     const std::shared_ptr<std::atomic<quint64>> latest = asked_;
     ScanLayouts *layouts = viewer_.Layouts();
+    const QPointer<CaptureProposals> self(this); // made here: the worker only carries it back
     layouts->Run(
         scan.path,
-        [this, layouts, scan, index, lessons, label, target, asked,
+        [self, layouts, scan, index, lessons, label, target, asked,
          latest](const PageLayout *layout) -> ScanLayouts::Done {
             if (!layout) return {};
             std::vector<Lesson> learnt;
@@ -164,11 +162,10 @@ void CaptureProposals::AskForTarget() {
             std::vector<ProposalRing> rings;
             for (const PositionProposal &c : candidates)
                 rings.push_back({c.position, label, target, 0});
-            return [self = QPointer<CaptureProposals>(this), rings, asked, latest] {
+            return [self, rings, asked, latest] {
                 if (!self || *latest != asked || rings.empty())
                     return; // the scan or the target changed meanwhile
                 self->viewer_.SetProposals(rings, 0, false);
-                Q_EMIT self->ProposalsShown(int(rings.size()));
             };
         },
         [asked, latest] { return *latest == asked; });
@@ -203,9 +200,10 @@ void CaptureProposals::AskForAll() {
     const quint64 asked = *asked_;
     const std::shared_ptr<std::atomic<quint64>> latest = asked_;
     ScanLayouts *layouts = viewer_.Layouts();
+    const QPointer<CaptureProposals> self(this);
     layouts->Run(
         scan.path,
-        [this, layouts, scan, labels, lessons, asked, latest](const PageLayout *layout) -> ScanLayouts::Done {
+        [self, layouts, scan, labels, lessons, asked, latest](const PageLayout *layout) -> ScanLayouts::Done {
             if (!layout) return {};
             std::vector<Lesson> learnt;
             for (const ScanEntries &l : lessons)
@@ -223,14 +221,13 @@ void CaptureProposals::AskForAll() {
                 rings.push_back(
                     {c.front().position, labels[size_t(i)], scan.refs[size_t(i)], int(rings.size()) + 1});
             }
-            return [self = QPointer<CaptureProposals>(this), rings, asked, latest] {
+            return [self, rings, asked, latest] {
                 if (!self || *latest != asked) return;
                 if (rings.empty()) {
                     self->all_ = false; // nothing left to propose on this scan
                     return;
                 }
                 self->viewer_.SetProposals(rings, 0, true);
-                Q_EMIT self->ProposalsShown(int(rings.size()));
             };
         },
         [asked, latest] { return *latest == asked; });

@@ -42,10 +42,6 @@ public:
     bool AcceptCurrent();
     bool IsShowingAll() const { return all_; }
 
-Q_SIGNALS:
-    // The proposals on the scan changed (drawn, or cleared); for the tests and the bench.
-    void ProposalsShown(int count);
-
 private:
     // A scan's entries in the notebook's order and the references they come from.
     struct ScanEntries {
