@@ -3,7 +3,7 @@
 //   velmora-bench-scan [scan.jpg]
 #include "bench/BenchRecord.h"
 #include "images/JpegImage.h"
-#include "images/PageView.h"
+#include "images/ScanWidgets.h"
 #include "images/ScanMarks.h"
 
 #include <QApplication>

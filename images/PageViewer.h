@@ -1,12 +1,13 @@
 #pragma once
-// The page scan pane: the scroll box with the page image and the transparent overlay over it, the
-// zoom menu on a right click, Ctrl+wheel zoom, wheel and drag scrolling, and the red marker that
-// shows an entry's position for three seconds. In capture mode a right click picks a position
-// instead of opening the menu.
+// The page scan pane: the scroll box with the page image and the transparent overlay over it (the
+// widgets in ScanWidgets), loaded by ScanLoader and zoomed by ScanZoom (the menu on a right click,
+// Ctrl+wheel, its keys); wheel and drag scrolling, the red marker that shows an entry's position for
+// three seconds, and the marks of the scan as a map (ScanMarks). In capture mode a right click picks a
+// position instead of opening the menu.
 
 #include "corpus/Data.h"
 #include "corpus/Notebooks.h"
-#include "images/JpegImage.h"
+#include "images/ProposalRings.h"
 #include "images/ScanMarks.h"
 
 #include <QImage>
@@ -20,10 +21,14 @@
 class PageImage;
 class PointOverlay;
 class QAction;
-class QMenu;
 class QTimer;
-class ScanCache;
+class QMenu;
 class ScanIndex;
+class ScanLayouts;
+class ScanMap;
+class ScanLabels;
+class ScanLoader;
+class ScanZoom;
 class QHelpEvent;
 class ScrollBoxArea;
 
@@ -49,10 +54,10 @@ public:
     // not be read).
     const QString &CurrentPath() const { return currentPath_; }
 
-    float ZoomFactor() const { return zoomFactor_; }
+    float ZoomFactor() const;
     // Takes a factor read back from the settings (within the viewer's bounds); the next page loaded
     // is shown at it.
-    void SetZoomFactor(float factor) { zoomFactor_ = factor; }
+    void SetZoomFactor(float factor);
 
     // While recording, a right click picks a position instead of opening the zoom menu.
     void SetCaptureMode(bool recording) { recording_ = recording; }
@@ -84,8 +89,8 @@ public:
     void SetHits(std::vector<NoteRef> hits);
     // The marks at every entry's position (key M, the menu's "顯示條目位置").
     void SetMarksShown(bool shown);
-    bool MarksShown() const { return marks_.ShowAll(); }
-    const ScanMarks &Marks() const { return marks_; }
+    bool MarksShown() const;
+    const ScanMarks &Marks() const;
     // The double click's radius around a position: a twelfth of the scan's natural width.
     double PickRadius() const;
     // What a double click at natural-size position (x, y) does: raises EntryPicked for the nearest
@@ -93,6 +98,22 @@ public:
     bool PickAt(int x, int y);
     // The note in the pane's lower left corner ("本頁 N 條"), "" when hidden.
     QString CornerNote() const;
+
+    // ---- proposals of capture mode -----------------------------------------------------------------
+    // The layouts of the scans, read on a worker: the written regions and the proposals use them.
+    ScanLayouts *Layouts() const { return layouts_; }
+    // The proposed positions drawn over the scan.
+    void SetProposals(std::vector<ProposalRing> rings, int current, bool showAll);
+    void SetCurrentProposal(int index);
+    const ProposalRings &Proposals() const { return proposals_; }
+    // Keys taken before the pane's own while the scan has the focus and recording is on (the
+    // proposals' Enter, Space, Tab): true when `event` is one of them (acted on when `act`).
+    using KeyHook = std::function<bool(const QKeyEvent *event, bool act)>;
+    void SetCaptureKeys(KeyHook keys) { captureKeys_ = std::move(keys); }
+    // The zoom menu, for items of other parts of the window.
+    QMenu *Menu() const;
+    // Scrolls so that the natural-size point shows, when it does not.
+    void Reveal(QPoint natural);
 
 Q_SIGNALS:
     // A right click in capture mode, as a position on the page at its natural size.
@@ -104,6 +125,8 @@ Q_SIGNALS:
     void EntryPicked(NoteRef ref);
     // The zoom changed (menu, wheel, keys, fitting).
     void ZoomFactorChanged(float factor);
+    // Another scan is shown (or none, after one that could not be read).
+    void ScanShown(const QString &path);
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
@@ -116,62 +139,40 @@ public:
     bool TakeKey(const QKeyEvent *event, bool act);
 
 private:
-    // Zooms by `zoom` about the shown entry's position (or the view's middle without one), so that
-    // the entry stays where it was in the view.
-    void ZoomKeepingView(const std::function<void()> &zoom);
-    // After every change of the zoom: the marker follows, the factor is shown in the corner.
+    // After every change of the zoom: a finer picture where needed, the marker follows, the factor is
+    // shown in the corner.
     void ZoomChanged();
-    void CheckCurrentZoomItem();
-    // The viewport size when no scroll bar takes room from it.
-    QSize RoomWithoutBars() const;
-    void Wheel(Qt::KeyboardModifiers modifiers, int delta, bool &handled);
-    void ZoomTo(QAction *action);
     void PointerDown(Qt::MouseButton button, int x, int y);
     void PointerMove();
     void ClearMarker();
-    // The marks of the scan shown, from the index and the hits, painted again.
-    void RefreshMarks();
-    void ShowInCorner(const QString &text);
-    void PlaceCornerLabels();
+    void DrawMarker();
+    // The marks changed: painted again, the hits counted again.
+    void MarksChanged();
     bool ShowMarkTip(const QHelpEvent *event);
     void ShowUnreadable(const QString &path, const QString &reason);
     void ApplyPicture(const QString &path, const QImage &picture, QSize natural = QSize(),
                       const QList<QImage> &halvings = {});
-    // The fraction to decode at for the zoom (below half size the decoder scales down itself).
-    JpegScale WantedScale() const;
-    // After a zoom change: decodes the page finer when the picture at hand is too coarse for it.
-    void RefineAfterZoom();
-    bool IsLargeScan(const QString &path);
-    void LargeScanDecoded(const QString &path, bool ok, const QString &error);
+    void LargeScanDecoded(const QString &path, const QImage &picture);
 
     ScrollBoxArea *scrollBox_;
     PageImage *pageImage_;
     PointOverlay *overlay_;
-    ScanCache *scanCache_;
-    QMenu *zoomMenu_;
-    class QLabel *captureCaption_;
-    class QLabel *unreadableNotice_;
+    ScanLoader *loader_;
+    ScanZoom *zoom_;
+    ScanLabels *labels_;
     QTimer *markerTimer_;
-    QAction *fitWidthAction_;
-    QAction *fitPageAction_;
-    QAction *naturalSizeAction_;
-    class QLabel *zoomIndicator_;
-    QTimer *zoomIndicatorTimer_;
     ScanListing scanListing_;
-    ScanIndex *scanIndex_ = nullptr;
-    std::vector<NoteRef> hits_; // sorted
-    ScanMarks marks_;
+    ScanLayouts *layouts_;
+    ScanMap *map_;
+    ProposalRings proposals_;
+    KeyHook captureKeys_;
     QAction *marksAction_;
-    class QLabel *hitCount_;
     // The position the marker shows (natural-size pixels), while it is shown.
     QPoint markedPosition_;
     // The shown entry's position on the page shown (natural-size pixels); null without one.
     QPoint entryPosition_;
     QString currentPath_;
-    JpegScale decodedScale_ = JpegScale::Full; // of the picture shown
-    QString pendingPath_;    // the large scan being decoded for pendingEntry_
-    NoteEntry pendingEntry_;
-    float zoomFactor_ = 1.0f;
+    NoteEntry pendingEntry_; // shown once its large scan is decoded
     bool recording_ = false;
     bool dragging_ = false;
     QPoint dragStartPointer_;

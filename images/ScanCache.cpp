@@ -3,7 +3,7 @@
 #include "common/Log.h"
 
 #include "images/JpegImage.h"
-#include "images/PageView.h"
+#include "images/ScanWidgets.h"
 
 #include <utility>
 

@@ -38,6 +38,8 @@ const QColor &ScanMarks::HitColour() {
 
 void ScanMarks::Set(std::vector<ScanMark> marks) {
     marks_ = std::move(marks);
+    regions_.clear();
+    positions_.clear();
     labels_.clear();
     hits_ = 0;
     for (const ScanMark &m : marks_)
@@ -119,6 +121,33 @@ int ScanMarks::MarkAt(QPoint overlayPoint, double rate) const {
         if (d <= bestDistance) {
             bestDistance = d;
             best = int(i);
+        }
+    }
+    return best;
+}
+
+void ScanMarks::SetRegions(std::vector<WrittenRegion> regions) {
+    if (regions.size() != marks_.size())
+        return; // made for other marks
+    regions_ = std::move(regions);
+    positions_.clear();
+    for (const ScanMark &m : marks_)
+        positions_.push_back(m.pos);
+}
+
+int ScanMarks::RegionAt(QPoint p) const { return regions_.empty() ? -1 : ::RegionAt(regions_, positions_, p); }
+
+NoteRef ScanMarks::EntryAt(QPoint p, double radius) const {
+    const int region = RegionAt(p);
+    if (region >= 0)
+        return marks_[size_t(region)].ref;
+    NoteRef best;
+    double bestDistance = radius;
+    for (const ScanMark &m : marks_) {
+        const double d = std::hypot(double(m.pos.x()) - p.x(), double(m.pos.y()) - p.y());
+        if (d < bestDistance || (d == bestDistance && !best.isValid())) {
+            bestDistance = d;
+            best = m.ref;
         }
     }
     return best;

@@ -4,6 +4,9 @@
 // a second colour. Positions are natural-size overlay pixels; painting and finding a mark under the
 // pointer take the zoom, so the marks follow it exactly as the red marker does.
 
+#include "corpus/Notebooks.h"
+#include "images/WrittenRegions.h"
+
 #include <QColor>
 #include <QImage>
 #include <QStaticText>
@@ -18,6 +21,7 @@ struct ScanMark {
     QPoint pos;    // natural-size overlay pixels
     QString label; // the headword, on one line
     bool hit = false;
+    NoteRef ref; // the entry it marks
 };
 
 class ScanMarks {
@@ -38,6 +42,16 @@ public:
     void Paint(QPainter &painter, const QRect &exposed, double rate) const;
     // The index of the mark painted under an overlay point, or -1.
     int MarkAt(QPoint overlayPoint, double rate) const;
+    // The written region of each mark, in the marks' order (from the scan's layout, which comes later
+    // than the marks: until then, and after the marks change, there are none).
+    void SetRegions(std::vector<WrittenRegion> regions);
+    bool HasRegions() const { return !regions_.empty(); }
+    // The mark whose written region holds natural-size point `p`, or -1.
+    int RegionAt(QPoint p) const;
+    // The entry a double click at natural-size point `p` opens: the one whose written region holds it,
+    // else the one placed nearest it within `radius` (ties to the earlier entry), shown or not; invalid
+    // when none is.
+    NoteRef EntryAt(QPoint p, double radius) const;
 
     static const QColor &RingColour();
     static const QColor &HitColour();
@@ -48,6 +62,8 @@ private:
     // antialiased ellipses per paint would take milliseconds.
     const QImage &Ring(bool hit, qreal density) const;
     std::vector<ScanMark> marks_;
+    std::vector<WrittenRegion> regions_;
+    std::vector<QPoint> positions_; // the marks' positions, as the regions were made from them
     mutable std::vector<QStaticText> labels_; // laid out once per mark, at the first paint with labels
     mutable QImage rings_[2];
     bool showAll_ = false;

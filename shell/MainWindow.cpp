@@ -9,6 +9,7 @@
 #include "display/SearchPane.h"
 #include "images/FileBrowserPane.h"
 #include "images/PageViewer.h"
+#include "shell/CaptureProposals.h"
 #include "shell/CaptureSession.h"
 #include "shell/CaptureStepping.h"
 #include "shell/CloseQuestion.h"
@@ -74,6 +75,8 @@ MainWindow::MainWindow(const QString &programPath, QWidget *parent, const QStrin
     Wire();
     WireShown();
     WireScanMap();
+    // Capture by proposals: after the pane, so that the scan of an entry is shown when it is proposed on.
+    new CaptureProposals(*capture_, *stepping_, *store_, *reading_, *pageViewer_, this);
     WireKeys();
     // The entry page and the scan draw no focus of their own; their context menus open from the keyboard.
     new FocusRing(this, {entryView_, pageViewer_});

@@ -285,11 +285,15 @@ constexpr KeyLine kKeys[] = {
     {"Ctrl+C", "條目頁", "以純文字複製所選內容 · copy the selection as plain text"},
     {"Ctrl+L", "檢索結果", "在條目列表中顯示該條目 · show the result in the entries list"},
     {"W / P / 1", "全視窗（圖檔）", "符合寬度／整頁／100% · fit width / fit page / 100 %"},
-    {"雙擊", "圖檔", "開啟位置最近的條目 · open the entry placed nearest"},
+    {"雙擊", "圖檔", "開啟所點之處所屬的條目（其書寫範圍內，或位置最近者）· open the entry written there, or placed nearest"},
     {"M", "圖檔", "顯示／隱藏各條目位置（右鍵選單「顯示條目位置」）· marks at every entry's position"},
     {"Ctrl+PageDown / Ctrl+PageUp", "全視窗（圖檔）", "同冊下一張／上一張圖檔 · next / previous scan of the notebook"},
     {"Ctrl+Z", "定位記錄模式", "復原上一次記錄的位置 · undo the last recorded position"},
     {"N", "定位記錄模式", "選取下一個尚無位置的條目 · next entry without a position"},
+    {"Enter / 空白鍵", "定位記錄模式（圖檔）", "採用綠色圓圈所提議的位置，如同在該處按右鍵 · record the proposed position"},
+    {"Tab / Shift+Tab", "定位記錄模式（圖檔）", "下一個／上一個候選位置 · next / previous candidate"},
+    {"A", "定位記錄模式（圖檔）", "提議本頁所有未定位條目，以編號圓圈顯示 · propose every unplaced entry of the scan"},
+    {"Ctrl+Enter", "定位記錄模式（圖檔）", "全部採用編號提議；Esc 取消 · record all numbered proposals; Esc leaves them"},
 };
 
 void WriteReadme(const QString &path)

@@ -5,7 +5,7 @@
 #include "images/PageViewer.h"
 #include "images/ScanCache.h"
 #include "widgets/ErrorBoundary.h"
-#include "images/PageView.h"
+#include "images/ScanWidgets.h"
 
 #include <QAbstractScrollArea>
 #include <QDir>

@@ -11,7 +11,7 @@
 #include "support/DialogCapture.h"
 #include "widgets/NoticeStrip.h"
 #include "widgets/OwnerDrawList.h"
-#include "images/PageView.h"
+#include "images/ScanWidgets.h"
 
 #include <QAction>
 #include <QCheckBox>

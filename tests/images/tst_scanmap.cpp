@@ -17,6 +17,7 @@
 #include <QLabel>
 #include <QPainter>
 #include <QScrollBar>
+#include <QToolTip>
 #include <QtTest>
 
 #include <cmath>
@@ -186,6 +187,36 @@ private Q_SLOTS:
         QVERIFY(errors.isEmpty());
     }
 
+    // With the scan's layout, a double click anywhere in an entry's headword opens it at a small zoom,
+    // where the circle around the stored point alone does not reach the fifth character; and the
+    // pointer over its writing names it, the marks off.
+    void headwordOpensAnywhereInItsRegion() {
+        DemoPageFixture fx;
+        MapWindow win(fx);
+        win.viewer->ShowScan(QStringLiteral(".\\image\\K\\%1.jpg").arg(fx.page.name));
+        win.viewer->ZoomToFactor(0.2f);
+        QTRY_VERIFY_WITH_TIMEOUT(win.viewer->Marks().HasRegions(), 10000);
+        QVERIFY(!win.viewer->MarksShown());
+        const int pitch = 92; // the demo writes headwords 92 px large
+        int tested = 0;
+        for (const Placed &p : PlacedOn(fx.page)) {
+            if (demo::PlainText(p.title).remove(QChar(0x3000)).remove(QStringLiteral("<br>")).size() < 5)
+                continue;
+            const QPoint fifth = p.pos + QPoint(4 * pitch, 0);
+            QVERIFY(std::hypot(4.0 * pitch, 0.0) > win.viewer->PickRadius()); // beyond the circle
+            win.doubleClick(win.at(fifth));
+            QVERIFY(win.corner() != QStringLiteral("此處無條目"));
+            QCOMPARE(win.store().Entry(win.entriesSelected()).title, p.title);
+
+            const QPoint over = win.at(fifth + QPoint(-pitch / 2, 0));
+            QHelpEvent tip(QEvent::ToolTip, over, win.overlay->mapToGlobal(over));
+            QApplication::sendEvent(win.overlay, &tip);
+            QTRY_COMPARE(QToolTip::text(), QString(p.title).replace(QStringLiteral("<br>"), QStringLiteral(" ")));
+            ++tested;
+        }
+        QVERIFY(tested > 0);
+    }
+
     void marksShowWhereThePositionsAre() {
         DemoPageFixture fx;
         MapWindow win(fx);
@@ -243,7 +274,7 @@ private Q_SLOTS:
         for (const bool hit : {false, true}) {
             ScanMarks marks;
             marks.SetShowAll(true);
-            marks.Set({ScanMark{QPoint(40, 60), QStringLiteral("學而時習之"), hit}});
+            marks.Set({ScanMark{QPoint(40, 60), QStringLiteral("學而時習之"), hit, {}}});
             QImage image(QSize(400, 300) * density, QImage::Format_ARGB32_Premultiplied);
             image.setDevicePixelRatio(density);
             image.fill(scan);

@@ -12,7 +12,7 @@
 #include "widgets/ErrorBoundary.h"
 #include "widgets/FileNamesModel.h"
 #include "widgets/OwnerDrawList.h"
-#include "images/PageView.h"
+#include "images/ScanWidgets.h"
 
 #include <QAction>
 #include <QCheckBox>

@@ -43,3 +43,12 @@ velmora_add_openbox_test(tst_windowkeys shell/tst_windowkeys.cpp)
 velmora_add_openbox_test(tst_reading shell/tst_reading.cpp)
 # The panes' division, the badge, the field boxes, the notices, the status line, the close question's buttons.
 velmora_add_openbox_test(tst_windowlayout shell/tst_windowlayout.cpp SCALES 1 2)
+# Capture by proposals with real keys, on the demo's notes with their positions taken out.
+if(TARGET velmora-makedemo)
+  velmora_add_openbox_test(tst_proposals shell/tst_proposals.cpp)
+  if(TARGET tst_proposals)
+    target_sources(tst_proposals PRIVATE support/ScanWindow.h ${VELMORA_DEMO_TOOL_SOURCES})
+    target_include_directories(tst_proposals PRIVATE ${PROJECT_SOURCE_DIR})
+    target_link_libraries(tst_proposals PRIVATE JPEG::JPEG)
+  endif()
+endif()

@@ -8,7 +8,7 @@
 #include "support/ScanWindow.h"
 #include "support/DialogCapture.h"
 #include "widgets/OwnerDrawList.h"
-#include "images/PageView.h"
+#include "images/ScanWidgets.h"
 
 #include <QCheckBox>
 #include <QLineEdit>

@@ -7,7 +7,7 @@
 #include "shell/MainWindow.h"
 #include "support/ErrorCheckedTest.h"
 #include "widgets/OwnerDrawList.h"
-#include "images/PageView.h"
+#include "images/ScanWidgets.h"
 #include "support/ReaderFixture.h"
 
 #include <QAbstractButton>

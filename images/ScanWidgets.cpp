@@ -1,4 +1,4 @@
-#include "images/PageView.h"
+#include "images/ScanWidgets.h"
 
 #include <QChildEvent>
 #include <QContextMenuEvent>
