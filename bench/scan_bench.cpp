@@ -142,7 +142,7 @@ int main(int argc, char **argv) {
         QString label;
         for (int c = 0; c < 2 + int(rng.bounded(5)); ++c)
             label += words[int(rng.bounded(words.size()))];
-        marks.push_back({QPoint(100 + int(rng.bounded(2280)), 100 + int(rng.bounded(3300))), label, i % 10 == 0});
+        marks.push_back({QPoint(100 + int(rng.bounded(2280)), 100 + int(rng.bounded(3300))), label, i % 10 == 0, {}});
     }
     ScanMarks overlayMarks;
     overlayMarks.Set(marks);
