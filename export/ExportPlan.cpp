@@ -1,12 +1,10 @@
 #include "export/ExportPlan.h"
 
 #include "common/Error.h"
-#include "common/Log.h"
 #include "corpus/NotesText.h"
 #include "corpus/NotesWalk.h"
 #include "export/ScanJpeg.h"
-#include "images/PageLayout.h"
-#include "images/ScanGrey.h"
+#include "export/ZoneLayout.h"
 #include "platform/WinPath.h"
 
 #include <QDir>
@@ -32,19 +30,6 @@ QString BookName(const QString &file) {
 QString IdOf(const QString &name, qsizetype index) {
     static const QRegularExpression plain(QStringLiteral("^[A-Za-z_][A-Za-z0-9_.]*$"));
     return plain.match(name).hasMatch() ? name : QStringLiteral("nb%1").arg(index + 1);
-}
-
-// Layouts are read from a quarter-size grey decode, as the position proposals read them.
-constexpr int kLayoutScale = 4;
-
-// The layout of a scan whose size was read; none when its writing cannot be read, and the bands stand in.
-std::unique_ptr<PageLayout> ReadLayout(const ScanInfo &scan) {
-    try {
-        return std::make_unique<PageLayout>(ReadPageLayout(ReadScanGrey(scan.path, kLayoutScale)));
-    } catch (const VelmoraError &e) {
-        qCDebug(lcExport) << "no layout for" << scan.path << "- the zones are bands:" << e.message();
-        return nullptr;
-    }
 }
 
 } // namespace
@@ -157,7 +142,7 @@ void ExportPlan::FindZones(const ExportControl &control) {
             if (!layoutRead[size_t(s)]) {
                 control.Check();
                 control.Report(QStringLiteral("讀取掃描圖檔的版面"), done, pages.size());
-                layouts[size_t(s)] = ReadLayout(scan);
+                layouts[size_t(s)] = ReadZoneLayout(scan.path);
                 layoutRead[size_t(s)] = true;
             }
             zones = PageZones(records, page.placed, layouts[size_t(s)].get(), scan.width, scan.height);

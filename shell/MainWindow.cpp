@@ -11,8 +11,10 @@
 #include "images/PageViewer.h"
 #include "shell/CaptureSession.h"
 #include "shell/CaptureStepping.h"
+#include "shell/CitationCopy.h"
 #include "shell/DocumentOpener.h"
 #include "shell/EntriesPane.h"
+#include "shell/ExportMenu.h"
 #include "shell/HistoryKeys.h"
 #include "shell/KeyboardAccess.h"
 #include "shell/WindowHeader.h"
@@ -28,6 +30,7 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QLayout>
+#include <QPushButton>
 #include <QShortcut>
 #include <QSplitter>
 #include <QTabBar>
@@ -233,6 +236,14 @@ void MainWindow::Wire() {
     connect(pageViewer_, &PageViewer::UndoCaptureWanted, capture_, Guarded([this] { capture_->Undo(); }));
     connect(pageViewer_, &PageViewer::NextUnpositionedWanted, capture_,
             Guarded([this] { capture_->ShowNextWithoutPosition(); }));
+    // Taking the notes out: the header's export menu, and the citation of the entry shown.
+    auto *exportMenu = new ExportMenu(*store_, *reading_, this);
+    header_->AddButton(exportMenu->Button());
+    connect(search_, &SearchPane::ResultsChanged, exportMenu, &ExportMenu::SetResults);
+    connect(exportMenu, &ExportMenu::Notice, this, [this](const QString &text) { ShowNotice(text); });
+    auto *citation = new CitationCopy(*store_, *reading_, this);
+    entryView_->SetReferenceCopier(Guarded([citation] { citation->Copy(); }));
+    connect(citation, &CitationCopy::Notice, this, [this](const QString &text) { ShowNotice(text); });
     connect(mainSplitter_, &QSplitter::splitterMoved, this, Guarded([this](int, int index) {
                 if (index == 1 && leftPane_->height() <= 29)
                     leftPane_->resize(leftPane_->width(), 30);

@@ -104,7 +104,7 @@ private:
     WindowSettings restoring_; // where the reading stopped, as stored
     bool searchPending_ = false;
 
-    QWidget *header_ = nullptr;
+    class WindowHeader *header_ = nullptr;
     QSplitter *mainSplitter_ = nullptr;
     QWidget *leftPane_ = nullptr;
     QWidget *leftBar_ = nullptr;

@@ -39,3 +39,5 @@ velmora_add_openbox_test(tst_documents shell/tst_documents.cpp)
 velmora_add_openbox_test(tst_keyboard shell/tst_keyboard.cpp)
 # The keys that reach what the reader looks at, wherever the focus is.
 velmora_add_openbox_test(tst_windowkeys shell/tst_windowkeys.cpp)
+# Taking the notes out of the window: the export menu and dialog, cancel, and the citation's clipboard.
+velmora_add_openbox_test(tst_exportwindow shell/tst_exportwindow.cpp)
