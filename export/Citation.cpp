@@ -55,7 +55,8 @@ Citation CiteEntry(const QList<NoteEntry> &records, qsizetype index, int book, c
     while (page >= 0 && !records[page].isPage)
         --page;
     if (!entry.HasPosition() || page < 0) {
-        c.noCrop = QStringLiteral("此條目沒有定位，引用不含掃描圖");
+        c.noCrop = entry.HasPosition() ? QStringLiteral("此條目不在任何掃描頁上，引用不含掃描圖")
+                                       : QStringLiteral("此條目沒有定位，引用不含掃描圖");
         return c;
     }
     try {

@@ -8,6 +8,7 @@
 #include "common/Error.h"
 #include "corpus/NotesText.h"
 #include "corpus/NotesWalk.h"
+#include "export/Citation.h"
 #include "export/EntryZone.h"
 #include "export/Export.h"
 #include "export/ExportPlan.h"
@@ -432,6 +433,36 @@ private Q_SLOTS:
         const QString md = QString::fromUtf8(Read(request.output));
         QVERIFY2(md.contains(QStringLiteral("\n# K2\n\n## 出界\n")), qPrintable(md));
         QVERIFY(!md.contains(QStringLiteral("# K1")) && !md.contains(QStringLiteral("學而")));
+    }
+
+    // "複製引用": reference and sources as text and as HTML with the crop of the entry's zone embedded;
+    // no crop, and why, for an entry without a position, one before any page, or a scan not there.
+    void citation() {
+        const QList<NoteEntry> records = Records(notes_);
+        const Citation placed = CiteEntry(records, 2, 0, lib_);
+        QCOMPARE(placed.text, QStringLiteral("K K1 學而\n出處：《論語》"));
+        QVERIFY2(placed.noCrop.isEmpty(), qPrintable(placed.noCrop));
+        QVERIFY(placed.html.startsWith(
+            QStringLiteral("<p>K K1 學而<br>出處：《論語》</p><p><img src=\"data:image/jpeg;base64,") +
+            QString::fromLatin1(placed.crop.toBase64()) + QLatin1Char('"')));
+        // The crop is the zone's: the block written on the scan, not the scan's width.
+        const QSize size = JpegSizeOf(placed.crop);
+        QVERIFY2(size.width() >= 352 && size.width() < 384 && size.height() >= 52 && size.height() < 84,
+                 qPrintable(QStringLiteral("%1x%2").arg(size.width()).arg(size.height())));
+
+        const struct {
+            qsizetype record;
+            QString folder;
+            const char *why;
+        } none[] = {{4, lib_, "此條目沒有定位"},
+                    {0, lib_, "不在任何掃描頁上"},
+                    {2, dir_.filePath("nowhere"), "無法"}};
+        for (const auto &c : none) {
+            const Citation cited = CiteEntry(records, c.record, 0, c.folder);
+            QVERIFY(cited.crop.isEmpty() && !cited.html.contains(QLatin1String("<img")));
+            QVERIFY2(cited.noCrop.contains(QString::fromUtf8(c.why)), qPrintable(cited.noCrop));
+            QVERIFY(cited.text.startsWith(QStringLiteral("K ")));
+        }
     }
 
     void markup_data() {
