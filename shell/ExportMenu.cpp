@@ -41,6 +41,7 @@ ExportMenu::ExportMenu(const NotebookStore &store, const ReadingContext &reading
     button_->setAccessibleName(QStringLiteral("匯出"));
     auto *menu = new QMenu(button_);
     menu->setObjectName(QStringLiteral("ExportMenu"));
+    menu->setAccessibleName(QStringLiteral("匯出"));
     notebook_ = menu->addAction(QString(), this, Guarded([this] { Export(Scope::Notebook); }));
     notebook_->setObjectName(QStringLiteral("ExportNotebook"));
     results_ = menu->addAction(QString(), this, Guarded([this] { Export(Scope::Results); }));
