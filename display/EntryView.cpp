@@ -284,9 +284,12 @@ void EntryView::ShowContextMenu(const QPoint &at) {
                         Guarded([this] { view_->page()->triggerAction(QWebEnginePage::SelectAll); }));
     selectAll->setObjectName(QStringLiteral("SelectAllAction"));
     selectAll->setShortcut(QKeySequence::SelectAll);
-    QAction *reference =
-        menu->addAction(QStringLiteral("複製引用"), this,
-                        Guarded([this] { QApplication::clipboard()->setText(referenceLine_); }));
+    QAction *reference = menu->addAction(QStringLiteral("複製引用"), this, Guarded([this] {
+                                             if (copyReference_)
+                                                 copyReference_();
+                                             else
+                                                 QApplication::clipboard()->setText(referenceLine_);
+                                         }));
     reference->setObjectName(QStringLiteral("CopyReferenceAction"));
     reference->setEnabled(!referenceLine_.isEmpty());
     menu->popup(view_->mapToGlobal(at));

@@ -41,6 +41,8 @@ public:
     // The line "Copy reference" puts on the clipboard for the entry shown ("" for none).
     void SetReferenceLine(const QString &line) { referenceLine_ = line; }
     const QString &ReferenceLine() const { return referenceLine_; }
+    // What "Copy reference" does instead of putting the line on the clipboard (a citation with its scan).
+    void SetReferenceCopier(std::function<void()> copy) { copyReference_ = std::move(copy); }
 
     // The page's zoom factor, kept between the view's smallest and largest.
     double PageZoom() const { return pageZoom_; }
@@ -83,6 +85,7 @@ private:
     QString shownHighlight_;    // what it is marked with
     bool showsEntry_ = false;   // an entry's page is shown (not a page record's blank)
     QString referenceLine_;
+    std::function<void()> copyReference_;
     double pageZoom_ = 1.0;
     QString lastFound_; // the text the page's matches were last counted for
 };

@@ -21,7 +21,7 @@ ExportResult RunExport(const ExportRequest &request, const ExportSink &toStdout,
     if (request.format != ExportFormat::Html && !request.output.isEmpty())
         file = std::make_unique<AtomicFile>(request.output, QStringLiteral("無法寫入匯出檔 \"%1\"：%2"));
 
-    ExportPlan plan(request.files, control);
+    ExportPlan plan(request.files, control, request.selection);
     CropSet crops;
     if (cropFolder || site)
         crops = WriteCrops(

@@ -16,6 +16,7 @@ struct ExportRequest {
     QStringList files;
     QString output; // a file for TEI and Markdown (empty: to `toStdout`), the site's folder for HTML
     QString crops;  // a folder for the crops; empty: none (the site has its own)
+    ExportSelection selection; // which records of the files; by default all
 };
 
 struct ExportResult {

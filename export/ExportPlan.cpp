@@ -4,6 +4,7 @@
 #include "corpus/NotesText.h"
 #include "corpus/NotesWalk.h"
 #include "export/ScanJpeg.h"
+#include "export/ZoneLayout.h"
 #include "platform/WinPath.h"
 
 #include <QDir>
@@ -12,6 +13,8 @@
 
 #include <algorithm>
 #include <climits>
+#include <memory>
+#include <vector>
 
 namespace {
 
@@ -39,7 +42,8 @@ void ExportControl::Report(const QString &stage, qint64 done, qint64 total) cons
     if (progress) progress(stage, done, total);
 }
 
-ExportPlan::ExportPlan(const QStringList &files, const ExportControl &control) {
+ExportPlan::ExportPlan(const QStringList &files, const ExportControl &control,
+                       const ExportSelection &selection) {
     QSet<QString> ids;
     for (qsizetype f = 0; f < files.size(); ++f) {
         ExportBook book;
@@ -68,9 +72,7 @@ ExportPlan::ExportPlan(const QStringList &files, const ExportControl &control) {
     const qint64 total = RecordCount();
     for (const ExportBook &book : books_) {
         QList<int> scanOf(book.records.size(), -1);
-        QList<qsizetype> pageOf(book.records.size(), -1);
         int scan = -1;
-        qsizetype page = -1;
         for (qsizetype r = 0; r < book.records.size(); ++r, ++done) {
             const NoteEntry &rec = book.records[r];
             if (rec.isPage) {
@@ -99,13 +101,95 @@ ExportPlan::ExportPlan(const QStringList &files, const ExportControl &control) {
                     it = known.insert(path, int(scans_.size() - 1));
                 }
                 scan = *it;
-                page = r;
             }
             scanOf[r] = scan;
-            pageOf[r] = page;
         }
         scanOf_.append(scanOf);
-        page_.append(pageOf);
+    }
+    FindZones(control);
+    Select(selection);
+}
+
+void ExportPlan::FindZones(const ExportControl &control) {
+    // The placed entries of each page record, their scan read once for its layout.
+    struct Page {
+        qsizetype book;
+        qsizetype record;
+        QList<qsizetype> placed;
+    };
+    QList<Page> pages;
+    for (qsizetype b = 0; b < books_.size(); ++b) {
+        const QList<NoteEntry> &records = books_[b].records;
+        zones_.append(QList<std::optional<ScanZone>>(records.size()));
+        for (qsizetype r = 0; r < records.size(); ++r) {
+            if (records[r].isPage)
+                pages.append({b, r, {}});
+            else if (records[r].HasPosition() && !pages.isEmpty() && pages.last().book == b)
+                pages.last().placed << r;
+        }
+    }
+    std::vector<std::unique_ptr<PageLayout>> layouts(size_t(scans_.size()));
+    std::vector<bool> layoutRead(size_t(scans_.size()), false);
+    qint64 done = 0;
+    for (const Page &page : pages) {
+        ++done;
+        if (page.placed.isEmpty()) continue;
+        const QList<NoteEntry> &records = books_[page.book].records;
+        const int s = scanOf_[page.book][page.record];
+        const ScanInfo &scan = scans_[s];
+        QList<ScanZone> zones;
+        if (scan.Readable()) {
+            if (!layoutRead[size_t(s)]) {
+                control.Check();
+                control.Report(QStringLiteral("讀取掃描圖檔的版面"), done, pages.size());
+                layouts[size_t(s)] = ReadZoneLayout(scan.path);
+                layoutRead[size_t(s)] = true;
+            }
+            zones = PageZones(records, page.placed, layouts[size_t(s)].get(), scan.width, scan.height);
+        } else {
+            // No size to go by: the page is taken to reach just past its farthest position.
+            int w = 1, h = 1;
+            for (const qsizetype i : page.placed) {
+                w = int(std::max<qint64>(w, std::min<qint64>(qint64(records[i].x) + 1, INT_MAX)));
+                h = int(std::max<qint64>(h, std::min<qint64>(qint64(records[i].y) + 1, INT_MAX)));
+            }
+            zones = PageZones(records, page.placed, nullptr, w, h);
+        }
+        for (qsizetype n = 0; n < zones.size(); ++n)
+            zones_[page.book][page.placed[n]] = zones[n];
+    }
+}
+
+void ExportPlan::Select(const ExportSelection &selection) {
+    if (selection.entries.isEmpty()) return;
+    for (qsizetype b = 0; b < books_.size(); ++b) {
+        const QSet<qsizetype> keep = b < selection.entries.size() ? selection.entries[b] : QSet<qsizetype>();
+        const ExportBook &book = books_[b];
+        QList<NoteEntry> records;
+        QList<int> scanOf;
+        QList<std::optional<ScanZone>> zones;
+        QList<qsizetype> numbers;
+        const auto take = [&](qsizetype r) {
+            records << book.records[r];
+            scanOf << scanOf_[b][r];
+            zones << zones_[b][r];
+            numbers << r;
+        };
+        qsizetype page = -1; // the page record the next entry taken stands on, not yet taken
+        for (qsizetype r = 0; r < book.records.size(); ++r) {
+            if (book.records[r].isPage) {
+                page = r;
+            } else if (keep.contains(r)) {
+                if (page >= 0) take(page);
+                page = -1;
+                take(r);
+            }
+        }
+        books_[b].records = records;
+        scanOf_[b] = scanOf;
+        zones_[b] = zones;
+        numbers_.resize(books_.size());
+        numbers_[b] = numbers;
     }
 }
 
@@ -114,30 +198,12 @@ const ScanInfo *ExportPlan::ScanOf(qsizetype book, qsizetype record) const {
     return s < 0 ? nullptr : &scans_[s];
 }
 
-std::optional<ScanZone> ExportPlan::Zone(qsizetype book, qsizetype record) const {
-    const QList<NoteEntry> &records = books_[book].records;
-    const NoteEntry &rec = records[record];
-    const ScanInfo *scan = ScanOf(book, record);
-    if (rec.isPage || !rec.HasPosition() || !scan) return std::nullopt;
-    if (scan->Readable()) return EntryZone(records, record, scan->width, scan->height);
-    // No size to go by: the page is taken to reach just past its farthest position.
-    const qsizetype page = page_[book][record];
-    const qint64 key = (qint64(book) << 40) | page;
-    auto it = extents_.constFind(key);
-    if (it == extents_.constEnd()) {
-        int w = 1, h = 1;
-        for (qsizetype i = page + 1; i < records.size() && !records[i].isPage; ++i)
-            if (records[i].HasPosition()) {
-                w = int(std::max<qint64>(w, std::min<qint64>(qint64(records[i].x) + 1, INT_MAX)));
-                h = int(std::max<qint64>(h, std::min<qint64>(qint64(records[i].y) + 1, INT_MAX)));
-            }
-        it = extents_.insert(key, {w, h});
-    }
-    return EntryZone(records, record, it->first, it->second);
+qsizetype ExportPlan::Number(qsizetype book, qsizetype record) const {
+    return book < numbers_.size() ? numbers_[book][record] : record;
 }
 
 QString ExportPlan::Stem(qsizetype book, qsizetype record) const {
-    return QStringLiteral("%1-%2").arg(books_[book].id).arg(record, 5, 10, QLatin1Char('0'));
+    return QStringLiteral("%1-%2").arg(books_[book].id).arg(Number(book, record), 5, 10, QLatin1Char('0'));
 }
 
 qint64 ExportPlan::RecordCount() const {

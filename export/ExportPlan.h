@@ -41,11 +41,23 @@ struct ScanInfo {
     bool Readable() const { return width > 0; }
 };
 
+// Which records an export takes out of each file: all of them, or only some entries (the search's
+// results, the entry shown) with the page records they stand on.
+struct ExportSelection {
+    // Empty: every record of every file. Otherwise one set per file: the entry records taken out, numbered
+    // as `velmora-notes dump` counts them.
+    QList<QSet<qsizetype>> entries;
+};
+
 class ExportPlan {
 public:
-    // Reads each notes file and the size of every scan its pages name. A file that cannot be read raises
-    // VelmoraError; a file the reader stops in, or a scan that cannot be read, is noted in problems().
-    explicit ExportPlan(const QStringList &files, const ExportControl &control = {});
+    // Reads each notes file, the size of every scan its pages name and, where entries are placed on it,
+    // the scan's layout for their zones. A file that cannot be read raises VelmoraError; a file the reader
+    // stops in, or a scan that cannot be read, is noted in problems(). Zones are found on the whole
+    // notebook before `selection` leaves records out, so an entry's zone does not depend on what else is
+    // taken out.
+    explicit ExportPlan(const QStringList &files, const ExportControl &control = {},
+                        const ExportSelection &selection = {});
 
     const QList<ExportBook> &books() const { return books_; }
     // The scan of the page a record stands on; nullptr before the first page line.
@@ -53,18 +65,23 @@ public:
     // The zone of a placed entry on its scan; none for a page record, an entry without a position, or
     // one before the first page line. For a scan that cannot be read, the positions on it stand in for
     // its size.
-    std::optional<ScanZone> Zone(qsizetype book, qsizetype record) const;
-    // "K-00012": the stem of the names of a record's crop, page and ids.
+    std::optional<ScanZone> Zone(qsizetype book, qsizetype record) const { return zones_[book][record]; }
+    // The record's number in its notes file (as dump counts), also when a selection left others out.
+    qsizetype Number(qsizetype book, qsizetype record) const;
+    // "K-00012": the stem of the names of a record's crop, page and ids, from its number in the file.
     QString Stem(qsizetype book, qsizetype record) const;
     qint64 RecordCount() const;
     const QStringList &problems() const { return problems_; }
     void AddProblem(const QString &problem) { problems_ << problem; }
 
 private:
+    void FindZones(const ExportControl &control);
+    void Select(const ExportSelection &selection);
+
     QList<ExportBook> books_;
     QList<ScanInfo> scans_;
     QList<QList<int>> scanOf_;     // per book, per record: index into scans_, -1 before any page
-    QList<QList<qsizetype>> page_; // per book, per record: its page record, -1 before any page
-    mutable QHash<qint64, std::pair<int, int>> extents_; // unreadable scans: the positions' extent per page
+    QList<QList<std::optional<ScanZone>>> zones_; // per book, per record
+    QList<QList<qsizetype>> numbers_; // per book, per record kept: its number in the file; empty: all
     QStringList problems_;
 };

@@ -121,6 +121,11 @@ QList<QByteArray> Reencode(const QByteArray &jpeg, const QList<ScanZone> &zones,
 
 } // namespace
 
+JpegSize JpegSizeOf(const QByteArray &jpeg) {
+    JpegSize size;
+    return FindFrame(jpeg, size) > 0 ? size : JpegSize();
+}
+
 JpegSize ReadJpegSize(const QString &path) {
     Descriptor file{OpenScan(path)};
     QByteArray head;

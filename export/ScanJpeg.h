@@ -22,6 +22,9 @@ struct JpegSize {
 // regular file, is not a JPEG, ends before its frame header, or states more than kScanPixelBudget pixels.
 JpegSize ReadJpegSize(const QString &path);
 
+// The picture size JPEG bytes in memory state (a crop's); 0 x 0 when they state none.
+JpegSize JpegSizeOf(const QByteArray &jpeg);
+
 // The whole JPEG file at `path` (a regular file of at most 256 MB); VelmoraError naming it otherwise.
 QByteArray ReadJpegFile(const QString &path);
 

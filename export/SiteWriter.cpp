@@ -92,7 +92,8 @@ void WriteSite(const ExportPlan &plan, const CropSet &crops, ExportFolder &folde
             while (next < records.size() && records[next].isPage)
                 ++next;
             const QString headword = Headword(e);
-            list += QStringLiteral("<li><a href=\"%1\">%2</a></li>\n").arg(PageFile(r), XmlEscape(headword));
+            list += QStringLiteral("<li><a href=\"%1\">%2</a></li>\n")
+                        .arg(PageFile(plan.Number(bi, r)), XmlEscape(headword));
 
             QString html = Head(QStringLiteral("%1 · 筆記 %2").arg(headword, book.name));
             html += QStringLiteral("<nav class=\"site\"><a href=\"../index.html\">全部筆記</a><a "
@@ -100,10 +101,10 @@ void WriteSite(const ExportPlan &plan, const CropSet &crops, ExportFolder &folde
                         .arg(XmlEscape(book.name));
             if (previous >= 0)
                 html += QStringLiteral("<a href=\"%1\" rel=\"prev\">← %2</a>")
-                            .arg(PageFile(previous), XmlEscape(Headword(records[previous])));
+                            .arg(PageFile(plan.Number(bi, previous)), XmlEscape(Headword(records[previous])));
             if (next < records.size())
                 html += QStringLiteral("<a href=\"%1\" rel=\"next\">%2 →</a>")
-                            .arg(PageFile(next), XmlEscape(Headword(records[next])));
+                            .arg(PageFile(plan.Number(bi, next)), XmlEscape(Headword(records[next])));
             html += QStringLiteral("</nav>\n<main class=\"row\">\n");
             // The scan comes first in the page, so that markup of the notes left open cannot swallow it.
             if (bi < crops.size() && crops[bi].contains(r))
@@ -112,7 +113,7 @@ void WriteSite(const ExportPlan &plan, const CropSet &crops, ExportFolder &folde
                             .arg(plan.Stem(bi, r), XmlEscape(page), XmlEscape(headword));
             html += QStringLiteral("<div class=\"entry\">") + BuildEntryPage(e) +
                     QStringLiteral("</div>\n</main>\n") + Tail();
-            folder.Write(book.id + QLatin1Char('/') + PageFile(r), html.toUtf8());
+            folder.Write(book.id + QLatin1Char('/') + PageFile(plan.Number(bi, r)), html.toUtf8());
             previous = r;
         }
         list += QStringLiteral("</ul>\n") + Tail();

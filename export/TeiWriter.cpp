@@ -120,7 +120,9 @@ void WriteTei(const ExportPlan &plan, const ExportSink &sink, const ExportContro
                 out << QStringLiteral("<pb n=\"%1\" facs=\"#%2-scan\"/>\n").arg(XmlEscape(PageName(e)), stem);
                 continue;
             }
-            out << QStringLiteral("<div type=\"entry\" xml:id=\"%1\" n=\"%2\"").arg(stem).arg(r);
+            out << QStringLiteral("<div type=\"entry\" xml:id=\"%1\" n=\"%2\"")
+                       .arg(stem)
+                       .arg(plan.Number(bi, r));
             if (plan.Zone(bi, r)) out << QStringLiteral(" facs=\"#%1-zone\"").arg(stem);
             out << ">\n<head>" << MarkupToTei(FieldText(e, NotesField::Title)) << "</head>\n";
             Section(out, e, NotesField::Content, "<p>", "</p>\n");

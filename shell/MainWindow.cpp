@@ -12,9 +12,11 @@
 #include "shell/CaptureProposals.h"
 #include "shell/CaptureSession.h"
 #include "shell/CaptureStepping.h"
+#include "shell/CitationCopy.h"
 #include "shell/CloseQuestion.h"
 #include "shell/DocumentOpener.h"
 #include "shell/EntriesPane.h"
+#include "shell/ExportMenu.h"
 #include "shell/HistoryKeys.h"
 #include "shell/KeyboardAccess.h"
 #include "shell/PaneSplitter.h"
@@ -33,6 +35,7 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QLayout>
+#include <QPushButton>
 #include <QShortcut>
 #include <QSplitter>
 #include <QTabBar>
@@ -216,6 +219,14 @@ void MainWindow::Wire() {
     connect(pageViewer_, &PageViewer::UndoCaptureWanted, capture_, Guarded([this] { capture_->Undo(); }));
     connect(pageViewer_, &PageViewer::NextUnpositionedWanted, capture_,
             Guarded([this] { capture_->ShowNextWithoutPosition(); }));
+    // Taking the notes out: the header's export menu, and the citation of the entry shown.
+    auto *exportMenu = new ExportMenu(*store_, *reading_, this);
+    header_->AddButton(exportMenu->Button());
+    connect(search_, &SearchPane::ResultsChanged, exportMenu, &ExportMenu::SetResults);
+    connect(exportMenu, &ExportMenu::Notice, this, [this](const QString &text) { ShowNotice(text); });
+    auto *citation = new CitationCopy(*store_, *reading_, this);
+    entryView_->SetReferenceCopier(Guarded([citation] { citation->Copy(); }));
+    connect(citation, &CitationCopy::Notice, this, [this](const QString &text) { ShowNotice(text); });
 }
 
 void MainWindow::WireShown() {

@@ -97,7 +97,7 @@ private:
     ScanIndex *scanIndex_;
     WindowMemory *memory_ = nullptr; // velmoranote.ini: the window's place, the panes, the reading
 
-    QWidget *header_ = nullptr;
+    class WindowHeader *header_ = nullptr;
     PaneSplitter *mainSplitter_ = nullptr;
     QWidget *leftPane_ = nullptr;
     QWidget *leftBar_ = nullptr;

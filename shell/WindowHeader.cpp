@@ -17,7 +17,7 @@ WindowHeader::WindowHeader(QMainWindow *window, const QString &programFolder, Ca
     : QWidget(parent) {
     setObjectName(QStringLiteral("Panel1"));
     setFixedHeight(DesignPixels(57));
-    auto *layout = new QHBoxLayout(this);
+    auto *layout = row_ = new QHBoxLayout(this);
     layout->setContentsMargins(DesignPixels(16), DesignPixels(9), 0, DesignPixels(6));
     layout->setSpacing(0);
 
@@ -50,4 +50,11 @@ WindowHeader::WindowHeader(QMainWindow *window, const QString &programFolder, Ca
     layout->addSpacing(DesignPixels(22));
 
     layout->addWidget(new CaptureBar(capture, this), 1);
+}
+
+void WindowHeader::AddButton(QWidget *button) {
+    // After the manual button and the space behind it: title, its spacing, the manual button, spacing.
+    row_->insertWidget(4 + 2 * buttons_, button);
+    row_->insertSpacing(5 + 2 * buttons_, DesignPixels(22));
+    ++buttons_;
 }

@@ -11,4 +11,10 @@ class WindowHeader : public QWidget {
     Q_OBJECT
 public:
     WindowHeader(QMainWindow *window, const QString &programFolder, CaptureSession &capture, QWidget *parent);
+    // A button of a feature of its own, after the manual button.
+    void AddButton(QWidget *button);
+
+private:
+    class QHBoxLayout *row_;
+    int buttons_ = 0;
 };

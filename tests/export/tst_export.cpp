@@ -1,14 +1,17 @@
 // The export through the real velmora-notes process: TEI (well-formed by xmllint and by our own
 // checker; one div per entry; every facs a zone holding its entry's position), Markdown with crops,
 // the static site, and what a failed or cancelled export leaves (nothing). Zones and markup in process.
+#include "support/DrawnScan.h"
 #include "support/ExportFixture.h"
 #include "support/XmlCheck.h"
 
 #include "common/Error.h"
 #include "corpus/NotesText.h"
 #include "corpus/NotesWalk.h"
+#include "export/Citation.h"
 #include "export/EntryZone.h"
 #include "export/Export.h"
+#include "export/ExportPlan.h"
 #include "export/NotesMarkup.h"
 
 #include <QDir>
@@ -19,6 +22,8 @@
 #include <QTemporaryDir>
 #include <QXmlStreamReader>
 #include <QtTest>
+
+Q_DECLARE_METATYPE(DrawnHand)
 
 namespace {
 
@@ -146,8 +151,16 @@ private Q_SLOTS:
             QVERIFY(doc.pages.contains(page));
         }
         QCOMPARE(doc.entryFacs.size(), entries);
-        // 學而 (record 2): 空段 lies higher up the page, so its band runs to the foot of the scan.
-        QCOMPARE(doc.zones[doc.entryFacs[2].mid(1)].bottom(), kScanHeight - 1);
+        // 學而 (record 2): the scan's layout finds the block written from its position on (rows 280 to
+        // 339, columns 20 to 379), read at a quarter of the scan's size.
+        const QRect block(QPoint(20, 280), QPoint(379, 339)), zone = doc.zones[doc.entryFacs[2].mid(1)];
+        QVERIFY2(qAbs(zone.top() - block.top()) <= 4 && qAbs(zone.bottom() - block.bottom()) <= 4 &&
+                     qAbs(zone.left() - block.left()) <= 4 && qAbs(zone.right() - block.right()) <= 4,
+                 qPrintable(QStringLiteral("%1,%2 %3x%4")
+                                .arg(zone.x())
+                                .arg(zone.y())
+                                .arg(zone.width())
+                                .arg(zone.height())));
 
         const QString first = doc.entryXml[2];
         for (const char *piece :
@@ -164,7 +177,7 @@ private Q_SLOTS:
     }
 
     // Markdown: a heading per page and per headword, labelled sections, and a crop per placed entry on
-    // a scan: a JPEG the scan's width, its zone's height (and at most a block more above it).
+    // a scan: a JPEG of its zone (the block written there), and at most a block more above and left.
     void markdownWithCrops() {
         const QString out = dir_.filePath(QStringLiteral("md/k.md"));
         QDir().mkpath(dir_.filePath(QStringLiteral("md")));
@@ -184,9 +197,9 @@ private Q_SLOTS:
         QCOMPARE(Listing(crops),
                  (QStringList{".velmora-export", "K-00002.jpg", "K-00005.jpg", "K-00007.jpg"}));
         const QSize size = JpegSizeOf(Read(crops + QStringLiteral("/K-00002.jpg")));
-        QCOMPARE(size.width(), kScanWidth);
-        const int zoneHeight = kScanHeight - (300 - kScanHeight / 40);
-        QVERIFY2(size.height() >= zoneHeight && size.height() < zoneHeight + 16,
+        QVERIFY2(size.width() >= 360 - 8 && size.width() < 360 + 8 + 16,
+                 qPrintable(QString::number(size.width())));
+        QVERIFY2(size.height() >= 60 - 8 && size.height() < 60 + 8 + 16,
                  qPrintable(QString::number(size.height())));
         // Run again into the same folder: the earlier export is replaced whole.
         QCOMPARE(
@@ -332,6 +345,124 @@ private Q_SLOTS:
         const ScanZone z = EntryZone(records, index + 1, 500, 1000);
         QCOMPARE(QRect(QPoint(z.ulx, z.uly), QPoint(z.lrx - 1, z.lry - 1)), zone);
         QVERIFY(z.Holds(qMin(positions[index].x(), 499), qMin(positions[index].y(), 999)));
+    }
+
+    // Zones from the scan's layout, in each hand it reads: each holds its entry's position and its
+    // headword's last glyph, but not the next entry's position nor the one before (a band of the scan's
+    // full width, or one running to the foot of the page, would).
+    void layoutZones_data() {
+        QTest::addColumn<DrawnHand>("hand");
+        QTest::newRow("larger headwords") << DrawnHand::Larger;
+        QTest::newRow("outdented") << DrawnHand::Outdent;
+        QTest::newRow("short lines") << DrawnHand::Length;
+        QTest::newRow("columns right to left") << DrawnHand::Columns;
+    }
+    void layoutZones() {
+        QFETCH(DrawnHand, hand);
+        QTemporaryDir lib;
+        const DrawnPage page = DrawPage(hand);
+        QVERIFY(QDir(lib.path()).mkpath(QStringLiteral("Image/K")));
+        QVERIFY(page.scan.Save(lib.filePath(QStringLiteral("Image/K/K1.jpg"))));
+        // Stored positions lie 3 pixels right of the point clicked.
+        std::vector<QPoint> stored;
+        QByteArray notes = "<page>K1</page>\n";
+        for (size_t i = 0; i < page.starts.size(); ++i) {
+            stored.push_back(page.starts[i] + QPoint(3, 0));
+            notes += QStringLiteral("<條目>條%1</條目>\n<座標 x=\"%2\" y=\"%3\"/>\n")
+                         .arg(i)
+                         .arg(stored[i].x())
+                         .arg(stored[i].y())
+                         .toUtf8();
+        }
+        const QString file = lib.filePath(QStringLiteral("velmora200_k.xml"));
+        QFile f(file);
+        QVERIFY(f.open(QIODevice::WriteOnly) && f.write(notes) == notes.size());
+        f.close();
+
+        const ExportPlan plan({file});
+        QCOMPARE(plan.problems(), QStringList());
+        const int g = hand == DrawnHand::Larger ? 44 : 30;
+        for (size_t i = 0; i < stored.size(); ++i) {
+            const auto zone = plan.Zone(0, qsizetype(i) + 1);
+            QVERIFY(zone);
+            const QString where = QStringLiteral("entry %1: %2,%3 to %4,%5")
+                                      .arg(i)
+                                      .arg(zone->ulx)
+                                      .arg(zone->uly)
+                                      .arg(zone->lrx)
+                                      .arg(zone->lry);
+            const QPoint last =
+                page.starts[i] + (hand == DrawnHand::Columns ? QPoint(0, (page.glyphs[i] - 1) * g)
+                                                             : QPoint((page.glyphs[i] - 1) * g, 0));
+            QVERIFY2(zone->Holds(stored[i].x(), stored[i].y()) && zone->Holds(last.x(), last.y()),
+                     qPrintable(where));
+            // The writing's extent, not the paper's.
+            QVERIFY2(zone->ulx > 0 && zone->lrx < page.scan.width, qPrintable(where));
+            if (i + 1 < stored.size())
+                QVERIFY2(!zone->Holds(stored[i + 1].x(), stored[i + 1].y()), qPrintable(where));
+            if (i > 0) QVERIFY2(!zone->Holds(stored[i - 1].x(), stored[i - 1].y()), qPrintable(where));
+        }
+    }
+
+    // Some entries only (the search's results, the entry shown in the window): they come with the page
+    // records they stand on, keep their numbers, names and zones, and only they get crops.
+    void selection() {
+        const ExportPlan all({notes_});
+        ExportSelection only;
+        only.entries = {{2, 5}};
+        const ExportPlan some({notes_}, {}, only);
+        const QList<NoteEntry> &records = some.books()[0].records;
+        QCOMPARE(records.size(), 3);
+        QVERIFY(records[0].isPage);
+        QCOMPARE(some.Number(0, 0), 1);
+        QCOMPARE(some.Number(0, 2), 5);
+        QCOMPARE(some.Stem(0, 2), QStringLiteral("K-00005"));
+        QCOMPARE(some.Zone(0, 1)->uly, all.Zone(0, 2)->uly);
+        QCOMPARE(some.Zone(0, 2)->lry, all.Zone(0, 5)->lry);
+
+        QTemporaryDir out;
+        ExportRequest request;
+        request.format = ExportFormat::Markdown;
+        request.files = {notes_};
+        request.output = out.filePath(QStringLiteral("k.md"));
+        request.crops = out.filePath(QStringLiteral("crops"));
+        request.selection.entries = {{7}};
+        const ExportResult result = RunExport(request, {});
+        QCOMPARE(result.crops, 1);
+        QCOMPARE(Listing(request.crops), (QStringList{".velmora-export", "K-00007.jpg"}));
+        const QString md = QString::fromUtf8(Read(request.output));
+        QVERIFY2(md.contains(QStringLiteral("\n# K2\n\n## 出界\n")), qPrintable(md));
+        QVERIFY(!md.contains(QStringLiteral("# K1")) && !md.contains(QStringLiteral("學而")));
+    }
+
+    // "複製引用": reference and sources as text and as HTML with the crop of the entry's zone embedded;
+    // no crop, and why, for an entry without a position, one before any page, or a scan not there.
+    void citation() {
+        const QList<NoteEntry> records = Records(notes_);
+        const Citation placed = CiteEntry(records, 2, 0, lib_);
+        QCOMPARE(placed.text, QStringLiteral("K K1 學而\n出處：《論語》"));
+        QVERIFY2(placed.noCrop.isEmpty(), qPrintable(placed.noCrop));
+        QVERIFY(placed.html.startsWith(
+            QStringLiteral("<p>K K1 學而<br>出處：《論語》</p><p><img src=\"data:image/jpeg;base64,") +
+            QString::fromLatin1(placed.crop.toBase64()) + QLatin1Char('"')));
+        // The crop is the zone's: the block written on the scan, not the scan's width.
+        const QSize size = JpegSizeOf(placed.crop);
+        QVERIFY2(size.width() >= 352 && size.width() < 384 && size.height() >= 52 && size.height() < 84,
+                 qPrintable(QStringLiteral("%1x%2").arg(size.width()).arg(size.height())));
+
+        const struct {
+            qsizetype record;
+            QString folder;
+            const char *why;
+        } none[] = {{4, lib_, "此條目沒有定位"},
+                    {0, lib_, "不在任何掃描頁上"},
+                    {2, dir_.filePath("nowhere"), "無法"}};
+        for (const auto &c : none) {
+            const Citation cited = CiteEntry(records, c.record, 0, c.folder);
+            QVERIFY(cited.crop.isEmpty() && !cited.html.contains(QLatin1String("<img")));
+            QVERIFY2(cited.noCrop.contains(QString::fromUtf8(c.why)), qPrintable(cited.noCrop));
+            QVERIFY(cited.text.startsWith(QStringLiteral("K ")));
+        }
     }
 
     void markup_data() {

@@ -52,3 +52,5 @@ if(TARGET velmora-makedemo)
     target_link_libraries(tst_proposals PRIVATE JPEG::JPEG)
   endif()
 endif()
+# Taking the notes out of the window: the export menu and dialog, cancel, and the citation's clipboard.
+velmora_add_openbox_test(tst_exportwindow shell/tst_exportwindow.cpp)
