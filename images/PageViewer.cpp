@@ -723,3 +723,7 @@ bool PageViewer::eventFilter(QObject *watched, QEvent *event) {
     }
     return QWidget::eventFilter(watched, event);
 }
+
+void PageViewer::SetNightShade(bool night, bool inverted) {
+    pageImage_->SetShade(!night ? PageImage::Shade::None : inverted ? PageImage::Shade::Inverted : PageImage::Shade::Dimmed);
+}

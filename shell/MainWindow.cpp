@@ -15,6 +15,8 @@
 #include "shell/EntriesPane.h"
 #include "shell/HistoryKeys.h"
 #include "shell/KeyboardAccess.h"
+#include "shell/MarksWiring.h"
+#include "shell/NightMode.h"
 #include "shell/WindowHeader.h"
 #include "shell/WindowKeys.h"
 #include "shell/WindowPlace.h"
@@ -25,6 +27,7 @@
 #include "widgets/NoticeStrip.h"
 
 #include <QCloseEvent>
+#include <QDir>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLayout>
@@ -55,6 +58,13 @@ MainWindow::MainWindow(const QString &programPath, QWidget *parent, const QStrin
     // megabytes of notes that hides much of the reading.
     BuildPanes();
     loader_->TakeFirst();
+    // The reader's own marks (stars, notes: kept beside the library, never in its notes files), night reading.
+    new MarksWiring({this, store_, reading_, tabs_, entries_->List(), search_, entryView_,
+                     [this](const QString &text) { ShowLastingNotice(text); }},
+                    QDir::currentPath(), this);
+    night_ = new NightMode(this, entryView_, pageViewer_);
+    for (QAction *action : {night_->Toggle(), night_->InvertScan()})
+        static_cast<WindowHeader *>(header_)->AddMenuAction(action);
     SetCaption(ReadWindowTitle(programFolder_, windowTitle()));
 
     WindowSettings defaults;
@@ -316,6 +326,7 @@ void MainWindow::ApplySettings(const WindowSettings &stored) {
     entryView_->SetPageZoom(stored.pageZoom);
     SetListFontSize(stored.listFontSize);
     pageViewer_->SetMarksShown(stored.showPositions);
+    night_->Set(stored.night, stored.nightInverted);
 }
 
 WindowSettings MainWindow::CurrentSettings() const {
@@ -470,6 +481,8 @@ void MainWindow::StoreReading(WindowSettings &s) const {
     s.searchText = search_->Query();
     s.searchFold = search_->Folding();
     s.showPositions = pageViewer_->MarksShown();
+    s.night = night_->IsOn();
+    s.nightInverted = night_->IsScanInverted();
     // Where the reading stopped, when the notebooks it needs were not in yet, stays as it was.
     if (searchPending_)
         s.searchText = restoring_.searchText;

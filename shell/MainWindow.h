@@ -23,6 +23,7 @@ class CaptureStepping;
 class EntriesPane;
 class EntryView;
 class FileBrowserPane;
+class NightMode;
 class NotebookLoader;
 class NotebookStore;
 class PageViewer;
@@ -118,6 +119,7 @@ private:
     CaptureSession *capture_ = nullptr;
     std::unique_ptr<CaptureStepping> stepping_;
     class NoticeStrip *notices_ = nullptr;
+    NightMode *night_ = nullptr;
 
     int listFontSize_ = 0; // pixels; 0 for the design size
 

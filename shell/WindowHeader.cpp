@@ -47,7 +47,10 @@ WindowHeader::WindowHeader(QMainWindow *window, const QString &programFolder, Ca
     manualButton->addAction(aboutAction);
     window->addAction(aboutAction);
     layout->addWidget(manualButton);
+    manualButton_ = manualButton;
     layout->addSpacing(DesignPixels(22));
 
     layout->addWidget(new CaptureBar(capture, this), 1);
 }
+
+void WindowHeader::AddMenuAction(QAction *action) { manualButton_->addAction(action); }

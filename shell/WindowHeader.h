@@ -5,10 +5,16 @@
 #include <QWidget>
 
 class CaptureSession;
+class QAction;
 class QMainWindow;
 
 class WindowHeader : public QWidget {
     Q_OBJECT
 public:
     WindowHeader(QMainWindow *window, const QString &programFolder, CaptureSession &capture, QWidget *parent);
+    // An item of the window's own in the manual button's context menu, beside the About box.
+    void AddMenuAction(QAction *action);
+
+private:
+    QWidget *manualButton_ = nullptr;
 };

@@ -46,6 +46,8 @@ WindowSettings ReadWindowSettings(const QString &programFolder, const WindowSett
                        ini.ReadInteger(kReader, QStringLiteral("FrameBottom"), s.frame.bottom()));
     s.searchFold = ini.ReadInteger(kReader, QStringLiteral("SearchFold"), s.searchFold ? 1 : 0) != 0;
     s.showPositions = ini.ReadInteger(kReader, QStringLiteral("ShowPositions"), s.showPositions ? 1 : 0) != 0;
+    s.night = ini.ReadInteger(kReader, QStringLiteral("NightMode"), s.night ? 1 : 0) != 0;
+    s.nightInverted = ini.ReadInteger(kReader, QStringLiteral("NightScanInverted"), s.nightInverted ? 1 : 0) != 0;
     return s;
 }
 
@@ -75,5 +77,7 @@ void WriteWindowSettings(const QString &programFolder, const WindowSettings &s) 
     ini.WriteInteger(kReader, QStringLiteral("FrameRight"), s.frame.right());
     ini.WriteInteger(kReader, QStringLiteral("FrameBottom"), s.frame.bottom());
     ini.WriteInteger(kReader, QStringLiteral("SearchFold"), s.searchFold ? 1 : 0);
+    ini.WriteInteger(kReader, QStringLiteral("NightMode"), s.night ? 1 : 0);
+    ini.WriteInteger(kReader, QStringLiteral("NightScanInverted"), s.nightInverted ? 1 : 0);
     ini.UpdateFile();
 }

@@ -23,6 +23,8 @@ struct WindowSettings {
     QString searchText;
     bool searchFold = false; // the search matches across variant characters
     bool showPositions = false; // the marks at every entry's position on the scan
+    bool night = false;         // reading at night: dark window, page and scan
+    bool nightInverted = false; // at night the scan inverted as well as dimmed
 };
 
 // The caption from setup.ini in `programFolder` (which ends in a separator), or `fallback`.

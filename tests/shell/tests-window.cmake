@@ -39,3 +39,5 @@ velmora_add_openbox_test(tst_documents shell/tst_documents.cpp)
 velmora_add_openbox_test(tst_keyboard shell/tst_keyboard.cpp)
 # The keys that reach what the reader looks at, wherever the focus is.
 velmora_add_openbox_test(tst_windowkeys shell/tst_windowkeys.cpp)
+# The reader's own marks and night reading, with real keys: what outlives a restart.
+velmora_add_openbox_test(tst_readermarkswindow shell/tst_readermarkswindow.cpp)
