@@ -160,7 +160,12 @@ void EntryView::SetNight(bool night) {
     if (showsEntry_) WritePage(MarkedBody());
 }
 
-void EntryView::AddBelow(QWidget *strip) { layout()->addWidget(strip); }
+void EntryView::AddBelow(QWidget *strip) {
+    // The page keeps every height the strips below it do not need.
+    auto *column = static_cast<QVBoxLayout *>(layout());
+    column->addWidget(strip, 0);
+    column->setStretchFactor(view_, 1);
+}
 
 void EntryView::ShowBlank() {
     showsEntry_ = false;

@@ -19,8 +19,9 @@ namespace {
 // How long typing must pause before the note is written.
 constexpr int kPauseMs = 600;
 
-QToolButton *StripButton(QAction *action, QWidget *parent) {
+QToolButton *StripButton(QAction *action, const QString &name, QWidget *parent) {
     auto *button = new QToolButton(parent);
+    button->setAccessibleName(name); // the caption changes with the star
     button->setDefaultAction(action);
     button->setToolButtonStyle(Qt::ToolButtonTextOnly);
     button->setAutoRaise(true);
@@ -45,7 +46,7 @@ PersonalNotePanel::PersonalNotePanel(const NotebookStore &store, ReaderMarks &ma
     editorLayout->setContentsMargins(DesignPixels(4), DesignPixels(2), DesignPixels(4), DesignPixels(2));
     editorLayout->setSpacing(DesignPixels(2));
     auto *heading =
-        new QLabel(QStringLiteral("我的筆記（自動儲存，不寫入筆記檔；Esc 或 Ctrl+E 收起）"), editorBox_);
+        new QLabel(QStringLiteral("我的筆記（自動儲存；Esc 收起）"), editorBox_);
     editorLayout->addWidget(heading);
     editor_ = new QPlainTextEdit(editorBox_);
     editor_->setObjectName(QStringLiteral("edPersonalNote"));
@@ -61,8 +62,8 @@ PersonalNotePanel::PersonalNotePanel(const NotebookStore &store, ReaderMarks &ma
     auto *stripLayout = new QHBoxLayout(strip);
     stripLayout->setContentsMargins(DesignPixels(2), 0, DesignPixels(2), 0);
     stripLayout->setSpacing(DesignPixels(4));
-    stripLayout->addWidget(StripButton(star, strip));
-    stripLayout->addWidget(StripButton(note, strip));
+    stripLayout->addWidget(StripButton(star, QStringLiteral("書籤"), strip));
+    stripLayout->addWidget(StripButton(note, QStringLiteral("我的筆記"), strip));
     stripLayout->addStretch(1);
     layout->addWidget(strip);
 

@@ -275,6 +275,15 @@ void SearchPane::ShowContextMenu(const QPoint &at) {
         Q_EMIT ShowInEntriesList(ref);
 }
 
+void SearchPane::changeEvent(QEvent *event) {
+    QWidget::changeEvent(event);
+    if (event->type() != QEvent::PaletteChange)
+        return;
+    const QString colour = IsNightPalette(palette()) ? QStringLiteral("color: #A8ABB2;") : QStringLiteral("color: #505050;");
+    countLabel_->setStyleSheet(colour);
+    positionLabel_->setStyleSheet(colour);
+}
+
 void SearchPane::FollowMarks(const ReaderMarks &marks) {
     marks_ = &marks;
     list_->FollowMarks(marks);

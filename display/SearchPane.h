@@ -73,6 +73,8 @@ Q_SIGNALS:
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
+    // At night the count and position turn light grey on the dark pane.
+    void changeEvent(QEvent *event) override;
 
 private:
     void ShowResultCount();

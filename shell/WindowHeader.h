@@ -15,6 +15,11 @@ public:
     // An item of the window's own in the manual button's context menu, beside the About box.
     void AddMenuAction(QAction *action);
 
+protected:
+    // At night the title turns from dark red to a light red on the dark header.
+    void changeEvent(QEvent *event) override;
+
 private:
     QWidget *manualButton_ = nullptr;
+    QWidget *title_ = nullptr;
 };

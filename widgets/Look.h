@@ -23,7 +23,7 @@ bool IsNightPalette(const QPalette &palette);
 // under light text.
 QColor NightRowColour(const QColor &day);
 // The star of a starred entry in a list row: dark gold on the day rows, light gold on the night rows.
-inline QColor StarColour(bool night) { return night ? QColor(0xFF, 0xD2, 0x4A) : QColor(0xB0, 0x70, 0x00); }
+inline QColor StarColour(bool night) { return night ? QColor(0xFF, 0xD2, 0x4A) : QColor(0x7A, 0x4A, 0x00); }
 
 // Row colours by notebook (K, M, N, O): entries alternate between the first two; page headers.
 inline const std::array<QColor, 4> &NotebookRowColours() {

@@ -18,6 +18,7 @@
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QTabWidget>
+#include <QWebEngineView>
 #include <QtTest>
 
 namespace {
@@ -101,6 +102,10 @@ private Q_SLOTS:
             Keys({"Escape"}); // the editor closes; the page shows the note under the teacher's text
             QTRY_VERIFY(w.findChild<EntryView *>()->LastWrittenPage().contains(
                 QStringLiteral("zhuangzi note\nline two")));
+            // The page takes back the height the editor had.
+            auto *view = w.findChild<EntryView *>();
+            QTRY_VERIFY2(view->WebView()->height() > view->height() * 3 / 4,
+                         qPrintable(QString("%1 of %2").arg(view->WebView()->height()).arg(view->height())));
             const QString page = w.findChild<EntryView *>()->LastWrittenPage();
             QVERIFY(page.indexOf(QStringLiteral("我的筆記")) > page.indexOf(QStringLiteral("甲文")));
             QVERIFY(!IsNightPalette(QApplication::palette()));
