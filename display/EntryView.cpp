@@ -3,6 +3,8 @@
 #include "corpus/Data.h"
 #include "display/EntryPage.h"
 #include "display/FindBar.h"
+#include "display/NightPage.h"
+#include "display/PersonalNoteSection.h"
 #include "display/WebHost.h"
 #include "widgets/ErrorBoundary.h"
 
@@ -35,9 +37,10 @@ constexpr std::array<double, 13> kZoomSteps{0.5,  0.67, 0.75, 0.8, 0.9, 1.0, 1.1
 class BlankSheet : public QWidget {
 public:
     using QWidget::QWidget;
+    QColor paper = Qt::white; // the night page's ground at night
 
 protected:
-    void paintEvent(QPaintEvent *) override { QPainter(this).fillRect(rect(), Qt::white); }
+    void paintEvent(QPaintEvent *) override { QPainter(this).fillRect(rect(), paper); }
 };
 
 // The title the blank document takes once its `load`-th load has been drawn.
@@ -126,14 +129,42 @@ void EntryView::ShowEntry(const NoteEntry &entry, const QString &highlight) {
     if (entry.isPage)
         ShowBlank();
     else
-        WritePage(HighlightWords(BuildEntryPage(entry), highlight));
+        WritePage(MarkedBody());
 }
 
 void EntryView::Rehighlight(const QString &highlight) {
     if (!showsEntry_ || highlight == shownHighlight_) return;
     // The page is written again whole, with the new marks: the page itself still runs no script.
     shownHighlight_ = highlight;
-    WritePage(HighlightWords(BuildEntryPage(shownEntry_), highlight));
+    WritePage(MarkedBody());
+}
+
+QString EntryView::MarkedBody() const {
+    // The search marks the reader's note too: a hit found only there shows where it is.
+    const QString note = noteOfShown_ ? noteOfShown_() : QString();
+    return HighlightWords(BuildEntryPage(shownEntry_) + PersonalNoteSection(note, night_), shownHighlight_);
+}
+
+void EntryView::RefreshPersonalNote() {
+    if (!showsEntry_) return;
+    const QString body = MarkedBody();
+    if ((night_ ? WrapNightPage(body) : WrapPage(body)) != lastWrittenPage_) WritePage(body);
+}
+
+void EntryView::SetNight(bool night) {
+    if (night == night_) return;
+    night_ = night;
+    const QColor paper = night ? QColor(0x1B, 0x1D, 0x22) : QColor(Qt::white);
+    static_cast<BlankSheet *>(blankCover_)->paper = paper;
+    view_->page()->setBackgroundColor(paper); // the blank page of a page record too
+    if (showsEntry_) WritePage(MarkedBody());
+}
+
+void EntryView::AddBelow(QWidget *strip) {
+    // The page keeps every height the strips below it do not need.
+    auto *column = static_cast<QVBoxLayout *>(layout());
+    column->addWidget(strip, 0);
+    column->setStretchFactor(view_, 1);
 }
 
 void EntryView::ShowBlank() {
@@ -151,7 +182,7 @@ void EntryView::ShowBlank() {
 }
 
 void EntryView::WritePage(const QString &body) {
-    const QString page = WrapPage(body);
+    const QString page = night_ ? WrapNightPage(body) : WrapPage(body);
     lastWrittenPage_ = page;
     lastFound_.clear(); // a new page: the count of the old one no longer holds
     // Until the blank document has loaded there is nothing to write into: keep the page for then.
@@ -292,6 +323,10 @@ void EntryView::ShowContextMenu(const QPoint &at) {
                                          }));
     reference->setObjectName(QStringLiteral("CopyReferenceAction"));
     reference->setEnabled(!referenceLine_.isEmpty());
+    if (!menuActions_.isEmpty()) {
+        menu->addSeparator();
+        menu->addActions(menuActions_);
+    }
     menu->popup(view_->mapToGlobal(at));
 }
 

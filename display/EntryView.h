@@ -6,6 +6,8 @@
 // Around the page: a find bar (Ctrl+F, F3 and Shift+F3 repeat), text size (Ctrl+plus, Ctrl+minus,
 // Ctrl+0 and Ctrl+wheel over the page), copying the selection as plain text (Ctrl+C) and a context
 // menu with Copy, Select all and Copy reference. The page's own scripts stay off throughout.
+// The reader's own note on the entry, when there is one, is written under the teacher's text; at night
+// the page takes the night style sheet.
 
 #include "corpus/Data.h"
 
@@ -14,6 +16,7 @@
 #include <functional>
 
 class FindBar;
+class QAction;
 class QMenu;
 class QWebEngineFindTextResult;
 class QWebEngineView;
@@ -44,6 +47,18 @@ public:
     // What "Copy reference" does instead of putting the line on the clipboard (a citation with its scan).
     void SetReferenceCopier(std::function<void()> copy) { copyReference_ = std::move(copy); }
 
+    // Where the page takes the reader's own note on the entry shown from (asked each time a page is written).
+    void SetPersonalNoteSource(std::function<QString()> noteOfShown) { noteOfShown_ = std::move(noteOfShown); }
+    // The note may have changed: the page is written again when it shows another one.
+    void RefreshPersonalNote();
+    // The night page (NightPage) instead of the default one; the page shown is written again.
+    void SetNight(bool night);
+    bool IsNight() const { return night_; }
+    // Items of the window's own added under the page's context menu, after a separator.
+    void AddMenuActions(const QList<QAction *> &actions) { menuActions_ += actions; }
+    // A strip of the window's own under the page (and under the widgets added before it).
+    void AddBelow(QWidget *strip);
+
     // The page's zoom factor, kept between the view's smallest and largest.
     double PageZoom() const { return pageZoom_; }
     void SetPageZoom(double factor);
@@ -62,6 +77,8 @@ protected:
 
 private:
     void WritePage(const QString &body);
+    // The body of the entry shown with its marks: the teacher's text and the reader's note under it.
+    QString MarkedBody() const;
     void DocumentLoaded();
     void TitleChanged(const QString &title);
     void HideCoverAtNextPaint();
@@ -88,4 +105,7 @@ private:
     std::function<void()> copyReference_;
     double pageZoom_ = 1.0;
     QString lastFound_; // the text the page's matches were last counted for
+    std::function<QString()> noteOfShown_;
+    bool night_ = false;
+    QList<QAction *> menuActions_;
 };

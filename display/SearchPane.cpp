@@ -1,6 +1,8 @@
 #include "display/SearchPane.h"
 
 #include "common/Log.h"
+#include "corpus/ReaderMarks.h"
+#include "display/PersonalNotesSearch.h"
 #include "display/Search.h"
 #include "widgets/Controls.h"
 #include "widgets/ErrorBoundary.h"
@@ -234,7 +236,12 @@ void SearchPane::RunSearch() {
         scope.remark = remarkCheck_->isChecked();
         scope.source = sourceCheck_->isChecked();
         scope.fold = Folding();
-        const QList<NoteRef> hits = Search().Find(query, scope);
+        QList<NoteRef> hits = Search().Find(query, scope);
+        if (SearchesPersonalNotes()) {
+            if (!notesSearch_)
+                notesSearch_ = std::make_unique<PersonalNotesSearch>(marks_->Notes());
+            hits = MergeSearchRows(hits, notesSearch_->Find(query, scope));
+        }
         rows.assign(hits.begin(), hits.end());
     }
     results_->SetRows(rows);
@@ -270,9 +277,53 @@ void SearchPane::ShowContextMenu(const QPoint &at) {
     // The key is shown after a tab as a hint only: the pane's own action takes it.
     QAction *show = menu.addAction(showInEntriesAction_->text() + QLatin1Char('\t') +
                                    showInEntriesAction_->shortcut().toString(QKeySequence::NativeText));
+    if (menuExtras_) {
+        menu.addSeparator();
+        menuExtras_(menu, ref);
+    }
     if (menu.exec(resultsList_->viewport()->mapToGlobal(at)) == show)
         Q_EMIT ShowInEntriesList(ref);
 }
+
+void SearchPane::changeEvent(QEvent *event) {
+    QWidget::changeEvent(event);
+    if (event->type() != QEvent::PaletteChange)
+        return;
+    const QString colour = IsNightPalette(palette()) ? QStringLiteral("color: #A8ABB2;") : QStringLiteral("color: #505050;");
+    countLabel_->setStyleSheet(colour);
+    positionLabel_->setStyleSheet(colour);
+}
+
+void SearchPane::FollowMarks(const ReaderMarks &marks) {
+    marks_ = &marks;
+    list_->FollowMarks(marks);
+    // On the folding box's row, after it: beside the field boxes there is no room at the designed width.
+    notesCheck_ = MakeCheck(foldCheck_->parentWidget(), QStringLiteral("我的筆記"),
+                            QRect(foldCheck_->geometry().right() + DesignPixels(6), foldCheck_->y(), 0, 0),
+                            QStringLiteral("cbMyNotes"), marks.HasNotes());
+    notesCheck_->resize(notesCheck_->sizeHint());
+    notesCheck_->setAccessibleName(QStringLiteral("檢索欄位 我的筆記"));
+    notesCheck_->setToolTip(QStringLiteral("也在自己的筆記中檢索"));
+    notesCheck_->show();
+    // The result position keeps to the right of it.
+    const int left = notesCheck_->geometry().right() + DesignPixels(4);
+    positionLabel_->setGeometry(left, positionLabel_->y(), qMax(DesignPixels(40), positionLabel_->geometry().right() - left + 1),
+                                positionLabel_->height());
+    setTabOrder(foldCheck_, notesCheck_);
+    connect(notesCheck_, &QCheckBox::clicked, this, Guarded([this] {
+                notesCheckSet_ = true;
+                RunSearch();
+            }));
+    const auto changed = Guarded([this] {
+        notesSearch_.reset();
+        if (!notesCheckSet_ && marks_->HasNotes() && !notesCheck_->isChecked())
+            notesCheck_->setChecked(true);
+    });
+    connect(&marks, &ReaderMarks::MarksChanged, this, changed);
+    connect(&marks, &ReaderMarks::MarksReset, this, changed);
+}
+
+bool SearchPane::SearchesPersonalNotes() const { return marks_ && notesCheck_->isChecked(); }
 
 int SearchPane::ResultsListWidth() const {
     // A tab page is laid out only when it is shown: until then the list keeps a width of no meaning,

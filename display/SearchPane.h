@@ -6,6 +6,7 @@
 #include "corpus/Notebooks.h"
 
 #include <QWidget>
+#include <functional>
 #include <future>
 #include <memory>
 #include <vector>
@@ -16,7 +17,10 @@ class NoteList;
 class NoteRowsModel;
 class NotebookStore;
 class OwnerDrawList;
+class PersonalNotesSearch;
 class QAction;
+class QMenu;
+class ReaderMarks;
 class QCheckBox;
 class QLabel;
 class QLineEdit;
@@ -50,6 +54,12 @@ public:
     NoteList *List() const { return list_; }
     void SetListFontSize(int pixels);
     void FocusList();
+    // The reader's own notes join the search: a box "我的筆記" beside the field boxes (ticked when any
+    // note exists, until the person sets it) finds text in them; the results show the stars.
+    void FollowMarks(const ReaderMarks &marks);
+    bool SearchesPersonalNotes() const;
+    // Items of the window's own added to a result's context menu for its record.
+    void SetResultMenuExtras(std::function<void(QMenu &, NoteRef)> extras) { menuExtras_ = std::move(extras); }
     // The width the results list has, or would have in the layout while the tab was never shown.
     int ResultsListWidth() const;
 
@@ -63,6 +73,8 @@ Q_SIGNALS:
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
+    // At night the count and position turn light grey on the dark pane.
+    void changeEvent(QEvent *event) override;
 
 private:
     void ShowResultCount();
@@ -86,4 +98,9 @@ private:
     QLabel *countLabel_;
     QLabel *positionLabel_; // "3/23": the selected result among them
     QAction *showInEntriesAction_;
+    QCheckBox *notesCheck_ = nullptr; // "我的筆記", made by FollowMarks
+    bool notesCheckSet_ = false;      // the person ticked or cleared it
+    const ReaderMarks *marks_ = nullptr;
+    std::unique_ptr<PersonalNotesSearch> notesSearch_; // made at the first search after a change of the notes
+    std::function<void(QMenu &, NoteRef)> menuExtras_;
 };

@@ -429,3 +429,7 @@ void PageViewer::Reveal(QPoint natural) {
     // The overlay lies 3 pixels left of the page's content origin.
     scrollBox_->ensureVisible(int(natural.x() * z) - 3, int(natural.y() * z), 120, 80);
 }
+
+void PageViewer::SetNightShade(bool night, bool inverted) {
+    pageImage_->SetShade(!night ? PageImage::Shade::None : inverted ? PageImage::Shade::Inverted : PageImage::Shade::Dimmed);
+}

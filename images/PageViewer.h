@@ -89,6 +89,8 @@ public:
     void SetHits(std::vector<NoteRef> hits);
     // The marks at every entry's position (key M, the menu's "顯示條目位置").
     void SetMarksShown(bool shown);
+    // Night reading: the scan dimmed (and inverted); the marker and the marks stay as they are.
+    void SetNightShade(bool night, bool inverted);
     bool MarksShown() const;
     const ScanMarks &Marks() const;
     // The double click's radius around a position: a twelfth of the scan's natural width.

@@ -187,9 +187,26 @@ void PageImage::PaintRegion(QPainter &painter, const QRect &target) {
     painter.drawImage(QRectF(area), source, from);
 }
 
+void PageImage::SetShade(Shade shade) {
+    if (shade == shade_)
+        return;
+    shade_ = shade;
+    update();
+}
+
 void PageImage::paintEvent(QPaintEvent *event) {
     QPainter painter(this);
     PaintRegion(painter, event->rect());
+    if (shade_ == Shade::None || levels_.isEmpty())
+        return;
+    const QRect area = event->rect() & rect();
+    if (shade_ == Shade::Inverted) {
+        painter.setCompositionMode(QPainter::CompositionMode_Difference);
+        painter.fillRect(area, Qt::white);
+        painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    }
+    // White paper comes down to about the night page's text grey, so the scan does not glare beside it.
+    painter.fillRect(area, QColor(0, 0, 0, shade_ == Shade::Inverted ? 40 : 95));
 }
 
 // ---- PointOverlay ----------------------------------------------------------------------------------

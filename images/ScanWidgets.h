@@ -76,11 +76,18 @@ public:
     // up in widget coordinates. paintEvent and the benchmark use it.
     void PaintRegion(QPainter &painter, const QRect &target);
 
+    // For reading at night: the picture dimmed, and inverted first when asked (dark paper, light ink).
+    // The overlay above it (marker, marks) is not touched.
+    enum class Shade { None, Dimmed, Inverted };
+    void SetShade(Shade shade);
+    Shade CurrentShade() const { return shade_; }
+
 protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
     const QImage &LevelFor(double scale, int &level);
+    Shade shade_ = Shade::None;
     QList<QImage> levels_; // [0] the picture, [k] the picture halved k times
     QImage empty_;
     QSize naturalSize_;

@@ -21,6 +21,8 @@
 #include "shell/KeyboardAccess.h"
 #include "shell/PaneSplitter.h"
 #include "shell/StatusLine.h"
+#include "shell/MarksWiring.h"
+#include "shell/NightMode.h"
 #include "shell/WindowHeader.h"
 #include "shell/WindowKeys.h"
 #include "shell/WindowMemory.h"
@@ -32,6 +34,7 @@
 #include "widgets/NoticeStrip.h"
 
 #include <QCloseEvent>
+#include <QDir>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLayout>
@@ -63,9 +66,16 @@ MainWindow::MainWindow(const QString &programPath, QWidget *parent, const QStrin
     // megabytes of notes that hides much of the reading.
     BuildPanes();
     loader_->TakeFirst();
+    // The reader's own marks (stars, notes: kept beside the library, never in its notes files), night reading.
+    new MarksWiring({this, store_, reading_, tabs_, entries_->List(), search_, entryView_,
+                     [this](const QString &text) { ShowLastingNotice(text); }},
+                    QDir::currentPath(), this);
+    night_ = new NightMode(this, entryView_, pageViewer_);
+    for (QAction *action : {night_->Toggle(), night_->InvertScan()})
+        static_cast<WindowHeader *>(header_)->AddMenuAction(action);
     SetCaption(ReadWindowTitle(programFolder_, windowTitle()));
     memory_ = new WindowMemory({this, place_, mainSplitter_, leftPane_, leftBar_, tabs_, entries_, search_, entryView_,
-                                pageViewer_, reading_, store_},
+                                pageViewer_, reading_, store_, night_},
                                settingsFolder_, this);
     memory_->ApplyStored();
 

@@ -25,6 +25,7 @@ class CaptureStepping;
 class EntriesPane;
 class EntryView;
 class FileBrowserPane;
+class NightMode;
 class NotebookLoader;
 class NotebookStore;
 class PageViewer;
@@ -111,6 +112,7 @@ private:
     CaptureSession *capture_ = nullptr;
     std::unique_ptr<CaptureStepping> stepping_;
     class NoticeStrip *notices_ = nullptr;
+    NightMode *night_ = nullptr;
 
     bool firstShow_ = true;
 };

@@ -7,6 +7,7 @@
 #include "widgets/Look.h"
 
 #include <QAction>
+#include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMainWindow>
@@ -28,6 +29,7 @@ WindowHeader::WindowHeader(QMainWindow *window, const QString &programFolder, Ca
     titleFont.setPixelSize(DesignPixels(33));
     titleLabel->setFont(titleFont);
     titleLabel->setStyleSheet(QStringLiteral("color: #800000;"));
+    title_ = titleLabel;
     layout->addWidget(titleLabel, 0, Qt::AlignTop);
     layout->addSpacing(DesignPixels(27));
 
@@ -47,6 +49,7 @@ WindowHeader::WindowHeader(QMainWindow *window, const QString &programFolder, Ca
     manualButton->addAction(aboutAction);
     window->addAction(aboutAction);
     layout->addWidget(manualButton);
+    manualButton_ = manualButton;
     layout->addSpacing(DesignPixels(22));
 
     layout->addWidget(new CaptureBar(capture, this), 1);
@@ -57,4 +60,12 @@ void WindowHeader::AddButton(QWidget *button) {
     row_->insertWidget(4 + 2 * buttons_, button);
     row_->insertSpacing(5 + 2 * buttons_, DesignPixels(22));
     ++buttons_;
+}
+
+void WindowHeader::AddMenuAction(QAction *action) { manualButton_->addAction(action); }
+
+void WindowHeader::changeEvent(QEvent *event) {
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange && title_)
+        title_->setStyleSheet(IsNightPalette(palette()) ? QStringLiteral("color: #F08C8C;") : QStringLiteral("color: #800000;"));
 }

@@ -6,6 +6,7 @@
 #include "display/SearchPane.h"
 #include "images/PageViewer.h"
 #include "shell/EntriesPane.h"
+#include "shell/NightMode.h"
 #include "shell/PaneSplitter.h"
 #include "shell/WindowPlace.h"
 #include "widgets/Look.h"
@@ -30,6 +31,7 @@ void WindowMemory::ApplyStored() {
     p_.page->SetPageZoom(stored_.pageZoom);
     SetListFontSize(stored_.listFontSize);
     p_.scan->SetMarksShown(stored_.showPositions);
+    if (p_.night) p_.night->Set(stored_.night, stored_.nightInverted);
 }
 
 void WindowMemory::TakeUpReading(bool allRead) {
@@ -86,6 +88,10 @@ WindowSettings WindowMemory::Current() const {
     s.searchText = p_.search->Query();
     s.searchFold = p_.search->Folding();
     s.showPositions = p_.scan->MarksShown();
+    if (p_.night) {
+        s.night = p_.night->IsOn();
+        s.nightInverted = p_.night->IsScanInverted();
+    }
     // Where the reading stopped, when the notebooks it needs were not in yet, stays as it was.
     if (searchPending_) s.searchText = stored_.searchText;
     const NoteRef shown = p_.reading->Shown().ref;

@@ -18,6 +18,8 @@ class ReadingContext;
 class SearchPane;
 class WindowPlace;
 
+class NightMode;
+
 class WindowMemory : public QObject {
     Q_OBJECT
 public:
@@ -34,6 +36,7 @@ public:
         PageViewer *scan = nullptr;
         ReadingContext *reading = nullptr;
         const NotebookStore *store = nullptr;
+        NightMode *night = nullptr;
     };
     // velmoranote.ini is kept in `settingsFolder` (which ends in a separator).
     WindowMemory(Parts parts, const QString &settingsFolder, QObject *parent);

@@ -49,6 +49,8 @@ WindowSettings ReadWindowSettings(const QString &programFolder, const WindowSett
     s.scanShare = ini.ReadFloat(kReader, QStringLiteral("ScanShare"), s.scanShare);
     if (!(s.scanShare >= 0.0 && s.scanShare <= 1.0))
         s.scanShare = defaults.scanShare;
+    s.night = ini.ReadInteger(kReader, QStringLiteral("NightMode"), s.night ? 1 : 0) != 0;
+    s.nightInverted = ini.ReadInteger(kReader, QStringLiteral("NightScanInverted"), s.nightInverted ? 1 : 0) != 0;
     return s;
 }
 
@@ -80,5 +82,7 @@ void WriteWindowSettings(const QString &programFolder, const WindowSettings &s) 
     ini.WriteInteger(kReader, QStringLiteral("SearchFold"), s.searchFold ? 1 : 0);
     if (s.scanShare >= 0.0 && s.scanShare <= 1.0)
         ini.WriteFloat(kReader, QStringLiteral("ScanShare"), qRound(s.scanShare * 10000.0) / 10000.0);
+    ini.WriteInteger(kReader, QStringLiteral("NightMode"), s.night ? 1 : 0);
+    ini.WriteInteger(kReader, QStringLiteral("NightScanInverted"), s.nightInverted ? 1 : 0);
     ini.UpdateFile();
 }

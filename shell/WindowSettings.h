@@ -26,6 +26,8 @@ struct WindowSettings {
     // The scan's part of the width the page and the scan share, kept as the window changes size; below
     // zero when none was stored.
     double scanShare = -1.0;
+    bool night = false;         // reading at night: dark window, page and scan
+    bool nightInverted = false; // at night the scan inverted as well as dimmed
 };
 
 // The caption from setup.ini in `programFolder` (which ends in a separator), or `fallback`.

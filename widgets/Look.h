@@ -3,6 +3,7 @@
 // density its pixel sizes were laid out at.
 
 #include <QColor>
+#include <QPalette>
 #include <QString>
 #include <array>
 
@@ -11,8 +12,18 @@ inline const QString &AppTitle() {
     return title;
 }
 
-// A selected row of every list is navy, whatever the desktop's highlight colour.
-inline QColor SelectionColour() { return QColor(0x00, 0x00, 0x80); }
+// A selected row of every list is navy, whatever the desktop's highlight colour; at night a lighter
+// navy, so that it stands out from the dark rows.
+inline QColor SelectionColour(bool night = false) { return night ? QColor(0x2A, 0x4A, 0x9A) : QColor(0x00, 0x00, 0x80); }
+
+// The window is read at night: its palette's base (the lists' ground) is dark.
+bool IsNightPalette(const QPalette &palette);
+// A row colour at night: the same hue, muted and dark, the lighter day tints the darker night ones, so
+// that the stripes (and the stronger page headers) keep their notebook's hue and their order of depth
+// under light text.
+QColor NightRowColour(const QColor &day);
+// The star of a starred entry in a list row: dark gold on the day rows, light gold on the night rows.
+inline QColor StarColour(bool night) { return night ? QColor(0xFF, 0xD2, 0x4A) : QColor(0x7A, 0x4A, 0x00); }
 
 // Row colours by notebook (K, M, N, O): entries alternate between the first two; page headers.
 inline const std::array<QColor, 4> &NotebookRowColours() {

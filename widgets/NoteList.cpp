@@ -30,6 +30,8 @@ void NoteList::SetRows(std::vector<NoteRef> rows) { rows_->SetRows(std::move(row
 
 void NoteList::UpdateRows(std::vector<NoteRef> rows) { rows_->UpdateRows(std::move(rows)); }
 
+NoteRef NoteList::RefAt(const QPoint &at) const { return rows_->Ref(view_->indexAt(at).row()); }
+
 NoteRef NoteList::Selected() const { return rows_->Ref(view_->ItemIndex()); }
 
 bool NoteList::Select(NoteRef ref) {

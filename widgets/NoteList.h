@@ -11,6 +11,8 @@
 
 class NotebookStore;
 class OwnerDrawList;
+class QPoint;
+class ReaderMarks;
 class QWidget;
 
 class NoteList : public QObject {
@@ -24,6 +26,10 @@ public:
     // Replaces every row; none is selected then.
     void SetRows(std::vector<NoteRef> rows);
     void UpdateRows(std::vector<NoteRef> rows); // see NoteRowsModel::UpdateRows
+    // The rows show a star for each entry starred in `marks`, as it changes.
+    void FollowMarks(const ReaderMarks &marks) { rows_->FollowMarks(marks); }
+    // The record of the row at `at` (the view's viewport coordinates), or an invalid reference.
+    NoteRef RefAt(const QPoint &at) const;
     // The record of the selected row, or an invalid reference.
     NoteRef Selected() const;
     // Selects the first row showing `ref` without choosing it; false when it is not in the list.

@@ -1,5 +1,6 @@
 #include "widgets/NoteRowsModel.h"
 
+#include "corpus/ReaderMarks.h"
 #include "widgets/Look.h"
 
 #include <QColor>
@@ -8,6 +9,20 @@
 
 NoteRowsModel::NoteRowsModel(const NotebookSet &notebooks, Style style, QObject *parent)
     : QAbstractListModel(parent), notebooks_(notebooks), style_(style) {}
+
+void NoteRowsModel::FollowMarks(const ReaderMarks &marks) {
+    marks_ = &marks;
+    const QList<int> starRole{RowStarredRole};
+    connect(&marks, &ReaderMarks::MarksChanged, this, [this, starRole](NoteRef ref) {
+        for (size_t r = 0; r < rows_.size(); ++r)
+            if (rows_[r] == ref)
+                Q_EMIT dataChanged(index(int(r)), index(int(r)), starRole);
+    });
+    connect(&marks, &ReaderMarks::MarksReset, this, [this, starRole] {
+        if (!rows_.empty())
+            Q_EMIT dataChanged(index(0), index(int(rows_.size()) - 1), starRole);
+    });
+}
 
 void NoteRowsModel::SetRows(std::vector<NoteRef> rows) {
     beginResetModel();
@@ -101,6 +116,7 @@ QVariant NoteRowsModel::data(const QModelIndex &index, int role) const {
     case Qt::AccessibleTextRole: return SplitRowLines(RowText(index.row())).join(QLatin1Char(' '));
     case RowLineCountRole: return RowLineCount(index.row());
     case Qt::BackgroundRole: return Background(index.row());
+    case RowStarredRole: return marks_ && marks_->IsStarred(rows_[size_t(index.row())]);
     default: return QVariant();
     }
 }

@@ -2,13 +2,15 @@
 // The rows of the entries list and of the search results: each row one record of one notebook. The
 // model owns its rows and answers everything the list paints through roles: the text (the headword,
 // with the notebook's letter in front for search results), its lines, its height in lines and the
-// row's background colour.
+// row's background colour, and whether the reader starred its entry.
 
 #include "corpus/Notebooks.h"
 #include "widgets/OwnerDrawList.h"
 
 #include <QAbstractListModel>
 #include <vector>
+
+class ReaderMarks;
 
 class NoteRowsModel : public QAbstractListModel, public RowLineCounts {
     Q_OBJECT
@@ -25,6 +27,9 @@ public:
     // are announced as added: the view keeps its selection and what it shows. The same rows change
     // nothing; any other change is SetRows.
     void UpdateRows(std::vector<NoteRef> rows);
+    // Rows answer RowStarredRole from `marks` (which must outlive the model) and are repainted as
+    // the marks change.
+    void FollowMarks(const ReaderMarks &marks);
     // A notebook was read anew: its rows are answered from its new records.
     void BookChanged(int book);
     // Records were added after a notebook's last one: no row changes, its stripes are counted again.
@@ -54,6 +59,7 @@ private:
 
     const NotebookSet &notebooks_;
     Style style_;
+    const ReaderMarks *marks_ = nullptr;
     std::vector<NoteRef> rows_;
     // Per notebook, the stripe number of every record; rebuilt when a notebook is read anew.
     mutable std::vector<int> stripes_[kNotebookCount];

@@ -397,7 +397,8 @@ void PaintRowWithFocus(QPainter &painter, const QStyleOptionViewItem &option,
     if (option.state & QStyle::State_HasFocus) {
         QStyleOptionFocusRect focus;
         focus.QStyleOption::operator=(option);
-        focus.backgroundColor = selected ? SelectionColour() : option.palette.color(QPalette::Base);
+        focus.backgroundColor = selected ? SelectionColour(IsNightPalette(option.palette))
+                                         : option.palette.color(QPalette::Base);
         const QWidget *w = option.widget;
         (w ? w->style() : QApplication::style())->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, &painter, w);
     }
@@ -408,13 +409,28 @@ void PaintRowWithFocus(QPainter &painter, const QStyleOptionViewItem &option,
 RowDelegate::RowDelegate(OwnerDrawList *list) : QStyledItemDelegate(list), list_(list) {}
 
 void RowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const {
+    const bool night = IsNightPalette(option.palette);
     PaintRowWithFocus(*painter, option, [&](bool selected) {
         const QVariant background = index.data(Qt::BackgroundRole);
         const QVariant lines = index.data(RowTextLinesRole);
-        PaintRowLines(*painter, option.rect, selected ? SelectionColour() : background.value<QColor>(),
+        const QColor day = background.value<QColor>();
+        PaintRowLines(*painter, option.rect,
+                      selected ? SelectionColour(night) : night ? NightRowColour(day) : day,
                       lines.isValid() ? lines.toStringList() : QStringList{index.data(Qt::DisplayRole).toString()},
                       list_->itemHeight);
+        if (index.data(RowStarredRole).toBool())
+            PaintRowStar(*painter, option.rect, list_->itemHeight, night);
     });
+}
+
+void PaintRowStar(QPainter &painter, const QRect &rect, int lineHeight, bool night) {
+    // At the right of the row's first line, over the text's end should it run that far.
+    painter.save();
+    painter.setClipRect(rect, Qt::IntersectClip);
+    painter.setPen(StarColour(night));
+    const QRect firstLine(rect.left(), rect.top(), rect.width() - 4, qMin(lineHeight, rect.height()));
+    painter.drawText(firstLine, Qt::AlignRight | Qt::AlignVCenter, QStringLiteral("★"));
+    painter.restore();
 }
 
 QSize RowDelegate::sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const {

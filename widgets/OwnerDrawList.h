@@ -12,6 +12,7 @@
 enum RowRole {
     RowTextLinesRole = Qt::UserRole + 1, // QStringList: the lines drawn in the row
     RowLineCountRole,                    // int: the row's height in text lines
+    RowStarredRole,                      // bool: the reader starred the row's entry (a star at its right)
 };
 
 // A model that answers a row's height in lines without a model index: the list lays out every row
@@ -88,7 +89,8 @@ private:
     std::vector<qint64> tops_ = {0};
 };
 
-// Paints a row from what its model answers: the background (navy when selected) and the text lines.
+// Paints a row from what its model answers: the background (navy when selected), the text lines and a
+// star for a starred entry. Under a dark palette the row colours turn to their night tints.
 class RowDelegate : public QStyledItemDelegate {
     Q_OBJECT
 public:
@@ -103,6 +105,9 @@ private:
 // Splits a row text into its display lines at each "<br>": an empty text is one empty line and a
 // trailing marker adds no line.
 QStringList SplitRowLines(const QString &text);
+
+// The star of a starred entry at the right of the row's first line.
+void PaintRowStar(QPainter &painter, const QRect &rect, int lineHeight, bool night);
 
 // Fills the row and draws its lines at left + 2, one line height apart, in the painter's pen colour.
 void PaintRowLines(QPainter &painter, const QRect &rect, const QColor &background, const QStringList &lines,

@@ -192,7 +192,7 @@ void TestSearchList::resultShownInEntriesList() {
     QTimer::singleShot(0, this, [] {
         auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
         QVERIFY(menu);
-        QCOMPARE(menu->actions().size(), 1);
+        // Its first item; the window's own (a bookmark) may follow after a separator.
         QVERIFY(menu->actions().first()->text().startsWith(QString("在條目列表中顯示")));
         QTest::keyClick(menu, Qt::Key_Down);
         QTest::keyClick(menu, Qt::Key_Return);

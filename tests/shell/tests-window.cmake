@@ -54,3 +54,5 @@ if(TARGET velmora-makedemo)
 endif()
 # Taking the notes out of the window: the export menu and dialog, cancel, and the citation's clipboard.
 velmora_add_openbox_test(tst_exportwindow shell/tst_exportwindow.cpp)
+# The reader's own marks and night reading, with real keys: what outlives a restart.
+velmora_add_openbox_test(tst_readermarkswindow shell/tst_readermarkswindow.cpp)

@@ -336,6 +336,8 @@ void TestWindowKeys::everyTabTakesTheKeyboard() {
     QTest::keyClick(scanList, Qt::Key_Tab, Qt::ControlModifier);
     QVERIFY(win.child<QLineEdit>("edPDF")->hasFocus());
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab, Qt::ControlModifier);
+    QVERIFY(win.child<OwnerDrawList>("lbBookmarks")->hasFocus());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab, Qt::ControlModifier);
     QCOMPARE(win.tabs->currentIndex(), 0);
     QVERIFY(win.lbData->hasFocus());
 }

@@ -134,7 +134,11 @@ void TestWindowLayout::scanSharesTheRoom() {
     // Started again, the scan's width read back holds, and the room the window gains later is shared
     // in the division read back.
     ScanWindow win(fx);
-    QVERIFY2(qAbs(win.box->width() - width2) <= 2, qPrintable(QString::number(win.box->width())));
+    // (or all the room the window has for it, when the lists' and the page's own least widths leave less)
+    const QWidget *page = win.w.findChild<QWidget *>("WebBrowser1");
+    const bool pageAtLeast = page && page->width() <= page->minimumSizeHint().width() + 2;
+    QVERIFY2(qAbs(win.box->width() - width2) <= 2 || (win.box->width() < width2 && pageAtLeast),
+             qPrintable(QString("scan %1, stored %2").arg(win.box->width()).arg(width2)));
     const int before = win.box->width();
     win.w.resize(win.w.width() + 300, win.w.height());
     QTRY_VERIFY2(qAbs(win.box->width() - before - 300 * dragged) <= 3,
