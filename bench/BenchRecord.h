@@ -25,18 +25,19 @@ inline double Median(std::vector<double> v) {
 
 inline QJsonArray Runs(const std::vector<double> &v) {
     QJsonArray a;
-    for (double x : v) a.append(x);
+    for (double x : v)
+        a.append(x);
     return a;
 }
 
 struct Figure {
-    Figure(QString group_, QString name_, QString unit_, std::vector<double> runs_, QString baseline_ = QString(),
-           std::vector<double> baselineRuns_ = {})
+    Figure(QString group_, QString name_, QString unit_, std::vector<double> runs_,
+           QString baseline_ = QString(), std::vector<double> baselineRuns_ = {})
         : group(std::move(group_)), name(std::move(name_)), unit(std::move(unit_)), runs(std::move(runs_)),
           baseline(std::move(baseline_)), baselineRuns(std::move(baselineRuns_)) {}
-    QString group;    // the data set or subject, e.g. "100 MB"
-    QString name;     // what was measured
-    QString unit;     // of the runs, e.g. "ms"
+    QString group; // the data set or subject, e.g. "100 MB"
+    QString name;  // what was measured
+    QString unit;  // of the runs, e.g. "ms"
     std::vector<double> runs;
     QString baseline; // empty when the figure has none
     std::vector<double> baselineRuns;

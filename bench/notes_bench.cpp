@@ -3,7 +3,8 @@
 //   velmora-bench-notes gen FOLDER MEGABYTES      write synthetic notes files into FOLDER
 //   velmora-bench-notes load FOLDER LABEL RUNS    LoadNotes of the four files, and its baseline
 //   velmora-bench-notes memory FOLDER LABEL RUNS  peak memory after loading, one fresh process per run
-//   velmora-bench-notes save FOLDER LABEL RUNS    SavePositionChanges of the largest file, one position changed
+//   velmora-bench-notes save FOLDER LABEL RUNS    SavePositionChanges of the largest file, one position
+//   changed
 #include "bench/BenchRecord.h"
 #include "bench/SyntheticNotes.h"
 #include "corpus/Data.h"
@@ -28,17 +29,21 @@ const char *const kNames[] = {"velmora200_k.xml", "velmora200_M.xml", "velmora20
 
 QStringList NotesPaths(const QString &folder) {
     QStringList paths;
-    for (const char *n : kNames) paths << QDir(folder).filePath(QLatin1String(n));
+    for (const char *n : kNames)
+        paths << QDir(folder).filePath(QLatin1String(n));
     return paths;
 }
 
 qint64 DiskBytes(const QStringList &paths) {
     qint64 n = 0;
-    for (const QString &p : paths) n += QFileInfo(p).size();
+    for (const QString &p : paths)
+        n += QFileInfo(p).size();
     return n;
 }
 
-double Ms(const QElapsedTimer &t) { return double(t.nsecsElapsed()) / 1e6; }
+double Ms(const QElapsedTimer &t) {
+    return double(t.nsecsElapsed()) / 1e6;
+}
 
 // The least any loader must do: read the bytes, decode them as UTF-8 and find where the lines are.
 qsizetype ReadDecodeSplit(const QString &path) {
@@ -46,7 +51,9 @@ qsizetype ReadDecodeSplit(const QString &path) {
     if (!f.open(QIODevice::ReadOnly)) return -1;
     const QByteArray bytes = f.readAll();
     const QString text = QString::fromUtf8(bytes);
-    struct Span { qsizetype start, length; };
+    struct Span {
+        qsizetype start, length;
+    };
     std::vector<Span> lines;
     const char16_t *d = reinterpret_cast<const char16_t *>(text.constData());
     qsizetype start = 0;
@@ -66,7 +73,8 @@ void CopyFile(const QString &from, const QString &to) {
     const QByteArray bytes = in.readAll();
     const QString temp = to + QStringLiteral(".part");
     QFile out(temp);
-    if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate) || out.write(bytes) != bytes.size() || !out.flush())
+    if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate) || out.write(bytes) != bytes.size() ||
+        !out.flush())
         qFatal("cannot write %s", qPrintable(temp));
     ::fsync(out.handle());
     out.close();
@@ -104,7 +112,8 @@ int main(int argc, char **argv) {
     }
     if (mode == QLatin1String("load-once")) { // the child of "memory": load, report, end
         std::vector<Notebook> books(4);
-        for (int b = 0; b < 4; ++b) books[b].LoadNotes(paths[b]);
+        for (int b = 0; b < 4; ++b)
+            books[b].LoadNotes(paths[b]);
         std::printf("%.3f\n", PeakMegabytes());
         return 0;
     }
@@ -117,20 +126,23 @@ int main(int argc, char **argv) {
             QElapsedTimer t;
             t.start();
             qsizetype lines = 0;
-            for (const QString &p : paths) lines += ReadDecodeSplit(p);
+            for (const QString &p : paths)
+                lines += ReadDecodeSplit(p);
             base.push_back(Ms(t));
             t.restart();
             {
                 std::vector<Notebook> books(4);
-                for (int b = 0; b < 4; ++b) books[b].LoadNotes(paths[b]);
+                for (int b = 0; b < 4; ++b)
+                    books[b].LoadNotes(paths[b]);
                 records = 0;
-                for (const Notebook &b : books) records += b.entries.size();
+                for (const Notebook &b : books)
+                    records += b.entries.size();
                 load.push_back(Ms(t));
             }
             Q_UNUSED(lines);
         }
-        bench::Figure f{label, QStringLiteral("LoadNotes, all four files"), QStringLiteral("ms"), load,
-                        QStringLiteral("read + decode UTF-8 + split lines"), base};
+        bench::Figure f{label, QStringLiteral("LoadNotes, all four files"),         QStringLiteral("ms"),
+                        load,  QStringLiteral("read + decode UTF-8 + split lines"), base};
         f.bytes = bytes;
         f.targetRatio = label.startsWith(QLatin1String("100")) ? 2.0 : 0;
         f.note = QStringLiteral("%1 records").arg(records);
@@ -148,8 +160,12 @@ int main(int argc, char **argv) {
             }
             peaks.push_back(child.readAllStandardOutput().trimmed().toDouble());
         }
-        bench::Figure f{label, QStringLiteral("peak resident memory after LoadNotes"), QStringLiteral("MB"), peaks,
-                        QStringLiteral("notes' size on disk"), std::vector<double>(1, bytes / 1048576.0)};
+        bench::Figure f{label,
+                        QStringLiteral("peak resident memory after LoadNotes"),
+                        QStringLiteral("MB"),
+                        peaks,
+                        QStringLiteral("notes' size on disk"),
+                        std::vector<double>(1, bytes / 1048576.0)};
         f.targetRatio = label.startsWith(QLatin1String("100")) ? 4.0 : 0;
         bench::Emit(f);
         return 0;
@@ -174,16 +190,17 @@ int main(int argc, char **argv) {
                                         book.entries[target].y};
             QElapsedTimer t;
             t.start();
-            const PositionSave saved =
-                SavePositionChanges(book.entries, file, {change}, [](const std::vector<PositionConflict> &) { return true; });
+            const PositionSave saved = SavePositionChanges(
+                book.entries, file, {change}, [](const std::vector<PositionConflict> &) { return true; });
             book.entries[target].x = saved.saved[target].x;
             save.push_back(Ms(t));
             t.restart();
             CopyFile(file, copy);
             base.push_back(Ms(t));
         }
-        bench::Figure f{label, QStringLiteral("SavePositionChanges, one position changed (K file)"), QStringLiteral("ms"),
-                        save, QStringLiteral("copying the same file (read, write, fsync, rename)"), base};
+        bench::Figure f{
+            label, QStringLiteral("SavePositionChanges, one position changed (K file)"), QStringLiteral("ms"),
+            save,  QStringLiteral("copying the same file (read, write, fsync, rename)"), base};
         f.bytes = double(QFileInfo(file).size());
         f.targetRatio = 3.0;
         bench::Emit(f);

@@ -30,8 +30,8 @@ int main(int argc, char **argv) {
     }
     QJsonArray all;
     QList<QStringList> rows;
-    rows << QStringList{"set", "figure", "median", "min–max", "baseline", "baseline median", "ratio", "MB/s (baseline)",
-                        "target", "met", "note"};
+    rows << QStringList{"set",   "figure",          "median", "min–max", "baseline", "baseline median",
+                        "ratio", "MB/s (baseline)", "target", "met",     "note"};
     int missed = 0;
     for (const QByteArray &line : in.readAll().split('\n')) {
         if (line.trimmed().isEmpty()) continue;
@@ -45,7 +45,8 @@ int main(int argc, char **argv) {
         QString throughput;
         if (o.contains("bytes") && unit == QLatin1String("ms")) {
             const double mb = o["bytes"].toDouble() / 1e6;
-            throughput = Num(mb / (median / 1000)) + (hasBase ? " (" + Num(mb / (baseMedian / 1000)) + ")" : "");
+            throughput =
+                Num(mb / (median / 1000)) + (hasBase ? " (" + Num(mb / (baseMedian / 1000)) + ")" : "");
         }
         QString target, met;
         QJsonObject out = o;
@@ -72,11 +73,16 @@ int main(int argc, char **argv) {
         }
         if (hasBase) out["ratio"] = ratio;
         all.append(out);
-        rows << QStringList{o["group"].toString(), o["figure"].toString(), Num(median) + " " + unit,
+        rows << QStringList{o["group"].toString(),
+                            o["figure"].toString(),
+                            Num(median) + " " + unit,
                             Num(o["min"].toDouble()) + "–" + Num(o["max"].toDouble()),
                             hasBase ? base["what"].toString() : QStringLiteral("—"),
                             hasBase ? Num(baseMedian) + " " + unit : QStringLiteral("—"),
-                            hasBase ? Num(ratio) + "×" : QStringLiteral("—"), throughput, target, met,
+                            hasBase ? Num(ratio) + "×" : QStringLiteral("—"),
+                            throughput,
+                            target,
+                            met,
                             o["note"].toString()};
     }
     // A Markdown table: readable as it is printed, and pasted as it is into a report.

@@ -3,8 +3,8 @@
 //   velmora-bench-scan [scan.jpg]
 #include "bench/BenchRecord.h"
 #include "images/JpegImage.h"
-#include "images/ScanWidgets.h"
 #include "images/ScanMarks.h"
+#include "images/ScanWidgets.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -79,8 +79,12 @@ int main(int argc, char **argv) {
     std::printf("scan %s: %dx%d\n", qPrintable(path), picture.width(), picture.height());
     std::printf("decode  DecodeJpegFile %.1f ms   djpeg %.1f ms   ratio %.2f  (median of %d)\n", Median(ours),
                 Median(djpeg), Median(ours) / Median(djpeg), runs);
-    bench::Figure decode{QStringLiteral("scan"), QStringLiteral("loading a 2480 x 3508 scan"), QStringLiteral("ms"), ours,
-                         QStringLiteral("djpeg decoding the same file (process included)"), djpeg};
+    bench::Figure decode{QStringLiteral("scan"),
+                         QStringLiteral("loading a 2480 x 3508 scan"),
+                         QStringLiteral("ms"),
+                         ours,
+                         QStringLiteral("djpeg decoding the same file (process included)"),
+                         djpeg};
     decode.targetRatio = 1.2;
     bench::Emit(decode);
 
@@ -118,9 +122,11 @@ int main(int argc, char **argv) {
             const QPoint centre(viewport.width() / 2, viewport.height() / 2);
             const QPoint source((target.x() + centre.x()) / rate, (target.y() + centre.y()) / rate);
             const QRgb got = screen.pixel(centre), want = picture.pixel(source);
-            const int diff = qAbs(qRed(got) - qRed(want)) + qAbs(qGreen(got) - qGreen(want)) + qAbs(qBlue(got) - qBlue(want));
-            std::printf("paint %dx%d at %3.0f%%: %.2f ms (median of 15; first paint %.1f ms)%s\n", viewport.width(),
-                        viewport.height(), rate * 100, Median(paints), firstMs, diff > 120 ? "  WRONG PIXELS" : "");
+            const int diff = qAbs(qRed(got) - qRed(want)) + qAbs(qGreen(got) - qGreen(want)) +
+                             qAbs(qBlue(got) - qBlue(want));
+            std::printf("paint %dx%d at %3.0f%%: %.2f ms (median of 15; first paint %.1f ms)%s\n",
+                        viewport.width(), viewport.height(), rate * 100, Median(paints), firstMs,
+                        diff > 120 ? "  WRONG PIXELS" : "");
             if (viewport.width() == 800 && (rate == 0.25 || rate == 1.0 || rate == 2.0)) {
                 bench::Figure f{QStringLiteral("scan"),
                                 QStringLiteral("painting one 800 x 1000 viewport at %1 %").arg(rate * 100),
@@ -142,7 +148,8 @@ int main(int argc, char **argv) {
         QString label;
         for (int c = 0; c < 2 + int(rng.bounded(5)); ++c)
             label += words[int(rng.bounded(words.size()))];
-        marks.push_back({QPoint(100 + int(rng.bounded(2280)), 100 + int(rng.bounded(3300))), label, i % 10 == 0, {}});
+        marks.push_back(
+            {QPoint(100 + int(rng.bounded(2280)), 100 + int(rng.bounded(3300))), label, i % 10 == 0, {}});
     }
     ScanMarks overlayMarks;
     overlayMarks.Set(marks);
@@ -151,7 +158,8 @@ int main(int argc, char **argv) {
         image.resize(int(picture.width() * rate), int(picture.height() * rate));
         const QSize viewport(800, 1000);
         const QRect target(std::max(0, (image.width() - viewport.width()) / 2),
-                           std::max(0, (image.height() - viewport.height()) / 2), viewport.width(), viewport.height());
+                           std::max(0, (image.height() - viewport.height()) / 2), viewport.width(),
+                           viewport.height());
         QImage screen(viewport, QImage::Format_ARGB32_Premultiplied);
         std::vector<double> plain, withMarks;
         int shown = 0;
@@ -184,7 +192,9 @@ int main(int argc, char **argv) {
                         QStringLiteral("painting 300 marks%1 over an 800 x 1000 viewport at %2 %")
                             .arg(rate >= ScanMarks::kLabelZoom ? QStringLiteral(" and labels") : QString())
                             .arg(rate * 100),
-                        QStringLiteral("ms"), withMarks, QStringLiteral("painting the viewport's page image alone"),
+                        QStringLiteral("ms"),
+                        withMarks,
+                        QStringLiteral("painting the viewport's page image alone"),
                         plain};
         f.targetMax = 2;
         f.note = QStringLiteral("%1 marks in view").arg(shown);

@@ -59,7 +59,8 @@ int main(int argc, char **argv) {
     QElapsedTimer timer;
     timer.start();
     QList<Notebook> books(4);
-    const char *const names[] = {"velmora200_k.xml", "velmora200_M.xml", "velmora200_N.xml", "velmora200_O.xml"};
+    const char *const names[] = {"velmora200_k.xml", "velmora200_M.xml", "velmora200_N.xml",
+                                 "velmora200_O.xml"};
     for (int b = 0; b < 4; ++b)
         books[b].LoadNotes(QDir(folder).filePath(QLatin1String(names[b])));
     qint64 records = 0, units = 0, fileBytes = 0;
@@ -97,8 +98,8 @@ int main(int argc, char **argv) {
                                       FoldClasses::Folded(r.note), FoldClasses::Folded(r.remark),
                                       FoldClasses::Folded(r.source)});
     // Folded: the exact queries, and ones whose characters have variants in the notes.
-    const QStringList foldedQueries = queries + QStringList{QStringLiteral("为"), QStringLiteral("学而"),
-                                                            QStringLiteral("后之")};
+    const QStringList foldedQueries =
+        queries + QStringList{QStringLiteral("为"), QStringLiteral("学而"), QStringLiteral("后之")};
     SearchScope folded;
     folded.fold = true;
     std::vector<double> foldMedians, foldWorsts, foldPlainMedians, foldPlainWorsts, foldBuilds;
@@ -142,8 +143,8 @@ int main(int argc, char **argv) {
                 plainMs.push_back(p);
                 worstRatio = std::max(worstRatio, f / p);
                 if (s == 0)
-                    std::printf("  %-12s %9lld %11.2f %11.2f %7.2f\n", qPrintable(typed), (long long)rows.size(),
-                                f, p, f / p);
+                    std::printf("  %-12s %9lld %11.2f %11.2f %7.2f\n", qPrintable(typed),
+                                (long long)rows.size(), f, p, f / p);
             }
         }
         medians.push_back(Median(findMs));
@@ -158,8 +159,8 @@ int main(int argc, char **argv) {
         std::vector<double> foldMs, foldPlainMs;
         for (const QString &query : foldedQueries) {
             if (s == 0)
-                std::printf("folded query \"%s\"\n  %-12s %9s %11s %11s\n", qPrintable(query), "typed", "rows",
-                            "Find ms", "plain ms");
+                std::printf("folded query \"%s\"\n  %-12s %9s %11s %11s\n", qPrintable(query), "typed",
+                            "rows", "Find ms", "plain ms");
             search.Find(QString(), folded);
             for (int n = 1; n <= query.size(); ++n) {
                 const QString typed = query.left(n);
@@ -173,7 +174,8 @@ int main(int argc, char **argv) {
                 foldMs.push_back(f);
                 foldPlainMs.push_back(p);
                 if (s == 0)
-                    std::printf("  %-12s %9lld %11.2f %11.2f\n", qPrintable(typed), (long long)rows.size(), f, p);
+                    std::printf("  %-12s %9lld %11.2f %11.2f\n", qPrintable(typed), (long long)rows.size(), f,
+                                p);
             }
         }
         foldMedians.push_back(Median(foldMs));
@@ -182,12 +184,12 @@ int main(int argc, char **argv) {
         foldPlainWorsts.push_back(*std::max_element(foldPlainMs.begin(), foldPlainMs.end()));
     }
     const QString scan = QStringLiteral("plain QString::indexOf scan of the same texts");
-    bench::Figure median{label, QStringLiteral("search keystroke, median"), QStringLiteral("ms"), medians,
-                         scan + QStringLiteral(", median"), plainMedians};
+    bench::Figure median{label,   QStringLiteral("search keystroke, median"), QStringLiteral("ms"),
+                         medians, scan + QStringLiteral(", median"),          plainMedians};
     median.targetMax = label.startsWith(QLatin1String("100")) ? 50 : 0;
     bench::Emit(median);
-    bench::Figure worst{label, QStringLiteral("search keystroke, worst"), QStringLiteral("ms"), worsts,
-                        scan + QStringLiteral(", worst"), plainWorsts};
+    bench::Figure worst{label,  QStringLiteral("search keystroke, worst"), QStringLiteral("ms"),
+                        worsts, scan + QStringLiteral(", worst"),          plainWorsts};
     // A keystroke within one frame at 60 Hz.
     worst.targetMax = label.startsWith(QLatin1String("100")) ? 16 : 0;
     worst.note = QStringLiteral("worst per-keystroke ratio %1").arg(worstRatio, 0, 'f', 2);
@@ -196,7 +198,8 @@ int main(int argc, char **argv) {
     bench::Emit(build);
     bench::Figure indexBuild{label, QStringLiteral("search index build, four notebooks on one thread"),
                              QStringLiteral("ms"), indexBuilds};
-    indexBuild.note = QStringLiteral("the set-up above builds the notebooks side by side, after the first paint");
+    indexBuild.note =
+        QStringLiteral("the set-up above builds the notebooks side by side, after the first paint");
     bench::Emit(indexBuild);
     bench::Figure memory{label,
                          QStringLiteral("search index memory"),
@@ -207,14 +210,17 @@ int main(int argc, char **argv) {
     bench::Emit(memory);
 
     const QString foldedScan = QStringLiteral("plain indexOf scan of texts folded beforehand");
-    bench::Figure foldMedian{label, QStringLiteral("folded search keystroke, median"), QStringLiteral("ms"),
-                             foldMedians, foldedScan + QStringLiteral(", median"), foldPlainMedians};
+    bench::Figure foldMedian{
+        label,       QStringLiteral("folded search keystroke, median"), QStringLiteral("ms"),
+        foldMedians, foldedScan + QStringLiteral(", median"),           foldPlainMedians};
     bench::Emit(foldMedian);
-    bench::Figure foldWorst{label, QStringLiteral("folded search keystroke, worst"), QStringLiteral("ms"), foldWorsts,
-                            QStringLiteral("exact search keystroke, worst"), worsts};
+    bench::Figure foldWorst{
+        label,      QStringLiteral("folded search keystroke, worst"), QStringLiteral("ms"),
+        foldWorsts, QStringLiteral("exact search keystroke, worst"),  worsts};
     foldWorst.targetMax = label.startsWith(QLatin1String("100")) ? 16 : 0;
     bench::Emit(foldWorst);
-    bench::Figure foldBuild{label, QStringLiteral("folded buffers and index, built at the first folded search"),
+    bench::Figure foldBuild{label,
+                            QStringLiteral("folded buffers and index, built at the first folded search"),
                             QStringLiteral("ms"), foldBuilds};
     bench::Emit(foldBuild);
     bench::Figure foldMemory{label,
@@ -232,7 +238,6 @@ int main(int argc, char **argv) {
                      .arg(FoldClasses::ClassCount())
                      .arg(FoldClasses::FoldedCharacterCount());
     bench::Emit(table);
-    if (!same)
-        std::printf("row counts DIFFER FROM the plain scan's\n");
+    if (!same) std::printf("row counts DIFFER FROM the plain scan's\n");
     return same ? 0 : 1;
 }

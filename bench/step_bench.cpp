@@ -9,10 +9,10 @@
 // view's paint, and set beside the web engine's floor: the smallest change to the page shown (one
 // number written by a script), measured the same way. Run under an X server.
 #include "bench/BenchRecord.h"
+#include "corpus/Data.h"
 #include "corpus/NotebookStore.h"
 #include "corpus/ScanIndex.h"
 #include "display/EntryView.h"
-#include "corpus/Data.h"
 #include "images/JpegImage.h"
 #include "images/PageViewer.h"
 #include "shell/CaptureSession.h"
@@ -20,12 +20,12 @@
 #include "widgets/OwnerDrawList.h"
 
 #include <QAbstractScrollArea>
-#include <QScrollArea>
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QScrollArea>
 #include <QScrollBar>
 #include <QWebEnginePage>
 #include <QWebEngineScript>
@@ -61,7 +61,8 @@ public:
 void Settle() {
     QElapsedTimer pause;
     pause.start();
-    while (pause.elapsed() < 30) QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    while (pause.elapsed() < 30)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
 }
 
 double Percentile(std::vector<double> v, double p) {
@@ -73,16 +74,20 @@ double Percentile(std::vector<double> v, double p) {
 void Report(const QString &label, const QString &what, const std::vector<double> &steps,
             const std::vector<double> &decodes, double targetP95, const QString &more = QString()) {
     if (steps.empty()) return;
-    bench::Figure f{label, what, QStringLiteral("ms"), steps,
-                    decodes.empty() ? QString() : QStringLiteral("decoding the new scan alone"), decodes};
+    bench::Figure f{label,
+                    what,
+                    QStringLiteral("ms"),
+                    steps,
+                    decodes.empty() ? QString() : QStringLiteral("decoding the new scan alone"),
+                    decodes};
     f.note = QStringLiteral("%1 steps; 95th percentile %2 ms, worst %3 ms")
                  .arg(steps.size())
                  .arg(Percentile(steps, 0.95), 0, 'f', 1)
                  .arg(*std::max_element(steps.begin(), steps.end()), 0, 'f', 1) +
              more;
     bench::Emit(f);
-    bench::Figure p{label, what + QStringLiteral(", 95th percentile"), QStringLiteral("ms"),
-                    {Percentile(steps, 0.95)}};
+    bench::Figure p{
+        label, what + QStringLiteral(", 95th percentile"), QStringLiteral("ms"), {Percentile(steps, 0.95)}};
     p.targetMax = targetP95;
     bench::Emit(p);
 }
@@ -114,7 +119,8 @@ int main(int argc, char **argv) {
     // Let the window and the blank document settle.
     QElapsedTimer settle;
     settle.start();
-    while (settle.elapsed() < 3000) QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    while (settle.elapsed() < 3000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
     QWidget *pageSurface = page->focusProxy() ? page->focusProxy() : page;
     PaintCount pagePaints(pageSurface), imagePaints(image);
     list->setFocus();
@@ -125,7 +131,8 @@ int main(int argc, char **argv) {
     const int rows = list->model()->rowCount();
     for (int s = 0; s < steps && s + 1 < rows; ++s) {
         const QString pathBefore = viewer->CurrentPath();
-        const int horzBefore = box->horizontalScrollBar()->value(), vertBefore = box->verticalScrollBar()->value();
+        const int horzBefore = box->horizontalScrollBar()->value(),
+                  vertBefore = box->verticalScrollBar()->value();
         const int pageBefore = pagePaints.paints, imageBefore = imagePaints.paints;
         QElapsedTimer t;
         t.start();
@@ -143,8 +150,7 @@ int main(int argc, char **argv) {
         while ((pagePaints.paints == pageBefore || (scanMoves && imagePaints.paints == imageBefore)) &&
                t.elapsed() < 5000) {
             QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
-            if (scanPainted < 0 && imagePaints.paints != imageBefore)
-                scanPainted = t.nsecsElapsed() / 1e6;
+            if (scanPainted < 0 && imagePaints.paints != imageBefore) scanPainted = t.nsecsElapsed() / 1e6;
         }
         const double ms = t.nsecsElapsed() / 1e6;
         (scanChanged ? change : keep).push_back(ms);
@@ -157,8 +163,7 @@ int main(int argc, char **argv) {
         if (scanChanged) {
             changeScan.push_back(scanPainted < 0 ? ms : scanPainted);
             // A page record shows a blank page: nothing is written into the view.
-            if (entryView->LastWrittenPage().isEmpty())
-                ++changeOntoPages;
+            if (entryView->LastWrittenPage().isEmpty()) ++changeOntoPages;
             QElapsedTimer d;
             d.start();
             const QImage decoded = DecodeJpegFile(viewer->CurrentPath());
@@ -172,9 +177,10 @@ int main(int argc, char **argv) {
     // The same steps in three parts: the program's own (key handled, page written into the view); the
     // web engine's frame until the view's surface renders (Qt Quick holds each update 5 ms to batch
     // them); the surface's render and paint.
-    for (const auto &[part, times] : {std::pair{QStringLiteral("key handled and page written"), &keepOurs},
-                                      std::pair{QStringLiteral("page written until the view renders it"), &keepEngine},
-                                      std::pair{QStringLiteral("the view's render and paint"), &keepPaint}}) {
+    for (const auto &[part, times] :
+         {std::pair{QStringLiteral("key handled and page written"), &keepOurs},
+          std::pair{QStringLiteral("page written until the view renders it"), &keepEngine},
+          std::pair{QStringLiteral("the view's render and paint"), &keepPaint}}) {
         if (times->empty()) continue;
         bench::Figure f{label, QStringLiteral("step, same scan: ") + part, QStringLiteral("ms"), *times};
         f.note = QStringLiteral("95th percentile %1 ms").arg(Percentile(*times, 0.95), 0, 'f', 1);
@@ -182,8 +188,8 @@ int main(int argc, char **argv) {
     }
     Report(label, QStringLiteral("step to the next entry, another scan"), change, decodes, 20,
            QStringLiteral("; %1 of them onto a page record (blank page loaded)").arg(changeOntoPages));
-    Report(label, QStringLiteral("step to the next entry, another scan, until the scan has painted"), changeScan,
-           decodes, 20);
+    Report(label, QStringLiteral("step to the next entry, another scan, until the scan has painted"),
+           changeScan, decodes, 20);
 
     // A double click on the scan near another entry's position, until the page and the scan have
     // painted; beside the steps in the entries list that keep the scan, from above.
@@ -217,9 +223,15 @@ int main(int argc, char **argv) {
         Settle();
     }
     if (!picks.empty()) {
-        bench::Figure f{label, QStringLiteral("double click on the scan to an entry shown (page and scan painted)"),
-                        QStringLiteral("ms"), picks, QStringLiteral("a step in the entries list, same scan"), keep};
-        f.note = QStringLiteral("%1 double clicks; 95th percentile %2 ms").arg(picks.size()).arg(Percentile(picks, 0.95), 0, 'f', 1);
+        bench::Figure f{label,
+                        QStringLiteral("double click on the scan to an entry shown (page and scan painted)"),
+                        QStringLiteral("ms"),
+                        picks,
+                        QStringLiteral("a step in the entries list, same scan"),
+                        keep};
+        f.note = QStringLiteral("%1 double clicks; 95th percentile %2 ms")
+                     .arg(picks.size())
+                     .arg(Percentile(picks, 0.95), 0, 'f', 1);
         bench::Emit(f);
     }
 
@@ -260,10 +272,14 @@ int main(int argc, char **argv) {
                 QApplication::sendEvent(box, &release);
             } else {
                 const double z = viewer->ZoomFactor();
-                const QPoint at(int((viewer->Marks().Marks().empty() ? 200 : viewer->Marks().Marks().front().pos.x()) * z),
-                                int((viewer->Marks().Marks().empty() ? 200 : viewer->Marks().Marks().front().pos.y()) * z));
+                const QPoint at(
+                    int((viewer->Marks().Marks().empty() ? 200 : viewer->Marks().Marks().front().pos.x()) *
+                        z),
+                    int((viewer->Marks().Marks().empty() ? 200 : viewer->Marks().Marks().front().pos.y()) *
+                        z));
                 const QPointF global = overlay->mapToGlobal(QPointF(at));
-                QMouseEvent press(QEvent::MouseButtonPress, QPointF(at), global, Qt::RightButton, Qt::RightButton, {});
+                QMouseEvent press(QEvent::MouseButtonPress, QPointF(at), global, Qt::RightButton,
+                                  Qt::RightButton, {});
                 QApplication::sendEvent(overlay, &press);
                 QMouseEvent release(QEvent::MouseButtonRelease, QPointF(at), global, Qt::RightButton, {}, {});
                 QApplication::sendEvent(overlay, &release);
@@ -273,29 +289,34 @@ int main(int argc, char **argv) {
                    t.elapsed() < 5000)
                 QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
             (enter ? afterEnter : afterClick).push_back(t.nsecsElapsed() / 1e6);
-            if (arrived >= 0)
-                proposalArrived.push_back(arrived);
+            if (arrived >= 0) proposalArrived.push_back(arrived);
             sinceStep.restart();
             Settle();
         }
         capture->ForgetJournal(); // the positions recorded here are not kept
     }
     if (!afterEnter.empty()) {
-        bench::Figure f{label, QStringLiteral("capture: step after Enter on a proposal (page and scan painted)"),
-                        QStringLiteral("ms"), afterEnter, QStringLiteral("the step after a right click, same run"),
+        bench::Figure f{label,
+                        QStringLiteral("capture: step after Enter on a proposal (page and scan painted)"),
+                        QStringLiteral("ms"),
+                        afterEnter,
+                        QStringLiteral("the step after a right click, same run"),
                         afterClick};
         // The target: within one 60 Hz frame of the right click's step.
-        f.note = QStringLiteral("%1 Enter, %2 right clicks; median %3 ms beside %4 ms, 95th percentile %5 ms beside %6 ms")
-                     .arg(afterEnter.size())
-                     .arg(afterClick.size())
-                     .arg(Percentile(afterEnter, 0.5), 0, 'f', 1)
-                     .arg(Percentile(afterClick, 0.5), 0, 'f', 1)
-                     .arg(Percentile(afterEnter, 0.95), 0, 'f', 1)
-                     .arg(Percentile(afterClick, 0.95), 0, 'f', 1);
+        f.note =
+            QStringLiteral(
+                "%1 Enter, %2 right clicks; median %3 ms beside %4 ms, 95th percentile %5 ms beside %6 ms")
+                .arg(afterEnter.size())
+                .arg(afterClick.size())
+                .arg(Percentile(afterEnter, 0.5), 0, 'f', 1)
+                .arg(Percentile(afterClick, 0.5), 0, 'f', 1)
+                .arg(Percentile(afterEnter, 0.95), 0, 'f', 1)
+                .arg(Percentile(afterClick, 0.95), 0, 'f', 1);
         bench::Emit(f);
         bench::Figure a{label, QStringLiteral("capture: proposal shown after the step"), QStringLiteral("ms"),
                         proposalArrived};
-        a.note = QStringLiteral("median %1 ms, 95th percentile %2 ms (the layout read once per scan, on the worker)")
+        a.note = QStringLiteral(
+                     "median %1 ms, 95th percentile %2 ms (the layout read once per scan, on the worker)")
                      .arg(Percentile(proposalArrived, 0.5), 0, 'f', 1)
                      .arg(Percentile(proposalArrived, 0.95), 0, 'f', 1);
         bench::Emit(a);
@@ -325,14 +346,23 @@ int main(int argc, char **argv) {
         Settle();
     }
     {
-        bench::Figure f{label, QStringLiteral("one number in the shown page changed, until the view has painted it (the web engine's floor)"),
-                        QStringLiteral("ms"), floorPaint, QStringLiteral("a step in the entries list, same scan"), keep};
-        f.note = QStringLiteral("95th percentile %1 ms, beside the step's %2 ms; until the view renders it: median %3 ms")
-                     .arg(Percentile(floorPaint, 0.95), 0, 'f', 1)
-                     .arg(Percentile(keep, 0.95), 0, 'f', 1)
-                     .arg(Percentile(floorEngine, 0.5), 0, 'f', 1);
+        bench::Figure f{label,
+                        QStringLiteral("one number in the shown page changed, until the view has painted it "
+                                       "(the web engine's floor)"),
+                        QStringLiteral("ms"),
+                        floorPaint,
+                        QStringLiteral("a step in the entries list, same scan"),
+                        keep};
+        f.note =
+            QStringLiteral(
+                "95th percentile %1 ms, beside the step's %2 ms; until the view renders it: median %3 ms")
+                .arg(Percentile(floorPaint, 0.95), 0, 'f', 1)
+                .arg(Percentile(keep, 0.95), 0, 'f', 1)
+                .arg(Percentile(floorEngine, 0.5), 0, 'f', 1);
         bench::Emit(f);
-        bench::Figure p{label, QStringLiteral("the web engine's floor, 95th percentile"), QStringLiteral("ms"),
+        bench::Figure p{label,
+                        QStringLiteral("the web engine's floor, 95th percentile"),
+                        QStringLiteral("ms"),
                         {Percentile(floorPaint, 0.95)}};
         bench::Emit(p);
     }
@@ -351,8 +381,10 @@ int main(int argc, char **argv) {
             bytes = fresh.MemoryBytes();
             placedCount = fresh.PlacedCount();
         }
-        bench::Figure f{label, QStringLiteral("building the scan to entries index"), QStringLiteral("ms"), builds};
-        f.note = QStringLiteral("%1 entries placed; about %2 MB").arg(placedCount).arg(bytes / 1e6, 0, 'f', 1);
+        bench::Figure f{label, QStringLiteral("building the scan to entries index"), QStringLiteral("ms"),
+                        builds};
+        f.note =
+            QStringLiteral("%1 entries placed; about %2 MB").arg(placedCount).arg(bytes / 1e6, 0, 'f', 1);
         std::printf("scan index: %s\n", qPrintable(f.note));
         bench::Emit(f);
     }

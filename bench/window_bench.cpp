@@ -51,7 +51,8 @@ public:
     }
     // Runs the event loop until the paint has been handled.
     void Wait() {
-        while (!painted) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        while (!painted)
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
         QCoreApplication::processEvents(); // let the rest of the paint pass finish
     }
 };
@@ -114,7 +115,8 @@ int main(int argc, char **argv) {
     QApplication app(argc, argv);
     const QStringList args = app.arguments().mid(1);
     if (args.size() < 5) {
-        std::fprintf(stderr, "usage: velmora-bench-window startup|fill PROGRAM_FOLDER NOTES_FOLDER LABEL RUNS\n");
+        std::fprintf(stderr,
+                     "usage: velmora-bench-window startup|fill PROGRAM_FOLDER NOTES_FOLDER LABEL RUNS\n");
         return 2;
     }
     const QString mode = args[0], programFolder = QDir(args[1]).absolutePath(),
@@ -138,24 +140,32 @@ int main(int argc, char **argv) {
                 empty.allMs.push_back(e.allMs[0]);
             }
         }
-        bench::Figure f{label, QStringLiteral("start-up to the first painted window"), QStringLiteral("ms"),
-                        figure.ms, QStringLiteral("the same with empty notes files"), empty.ms};
+        bench::Figure f{
+            label,     QStringLiteral("start-up to the first painted window"), QStringLiteral("ms"),
+            figure.ms, QStringLiteral("the same with empty notes files"),      empty.ms};
         f.targetMax = label.startsWith(QLatin1String("100")) ? 2000 : 0;
-        if (label.startsWith(QLatin1String("100")) && !empty.ms.empty())
-            f.targetRatio = 1.5;
-        f.note = QStringLiteral("whole process, launch to the entries list's first paint; %1 rows then").arg(figure.rows);
+        if (label.startsWith(QLatin1String("100")) && !empty.ms.empty()) f.targetRatio = 1.5;
+        f.note = QStringLiteral("whole process, launch to the entries list's first paint; %1 rows then")
+                     .arg(figure.rows);
         bench::Emit(f);
-        bench::Figure all{label, QStringLiteral("start-up until every notebook is read"), QStringLiteral("ms"),
-                          figure.allMs, QStringLiteral("the same with empty notes files"), empty.allMs};
+        bench::Figure all{
+            label,        QStringLiteral("start-up until every notebook is read"), QStringLiteral("ms"),
+            figure.allMs, QStringLiteral("the same with empty notes files"),       empty.allMs};
         all.note = QStringLiteral("whole process; the window shows and is used meanwhile");
         bench::Emit(all);
         qint64 disk = 0;
-        for (const QFileInfo &i : QDir(notesFolder).entryInfoList({QStringLiteral("velmora200_*.xml")}, QDir::Files))
+        for (const QFileInfo &i :
+             QDir(notesFolder).entryInfoList({QStringLiteral("velmora200_*.xml")}, QDir::Files))
             disk += i.size();
-        bench::Figure m{label, QStringLiteral("peak resident memory once every notebook is read"), QStringLiteral("MB"),
-                        figure.peakMb, QStringLiteral("notes' size on disk"), std::vector<double>(1, disk / 1048576.0)};
+        bench::Figure m{label,
+                        QStringLiteral("peak resident memory once every notebook is read"),
+                        QStringLiteral("MB"),
+                        figure.peakMb,
+                        QStringLiteral("notes' size on disk"),
+                        std::vector<double>(1, disk / 1048576.0)};
         if (!empty.peakMb.empty())
-            m.note = QStringLiteral("with empty notes files: %1 MB").arg(bench::Median(empty.peakMb), 0, 'f', 0);
+            m.note =
+                QStringLiteral("with empty notes files: %1 MB").arg(bench::Median(empty.peakMb), 0, 'f', 0);
         bench::Emit(m);
         return 0;
     }
@@ -211,18 +221,22 @@ int main(int argc, char **argv) {
             resultRows = searchPane->ResultCount();
         }
         auto per100k = [](std::vector<double> v, qlonglong rows) {
-            for (double &x : v) x = x * 100000.0 / double(qMax<qlonglong>(rows, 1));
+            for (double &x : v)
+                x = x * 100000.0 / double(qMax<qlonglong>(rows, 1));
             return v;
         };
-        bench::Figure e{label, QStringLiteral("entries list fill to first paint, per 100,000 rows"), QStringLiteral("ms"),
-                        per100k(entries, entryRows)};
+        bench::Figure e{label, QStringLiteral("entries list fill to first paint, per 100,000 rows"),
+                        QStringLiteral("ms"), per100k(entries, entryRows)};
         e.targetMax = 10; // 100 ms per million rows
-        e.note = QStringLiteral("%1 rows, %2 ms in all").arg(entryRows).arg(bench::Median(entries), 0, 'f', 1);
+        e.note =
+            QStringLiteral("%1 rows, %2 ms in all").arg(entryRows).arg(bench::Median(entries), 0, 'f', 1);
         bench::Emit(e);
-        bench::Figure s{label, QStringLiteral("results list fill to first paint, per 100,000 rows"), QStringLiteral("ms"),
-                        per100k(results, resultRows)};
+        bench::Figure s{label, QStringLiteral("results list fill to first paint, per 100,000 rows"),
+                        QStringLiteral("ms"), per100k(results, resultRows)};
         s.targetMax = 10;
-        s.note = QStringLiteral("%1 rows (query \"之\", cached), %2 ms in all").arg(resultRows).arg(bench::Median(results), 0, 'f', 1);
+        s.note = QStringLiteral("%1 rows (query \"之\", cached), %2 ms in all")
+                     .arg(resultRows)
+                     .arg(bench::Median(results), 0, 'f', 1);
         bench::Emit(s);
         std::fflush(stdout);
         _exit(0);

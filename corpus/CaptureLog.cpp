@@ -27,9 +27,10 @@ QJsonArray PositionsOf(const QByteArray &journal) {
     QJsonParseError parseError{};
     const QJsonDocument doc = QJsonDocument::fromJson(journal, &parseError);
     if (doc.isNull() || !doc.isObject() || !doc.object().value(QStringLiteral("positions")).isArray())
-        throw VelmoraError(parseError.error != QJsonParseError::NoError
-                               ? QStringLiteral("不是有效的 JSON（第 %1 個字元起）").arg(parseError.offset + 1)
-                               : QStringLiteral("不是座標日誌"));
+        throw VelmoraError(
+            parseError.error != QJsonParseError::NoError
+                ? QStringLiteral("不是有效的 JSON（第 %1 個字元起）").arg(parseError.offset + 1)
+                : QStringLiteral("不是座標日誌"));
     const QJsonArray positions = doc.object().value(QStringLiteral("positions")).toArray();
     if (positions.size() > CaptureLog::kMaxJournalItems)
         throw VelmoraError(QStringLiteral("有 %1 個項目，超過座標日誌可能的數目（%2 個）")
@@ -37,14 +38,14 @@ QJsonArray PositionsOf(const QByteArray &journal) {
                                .arg(CaptureLog::kMaxJournalItems));
     for (const QJsonValue &value : positions)
         if (value.toObject().value(kTitleKey).toString().size() > CaptureLog::kMaxJournalTitle)
-            throw VelmoraError(QStringLiteral("有長於 %1 個字的條目名稱，不是座標日誌").arg(CaptureLog::kMaxJournalTitle));
+            throw VelmoraError(
+                QStringLiteral("有長於 %1 個字的條目名稱，不是座標日誌").arg(CaptureLog::kMaxJournalTitle));
     return positions;
 }
 
 // A position the notes file can hold: a whole number from 0 to the largest 32-bit one.
 bool TakePositionValue(const QJsonValue &value, qint32 &out) {
-    if (!value.isDouble())
-        return false;
+    if (!value.isDouble()) return false;
     const double v = value.toDouble();
     if (!std::isfinite(v) || v != std::floor(v) || v < 0 || v > double(std::numeric_limits<qint32>::max()))
         return false;
@@ -60,7 +61,8 @@ QString NameOf(const EntryAnchor &a) {
 // itself when it still holds that headword, else the one record of that headword in the notebook.
 int FindLegacy(const Notebook &notebook, const EntryAnchor &a) {
     const QList<NoteEntry> &entries = notebook.entries;
-    if (a.record >= 0 && a.record < entries.size() && !entries[a.record].isPage && entries[a.record].title == a.title)
+    if (a.record >= 0 && a.record < entries.size() && !entries[a.record].isPage &&
+        entries[a.record].title == a.title)
         return a.record;
     int found = -1;
     for (qsizetype r = 0; r < entries.size(); ++r) {
@@ -77,8 +79,10 @@ CaptureLog::CaptureLog(NotebookStore &store) : store_(store) {
     // Before a notebook is replaced its changes are anchored to their entries; after, found again.
     connections_.push_back(QObject::connect(&store_, &NotebookStore::BookAboutToBeReplaced,
                                             [this](int book) { AnchorBook(book); }));
-    connections_.push_back(QObject::connect(&store_, &NotebookStore::BookReloaded, [this](int book) { PlaceBook(book); }));
-    connections_.push_back(QObject::connect(&store_, &NotebookStore::BookExtended, [this](int book) { PlaceBook(book); }));
+    connections_.push_back(
+        QObject::connect(&store_, &NotebookStore::BookReloaded, [this](int book) { PlaceBook(book); }));
+    connections_.push_back(
+        QObject::connect(&store_, &NotebookStore::BookExtended, [this](int book) { PlaceBook(book); }));
 }
 
 CaptureLog::~CaptureLog() {
@@ -98,8 +102,9 @@ void CaptureLog::AnchorBook(int book) {
     }
     for (const Step &step : steps_)
         if (step.ref.book == book) movingSteps_.emplace_back(AnchorOf(notebook, step.ref), step);
-    steps_.erase(std::remove_if(steps_.begin(), steps_.end(), [book](const Step &s) { return s.ref.book == book; }),
-                 steps_.end());
+    steps_.erase(
+        std::remove_if(steps_.begin(), steps_.end(), [book](const Step &s) { return s.ref.book == book; }),
+        steps_.end());
     base_.erase(base_.lower_bound(Key{book, 0}), base_.lower_bound(Key{book + 1, 0}));
 }
 
@@ -159,8 +164,7 @@ void CaptureLog::Touch(NoteRef ref) {
 }
 
 bool CaptureLog::Record(NoteRef ref, qint32 x, qint32 y) {
-    if (!store_.Contains(ref) || store_.Entry(ref).isPage)
-        return false;
+    if (!store_.Contains(ref) || store_.Entry(ref).isPage) return false;
     Touch(ref);
     const NoteEntry &e = store_.Entry(ref);
     steps_.push_back(Step{ref, e.x, e.y});
@@ -169,22 +173,21 @@ bool CaptureLog::Record(NoteRef ref, qint32 x, qint32 y) {
 }
 
 NoteRef CaptureLog::UndoLast() {
-    if (steps_.empty())
-        return NoteRef();
+    if (steps_.empty()) return NoteRef();
     const Step step = steps_.back();
     steps_.pop_back();
     store_.SetPosition(step.ref, step.oldX, step.oldY);
     return step.ref;
 }
 
-bool CaptureLog::IsChanged(int book) const { return !Changes(book).empty(); }
+bool CaptureLog::IsChanged(int book) const {
+    return !Changes(book).empty();
+}
 
 bool CaptureLog::HasUnsaved() const {
-    if (!unplaced_.empty())
-        return true;
+    if (!unplaced_.empty()) return true;
     for (int b = 0; b < kNotebookCount; ++b)
-        if (IsChanged(b))
-            return true;
+        if (IsChanged(b)) return true;
     return false;
 }
 
@@ -192,8 +195,7 @@ std::vector<PositionChange> CaptureLog::Changes(int book) const {
     std::vector<PositionChange> changes;
     for (auto it = base_.lower_bound(Key{book, 0}); it != base_.end() && it->first.first == book; ++it) {
         const NoteRef ref{book, it->first.second};
-        if (!store_.Contains(ref))
-            continue;
+        if (!store_.Contains(ref)) continue;
         const NoteEntry &e = store_.Entry(ref);
         if (e.x != it->second.first || e.y != it->second.second)
             changes.push_back(PositionChange{ref.entry, e.x, e.y, it->second.first, it->second.second});
@@ -202,8 +204,9 @@ std::vector<PositionChange> CaptureLog::Changes(int book) const {
 }
 
 void CaptureLog::ForgetBook(int book) {
-    steps_.erase(std::remove_if(steps_.begin(), steps_.end(), [book](const Step &s) { return s.ref.book == book; }),
-                 steps_.end());
+    steps_.erase(
+        std::remove_if(steps_.begin(), steps_.end(), [book](const Step &s) { return s.ref.book == book; }),
+        steps_.end());
     base_.erase(base_.lower_bound(Key{book, 0}), base_.lower_bound(Key{book + 1, 0}));
 }
 
@@ -225,13 +228,15 @@ QByteArray CaptureLog::JournalBytes() const {
         item.insert(QStringLiteral("y"), p.y);
         positions.append(item);
     }
-    if (positions.isEmpty())
-        return QByteArray();
-    return QJsonDocument(QJsonObject{{QStringLiteral("velmoranote-journal"), 1}, {QStringLiteral("positions"), positions}})
+    if (positions.isEmpty()) return QByteArray();
+    return QJsonDocument(QJsonObject{{QStringLiteral("velmoranote-journal"), 1},
+                                     {QStringLiteral("positions"), positions}})
         .toJson(QJsonDocument::Indented);
 }
 
-int CaptureLog::JournalSize(const QByteArray &journal) { return int(PositionsOf(journal).size()); }
+int CaptureLog::JournalSize(const QByteArray &journal) {
+    return int(PositionsOf(journal).size());
+}
 
 CaptureLog::Restored CaptureLog::Restore(const QByteArray &journal) {
     Restored result;
@@ -268,7 +273,8 @@ CaptureLog::Restored CaptureLog::Restore(const QByteArray &journal) {
 
 int CaptureLog::UnpositionedCount(int book) const {
     const QList<NoteEntry> &entries = store_.Set().books[size_t(book)].entries;
-    return int(std::count_if(entries.begin(), entries.end(), [](const NoteEntry &e) { return !e.isPage && !e.HasPosition(); }));
+    return int(std::count_if(entries.begin(), entries.end(),
+                             [](const NoteEntry &e) { return !e.isPage && !e.HasPosition(); }));
 }
 
 QString CaptureLog::UnpositionedText() const {

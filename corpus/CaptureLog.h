@@ -45,7 +45,7 @@ public:
     struct NotPlaced {
         EntryAnchor anchor;
         qint32 x, y;
-        qint32 baseX, baseY; // the file's value when it was recorded; -2 when not known (from a journal)
+        qint32 baseX, baseY;   // the file's value when it was recorded; -2 when not known (from a journal)
         bool byRecord = false; // from a journal of the earlier kind: its record and headword decide
     };
     const std::vector<NotPlaced> &Unplaced() const { return unplaced_; }
@@ -55,9 +55,9 @@ public:
     // The journal of the unsaved positions; empty when there are none.
     QByteArray JournalBytes() const;
     struct Restored {
-        int count = 0;          // positions taken back
-        int unplaced = 0;       // positions whose entries were not found: kept as not placed
-        QStringList skipped;    // the journal's items that were not taken, each named with its reason
+        int count = 0;       // positions taken back
+        int unplaced = 0;    // positions whose entries were not found: kept as not placed
+        QStringList skipped; // the journal's items that were not taken, each named with its reason
         bool Complete() const { return unplaced == 0 && skipped.isEmpty(); }
     };
     // Takes the positions of a journal back as unsaved changes, each into the entry it names (found by
@@ -88,7 +88,7 @@ private:
     void Place(const NotPlaced &p, int record);
 
     NotebookStore &store_;
-    std::vector<Step> steps_;  // since the last save, oldest first
+    std::vector<Step> steps_;                       // since the last save, oldest first
     std::map<Key, std::pair<qint32, qint32>> base_; // the file's value of every record touched
     std::vector<NotPlaced> unplaced_;
     // While a notebook is replaced: its changes and undo steps, by their entries' anchors.

@@ -2,6 +2,10 @@
 
 #include "corpus/NotesFile.h"
 
-void Notebook::LoadNotes(const QString &fileName) { ReadNotesFile(fileName, entries); }
+void Notebook::LoadNotes(const QString &fileName) {
+    ReadNotesFile(fileName, entries);
+}
 
-void Notebook::SavePositions(const QString &fileName) const { WriteAllPositions(entries, fileName); }
+void Notebook::SavePositions(const QString &fileName) const {
+    WriteAllPositions(entries, fileName);
+}

@@ -34,8 +34,7 @@ void NotebookLoading::StartReader() {
 }
 
 void NotebookLoading::AddReader() {
-    if (next_.load() < kNotebookCount && readers_.size() < size_t(kNotebookCount))
-        StartReader();
+    if (next_.load() < kNotebookCount && readers_.size() < size_t(kNotebookCount)) StartReader();
 }
 
 NotebookLoading::~NotebookLoading() {
@@ -82,8 +81,7 @@ void NotebookLoading::WaitFor(int book) {
 Notebook NotebookLoading::Take(int book) {
     WaitFor(book);
     const std::lock_guard<std::mutex> lock(mutex_);
-    if (errors_[size_t(book)])
-        std::rethrow_exception(errors_[size_t(book)]);
+    if (errors_[size_t(book)]) std::rethrow_exception(errors_[size_t(book)]);
     return std::move(books_[size_t(book)]);
 }
 

@@ -19,11 +19,9 @@ void NotebookStore::TakeLoaded(int book, Notebook read, bool whole) {
 }
 
 void NotebookStore::SetPosition(NoteRef ref, qint32 x, qint32 y) {
-    if (!set_.contains(ref))
-        return;
+    if (!set_.contains(ref)) return;
     NoteEntry &e = set_.entry(ref);
-    if (e.x == x && e.y == y)
-        return;
+    if (e.x == x && e.y == y) return;
     e.x = x;
     e.y = y;
     Q_EMIT PositionChanged(ref);
@@ -38,8 +36,7 @@ void NotebookStore::TakeSavedPositions(int book, const QList<NoteEntry> &saved, 
         // The save placed the positions by their entries in a file that changed: the watch reads it
         // anew (the known stamp stays the old one), with the other program's records and these positions.
         qCInfo(lcCorpus) << "notebook" << book << "saved into a file with other records; it is read anew";
-        if (watcher_)
-            OnFileEvent(book);
+        if (watcher_) OnFileEvent(book);
         Q_EMIT BookSaved(book);
         return;
     }
@@ -128,12 +125,9 @@ void NotebookStore::WatchFiles() {
 void NotebookStore::OnFolderChanged(const QString &folder) {
     for (int b = 0; b < kNotebookCount; ++b) {
         const Watch &w = watch_[size_t(b)];
-        if (w.path.isEmpty() || QFileInfo(w.path).absolutePath() != folder)
-            continue;
-        if (!watcher_->files().contains(w.path) && QFileInfo::exists(w.path))
-            watcher_->addPath(w.path);
-        if (StampOf(b) != w.known)
-            OnFileEvent(b);
+        if (w.path.isEmpty() || QFileInfo(w.path).absolutePath() != folder) continue;
+        if (!watcher_->files().contains(w.path) && QFileInfo::exists(w.path)) watcher_->addPath(w.path);
+        if (StampOf(b) != w.known) OnFileEvent(b);
     }
 }
 
@@ -141,10 +135,8 @@ void NotebookStore::OnFileEvent(int book) {
     Watch &w = watch_[size_t(book)];
     // A file replaced by renaming another over it (as every careful writer does, this reader too)
     // leaves the watch: watch the new file under the same name.
-    if (!watcher_->files().contains(w.path) && QFileInfo::exists(w.path))
-        watcher_->addPath(w.path);
-    if (w.timer->isActive())
-        return; // already settling: the timer compares
+    if (!watcher_->files().contains(w.path) && QFileInfo::exists(w.path)) watcher_->addPath(w.path);
+    if (w.timer->isActive()) return; // already settling: the timer compares
     w.sample = StampOf(book);
     w.stillFor.start();
     w.intervalMs = settleMs_;
@@ -175,16 +167,15 @@ void NotebookStore::TryTake(int book, const FileStamp &now) {
     Watch &w = watch_[size_t(book)];
     WholeNotesRead read = ReadWholeNotesFile(w.path);
     QString problem = read.whole ? QString() : read.problem;
-    if (read.whole && read.stamp != now)
-        problem = QStringLiteral("讀取前檔案又改變了");
+    if (read.whole && read.stamp != now) problem = QStringLiteral("讀取前檔案又改變了");
     const qsizetype held = set_.books[size_t(book)].entries.size();
-    if (problem.isEmpty() && w.known.Exists() && (now.size * 2 < w.known.size || read.records.size() * 2 < held) &&
+    if (problem.isEmpty() && w.known.Exists() &&
+        (now.size * 2 < w.known.size || read.records.size() * 2 < held) &&
         w.stillFor.elapsed() < shrunkPatienceMs_)
         problem = QStringLiteral("檔案比讀入時小了一半以上");
     if (!problem.isEmpty()) {
         qCInfo(lcCorpus).noquote() << "changed notes file not taken yet:" << w.path << problem;
-        if (!w.announced)
-            Q_EMIT FileNotTakenYet(book, problem);
+        if (!w.announced) Q_EMIT FileNotTakenYet(book, problem);
         w.announced = true;
         w.sample = StampOf(book);
         TryLater(book);

@@ -28,8 +28,8 @@ inline const std::array<QString, kScanLetterCount> &ScanLetters() {
 // The notes file of each notebook, opened from the working directory.
 inline const std::array<QString, kNotebookCount> &NotesFileNames() {
     static const std::array<QString, kNotebookCount> names{
-        QStringLiteral("velmora200_k.xml"), QStringLiteral("velmora200_M.xml"), QStringLiteral("velmora200_N.xml"),
-        QStringLiteral("velmora200_O.xml")};
+        QStringLiteral("velmora200_k.xml"), QStringLiteral("velmora200_M.xml"),
+        QStringLiteral("velmora200_N.xml"), QStringLiteral("velmora200_O.xml")};
     return names;
 }
 
@@ -38,7 +38,9 @@ struct NoteRef {
     int book = -1;
     int entry = -1;
     bool isValid() const { return book >= 0 && entry >= 0; }
-    friend bool operator==(const NoteRef &a, const NoteRef &b) { return a.book == b.book && a.entry == b.entry; }
+    friend bool operator==(const NoteRef &a, const NoteRef &b) {
+        return a.book == b.book && a.entry == b.entry;
+    }
     friend bool operator!=(const NoteRef &a, const NoteRef &b) { return !(a == b); }
 };
 

@@ -10,7 +10,6 @@
 
 namespace {
 
-
 // The white space of these files: spaces, tabs and the ideographic space used to indent headwords.
 bool IsBlank(QChar c) {
     return c == QLatin1Char(' ') || c == QLatin1Char('\t') || c == QChar(0x3000);
@@ -44,11 +43,9 @@ bool HasNotesTag(const NotesText &text) {
         tags << t;
     for (qsizetype i = 0; i < text.LineCount(); ++i) {
         const QStringView line = text.Line(i);
-        if (!line.contains(u'<'))
-            continue;
+        if (!line.contains(u'<')) continue;
         for (const QStringView tag : tags)
-            if (line.contains(tag))
-                return true;
+            if (line.contains(tag)) return true;
     }
     return false;
 }
@@ -232,8 +229,7 @@ void AppendJsonString(QByteArray &out, const QString &s) {
     qsizetype runStart = 0;
     for (qsizetype i = 0; i < size; ++i) {
         const QChar c = s[i];
-        if (!c.isSurrogate())
-            continue;
+        if (!c.isSurrogate()) continue;
         if (c.isHighSurrogate() && i + 1 < size && s[i + 1].isLowSurrogate()) {
             ++i; // a whole pair: UTF-8 has it
             continue;
@@ -292,23 +288,24 @@ NotesCheckResult CheckNotes(const NotesText &text, const QString &fileName) {
         whole.line = 1;
         if (!text.IsUtf8()) {
             whole.kind = ProblemKind::Encoding;
-            whole.message = text.LooksUtf16()
-                                ? QStringLiteral("the file is not UTF-8 (it looks like UTF-16); the reader reads it as "
-                                                 "UTF-8 and finds no records: save it as UTF-8")
-                                : QStringLiteral("the file is not UTF-8 (some other encoding); the reader reads it as "
-                                                 "UTF-8 and finds no records: save it as UTF-8");
+            whole.message =
+                text.LooksUtf16()
+                    ? QStringLiteral("the file is not UTF-8 (it looks like UTF-16); the reader reads it as "
+                                     "UTF-8 and finds no records: save it as UTF-8")
+                    : QStringLiteral("the file is not UTF-8 (some other encoding); the reader reads it as "
+                                     "UTF-8 and finds no records: save it as UTF-8");
         } else {
             whole.kind = ProblemKind::NotNotes;
-            whole.message = QStringLiteral("no line holds a notes tag (%1, <page>, %2…); this is not a notes file, "
-                                           "and the reader finds no records in it")
-                                .arg(kEntryOpenTag, kSectionOpenTags[0]);
+            whole.message =
+                QStringLiteral("no line holds a notes tag (%1, <page>, %2…); this is not a notes file, "
+                               "and the reader finds no records in it")
+                    .arg(kEntryOpenTag, kSectionOpenTags[0]);
         }
         // An empty file, or one of blank lines only, is an empty notebook, not a wrong file.
         bool blank = true;
         for (qsizetype i = 0; i < text.LineCount() && blank; ++i)
             blank = Trimmed(text.Line(i)).isEmpty();
-        if (!blank || !text.IsUtf8())
-            result.problems = {whole};
+        if (!blank || !text.IsUtf8()) result.problems = {whole};
     }
     for (const NoteEntry &r : records) {
         if (r.isPage) {

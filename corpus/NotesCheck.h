@@ -3,8 +3,8 @@
 // blindly or stops at told to the person who keeps the file. It never disagrees with the reader
 // because it is the same walk.
 
-#include "corpus/Records.h"
 #include "corpus/NotesText.h"
+#include "corpus/Records.h"
 
 #include <QByteArray>
 #include <QList>
@@ -22,7 +22,8 @@ enum class ProblemKind {
     TagPlacement,     // a tag the reader cuts by character count that is not at the start or end
 };
 
-// "encoding", "not-notes", "skipped", "position", "range", "unclosed-headword", "unclosed-section", "tag-placement".
+// "encoding", "not-notes", "skipped", "position", "range", "unclosed-headword", "unclosed-section",
+// "tag-placement".
 QString ProblemKindName(ProblemKind kind);
 
 struct NotesProblem {

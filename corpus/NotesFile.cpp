@@ -1,7 +1,7 @@
 #include "corpus/NotesFile.h"
 
-#include "common/Log.h"
 #include "common/Error.h"
+#include "common/Log.h"
 #include "corpus/EntryAnchor.h"
 #include "corpus/NotesText.h"
 #include "corpus/NotesWalk.h"
@@ -27,22 +27,20 @@ void ReadNotesFile(const QString &fileName, QList<NoteEntry> &records, QStringLi
     WalkNotes(text, fileName, records);
     if (!text.IsUtf8()) {
         const QString warning =
-            QStringLiteral("筆記檔 \"%1\" 不是 UTF-8 編碼%2，已照 UTF-8 讀入（%3 筆記錄），無法辨認的字會顯示為「\uFFFD」。"
+            QStringLiteral("筆記檔 \"%1\" 不是 UTF-8 編碼%2，已照 UTF-8 讀入（%3 "
+                           "筆記錄），無法辨認的字會顯示為「\uFFFD」。"
                            "請用編輯器把它另存為 UTF-8。")
-                .arg(ShownPath(fileName),
-                     text.LooksUtf16() ? QStringLiteral("（看來是 UTF-16）") : QString())
+                .arg(ShownPath(fileName), text.LooksUtf16() ? QStringLiteral("（看來是 UTF-16）") : QString())
                 .arg(records.size() - before);
         qCWarning(lcCorpus).noquote() << warning;
-        if (warnings)
-            warnings->append(warning);
+        if (warnings) warnings->append(warning);
     }
 }
 
 QList<NoteEntry> ReadNotesFileStart(const QString &fileName, qint64 bytes) {
     QString reason;
     const int fd = OpenRegularFile(ResolveWinPath(fileName), reason);
-    if (fd < 0)
-        return {};
+    if (fd < 0) return {};
     QFile file;
     if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
         ::close(fd);
@@ -54,14 +52,12 @@ QList<NoteEntry> ReadNotesFileStart(const QString &fileName, qint64 bytes) {
     // whole file's reading says what is wrong with a file that is broken there).
     for (int attempt = 0; attempt < 16; ++attempt) {
         const qsizetype lineEnd = start.lastIndexOf('\n');
-        if (lineEnd < 0)
-            return {};
+        if (lineEnd < 0) return {};
         start.truncate(lineEnd + 1);
         try {
             records.clear();
             WalkNotes(NotesText::FromBytes(start), fileName, records);
-            if (!records.isEmpty())
-                records.removeLast();
+            if (!records.isEmpty()) records.removeLast();
             return records;
         } catch (const std::exception &) {
             start.chop(1);
@@ -120,22 +116,27 @@ FileNow ReadFileNow(const QString &fileName) {
 
 // The file must still hold the records in memory: a file changed on disk must not get positions on
 // the wrong headwords.
-void CheckSameRecords(const QList<NoteEntry> &found, const QList<NoteEntry> &expected, const QString &fileName) {
+void CheckSameRecords(const QList<NoteEntry> &found, const QList<NoteEntry> &expected,
+                      const QString &fileName) {
     const qsizetype common = qMin(found.size(), expected.size());
     for (qsizetype r = 0; r < common; ++r) {
         if (found[r].isPage != expected[r].isPage || found[r].title != expected[r].title)
-            throw VelmoraError(QStringLiteral("筆記檔 \"%1\" 與載入時不再相符：檔案中的%2與載入的%3不同。座標沒有儲存。")
-                                   .arg(ShownPath(fileName), DescribeRecord(r, found[r]), DescribeRecord(r, expected[r])));
+            throw VelmoraError(
+                QStringLiteral("筆記檔 \"%1\" 與載入時不再相符：檔案中的%2與載入的%3不同。座標沒有儲存。")
+                    .arg(ShownPath(fileName), DescribeRecord(r, found[r]), DescribeRecord(r, expected[r])));
     }
     if (found.size() != expected.size()) {
-        const QString what = found.size() > expected.size()
-                                 ? QStringLiteral("檔案多了%1").arg(DescribeRecord(common, found[common]))
-                                 : QStringLiteral("檔案中少了%1").arg(DescribeRecord(common, expected[common]));
-        throw VelmoraError(QStringLiteral("筆記檔 \"%1\" 與載入時不再相符：檔案有 %2 筆記錄，而不是 %3 筆；%4。座標沒有儲存。")
-                               .arg(ShownPath(fileName))
-                               .arg(found.size())
-                               .arg(expected.size())
-                               .arg(what));
+        const QString what =
+            found.size() > expected.size()
+                ? QStringLiteral("檔案多了%1").arg(DescribeRecord(common, found[common]))
+                : QStringLiteral("檔案中少了%1").arg(DescribeRecord(common, expected[common]));
+        throw VelmoraError(
+            QStringLiteral(
+                "筆記檔 \"%1\" 與載入時不再相符：檔案有 %2 筆記錄，而不是 %3 筆；%4。座標沒有儲存。")
+                .arg(ShownPath(fileName))
+                .arg(found.size())
+                .arg(expected.size())
+                .arg(what));
     }
 }
 
@@ -181,10 +182,8 @@ bool WriteWithPositions(const FileNow &now, const QString &fileName, const std::
         const RecordPlace &place = now.places[w.record];
         const bool replace = place.positionLineFollows;
         const qsizetype line = replace ? place.closeLine + 1 : place.closeLine;
-        if (replace && PositionLineBytes(w.x, w.y) == text.LineBytes(line))
-            continue;
-        if (edits.empty() || edits.back().line != line)
-            edits.push_back(Edit{line, nullptr, nullptr});
+        if (replace && PositionLineBytes(w.x, w.y) == text.LineBytes(line)) continue;
+        if (edits.empty() || edits.back().line != line) edits.push_back(Edit{line, nullptr, nullptr});
         (replace ? edits.back().replaceWith : edits.back().appendAfter) = &w;
     }
 
@@ -208,13 +207,11 @@ bool WriteWithPositions(const FileNow &now, const QString &fileName, const std::
             qsizetype runEnd = runStart;
             while (i < to) {
                 const qsizetype end = text.LineByteStart(i) + text.LineBytes(i).size();
-                if (end + 1 >= all.size() || all[end] != '\r' || all[end + 1] != '\n')
-                    break;
+                if (end + 1 >= all.size() || all[end] != '\r' || all[end + 1] != '\n') break;
                 runEnd = end + 2;
                 ++i;
             }
-            if (runEnd > runStart)
-                write(all.sliced(runStart, runEnd - runStart));
+            if (runEnd > runStart) write(all.sliced(runStart, runEnd - runStart));
             if (i < to) { // a line whose line end is LF, CR or none
                 write(text.LineBytes(i));
                 write(crlf);
@@ -239,23 +236,21 @@ bool WriteWithPositions(const FileNow &now, const QString &fileName, const std::
         next = edit.line + 1;
     }
     copyLines(next, text.LineCount());
-    if (!file.CommitIf(stillSame, replacing))
-        return false;
-    if (written)
-        *written = file.Committed();
+    if (!file.CommitIf(stillSame, replacing)) return false;
+    if (written) *written = file.Committed();
     return true;
 }
 
 // Whatever fails on the way reaches the caller as the program's own error naming the file; the file
 // is then untouched (the new content only replaces it at the very end).
-template <typename Work>
-auto AsSaveError(const QString &fileName, Work work) -> decltype(work()) {
+template <typename Work> auto AsSaveError(const QString &fileName, Work work) -> decltype(work()) {
     try {
         return work();
     } catch (const VelmoraError &) {
         throw;
     } catch (const std::bad_alloc &) {
-        throw VelmoraError(QStringLiteral("無法將座標儲存到筆記檔 \"%1\"：記憶體不足。").arg(ShownPath(fileName)));
+        throw VelmoraError(
+            QStringLiteral("無法將座標儲存到筆記檔 \"%1\"：記憶體不足。").arg(ShownPath(fileName)));
     } catch (const std::exception &e) {
         throw VelmoraError(QStringLiteral("無法將座標儲存到筆記檔 \"%1\"：%2")
                                .arg(ShownPath(fileName), QString::fromLocal8Bit(e.what())));
@@ -271,8 +266,7 @@ void WriteAllPositions(const QList<NoteEntry> &entries, const QString &fileName)
         std::vector<PositionWrite> writes;
         for (qsizetype r = 0; r < entries.size(); ++r) {
             const NoteEntry &e = entries[r];
-            if (!e.isPage && !(e.x == -1 && e.y == -1))
-                writes.push_back(PositionWrite{r, e.x, e.y});
+            if (!e.isPage && !(e.x == -1 && e.y == -1)) writes.push_back(PositionWrite{r, e.x, e.y});
         }
         WriteWithPositions(now, fileName, writes);
     });
@@ -289,7 +283,8 @@ WholeNotesRead ReadWholeNotesFile(const QString &fileName) {
             return read;
         }
         if (!EndsWithTag(text)) {
-            read.problem = text.LineCount() == 0 ? QStringLiteral("檔案是空的") : QStringLiteral("檔案在一行的中間結束");
+            read.problem =
+                text.LineCount() == 0 ? QStringLiteral("檔案是空的") : QStringLiteral("檔案在一行的中間結束");
             return read;
         }
         WalkNotes(text, fileName, read.records);
@@ -308,7 +303,9 @@ namespace {
 // time, about seven seconds in all.
 constexpr int kSaveAttempts = 16;
 constexpr int kSettleMs = 30;
-int SaveBackoffMs(int attempt) { return qMin(10 << qMin(attempt, 6), 640); }
+int SaveBackoffMs(int attempt) {
+    return qMin(10 << qMin(attempt, 6), 640);
+}
 
 // The record of `found` a change made on `expected` belongs to, or -1.
 qsizetype PlaceChange(const PositionChange &c, const QList<NoteEntry> &expected, const Notebook &found,
@@ -342,8 +339,7 @@ PositionSave SavePositionChanges(const QList<NoteEntry> &expected, const QString
         constexpr qint64 kBrokenAfterMs = 1000;
         QString lastProblem;
         for (int attempt = 0; attempt < kSaveAttempts; ++attempt) {
-            if (attempt > 0)
-                ::usleep(useconds_t(SaveBackoffMs(attempt - 1)) * 1000);
+            if (attempt > 0) ::usleep(useconds_t(SaveBackoffMs(attempt - 1)) * 1000);
             // Settled: unchanged over a short while, or replaced by a new file meanwhile (a careful
             // writer renames a whole file over it). The same file grown or rewritten meanwhile is a
             // writer at work in place.
@@ -356,8 +352,7 @@ PositionSave SavePositionChanges(const QList<NoteEntry> &expected, const QString
                 stillFor.start();
                 continue;
             }
-            if (before != previous)
-                stillFor.start();
+            if (before != previous) stillFor.start();
             const bool stable = attempt > 0 && before == previous && stillFor.elapsed() >= kBrokenAfterMs;
             previous = before;
             FileNow now;
@@ -379,8 +374,7 @@ PositionSave SavePositionChanges(const QList<NoteEntry> &expected, const QString
             }
             const bool sameRecords = SameRecords(now.found, expected);
             Notebook found;
-            if (!sameRecords)
-                found.entries = now.found;
+            if (!sameRecords) found.entries = now.found;
             // Each change placed on the file's record, conflicts apart.
             std::vector<PositionChange> clean;
             std::vector<PositionConflict> unasked, keptFromDisk;
@@ -400,19 +394,18 @@ PositionSave SavePositionChanges(const QList<NoteEntry> &expected, const QString
                 const NoteEntry &disk = now.found[r];
                 const bool diskMoved = disk.x != c.baseX || disk.y != c.baseY;
                 const bool sameAsMine = disk.x == c.x && disk.y == c.y;
-                if (sameAsMine)
-                    continue;
+                if (sameAsMine) continue;
                 if (!diskMoved) {
                     clean.push_back(placed);
                     continue;
                 }
                 const PositionConflict conflict{placed, disk.x, disk.y, disk.title};
                 const auto answer = answers.find(i);
-                if (answer == answers.end() || answer->second.diskX != disk.x || answer->second.diskY != disk.y) {
+                if (answer == answers.end() || answer->second.diskX != disk.x ||
+                    answer->second.diskY != disk.y) {
                     unasked.push_back(conflict);
                     unaskedIndex.push_back(i);
-                }
-                else if (answer->second.mine)
+                } else if (answer->second.mine)
                     clean.push_back(placed);
                 else
                     keptFromDisk.push_back(conflict);
@@ -433,7 +426,8 @@ PositionSave SavePositionChanges(const QList<NoteEntry> &expected, const QString
             PositionSave result;
             result.keptFromDisk = keptFromDisk;
             if (!keptFromDisk.empty())
-                qCInfo(lcCorpus) << "kept" << keptFromDisk.size() << "positions changed on disk in" << fileName;
+                qCInfo(lcCorpus) << "kept" << keptFromDisk.size() << "positions changed on disk in"
+                                 << fileName;
             std::vector<PositionWrite> writes;
             writes.reserve(clean.size());
             for (const PositionChange &c : clean) {
@@ -450,8 +444,10 @@ PositionSave SavePositionChanges(const QList<NoteEntry> &expected, const QString
                     if (!again.open(QIODevice::ReadOnly)) return false;
                     const QByteArray bytes = again.readAll();
                     const qsizetype bom = bytes.size() - now.text.Bytes().size();
-                    return bytes.size() == before.size && (bom == 0 || (bom == 3 && bytes.startsWith("\xEF\xBB\xBF"))) &&
-                           QByteArrayView(bytes).sliced(bom) == now.text.Bytes() && FileStamp::Of(fileName) == before;
+                    return bytes.size() == before.size &&
+                           (bom == 0 || (bom == 3 && bytes.startsWith("\xEF\xBB\xBF"))) &&
+                           QByteArrayView(bytes).sliced(bom) == now.text.Bytes() &&
+                           FileStamp::Of(fileName) == before;
                 };
                 if (!WriteWithPositions(now, fileName, writes, stillSame, &result.written, &before)) {
                     lastProblem = QStringLiteral("檔案在儲存時被其他程式更改");
@@ -462,7 +458,9 @@ PositionSave SavePositionChanges(const QList<NoteEntry> &expected, const QString
             result.saved = std::move(now.found);
             return result;
         }
-        throw VelmoraError(QStringLiteral("無法將座標儲存到筆記檔 \"%1\"：%2，等候後仍未停止。座標沒有儲存，仍保留在本程式中，請稍後再儲存。")
-                               .arg(ShownPath(fileName), lastProblem));
+        throw VelmoraError(
+            QStringLiteral("無法將座標儲存到筆記檔 "
+                           "\"%1\"：%2，等候後仍未停止。座標沒有儲存，仍保留在本程式中，請稍後再儲存。")
+                .arg(ShownPath(fileName), lastProblem));
     });
 }

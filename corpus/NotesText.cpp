@@ -34,8 +34,7 @@ NotesText NotesText::FromBytes(const QByteArray &bytes) {
     // UTF-16 spells every ASCII character with a NUL byte, which is valid UTF-8 but never in notes.
     t.utf16_ = bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF") ||
                std::memchr(bytes.constData(), 0, size_t(bytes.size())) != nullptr;
-    if (t.utf16_)
-        t.utf8_ = false;
+    if (t.utf16_) t.utf8_ = false;
     t.lines_ = SplitLines(reinterpret_cast<const char16_t *>(t.text_.constData()), t.text_.size());
     return t;
 }

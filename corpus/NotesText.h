@@ -76,22 +76,17 @@ template <typename Char> QList<LineSpan> SplitLines(const Char *data, qsizetype 
             unsigned char low = 0;
             for (qsizetype j = 0; j < kBlock; ++j)
                 low |= Unit(data[i + j]) <= Unit('\r');
-            if (low)
-                break;
+            if (low) break;
             i += kBlock;
         }
         for (const qsizetype blockEnd = qMin(size, i + kBlock); i < blockEnd && !isEnd(data[i]);)
             ++i;
-        if (i < size && !isEnd(data[i]))
-            continue; // only other control characters in that block
-        if (i >= size)
-            break;
+        if (i < size && !isEnd(data[i])) continue; // only other control characters in that block
+        if (i >= size) break;
         lines.append({start, i - start});
-        if (data[i] == Char('\r') && i + 1 < size && data[i + 1] == Char('\n'))
-            ++i;
+        if (data[i] == Char('\r') && i + 1 < size && data[i + 1] == Char('\n')) ++i;
         start = ++i;
     }
-    if (start < size)
-        lines.append({start, size - start});
+    if (start < size) lines.append({start, size - start});
     return lines;
 }

@@ -27,9 +27,13 @@ const Section kSections[] = {
 };
 
 // Without the first n characters (empty when shorter).
-QStringView DropFirst(QStringView s, qsizetype n) { return s.size() > n ? s.mid(n) : QStringView(); }
+QStringView DropFirst(QStringView s, qsizetype n) {
+    return s.size() > n ? s.mid(n) : QStringView();
+}
 // Without the last n characters (empty when shorter).
-QStringView DropLast(QStringView s, qsizetype n) { return s.size() > n ? s.left(s.size() - n) : QStringView(); }
+QStringView DropLast(QStringView s, qsizetype n) {
+    return s.size() > n ? s.left(s.size() - n) : QStringView();
+}
 
 struct CodeDeleter {
     void operator()(pcre2_code *c) const { pcre2_code_free(c); }
@@ -40,14 +44,12 @@ struct MatchDataDeleter {
 
 const pcre2_code *PositionPattern() {
     static const std::unique_ptr<pcre2_code, CodeDeleter> code([] {
-        static const char16_t pattern[] =
-            uR"([xX]\s*=\s*["'](\-?\d+)["']\s*[yY]\s*=\s*["'](\-?\d+)["'])";
+        static const char16_t pattern[] = uR"([xX]\s*=\s*["'](\-?\d+)["']\s*[yY]\s*=\s*["'](\-?\d+)["'])";
         int error = 0;
         PCRE2_SIZE offset = 0;
         pcre2_code *c = pcre2_compile(reinterpret_cast<PCRE2_SPTR>(pattern), PCRE2_ZERO_TERMINATED, 0, &error,
                                       &offset, nullptr);
-        if (c)
-            pcre2_jit_compile(c, PCRE2_JIT_COMPLETE);
+        if (c) pcre2_jit_compile(c, PCRE2_JIT_COMPLETE);
         return c;
     }());
     return code.get();
@@ -68,9 +70,9 @@ qint32 ToInt32(QStringView digits, const QString &fileName, qsizetype lineIndex)
 
 bool ParsePositionLine(QStringView line, qint32 &x, qint32 &y, const QString &fileName, qsizetype lineIndex) {
     const pcre2_code *code = PositionPattern();
-    if (!code)
-        throw VelmoraError(QStringLiteral("The position pattern could not be compiled."));
-    std::unique_ptr<pcre2_match_data, MatchDataDeleter> md(pcre2_match_data_create_from_pattern(code, nullptr));
+    if (!code) throw VelmoraError(QStringLiteral("The position pattern could not be compiled."));
+    std::unique_ptr<pcre2_match_data, MatchDataDeleter> md(
+        pcre2_match_data_create_from_pattern(code, nullptr));
     const auto subject = reinterpret_cast<PCRE2_SPTR>(line.utf16());
     const PCRE2_SIZE length = PCRE2_SIZE(line.size());
     PCRE2_SIZE start = 0;
@@ -79,8 +81,7 @@ bool ParsePositionLine(QStringView line, qint32 &x, qint32 &y, const QString &fi
     while (start <= length) {
         // The line is not checked as UTF-16: a lone surrogate is just another code unit here.
         const int rc = pcre2_match(code, subject, length, start, PCRE2_NO_UTF_CHECK, md.get(), nullptr);
-        if (rc < 0)
-            break;
+        if (rc < 0) break;
         const PCRE2_SIZE *ov = pcre2_get_ovector_pointer(md.get());
         if (++matches == 1) {
             gx = line.mid(qsizetype(ov[2]), qsizetype(ov[3] - ov[2]));
@@ -90,8 +91,7 @@ bool ParsePositionLine(QStringView line, qint32 &x, qint32 &y, const QString &fi
         }
         start = ov[1] > ov[0] ? ov[1] : ov[1] + 1;
     }
-    if (matches != 1)
-        return false;
+    if (matches != 1) return false;
     x = ToInt32(gx, fileName, lineIndex);
     y = ToInt32(gy, fileName, lineIndex);
     return true;
@@ -124,8 +124,7 @@ void WalkNotes(const NotesText &text, const QString &fileName, QList<NoteEntry> 
                 e.title += kBreak;
                 ++k;
                 if (i + k >= n) {
-                    if (observer)
-                        observer->headword(i, -1);
+                    if (observer) observer->headword(i, -1);
                     throw VelmoraError(QStringLiteral("筆記檔 \"%1\" 在條目名稱中結束：找不到 </條目>（第 %2 "
                                                       "行超出檔案的 %3 行）。")
                                            .arg(ShownPath(fileName))
@@ -136,8 +135,7 @@ void WalkNotes(const NotesText &text, const QString &fileName, QList<NoteEntry> 
                 T = text.Line(i + k);
             }
             e.lineCount = qint32(k + 1);
-            if (observer)
-                observer->headword(i, i + k);
+            if (observer) observer->headword(i, i + k);
             RecordPlace place{i + k, false};
             qsizetype c = i + k + 1;
             QStringView C = lineOrEmpty(c);
@@ -149,22 +147,19 @@ void WalkNotes(const NotesText &text, const QString &fileName, QList<NoteEntry> 
                 try {
                     taken = ParsePositionLine(C, x, y, fileName, c);
                 } catch (const VelmoraError &) {
-                    if (observer)
-                        observer->positionOutOfRange(c);
+                    if (observer) observer->positionOutOfRange(c);
                     throw;
                 }
                 if (taken) {
                     e.x = x;
                     e.y = y;
                 }
-                if (observer)
-                    observer->positionLine(c, taken);
+                if (observer) observer->positionLine(c, taken);
                 ++c;
                 C = lineOrEmpty(c);
             }
             for (const Section &s : kSections) {
-                if (!C.contains(s.open))
-                    continue;
+                if (!C.contains(s.open)) continue;
                 QString &field = e.*(s.field);
                 const qsizetype openLine = c;
                 T = DropFirst(C, 4);
@@ -173,12 +168,10 @@ void WalkNotes(const NotesText &text, const QString &fileName, QList<NoteEntry> 
                     if (T.contains(s.close)) {
                         if (!titlesOnly) {
                             field += DropLast(T, 5);
-                            if (s.breakAfterLast)
-                                field += kDoubleBreak;
+                            if (s.breakAfterLast) field += kDoubleBreak;
                         }
                         C = lineOrEmpty(c);
-                        if (observer)
-                            observer->section(s.open, s.close, openLine, c - 1);
+                        if (observer) observer->section(s.open, s.close, openLine, c - 1);
                         break;
                     }
                     if (!titlesOnly) {
@@ -187,35 +180,33 @@ void WalkNotes(const NotesText &text, const QString &fileName, QList<NoteEntry> 
                     }
                     if (c >= n) { // the file ends inside the section: keep what was gathered
                         C = QStringView();
-                        if (observer)
-                            observer->section(s.open, s.close, openLine, -1);
+                        if (observer) observer->section(s.open, s.close, openLine, -1);
                         break;
                     }
                     T = text.Line(c);
                 }
             }
             records.append(std::move(e));
-            if (places)
-                places->append(place);
+            if (places) places->append(place);
             i = c;
         } else if (L.contains(kPageOpenTag)) {
             const QStringView name = L.size() > 13 ? L.mid(6, L.size() - 13) : QStringView();
             pageImage = QStringLiteral(".\\image\\");
-            pageImage.append(name.left(1)).append(QLatin1Char('\\')).append(name).append(QLatin1String(".jpg"));
+            pageImage.append(name.left(1))
+                .append(QLatin1Char('\\'))
+                .append(name)
+                .append(QLatin1String(".jpg"));
             NoteEntry p;
             p.isPage = true;
             p.pageImage = pageImage;
             p.title.reserve(name.size() + 2);
             p.title.append(QLatin1Char('[')).append(name).append(QLatin1Char(']'));
             records.append(std::move(p));
-            if (places)
-                places->append(RecordPlace{i, false});
-            if (observer)
-                observer->pageLine(i);
+            if (places) places->append(RecordPlace{i, false});
+            if (observer) observer->pageLine(i);
             ++i;
         } else {
-            if (observer)
-                observer->skippedLine(i);
+            if (observer) observer->skippedLine(i);
             ++i;
         }
     }

@@ -4,8 +4,8 @@
 
 #include "corpus/Records.h"
 
-#include <QList>
 #include "corpus/NotesText.h"
+#include <QList>
 
 struct RecordPlace {
     // Entry record: the line holding "</條目>" that closes its headword. Page record: the page line.

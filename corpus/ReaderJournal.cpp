@@ -23,13 +23,14 @@ namespace {
 
 const char kLegacyName[] = "velmoranote.journal";
 
-QString LockNameOf(const QString &journal) { return journal + QStringLiteral(".lock"); }
+QString LockNameOf(const QString &journal) {
+    return journal + QStringLiteral(".lock");
+}
 
 // The computer named in a journal's lock when it is not this one, else empty.
 QString OtherHost(const QString &journal) {
     const QFileInfo lockInfo(LockNameOf(journal));
-    if (!lockInfo.isFile())
-        return {};
+    if (!lockInfo.isFile()) return {};
     QLockFile lock(LockNameOf(journal));
     qint64 pid = 0;
     QString host, application;
@@ -49,8 +50,7 @@ bool OwnerGone(const QString &journal) {
     }
     QLockFile lock(LockNameOf(journal));
     lock.setStaleLockTime(0);
-    if (!lock.tryLock(0))
-        return false;
+    if (!lock.tryLock(0)) return false;
     lock.unlock(); // removes the lock file it took over
     return true;
 }
@@ -68,10 +68,10 @@ ReaderJournal::~ReaderJournal() = default;
 
 void ReaderJournal::Write(const QByteArray &bytes) {
     if (bytes.isEmpty()) {
-        if (!lock_)
-            return; // never written: nothing of ours to remove
+        if (!lock_) return; // never written: nothing of ours to remove
         if (::unlink(QFile::encodeName(fileName_).constData()) != 0 && errno != ENOENT)
-            throw VelmoraError(QStringLiteral("無法刪除座標日誌 \"%1\"：%2").arg(ShownPath(fileName_), SystemErrorText(errno)));
+            throw VelmoraError(QStringLiteral("無法刪除座標日誌 \"%1\"：%2")
+                                   .arg(ShownPath(fileName_), SystemErrorText(errno)));
         lock_.reset(); // unlocks and removes the lock file
         return;
     }
@@ -91,8 +91,7 @@ void ReaderJournal::Write(const QByteArray &bytes) {
 QStringList ReaderJournal::Orphans(const QString &folder) {
     QStringList names;
     for (const Orphan &orphan : OrphansToOffer(folder))
-        if (orphan.otherHost.isEmpty())
-            names << orphan.fileName;
+        if (orphan.otherHost.isEmpty()) names << orphan.fileName;
     return names;
 }
 
@@ -117,14 +116,12 @@ std::vector<ReaderJournal::Orphan> ReaderJournal::OrphansToOffer(const QString &
 QByteArray ReaderJournal::ReadOrphan(const QString &fileName) {
     // A regular file only, and no larger than positions can make it: a larger one is refused unread.
     RegularFileRead file = ReadRegularFile(fileName, kMaxBytes);
-    if (!file.ok)
-        throw VelmoraError(file.reason);
+    if (!file.ok) throw VelmoraError(file.reason);
     return std::move(file.bytes);
 }
 
 void ReaderJournal::RemoveOrphan(const QString &fileName) {
-    if (!QFile::remove(fileName))
-        qCWarning(lcCorpus) << "cannot remove the journal taken back:" << fileName;
+    if (!QFile::remove(fileName)) qCWarning(lcCorpus) << "cannot remove the journal taken back:" << fileName;
     QFile::remove(LockNameOf(fileName)); // a lock another computer left names a journal no longer there
 }
 

@@ -36,8 +36,9 @@ public:
     // Sets the personal note of an entry record (empty removes it); cheap, written by the next Flush.
     void SetNote(NoteRef ref, const QString &note);
     // Writes the changes not yet written, merged into the file under its lock, and takes in what other
-    // readers wrote (with nothing to write, only takes it in, as Load). Raises VelmoraError when the file cannot be written; the changes stay to be written
-    // again. A damaged file is set aside (and said so in the error raised after the marks were written).
+    // readers wrote (with nothing to write, only takes it in, as Load). Raises VelmoraError when the file
+    // cannot be written; the changes stay to be written again. A damaged file is set aside (and said so in
+    // the error raised after the marks were written).
     void Flush();
     bool HasUnwritten() const { return !unwritten_.isEmpty(); }
 

@@ -13,12 +13,10 @@ bool Before(const PlacedEntry &a, const PlacedEntry &b) {
 
 ScanIndex::ScanIndex(const NotebookStore &store, QObject *parent) : QObject(parent), store_(store) {
     connect(&store_, &NotebookStore::PositionChanged, this, [this](NoteRef ref) {
-        if (built_)
-            Moved(ref);
+        if (built_) Moved(ref);
     });
     const auto reindex = [this](int book) {
-        if (!built_)
-            return;
+        if (!built_) return;
         DropBook(book);
         IndexBook(book);
         Q_EMIT Changed();
@@ -50,8 +48,7 @@ void ScanIndex::IndexBook(int book) {
     std::vector<PlacedEntry> *bucket = nullptr;
     for (int i = 0; i < entries.size(); ++i) {
         const NoteEntry &e = entries[i];
-        if (e.isPage || !e.HasPosition() || e.pageImage.isEmpty())
-            continue;
+        if (e.isPage || !e.HasPosition() || e.pageImage.isEmpty()) continue;
         if (!bucket || e.pageImage != lastPath) {
             lastPath = e.pageImage;
             lastKey = Key(lastPath);
@@ -68,37 +65,35 @@ void ScanIndex::IndexBook(int book) {
 void ScanIndex::DropBook(int book) {
     for (auto it = byScan_.begin(); it != byScan_.end();) {
         auto &list = it.value();
-        list.erase(std::remove_if(list.begin(), list.end(), [book](const PlacedEntry &p) { return p.ref.book == book; }),
+        list.erase(std::remove_if(list.begin(), list.end(),
+                                  [book](const PlacedEntry &p) { return p.ref.book == book; }),
                    list.end());
         it = list.empty() ? byScan_.erase(it) : std::next(it);
     }
 }
 
 void ScanIndex::Moved(NoteRef ref) {
-    if (!store_.Contains(ref))
-        return;
+    if (!store_.Contains(ref)) return;
     const NoteEntry &e = store_.Entry(ref);
     const QString key = Key(e.pageImage);
     auto &list = byScan_[key];
-    const auto at = std::find_if(list.begin(), list.end(), [ref](const PlacedEntry &p) { return p.ref == ref; });
+    const auto at =
+        std::find_if(list.begin(), list.end(), [ref](const PlacedEntry &p) { return p.ref == ref; });
     if (e.isPage || !e.HasPosition()) {
-        if (at != list.end())
-            list.erase(at);
+        if (at != list.end()) list.erase(at);
     } else if (at != list.end()) {
         at->pos = QPoint(e.x, e.y);
     } else {
         const PlacedEntry placed{ref, QPoint(e.x, e.y), e.title};
         list.insert(std::upper_bound(list.begin(), list.end(), placed, Before), placed);
     }
-    if (list.empty())
-        byScan_.remove(key);
+    if (list.empty()) byScan_.remove(key);
     Q_EMIT Changed();
 }
 
 const std::vector<PlacedEntry> &ScanIndex::On(const QString &path) {
     static const std::vector<PlacedEntry> none;
-    if (!built_)
-        Build();
+    if (!built_) Build();
     const auto it = byScan_.constFind(Key(path));
     return it == byScan_.constEnd() ? none : it.value();
 }
@@ -118,7 +113,8 @@ NoteRef ScanIndex::Nearest(const QString &path, int x, int y, double radius) {
 }
 
 qint64 ScanIndex::MemoryBytes() const {
-    qint64 bytes = qint64(byScan_.capacity()) * qint64(sizeof(QString) + sizeof(std::vector<PlacedEntry>) + 16);
+    qint64 bytes =
+        qint64(byScan_.capacity()) * qint64(sizeof(QString) + sizeof(std::vector<PlacedEntry>) + 16);
     for (auto it = byScan_.cbegin(); it != byScan_.cend(); ++it)
         bytes += it.key().capacity() * 2 + 24 + qint64(it.value().capacity() * sizeof(PlacedEntry));
     return bytes;

@@ -92,8 +92,7 @@ bool IsEntityNameChar(QChar c) {
 // The length of the entity reference ("&", one or more ASCII letters, digits or "#", then ";") that
 // starts at `at`, or 0 when none does.
 qsizetype EntityLengthAt(QStringView body, qsizetype at) {
-    if (body.at(at) != u'&')
-        return 0;
+    if (body.at(at) != u'&') return 0;
     qsizetype end = at + 1;
     while (end < body.size() && IsEntityNameChar(body.at(end)))
         ++end;
@@ -131,10 +130,10 @@ void AppendMarked(QString &result, QStringView text, const QStringList &words) {
 
 QString HighlightWords(const QString &body, const QString &highlight) {
     QStringList words = highlight.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-    words.erase(std::remove_if(words.begin(), words.end(), [&](const QString &w) { return !body.contains(w); }),
-                words.end());
-    if (words.isEmpty())
-        return body;
+    words.erase(
+        std::remove_if(words.begin(), words.end(), [&](const QString &w) { return !body.contains(w); }),
+        words.end());
+    if (words.isEmpty()) return body;
     const QStringView all(body);
     QString result;
     result.reserve(body.size() + 8 * (28 + highlight.size()));
@@ -179,11 +178,9 @@ QString WrapPage(const QString &body) {
 QString EntryReferenceLine(int book, const NoteEntry &entry) {
     // The page name is the scan's file name (".\\image\\K\\K1.jpg") without folder and extension.
     QString page = entry.pageImage.mid(entry.pageImage.lastIndexOf(QLatin1Char('\\')) + 1);
-    if (page.endsWith(QLatin1String(".jpg"), Qt::CaseInsensitive))
-        page.chop(4);
+    if (page.endsWith(QLatin1String(".jpg"), Qt::CaseInsensitive)) page.chop(4);
     QStringList parts{NotebookLetters()[size_t(book)]};
-    if (!page.isEmpty())
-        parts << page;
+    if (!page.isEmpty()) parts << page;
     parts << QString(entry.title).replace(QStringLiteral("<br>"), QStringLiteral(" "));
     return parts.join(QLatin1Char(' '));
 }

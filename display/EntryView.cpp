@@ -14,8 +14,8 @@
 #include <QClipboard>
 #include <QKeyEvent>
 #include <QMenu>
-#include <QResizeEvent>
 #include <QPainter>
+#include <QResizeEvent>
 #include <QShortcut>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -44,7 +44,9 @@ protected:
 };
 
 // The title the blank document takes once its `load`-th load has been drawn.
-QString BlankMark(int load) { return QStringLiteral("velmora-blank-%1").arg(load); }
+QString BlankMark(int load) {
+    return QStringLiteral("velmora-blank-%1").arg(load);
+}
 
 bool IsCopyKey(QEvent *event) {
     return static_cast<QKeyEvent *>(event)->matches(QKeySequence::Copy);

@@ -48,7 +48,9 @@ public:
     void SetReferenceCopier(std::function<void()> copy) { copyReference_ = std::move(copy); }
 
     // Where the page takes the reader's own note on the entry shown from (asked each time a page is written).
-    void SetPersonalNoteSource(std::function<QString()> noteOfShown) { noteOfShown_ = std::move(noteOfShown); }
+    void SetPersonalNoteSource(std::function<QString()> noteOfShown) {
+        noteOfShown_ = std::move(noteOfShown);
+    }
     // The note may have changed: the page is written again when it shows another one.
     void RefreshPersonalNote();
     // The night page (NightPage) instead of the default one; the page shown is written again.
@@ -98,9 +100,9 @@ private:
     QString pendingPage_;
     bool hasPendingPage_ = false;
     QString lastWrittenPage_;
-    NoteEntry shownEntry_;      // the entry whose page is shown, for marking it again
-    QString shownHighlight_;    // what it is marked with
-    bool showsEntry_ = false;   // an entry's page is shown (not a page record's blank)
+    NoteEntry shownEntry_;    // the entry whose page is shown, for marking it again
+    QString shownHighlight_;  // what it is marked with
+    bool showsEntry_ = false; // an entry's page is shown (not a page record's blank)
     QString referenceLine_;
     std::function<void()> copyReference_;
     double pageZoom_ = 1.0;

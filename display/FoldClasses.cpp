@@ -124,9 +124,13 @@ QStringList FoundForms(QStringView text, QStringView query) {
     return forms;
 }
 
-int ClassCount() { return kFoldClassCount; }
+int ClassCount() {
+    return kFoldClassCount;
+}
 
-int FoldedCharacterCount() { return kFoldPairCount; }
+int FoldedCharacterCount() {
+    return kFoldPairCount;
+}
 
 qint64 Bytes() {
     return qint64(Table().plane.capacity() * sizeof(char16_t) + size_t(kFoldPairCount) * sizeof(FoldPair));

@@ -45,8 +45,7 @@ PersonalNotePanel::PersonalNotePanel(const NotebookStore &store, ReaderMarks &ma
     auto *editorLayout = new QVBoxLayout(editorBox_);
     editorLayout->setContentsMargins(DesignPixels(4), DesignPixels(2), DesignPixels(4), DesignPixels(2));
     editorLayout->setSpacing(DesignPixels(2));
-    auto *heading =
-        new QLabel(QStringLiteral("我的筆記（自動儲存；Esc 收起）"), editorBox_);
+    auto *heading = new QLabel(QStringLiteral("我的筆記（自動儲存；Esc 收起）"), editorBox_);
     editorLayout->addWidget(heading);
     editor_ = new QPlainTextEdit(editorBox_);
     editor_->setObjectName(QStringLiteral("edPersonalNote"));

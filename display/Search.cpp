@@ -4,10 +4,10 @@
 #include "display/SubstringFinder.h"
 
 #include <algorithm>
-#include <future>
-#include <system_error>
 #include <climits>
+#include <future>
 #include <iterator>
+#include <system_error>
 
 namespace {
 
@@ -58,8 +58,7 @@ namespace {
 // Runs build(b) for each notebook b. Large notebooks are prepared side by side, each on its own
 // thread: the index is most of the work, and the first keystroke may be waiting for it. Small ones
 // (and all, without a thread to be had) here: a thread would cost more than it saves.
-template <typename Build>
-void ForEachBook(const std::vector<qsizetype> &records, const Build &build) {
+template <typename Build> void ForEachBook(const std::vector<qsizetype> &records, const Build &build) {
     constexpr qsizetype kRecordsWorthAThread = 2000; // a notebook of about two megabytes
     std::vector<std::future<void>> builds;
     for (size_t b = 0; b < records.size(); ++b) {
@@ -233,7 +232,8 @@ std::vector<int> EntrySearch::Verify(const Book &book, const QString &query, uns
     return hits;
 }
 
-const std::vector<int> &EntrySearch::HitsOf(int book, const QString &query, unsigned fields, bool fold) const {
+const std::vector<int> &EntrySearch::HitsOf(int book, const QString &query, unsigned fields,
+                                            bool fold) const {
     // The cached result of this very query and fields, brought to the back as the latest.
     auto same = std::find_if(cache_.begin(), cache_.end(), [&](const Cached &c) {
         return c.fields == fields && c.fold == fold && c.query == query;

@@ -1,13 +1,13 @@
 #include "display/SearchPane.h"
 
 #include "common/Log.h"
+#include "corpus/NotebookStore.h"
 #include "corpus/ReaderMarks.h"
 #include "display/PersonalNotesSearch.h"
 #include "display/Search.h"
 #include "widgets/Controls.h"
 #include "widgets/ErrorBoundary.h"
 #include "widgets/Look.h"
-#include "corpus/NotebookStore.h"
 #include "widgets/NoteList.h"
 #include "widgets/OwnerDrawList.h"
 
@@ -37,7 +37,8 @@ SearchPane::SearchPane(const NotebookStore &store, QWidget *parent) : QWidget(pa
     const QStringList letters(NotebookLetters().begin(), NotebookLetters().end());
     notebookChecks_ = MakeLetterChecks(boxes, letters, QStringLiteral("Search"));
     const auto field = [&](const QString &caption, int left, int width, const char *name) {
-        return MakeCheck(boxes, caption, QRect(DesignPixels(left), DesignPixels(50), DesignPixels(width), DesignPixels(17)),
+        return MakeCheck(boxes, caption,
+                         QRect(DesignPixels(left), DesignPixels(50), DesignPixels(width), DesignPixels(17)),
                          QString::fromLatin1(name));
     };
     titleCheck_ = field(QStringLiteral("條目"), 11, 57, "cbTitle");
@@ -50,16 +51,15 @@ SearchPane::SearchPane(const NotebookStore &store, QWidget *parent) : QWidget(pa
     QCheckBox *previous = nullptr;
     for (QCheckBox *box : {titleCheck_, contentCheck_, sourceCheck_}) {
         box->resize(qMax(box->width(), box->sizeHint().width()), box->height());
-        if (box != titleCheck_)
-            box->move(qMax(box->x(), previous->geometry().right() + 1 + gap), box->y());
+        if (box != titleCheck_) box->move(qMax(box->x(), previous->geometry().right() + 1 + gap), box->y());
         previous = box;
     }
     remarkCheck_->hide(); // the remarks are searched while it is checked, though it is never shown
     queryEdit_ = MakeFilterEdit(boxes, 79, QStringLiteral("edSearch"));
     // Folding on a row of its own under the query (beside the field boxes its caption would be cut at the
     // pane's designed width), after it in the tab order; off, so that the search is exact until asked.
-    foldCheck_ = MakeCheck(boxes, QStringLiteral("繁簡異體"), QRect(DesignPixels(11), DesignPixels(113), 0, 0),
-                           QStringLiteral("cbFold"));
+    foldCheck_ = MakeCheck(boxes, QStringLiteral("繁簡異體"),
+                           QRect(DesignPixels(11), DesignPixels(113), 0, 0), QStringLiteral("cbFold"));
     foldCheck_->resize(foldCheck_->sizeHint());
     foldCheck_->setChecked(false);
     foldCheck_->setAccessibleName(QStringLiteral("檢索繁簡異體"));
@@ -98,8 +98,7 @@ SearchPane::SearchPane(const NotebookStore &store, QWidget *parent) : QWidget(pa
     addAction(showInEntriesAction_);
     connect(showInEntriesAction_, &QAction::triggered, this, Guarded([this] {
                 const NoteRef ref = SelectedResult();
-                if (ref.isValid())
-                    Q_EMIT ShowInEntriesList(ref);
+                if (ref.isValid()) Q_EMIT ShowInEntriesList(ref);
             }));
     resultsList_->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(resultsList_, &QWidget::customContextMenuRequested, this,
@@ -121,17 +120,14 @@ SearchPane::SearchPane(const NotebookStore &store, QWidget *parent) : QWidget(pa
     // A notebook read anew: the search buffers are built again from it, and the results follow.
     // The buffers being built in the background read the notebooks: the build ends before one is replaced.
     connect(&store, &NotebookStore::BookAboutToBeReplaced, this, [this] {
-        if (pendingSearch_.valid())
-            pendingSearch_.wait();
+        if (pendingSearch_.valid()) pendingSearch_.wait();
     });
     const auto rebuild = Guarded([this](int) {
-        if (pendingSearch_.valid())
-            pendingSearch_.get();
+        if (pendingSearch_.valid()) pendingSearch_.get();
         search_.reset();
         const NoteRef selected = list_->Selected();
         RunSearch();
-        if (selected.isValid() && list_->Selected() != selected)
-            list_->Select(selected);
+        if (selected.isValid() && list_->Selected() != selected) list_->Select(selected);
     });
     connect(&store, &NotebookStore::BookReloaded, this, rebuild);
     connect(&store, &NotebookStore::BookExtended, this, rebuild);
@@ -140,8 +136,7 @@ SearchPane::SearchPane(const NotebookStore &store, QWidget *parent) : QWidget(pa
 SearchPane::~SearchPane() = default;
 
 void SearchPane::PrepareInBackground() {
-    if (search_ || pendingSearch_.valid())
-        return;
+    if (search_ || pendingSearch_.valid()) return;
     try {
         const QList<const Notebook *> books = books_;
         const bool fold = Folding();
@@ -183,25 +178,35 @@ bool SearchPane::eventFilter(QObject *watched, QEvent *event) {
     return QWidget::eventFilter(watched, event);
 }
 
-QString SearchPane::Query() const { return queryEdit_->text(); }
-
-bool SearchPane::Folding() const { return foldCheck_->isChecked(); }
-
-void SearchPane::SetFolding(bool on) {
-    if (on == Folding())
-        return;
-    foldCheck_->setChecked(on);
-    if (!Query().isEmpty())
-        RunSearch();
+QString SearchPane::Query() const {
+    return queryEdit_->text();
 }
 
-void SearchPane::SetQuery(const QString &text) { queryEdit_->setText(text); }
+bool SearchPane::Folding() const {
+    return foldCheck_->isChecked();
+}
 
-int SearchPane::ResultCount() const { return results_->rowCount(); }
+void SearchPane::SetFolding(bool on) {
+    if (on == Folding()) return;
+    foldCheck_->setChecked(on);
+    if (!Query().isEmpty()) RunSearch();
+}
 
-NoteRef SearchPane::Result(int row) const { return results_->Ref(row); }
+void SearchPane::SetQuery(const QString &text) {
+    queryEdit_->setText(text);
+}
 
-NoteRef SearchPane::SelectedResult() const { return results_->Ref(resultsList_->ItemIndex()); }
+int SearchPane::ResultCount() const {
+    return results_->rowCount();
+}
+
+NoteRef SearchPane::Result(int row) const {
+    return results_->Ref(row);
+}
+
+NoteRef SearchPane::SelectedResult() const {
+    return results_->Ref(resultsList_->ItemIndex());
+}
 
 QString SearchPane::HighlightFor(const NoteEntry &entry) const {
     // Folded, the page marks the forms found in the record (学 marks 學), not the query as typed.
@@ -215,8 +220,7 @@ void SearchPane::OpenResult(NoteRef ref) {
 
 bool SearchPane::StepResult(int direction) {
     const int count = results_->rowCount();
-    if (count == 0)
-        return false;
+    if (count == 0) return false;
     const int selected = resultsList_->ItemIndex();
     const int row = selected < 0 ? (direction > 0 ? 0 : count - 1) : (selected + direction + count) % count;
     resultsList_->SetItemIndex(row);
@@ -238,8 +242,7 @@ void SearchPane::RunSearch() {
         scope.fold = Folding();
         QList<NoteRef> hits = Search().Find(query, scope);
         if (SearchesPersonalNotes()) {
-            if (!notesSearch_)
-                notesSearch_ = std::make_unique<PersonalNotesSearch>(marks_->Notes());
+            if (!notesSearch_) notesSearch_ = std::make_unique<PersonalNotesSearch>(marks_->Notes());
             hits = MergeSearchRows(hits, notesSearch_->Find(query, scope));
         }
         rows.assign(hits.begin(), hits.end());
@@ -258,7 +261,7 @@ void SearchPane::ShowResultCount() {
         anyBook = anyBook || box->isChecked();
     resultsList_->SetEmptyText(query.isEmpty() || count > 0 ? QString()
                                : anyBook                    ? QStringLiteral("找不到「%1」").arg(query)
-                                                            : QStringLiteral("未選擇任何筆記本：請勾選 K、M、N 或 O"));
+                                         : QStringLiteral("未選擇任何筆記本：請勾選 K、M、N 或 O"));
     ShowResultPosition();
 }
 
@@ -270,8 +273,7 @@ void SearchPane::ShowResultPosition() {
 
 void SearchPane::ShowContextMenu(const QPoint &at) {
     const NoteRef ref = results_->Ref(resultsList_->indexAt(at).row());
-    if (!ref.isValid())
-        return;
+    if (!ref.isValid()) return;
     QMenu menu(resultsList_);
     menu.setObjectName(QStringLiteral("searchResultMenu"));
     // The key is shown after a tab as a hint only: the pane's own action takes it.
@@ -281,15 +283,14 @@ void SearchPane::ShowContextMenu(const QPoint &at) {
         menu.addSeparator();
         menuExtras_(menu, ref);
     }
-    if (menu.exec(resultsList_->viewport()->mapToGlobal(at)) == show)
-        Q_EMIT ShowInEntriesList(ref);
+    if (menu.exec(resultsList_->viewport()->mapToGlobal(at)) == show) Q_EMIT ShowInEntriesList(ref);
 }
 
 void SearchPane::changeEvent(QEvent *event) {
     QWidget::changeEvent(event);
-    if (event->type() != QEvent::PaletteChange)
-        return;
-    const QString colour = IsNightPalette(palette()) ? QStringLiteral("color: #A8ABB2;") : QStringLiteral("color: #505050;");
+    if (event->type() != QEvent::PaletteChange) return;
+    const QString colour =
+        IsNightPalette(palette()) ? QStringLiteral("color: #A8ABB2;") : QStringLiteral("color: #505050;");
     countLabel_->setStyleSheet(colour);
     positionLabel_->setStyleSheet(colour);
 }
@@ -307,7 +308,8 @@ void SearchPane::FollowMarks(const ReaderMarks &marks) {
     notesCheck_->show();
     // The result position keeps to the right of it.
     const int left = notesCheck_->geometry().right() + DesignPixels(4);
-    positionLabel_->setGeometry(left, positionLabel_->y(), qMax(DesignPixels(40), positionLabel_->geometry().right() - left + 1),
+    positionLabel_->setGeometry(left, positionLabel_->y(),
+                                qMax(DesignPixels(40), positionLabel_->geometry().right() - left + 1),
                                 positionLabel_->height());
     setTabOrder(foldCheck_, notesCheck_);
     connect(notesCheck_, &QCheckBox::clicked, this, Guarded([this] {
@@ -316,24 +318,28 @@ void SearchPane::FollowMarks(const ReaderMarks &marks) {
             }));
     const auto changed = Guarded([this] {
         notesSearch_.reset();
-        if (!notesCheckSet_ && marks_->HasNotes() && !notesCheck_->isChecked())
-            notesCheck_->setChecked(true);
+        if (!notesCheckSet_ && marks_->HasNotes() && !notesCheck_->isChecked()) notesCheck_->setChecked(true);
     });
     connect(&marks, &ReaderMarks::MarksChanged, this, changed);
     connect(&marks, &ReaderMarks::MarksReset, this, changed);
 }
 
-bool SearchPane::SearchesPersonalNotes() const { return marks_ && notesCheck_->isChecked(); }
+bool SearchPane::SearchesPersonalNotes() const {
+    return marks_ && notesCheck_->isChecked();
+}
 
 int SearchPane::ResultsListWidth() const {
     // A tab page is laid out only when it is shown: until then the list keeps a width of no meaning,
     // and it would be as wide as the page area of the tabs, less this pane's margins.
-    if (isVisible() || !parentWidget())
-        return resultsList_->width();
+    if (isVisible() || !parentWidget()) return resultsList_->width();
     const QMargins margins = layout()->contentsMargins();
     return parentWidget()->contentsRect().width() - margins.left() - margins.right();
 }
 
-void SearchPane::SetListFontSize(int pixels) { list_->SetFontSize(pixels); }
+void SearchPane::SetListFontSize(int pixels) {
+    list_->SetFontSize(pixels);
+}
 
-void SearchPane::FocusList() { list_->Focus(); }
+void SearchPane::FocusList() {
+    list_->Focus();
+}

@@ -59,7 +59,9 @@ public:
     void FollowMarks(const ReaderMarks &marks);
     bool SearchesPersonalNotes() const;
     // Items of the window's own added to a result's context menu for its record.
-    void SetResultMenuExtras(std::function<void(QMenu &, NoteRef)> extras) { menuExtras_ = std::move(extras); }
+    void SetResultMenuExtras(std::function<void(QMenu &, NoteRef)> extras) {
+        menuExtras_ = std::move(extras);
+    }
     // The width the results list has, or would have in the layout while the tab was never shown.
     int ResultsListWidth() const;
 

@@ -1,6 +1,5 @@
 #include "display/WebHost.h"
 
-
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QQuickWindow>
@@ -11,8 +10,7 @@
 #include <QWebEngineView>
 
 void OfflineInterceptor::interceptRequest(QWebEngineUrlRequestInfo &info) {
-    if (info.requestUrl() != BlankPageUrl())
-        info.block(true);
+    if (info.requestUrl() != BlankPageUrl()) info.block(true);
 }
 
 EntryWebPage::EntryWebPage(QWebEngineProfile *profile, QObject *parent) : QWebEnginePage(profile, parent) {
@@ -33,7 +31,9 @@ bool EntryWebPage::acceptNavigationRequest(const QUrl &url, NavigationType type,
     return isMainFrame && url == BlankPageUrl() && type != NavigationTypeLinkClicked;
 }
 
-QWebEnginePage *EntryWebPage::createWindow(WebWindowType) { return nullptr; }
+QWebEnginePage *EntryWebPage::createWindow(WebWindowType) {
+    return nullptr;
+}
 
 QWebEngineView *CreateWebView(QWidget *parent) {
     // The view composes its pages through Qt Quick. On its OpenGL path every frame of the whole window
@@ -74,4 +74,6 @@ QString PaintedMarkScript(const QString &mark) {
                           "if(!document.body||!document.body.firstChild)document.title=m;});});})();");
 }
 
-QUrl BlankPageUrl() { return QUrl(QStringLiteral("about:blank")); }
+QUrl BlankPageUrl() {
+    return QUrl(QStringLiteral("about:blank"));
+}

@@ -80,7 +80,7 @@ private:
 
     QList<ExportBook> books_;
     QList<ScanInfo> scans_;
-    QList<QList<int>> scanOf_;     // per book, per record: index into scans_, -1 before any page
+    QList<QList<int>> scanOf_; // per book, per record: index into scans_, -1 before any page
     QList<QList<std::optional<ScanZone>>> zones_; // per book, per record
     QList<QList<qsizetype>> numbers_; // per book, per record kept: its number in the file; empty: all
     QStringList problems_;

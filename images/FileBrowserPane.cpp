@@ -9,24 +9,30 @@
 #include "widgets/OwnerDrawList.h"
 
 #include <QCheckBox>
-#include <QLineEdit>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QVBoxLayout>
 
 FileBrowserPane::Kind FileBrowserPane::Scans() {
-    return Kind{QStringLiteral("TabSheet2"), QStringLiteral("Panel5"), QStringLiteral("Img"),
-                QStringLiteral("Image"),     QStringLiteral("*.jpg"),  QStringLiteral(".\\image\\"),
-                QStringList{"K", "L", "M", "N", "O"}, QStringLiteral("圖檔")};
+    return Kind{QStringLiteral("TabSheet2"),
+                QStringLiteral("Panel5"),
+                QStringLiteral("Img"),
+                QStringLiteral("Image"),
+                QStringLiteral("*.jpg"),
+                QStringLiteral(".\\image\\"),
+                QStringList{"K", "L", "M", "N", "O"},
+                QStringLiteral("圖檔")};
 }
 
 FileBrowserPane::Kind FileBrowserPane::PdfVolumes() {
-    return Kind{QStringLiteral("TabSheet3"), QStringLiteral("Panel6"), QStringLiteral("PDF"),
-                QStringLiteral("PDF"),       QStringLiteral("*.pdf"),  QStringLiteral("PDF\\"),
+    return Kind{QStringLiteral("TabSheet3"),     QStringLiteral("Panel6"), QStringLiteral("PDF"),
+                QStringLiteral("PDF"),           QStringLiteral("*.pdf"),  QStringLiteral("PDF\\"),
                 QStringList{"K", "M", "N", "O"}, QStringLiteral("PDF 冊")};
 }
 
 FileBrowserPane::FileBrowserPane(const Kind &kind, QWidget *parent)
-    : QWidget(parent), kind_(kind), namesByLetter_(size_t(kind.letters.size())), names_(new FileNamesModel(this)) {
+    : QWidget(parent), kind_(kind), namesByLetter_(size_t(kind.letters.size())),
+      names_(new FileNamesModel(this)) {
     setObjectName(kind.tabName);
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -53,8 +59,7 @@ FileBrowserPane::FileBrowserPane(const Kind &kind, QWidget *parent)
             }));
     connect(filesList_, &OwnerDrawList::Click, this, Guarded([this] {
                 const QString name = names_->Name(filesList_->ItemIndex());
-                if (!name.isEmpty())
-                    Q_EMIT FileChosen(kind_.openPrefix + name[0] + QLatin1Char('\\') + name);
+                if (!name.isEmpty()) Q_EMIT FileChosen(kind_.openPrefix + name[0] + QLatin1Char('\\') + name);
             }));
 }
 
@@ -72,8 +77,8 @@ bool FileBrowserPane::eventFilter(QObject *watched, QEvent *event) {
 void FileBrowserPane::ScanFolders(const QString &programFolder) {
     for (qsizetype i = 0; i < kind_.letters.size(); ++i) {
         // The program folder ends in a separator, so the joined path holds a doubled one; it counts as one.
-        const QString folder =
-            programFolder + QLatin1Char('\\') + kind_.folder + QLatin1Char('\\') + kind_.letters[i] + QLatin1Char('\\');
+        const QString folder = programFolder + QLatin1Char('\\') + kind_.folder + QLatin1Char('\\') +
+                               kind_.letters[i] + QLatin1Char('\\');
         namesByLetter_[size_t(i)].append(ListFolderFiles(folder, kind_.pattern));
     }
 }
@@ -82,21 +87,26 @@ void FileBrowserPane::ApplyFilter() {
     QList<bool> checked;
     for (QCheckBox *box : letterChecks_)
         checked.append(box->isChecked());
-    names_->SetNames(FilterFileNames(QList<QStringList>(namesByLetter_.begin(), namesByLetter_.end()), checked,
-                                     filterEdit_->text()));
+    names_->SetNames(FilterFileNames(QList<QStringList>(namesByLetter_.begin(), namesByLetter_.end()),
+                                     checked, filterEdit_->text()));
 }
 
-void FileBrowserPane::ClearFilter() { filterEdit_->setText(QString()); }
+void FileBrowserPane::ClearFilter() {
+    filterEdit_->setText(QString());
+}
 
-int FileBrowserPane::RowCount() const { return names_->rowCount(); }
+int FileBrowserPane::RowCount() const {
+    return names_->rowCount();
+}
 
-QString FileBrowserPane::Name(int row) const { return names_->Name(row); }
+QString FileBrowserPane::Name(int row) const {
+    return names_->Name(row);
+}
 
 QStringList FileBrowserPane::Paths(const QString &letter) const {
     QStringList paths;
     const qsizetype i = kind_.letters.indexOf(letter);
-    if (i < 0)
-        return paths;
+    if (i < 0) return paths;
     for (const QString &name : namesByLetter_[size_t(i)])
         paths.append(kind_.openPrefix + name[0] + QLatin1Char('\\') + name);
     return paths;

@@ -16,14 +16,14 @@ class FileBrowserPane : public QWidget {
     Q_OBJECT
 public:
     struct Kind {
-        QString tabName;      // object name of the tab page
-        QString panelName;    // object name of the boxes panel
-        QString nameSuffix;   // object names: "cb" + letter + suffix, "ed" + suffix, "lb" + suffix
-        QString folder;       // the folder beside the program that holds a folder per letter
-        QString pattern;      // the file names listed
-        QString openPrefix;   // a chosen name is opened as openPrefix + first letter + "\" + name
+        QString tabName;    // object name of the tab page
+        QString panelName;  // object name of the boxes panel
+        QString nameSuffix; // object names: "cb" + letter + suffix, "ed" + suffix, "lb" + suffix
+        QString folder;     // the folder beside the program that holds a folder per letter
+        QString pattern;    // the file names listed
+        QString openPrefix; // a chosen name is opened as openPrefix + first letter + "\" + name
         QStringList letters;
-        QString caption;      // what the accessible names begin with, in Chinese
+        QString caption; // what the accessible names begin with, in Chinese
     };
     static Kind Scans();
     static Kind PdfVolumes();

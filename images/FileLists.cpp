@@ -1,13 +1,12 @@
 #include "images/FileLists.h"
 
-QStringList FilterFileNames(const QList<QStringList> &lists, const QList<bool> &checked, const QString &text) {
+QStringList FilterFileNames(const QList<QStringList> &lists, const QList<bool> &checked,
+                            const QString &text) {
     QStringList rows;
     for (qsizetype i = 0; i < lists.size() && i < checked.size(); ++i) {
-        if (!checked[i])
-            continue;
+        if (!checked[i]) continue;
         for (const QString &name : lists[i]) {
-            if (text.isEmpty() || name.contains(text, Qt::CaseSensitive))
-                rows.append(name);
+            if (text.isEmpty() || name.contains(text, Qt::CaseSensitive)) rows.append(name);
         }
     }
     return rows;
@@ -27,14 +26,12 @@ QString ScanLetter(const QString &path) {
 
 QString NeighbourScan(const QString &path, const QStringList &listing, int step) {
     const QStringList parts = PathParts(path);
-    if (parts.isEmpty())
-        return QString();
+    if (parts.isEmpty()) return QString();
     // The browser names the paths its own way, so compare bare names.
     const auto bareName = [](const QString &p) { return p.mid(p.lastIndexOf(QLatin1Char('\\')) + 1); };
     qsizetype at = -1;
     for (qsizetype i = 0; i < listing.size() && at < 0; ++i)
-        if (bareName(listing[i]).compare(parts.last(), Qt::CaseInsensitive) == 0)
-            at = i;
+        if (bareName(listing[i]).compare(parts.last(), Qt::CaseInsensitive) == 0) at = i;
     const qsizetype next = at + step;
     return at < 0 || next < 0 || next >= listing.size() ? QString() : listing[next];
 }

@@ -3,6 +3,8 @@
 #include <cstdio>
 
 #include <jpeglib.h>
+
+// After jpeglib.h, whose configuration it reads.
 #include <jerror.h>
 
 const char *JpegFaultWords(int code) {

@@ -17,6 +17,8 @@
 #include <cstring>
 
 #include <jpeglib.h>
+
+// After jpeglib.h, whose configuration it reads.
 #include <jerror.h>
 
 namespace {
@@ -66,8 +68,7 @@ bool DamagesPixels(int code) {
 }
 
 void EmitMessage(j_common_ptr cinfo, int level) {
-    if (level < 0 && DamagesPixels(cinfo->err->msg_code))
-        cinfo->err->error_exit(cinfo);
+    if (level < 0 && DamagesPixels(cinfo->err->msg_code)) cinfo->err->error_exit(cinfo);
 }
 
 // Adobe CMYK JPEGs store inverted ink values; turn one row into RGB32.
@@ -75,7 +76,10 @@ void CmykRowToRgb32(const JSAMPLE *in, QRgb *out, JDIMENSION width, bool inverte
     for (JDIMENSION i = 0; i < width; ++i, in += 4) {
         int c = in[0], m = in[1], y = in[2], k = in[3];
         if (!inverted) {
-            c = 255 - c; m = 255 - m; y = 255 - y; k = 255 - k;
+            c = 255 - c;
+            m = 255 - m;
+            y = 255 - y;
+            k = 255 - k;
         }
         out[i] = qRgb(c * k / 255, m * k / 255, y * k / 255);
     }
@@ -131,15 +135,13 @@ QImage AllocatePicture(int width, int height) {
         size = static_cast<PixelBlock *>(memory)->size;
     else
         memory = std::malloc(need);
-    if (!memory)
-        return QImage();
+    if (!memory) return QImage();
     auto *block = static_cast<PixelBlock *>(memory);
     block->size = size;
     // Pixel rows start 32-byte aligned after the header.
     auto *pixels = reinterpret_cast<uchar *>((reinterpret_cast<quintptr>(block + 1) + 31) & ~quintptr(31));
     QImage image(pixels, width, height, stride, QImage::Format_RGB32, ReleasePixels, block);
-    if (image.isNull())
-        std::free(block);
+    if (image.isNull()) std::free(block);
     return image;
 }
 
@@ -150,8 +152,7 @@ QImage AllocatePicture(int width, int height) {
 int CountScans(QByteArrayView data) {
     const auto byte = [&](qsizetype i) { return quint8(data[i]); };
     const qsizetype size = data.size();
-    if (size < 4 || byte(0) != 0xFF || byte(1) != 0xD8)
-        return 0;
+    if (size < 4 || byte(0) != 0xFF || byte(1) != 0xD8) return 0;
     int scans = 0;
     qsizetype i = 2;
     while (i + 1 < size) {
@@ -165,18 +166,13 @@ int CountScans(QByteArrayView data) {
             continue;
         }
         i += 2;
-        if (marker == 0xD9)
-            break; // end of the picture
-        if (marker == 0x01 || (marker >= 0xD0 && marker <= 0xD7))
-            continue; // markers without a length
-        if (i + 1 >= size)
-            break;
+        if (marker == 0xD9) break;                                          // end of the picture
+        if (marker == 0x01 || (marker >= 0xD0 && marker <= 0xD7)) continue; // markers without a length
+        if (i + 1 >= size) break;
         const qsizetype length = (qsizetype(byte(i)) << 8) | byte(i + 1);
-        if (length < 2)
-            break;
+        if (length < 2) break;
         i += length;
-        if (marker != 0xDA)
-            continue;
+        if (marker != 0xDA) continue;
         ++scans;
         // The entropy-coded data, up to the next marker that is not a restart.
         while (i + 1 < size) {
@@ -186,8 +182,7 @@ int CountScans(QByteArrayView data) {
                 break;
             }
             i = static_cast<const char *>(ff) - data.data();
-            if (i + 1 >= size)
-                break;
+            if (i + 1 >= size) break;
             const quint8 next = byte(i + 1);
             if (next == 0x00 || (next >= 0xD0 && next <= 0xD7)) {
                 i += 2;
@@ -229,7 +224,8 @@ void MonitorProgress(j_common_ptr common) {
         std::longjmp(err->jump, 1);
     }
     if (cinfo->input_scan_number > kJpegScanLimit) {
-        std::snprintf(err->message, JMSG_LENGTH_MAX, "圖檔有超過 %d 次掃描（漸進式 JPEG），不予解碼", kJpegScanLimit);
+        std::snprintf(err->message, JMSG_LENGTH_MAX, "圖檔有超過 %d 次掃描（漸進式 JPEG），不予解碼",
+                      kJpegScanLimit);
         std::longjmp(err->jump, 1);
     }
 }
@@ -257,7 +253,8 @@ bool Decode(QByteArrayView data, int scaleDenominator, const std::function<bool(
     }
     jpeg_create_decompress(&cinfo);
     cinfo.progress = &monitor.pub;
-    jpeg_mem_src(&cinfo, reinterpret_cast<const unsigned char *>(data.data()), static_cast<unsigned long>(data.size()));
+    jpeg_mem_src(&cinfo, reinterpret_cast<const unsigned char *>(data.data()),
+                 static_cast<unsigned long>(data.size()));
     jpeg_read_header(&cinfo, TRUE);
 
     // Checked before anything of the picture's size is allocated, the picture itself or libjpeg's
@@ -286,8 +283,7 @@ bool Decode(QByteArrayView data, int scaleDenominator, const std::function<bool(
 
     const JDIMENSION width = cinfo.output_width, height = cinfo.output_height;
     if (width == 0 || height == 0 || width > 65500 || height > 65500) {
-        std::snprintf(message, JMSG_LENGTH_MAX, "不支援的圖檔大小 %ux%u", unsigned(width),
-                      unsigned(height));
+        std::snprintf(message, JMSG_LENGTH_MAX, "不支援的圖檔大小 %ux%u", unsigned(width), unsigned(height));
         jpeg_destroy_decompress(&cinfo);
         return false;
     }
@@ -331,23 +327,21 @@ QImage DecodeJpegFile(const QString &path, JpegScale scale, const std::function<
     // The whole file in memory: a page scan is a few megabytes, and its markers are counted before
     // anything is decoded. A regular file only: a named pipe in its place would block the decode.
     const RegularFileRead file = ReadRegularFile(resolved, kJpegFileLimit);
-    if (!file.ok)
-        throw VelmoraError(QStringLiteral("Cannot open file \"%1\". %2").arg(path, file.reason));
+    if (!file.ok) throw VelmoraError(QStringLiteral("Cannot open file \"%1\". %2").arg(path, file.reason));
     const int scans = CountScans(file.bytes);
     if (scans > kJpegScanLimit)
-        throw VelmoraError(QStringLiteral("無法讀取圖檔 \"%1\"：圖檔有 %2 次掃描（漸進式 JPEG），超過上限 %3 次，不予解碼")
-                               .arg(ShownPath(resolved))
-                               .arg(scans)
-                               .arg(kJpegScanLimit));
+        throw VelmoraError(
+            QStringLiteral("無法讀取圖檔 \"%1\"：圖檔有 %2 次掃描（漸進式 JPEG），超過上限 %3 次，不予解碼")
+                .arg(ShownPath(resolved))
+                .arg(scans)
+                .arg(kJpegScanLimit));
     QImage image;
     char message[JMSG_LENGTH_MAX] = {};
     bool abandoned = false;
     if (!Decode(file.bytes, int(scale), abandon, image, message, abandoned)) {
-        if (abandoned)
-            throw JpegDecodeAbandoned();
-        throw VelmoraError(QStringLiteral("無法讀取圖檔 \"%1\"：%2")
-                               .arg(ShownPath(resolved),
-                                    QString::fromUtf8(message)));
+        if (abandoned) throw JpegDecodeAbandoned();
+        throw VelmoraError(
+            QStringLiteral("無法讀取圖檔 \"%1\"：%2").arg(ShownPath(resolved), QString::fromUtf8(message)));
     }
     return image;
 }

@@ -6,8 +6,8 @@
 #include "images/FileLists.h"
 #include "images/ScanLabels.h"
 #include "images/ScanLayouts.h"
-#include "images/ScanMap.h"
 #include "images/ScanLoader.h"
+#include "images/ScanMap.h"
 #include "images/ScanWidgets.h"
 #include "images/ScanZoom.h"
 #include "images/ViewerMath.h"
@@ -54,16 +54,16 @@ PageViewer::PageViewer(QWidget *parent)
     // The overlay sits 3 pixels left of the page; stored positions are measured from its corner.
     overlay_->setGeometry(-3, 0, DesignPixels(372), DesignPixels(129));
     overlay_->ResizeSurface(overlay_->size());
-    overlay_->SetHandlers(
-        [this](Qt::MouseButton button, Qt::KeyboardModifiers, int x, int y) {
-            Guarded([&] { PointerDown(button, x, y); })();
-        },
-        [this](Qt::KeyboardModifiers, int, int) { Guarded([this] { PointerMove(); })(); },
-        [this](Qt::MouseButton, Qt::KeyboardModifiers, int, int) { dragging_ = false; });
+    overlay_->SetHandlers([this](Qt::MouseButton button, Qt::KeyboardModifiers, int x,
+                                 int y) { Guarded([&] { PointerDown(button, x, y); })(); },
+                          [this](Qt::KeyboardModifiers, int, int) { Guarded([this] { PointerMove(); })(); },
+                          [this](Qt::MouseButton, Qt::KeyboardModifiers, int, int) { dragging_ = false; });
     overlay_->SetDoubleClickHandler([this](int x, int y) {
         // The scan must not follow the pointer from the first press on: the entry decides where it goes.
         dragging_ = false;
-        Guarded([&] { PickAt(viewer::CapturedCoord(x, ZoomFactor()), viewer::CapturedCoord(y, ZoomFactor())); })();
+        Guarded([&] {
+            PickAt(viewer::CapturedCoord(x, ZoomFactor()), viewer::CapturedCoord(y, ZoomFactor()));
+        })();
     });
     overlay_->SetUnderlay([this](QPainter &painter, const QRect &exposed) {
         map_->Marks().Paint(painter, exposed, double(ZoomFactor()));
@@ -90,7 +90,8 @@ PageViewer::PageViewer(QWidget *parent)
 
     connect(loader_, &ScanLoader::LargeDecoded, this,
             Guarded([this](const QString &path, const QImage &picture) { LargeScanDecoded(path, picture); }));
-    connect(loader_, &ScanLoader::LargeFailed, this, Guarded([this](const QString &path, const QString &error) {
+    connect(loader_, &ScanLoader::LargeFailed, this,
+            Guarded([this](const QString &path, const QString &error) {
                 ShowUnreadable(path, error);
                 throw VelmoraError(error);
             }));
@@ -128,8 +129,7 @@ void PageViewer::ApplyPicture(const QString &path, const QImage &picture, QSize 
     const bool another = currentPath_ != path;
     currentPath_ = path;
     map_->Show(path);
-    if (another)
-        Q_EMIT ScanShown(path);
+    if (another) Q_EMIT ScanShown(path);
 }
 
 void PageViewer::ShowUnreadable(const QString &path, const QString &reason) {
@@ -157,20 +157,20 @@ void PageViewer::LargeScanDecoded(const QString &path, const QImage &picture) {
     ShowEntry(pendingEntry_); // its page is shown now: scroll to the entry and mark it
 }
 
-bool PageViewer::IsDecodingInBackground() const { return loader_->IsDecodingInBackground(); }
+bool PageViewer::IsDecodingInBackground() const {
+    return loader_->IsDecodingInBackground();
+}
 
 void PageViewer::PrefetchScans(const QStringList &paths) {
     QStringList wanted;
     for (const QString &path : paths)
-        if (!path.isEmpty() && path != currentPath_ && !wanted.contains(path))
-            wanted << path;
+        if (!path.isEmpty() && path != currentPath_ && !wanted.contains(path)) wanted << path;
     // With the copies the present zoom draws from, on this screen.
     loader_->Prefetch(wanted, HalvingsFor(double(ZoomFactor()) * devicePixelRatioF()));
 }
 
 void PageViewer::ShowScan(const QString &path) {
-    if (path == currentPath_)
-        return;
+    if (path == currentPath_) return;
     entryPosition_ = QPoint();
     LoadPage(path);
     overlay_->ResizeSurface(overlay_->size());
@@ -205,10 +205,8 @@ void PageViewer::ShowEntry(const NoteEntry &entry) {
         scrollBox_->SetVert(0);
         scrollBox_->SetHorz(pageImage_->width());
     } else {
-        if (y != -1)
-            scrollBox_->SetVert(viewer::ScrollTargetVert(y, ZoomFactor(), scrollBox_->height()));
-        if (x == -1)
-            return;
+        if (y != -1) scrollBox_->SetVert(viewer::ScrollTargetVert(y, ZoomFactor(), scrollBox_->height()));
+        if (x == -1) return;
         scrollBox_->SetHorz(viewer::ScrollTargetHorz(x, ZoomFactor(), scrollBox_->width()));
     }
     if (x > 0 && y > 0) {
@@ -218,33 +216,51 @@ void PageViewer::ShowEntry(const NoteEntry &entry) {
     }
 }
 
-void PageViewer::SetCaptureCaption(const QString &text) { labels_->SetCaption(text); }
+void PageViewer::SetCaptureCaption(const QString &text) {
+    labels_->SetCaption(text);
+}
 
-QString PageViewer::CaptureCaption() const { return labels_->Caption(); }
+QString PageViewer::CaptureCaption() const {
+    return labels_->Caption();
+}
 
 void PageViewer::resizeEvent(QResizeEvent *event) {
     QWidget::resizeEvent(event);
     labels_->Place();
 }
 
-QWidget *PageViewer::MenuSurface() const { return overlay_; }
+QWidget *PageViewer::MenuSurface() const {
+    return overlay_;
+}
 
-bool PageViewer::IsMarkerShown() const { return overlay_->ShapeCount() > 0; }
+bool PageViewer::IsMarkerShown() const {
+    return overlay_->ShapeCount() > 0;
+}
 
 void PageViewer::ClearMarker() {
     overlay_->SetBrushColor(Qt::white);
     overlay_->FillRect(QRect(0, 0, overlay_->width(), overlay_->height()));
 }
 
-float PageViewer::ZoomFactor() const { return zoom_->Factor(); }
+float PageViewer::ZoomFactor() const {
+    return zoom_->Factor();
+}
 
-void PageViewer::SetZoomFactor(float factor) { zoom_->SetFactor(factor); }
+void PageViewer::SetZoomFactor(float factor) {
+    zoom_->SetFactor(factor);
+}
 
-void PageViewer::FitWidth() { zoom_->FitWidth(); }
+void PageViewer::FitWidth() {
+    zoom_->FitWidth();
+}
 
-void PageViewer::FitPage() { zoom_->FitPage(); }
+void PageViewer::FitPage() {
+    zoom_->FitPage();
+}
 
-void PageViewer::ZoomToFactor(float factor) { zoom_->ZoomToFactor(factor); }
+void PageViewer::ZoomToFactor(float factor) {
+    zoom_->ZoomToFactor(factor);
+}
 
 void PageViewer::DrawMarker() {
     overlay_->SetPenColor(QColor(0xFF, 0x00, 0x00));
@@ -255,7 +271,8 @@ void PageViewer::DrawMarker() {
 void PageViewer::PointerDown(Qt::MouseButton button, int x, int y) {
     if (button == Qt::RightButton) {
         if (recording_)
-            Q_EMIT PositionPicked(viewer::CapturedCoord(x, ZoomFactor()), viewer::CapturedCoord(y, ZoomFactor()));
+            Q_EMIT PositionPicked(viewer::CapturedCoord(x, ZoomFactor()),
+                                  viewer::CapturedCoord(y, ZoomFactor()));
         return; // otherwise the zoom menu opens
     }
     dragStartPointer_ = QCursor::pos();
@@ -264,8 +281,7 @@ void PageViewer::PointerDown(Qt::MouseButton button, int x, int y) {
 }
 
 void PageViewer::PointerMove() {
-    if (!dragging_)
-        return;
+    if (!dragging_) return;
     // Screen coordinates: moving the content under the pointer does not feed back into the distance.
     const QPoint pos = QCursor::pos();
     scrollBox_->SetHorz(viewer::TruncCoord(double(dragStartScroll_.x()) + dragStartPointer_.x() - pos.x()));
@@ -275,8 +291,7 @@ void PageViewer::PointerMove() {
 void PageViewer::ZoomChanged() {
     // The sizes stay as the zoom made them; only the picture painted into them may be finer.
     const QImage finer = loader_->Refine(currentPath_, double(ZoomFactor()) * devicePixelRatioF());
-    if (!finer.isNull())
-        pageImage_->SetPicture(finer, pageImage_->NaturalSize());
+    if (!finer.isNull()) pageImage_->SetPicture(finer, pageImage_->NaturalSize());
     // A marker still shown is drawn again where its position now lies; its three seconds run on.
     if (markerTimer_->isActive() && IsMarkerShown()) {
         ClearMarker();
@@ -286,18 +301,25 @@ void PageViewer::ZoomChanged() {
     Q_EMIT ZoomFactorChanged(ZoomFactor());
 }
 
-void PageViewer::SetScanIndex(ScanIndex *index) { map_->SetIndex(index); }
+void PageViewer::SetScanIndex(ScanIndex *index) {
+    map_->SetIndex(index);
+}
 
-void PageViewer::SetHits(std::vector<NoteRef> hits) { map_->SetHits(std::move(hits)); }
+void PageViewer::SetHits(std::vector<NoteRef> hits) {
+    map_->SetHits(std::move(hits));
+}
 
-const ScanMarks &PageViewer::Marks() const { return map_->Marks(); }
+const ScanMarks &PageViewer::Marks() const {
+    return map_->Marks();
+}
 
-bool PageViewer::MarksShown() const { return map_->Marks().ShowAll(); }
+bool PageViewer::MarksShown() const {
+    return map_->Marks().ShowAll();
+}
 
 void PageViewer::SetMarksShown(bool shown) {
     marksAction_->setChecked(shown);
-    if (map_->Marks().ShowAll() == shown)
-        return;
+    if (map_->Marks().ShowAll() == shown) return;
     map_->Marks().SetShowAll(shown);
     overlay_->update();
 }
@@ -308,9 +330,13 @@ void PageViewer::MarksChanged() {
     overlay_->update();
 }
 
-QString PageViewer::CornerNote() const { return labels_->HitCount(); }
+QString PageViewer::CornerNote() const {
+    return labels_->HitCount();
+}
 
-double PageViewer::PickRadius() const { return pageImage_->NaturalSize().width() / 12.0; }
+double PageViewer::PickRadius() const {
+    return pageImage_->NaturalSize().width() / 12.0;
+}
 
 bool PageViewer::PickAt(int x, int y) {
     const NoteRef ref = currentPath_.isEmpty() ? NoteRef() : map_->EntryAt(QPoint(x, y), PickRadius());
@@ -334,11 +360,9 @@ bool PageViewer::ShowMarkTip(const QHelpEvent *event) {
 
 bool PageViewer::StepScan(int step) {
     const QString letter = ScanLetter(currentPath_);
-    if (!scanListing_ || letter.isEmpty())
-        return false;
+    if (!scanListing_ || letter.isEmpty()) return false;
     const QString next = NeighbourScan(currentPath_, scanListing_(letter), step);
-    if (next.isEmpty())
-        return false;
+    if (next.isEmpty()) return false;
     // Another page: the marker of this one goes.
     ClearMarker();
     markerTimer_->stop();
@@ -362,29 +386,24 @@ bool PageViewer::TakeKey(const QKeyEvent *event, bool act) {
         action = [this] { StepScan(-1); };
     else if (mods == Qt::ControlModifier && key == Qt::Key_Z && recording_)
         action = [this] { Q_EMIT UndoCaptureWanted(); };
-    if (!action)
-        return false;
-    if (act)
-        Guarded(action)();
+    if (!action) return false;
+    if (act) Guarded(action)();
     return true;
 }
 
 void PageViewer::keyPressEvent(QKeyEvent *event) {
-    if (!TakeKey(event, true))
-        QWidget::keyPressEvent(event);
+    if (!TakeKey(event, true)) QWidget::keyPressEvent(event);
 }
 
 bool PageViewer::eventFilter(QObject *watched, QEvent *event) {
     if (watched == overlay_ && event->type() == QEvent::ToolTip) {
         bool shown = false;
         Guarded([&] { shown = ShowMarkTip(static_cast<QHelpEvent *>(event)); })();
-        if (!shown)
-            event->ignore();
+        if (!shown) event->ignore();
         return true;
     }
     // The scroll bars come and go with the zoom after the labels were placed: the viewport's size says so.
-    if (watched == scrollBox_->viewport() && event->type() == QEvent::Resize)
-        labels_->Place();
+    if (watched == scrollBox_->viewport() && event->type() == QEvent::Resize) labels_->Place();
     if (watched == scrollBox_ && recording_ && captureKeys_ &&
         (event->type() == QEvent::ShortcutOverride || event->type() == QEvent::KeyPress)) {
         const bool press = event->type() == QEvent::KeyPress;
@@ -401,8 +420,7 @@ bool PageViewer::eventFilter(QObject *watched, QEvent *event) {
             event->accept();
             return true;
         }
-        if (event->type() == QEvent::KeyPress && TakeKey(static_cast<QKeyEvent *>(event), true))
-            return true;
+        if (event->type() == QEvent::KeyPress && TakeKey(static_cast<QKeyEvent *>(event), true)) return true;
     }
     return QWidget::eventFilter(watched, event);
 }
@@ -411,18 +429,18 @@ void PageViewer::SetProposals(std::vector<ProposalRing> rings, int current, bool
     proposals_.Set(std::move(rings), current);
     proposals_.SetShowAll(showAll);
     overlay_->update();
-    if (!proposals_.IsEmpty())
-        Reveal(proposals_.Rings()[size_t(proposals_.Current())].pos);
+    if (!proposals_.IsEmpty()) Reveal(proposals_.Rings()[size_t(proposals_.Current())].pos);
 }
 
 void PageViewer::SetCurrentProposal(int index) {
     proposals_.SetCurrent(index);
     overlay_->update();
-    if (!proposals_.IsEmpty())
-        Reveal(proposals_.Rings()[size_t(proposals_.Current())].pos);
+    if (!proposals_.IsEmpty()) Reveal(proposals_.Rings()[size_t(proposals_.Current())].pos);
 }
 
-QMenu *PageViewer::Menu() const { return zoom_->Menu(); }
+QMenu *PageViewer::Menu() const {
+    return zoom_->Menu();
+}
 
 void PageViewer::Reveal(QPoint natural) {
     const double z = ZoomFactor();
@@ -431,5 +449,7 @@ void PageViewer::Reveal(QPoint natural) {
 }
 
 void PageViewer::SetNightShade(bool night, bool inverted) {
-    pageImage_->SetShade(!night ? PageImage::Shade::None : inverted ? PageImage::Shade::Inverted : PageImage::Shade::Dimmed);
+    pageImage_->SetShade(!night     ? PageImage::Shade::None
+                         : inverted ? PageImage::Shade::Inverted
+                                    : PageImage::Shade::Dimmed);
 }

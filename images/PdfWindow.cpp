@@ -68,7 +68,8 @@ PdfWindow::PdfWindow(QWidget *parent)
     connect(next, &QToolButton::clicked, this, Guarded([this] { GoToPage(CurrentPage() + 1); }));
     connect(zoomIn, &QToolButton::clicked, this, Guarded([this] { StepZoom(1); }));
     connect(zoomOut, &QToolButton::clicked, this, Guarded([this] { StepZoom(-1); }));
-    connect(fitWidth, &QToolButton::clicked, this, Guarded([this] { view_->setZoomMode(QPdfView::ZoomMode::FitToWidth); }));
+    connect(fitWidth, &QToolButton::clicked, this,
+            Guarded([this] { view_->setZoomMode(QPdfView::ZoomMode::FitToWidth); }));
     connect(page_, &QSpinBox::editingFinished, this, Guarded([this] { GoToPage(page_->value() - 1); }));
     connect(view_->pageNavigator(), &QPdfPageNavigator::currentPageChanged, this,
             Guarded([this](int page) { page_->setValue(page + 1); }));
@@ -89,11 +90,11 @@ PdfWindow::PdfWindow(QWidget *parent)
 void PdfWindow::Open(const QString &path) {
     const QPdfDocument::Error error = document_->load(path);
     if (error != QPdfDocument::Error::None) {
-        const QString why = error == QPdfDocument::Error::FileNotFound      ? QStringLiteral("找不到檔案")
-                            : error == QPdfDocument::Error::IncorrectPassword ? QStringLiteral("檔案有密碼保護")
-                            : error == QPdfDocument::Error::UnsupportedSecurityScheme
-                                ? QStringLiteral("不支援檔案的加密方式")
-                                : QStringLiteral("不是可讀的 PDF 檔");
+        const QString why =
+            error == QPdfDocument::Error::FileNotFound        ? QStringLiteral("找不到檔案")
+            : error == QPdfDocument::Error::IncorrectPassword ? QStringLiteral("檔案有密碼保護")
+            : error == QPdfDocument::Error::UnsupportedSecurityScheme ? QStringLiteral("不支援檔案的加密方式")
+                                                                      : QStringLiteral("不是可讀的 PDF 檔");
         throw VelmoraError(QStringLiteral("無法開啟 PDF：%1\n%2").arg(ShownPath(path), why));
     }
     setWindowTitle(QStringLiteral("%1 – 澄溪導師筆記").arg(QFileInfo(path).fileName()));
@@ -107,18 +108,23 @@ void PdfWindow::SetNote(const QString &text) {
     note_->setVisible(!text.isEmpty());
 }
 
-int PdfWindow::PageCount() const { return document_->pageCount(); }
-int PdfWindow::CurrentPage() const { return view_->pageNavigator()->currentPage(); }
+int PdfWindow::PageCount() const {
+    return document_->pageCount();
+}
+int PdfWindow::CurrentPage() const {
+    return view_->pageNavigator()->currentPage();
+}
 
 void PdfWindow::GoToPage(int page) {
-    if (PageCount() == 0)
-        return;
+    if (PageCount() == 0) return;
     page = qBound(0, page, PageCount() - 1);
     view_->pageNavigator()->jump(page, QPointF(), view_->pageNavigator()->currentZoom());
     page_->setValue(page + 1);
 }
 
-qreal PdfWindow::Zoom() const { return view_->zoomFactor(); }
+qreal PdfWindow::Zoom() const {
+    return view_->zoomFactor();
+}
 
 void PdfWindow::StepZoom(int direction) {
     const qreal zoom = qBound(kMinZoom, Zoom() * (direction > 0 ? kZoomStep : 1 / kZoomStep), kMaxZoom);

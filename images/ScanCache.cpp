@@ -31,8 +31,7 @@ ScanCache::~ScanCache() {
     stop_ = true;
     wake_.notify_all();
     for (std::thread *t : {&prefetcher_, &requester_})
-        if (t->joinable())
-            t->join();
+        if (t->joinable()) t->join();
 }
 
 QImage ScanCache::Find(const QString &path, QList<QImage> *halvings) {
@@ -40,8 +39,7 @@ QImage ScanCache::Find(const QString &path, QList<QImage> *halvings) {
     for (auto it = entries_.begin(); it != entries_.end(); ++it) {
         if (it->path == path) {
             entries_.splice(entries_.begin(), entries_, it);
-            if (halvings)
-                *halvings = entries_.front().halvings;
+            if (halvings) *halvings = entries_.front().halvings;
             return entries_.front().picture;
         }
     }
@@ -55,8 +53,7 @@ void ScanCache::Keep(const QString &path, const QImage &picture) {
 
 bool ScanCache::HasLocked(const QString &path) const {
     for (const Entry &e : entries_)
-        if (e.path == path)
-            return true;
+        if (e.path == path) return true;
     return false;
 }
 
@@ -70,11 +67,9 @@ qint64 BytesOf(const QImage &picture, const QList<QImage> &halvings) {
 } // namespace
 
 void ScanCache::KeepLocked(const QString &path, const QImage &picture, const QList<QImage> &halvings) {
-    if (picture.isNull() || HasLocked(path))
-        return;
+    if (picture.isNull() || HasLocked(path)) return;
     const qint64 size = BytesOf(picture, halvings);
-    if (size > budget_)
-        return;
+    if (size > budget_) return;
     entries_.push_front(Entry{path, picture, halvings});
     bytes_ += size;
     while (bytes_ > budget_ && entries_.size() > 1) {
@@ -86,7 +81,8 @@ void ScanCache::KeepLocked(const QString &path, const QImage &picture, const QLi
 void ScanCache::Request(const QString &path) {
     if (!requester_.joinable()) {
         // No thread of its own: decoded here, and announced once the caller has returned.
-        QMetaObject::invokeMethod(this, [this, path] { DecodeRequested(path, requestCount_); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this, path] { DecodeRequested(path, requestCount_); }, Qt::QueuedConnection);
         return;
     }
     {
@@ -103,8 +99,7 @@ void ScanCache::Request(const QString &path) {
 
 QImage ScanCache::TakeRequested(const QString &path) {
     std::lock_guard<std::mutex> lock(mutex_);
-    if (requestedPath_ != path)
-        return QImage();
+    if (requestedPath_ != path) return QImage();
     requestedPath_.clear();
     return std::exchange(requestedPicture_, QImage());
 }
@@ -136,25 +131,21 @@ void ScanCache::Prefetching() {
         {
             std::unique_lock<std::mutex> lock(mutex_);
             wake_.wait(lock, [this] { return stopping_ || !queue_.isEmpty(); });
-            if (stopping_)
-                return;
+            if (stopping_) return;
             path = queue_.takeFirst();
             halvings = queueHalvings_;
-            if (HasLocked(path))
-                continue;
+            if (HasLocked(path)) continue;
         }
         // Given up when the cache closes, or when a newer Prefetch no longer lists this scan.
         quint64 seen = prefetchCount_;
         bool wanted = true;
         auto abandon = [&] {
-            if (stop_)
-                return true;
+            if (stop_) return true;
             if (prefetchCount_ != seen) {
                 std::lock_guard<std::mutex> lock(mutex_);
                 seen = prefetchCount_;
                 wanted = queue_.contains(path);
-                if (wanted)
-                    queue_.removeAll(path); // being decoded already
+                if (wanted) queue_.removeAll(path); // being decoded already
             }
             return !wanted;
         };
@@ -189,8 +180,7 @@ void ScanCache::Requesting() {
         {
             std::unique_lock<std::mutex> lock(mutex_);
             wake_.wait(lock, [this] { return stopping_ || !request_.isEmpty(); });
-            if (stopping_)
-                return;
+            if (stopping_) return;
             wanted = std::exchange(request_, QString());
             requestDecoding_ = wanted;
             asked = requestCount_;
@@ -206,7 +196,8 @@ void ScanCache::DecodeRequested(const QString &path, quint64 asked) {
     QString error;
     // Given up when the cache closes or another page is requested after this one.
     try {
-        picture = DecodeJpegFile(path, JpegScale::Full, [this, asked] { return stop_ || requestCount_ != asked; });
+        picture =
+            DecodeJpegFile(path, JpegScale::Full, [this, asked] { return stop_ || requestCount_ != asked; });
     } catch (const JpegDecodeAbandoned &) {
         std::lock_guard<std::mutex> lock(mutex_);
         ++abandonedDecodes_;

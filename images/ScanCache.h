@@ -66,14 +66,14 @@ private:
     qint64 bytes_ = 0;
     QStringList queue_;
     int queueHalvings_ = 0;
-    QString request_;           // waiting to be decoded first
-    QString requestedPath_;     // decoded, not yet taken
+    QString request_;       // waiting to be decoded first
+    QString requestedPath_; // decoded, not yet taken
     QImage requestedPicture_;
     bool stopping_ = false;
-    std::atomic<bool> stop_{false};           // stopping_, read by decodes under way without the lock
-    std::atomic<quint64> requestCount_{0};    // Request calls so far
-    std::atomic<quint64> prefetchCount_{0};   // Prefetch calls so far
-    QString requestDecoding_;                 // the request being decoded now
+    std::atomic<bool> stop_{false};         // stopping_, read by decodes under way without the lock
+    std::atomic<quint64> requestCount_{0};  // Request calls so far
+    std::atomic<quint64> prefetchCount_{0}; // Prefetch calls so far
+    QString requestDecoding_;               // the request being decoded now
     int abandonedDecodes_ = 0;
     int backgroundDecodes_ = 0;
     std::thread prefetcher_;

@@ -8,7 +8,9 @@
 
 namespace {
 // The centre of a mark in overlay coordinates: the same arithmetic as the red marker's centre.
-QPointF Centre(QPoint pos, double rate) { return QPointF(pos.x() * rate, pos.y() * rate); }
+QPointF Centre(QPoint pos, double rate) {
+    return QPointF(pos.x() * rate, pos.y() * rate);
+}
 
 QFont LabelFont() {
     QFont font;
@@ -48,8 +50,7 @@ void ScanMarks::Set(std::vector<ScanMark> marks) {
 
 const QImage &ScanMarks::Ring(bool hit, qreal density) const {
     QImage &ring = rings_[hit ? 1 : 0];
-    if (!ring.isNull() && ring.devicePixelRatio() == density)
-        return ring;
+    if (!ring.isNull() && ring.devicePixelRatio() == density) return ring;
     const int r = kRingRadius, side = 2 * r + 6;
     ring = QImage(QSize(side, side) * density, QImage::Format_ARGB32_Premultiplied);
     ring.setDevicePixelRatio(density);
@@ -69,8 +70,7 @@ const QImage &ScanMarks::Ring(bool hit, qreal density) const {
 }
 
 void ScanMarks::Paint(QPainter &painter, const QRect &exposed, double rate) const {
-    if (IsEmpty())
-        return;
+    if (IsEmpty()) return;
     const bool labels = rate >= kLabelZoom;
     const int r = kRingRadius;
     // A mark reaches r + 2 around its centre, its label kLabelRoom to the right.
@@ -91,11 +91,9 @@ void ScanMarks::Paint(QPainter &painter, const QRect &exposed, double rate) cons
     }
     for (size_t i = 0; i < marks_.size(); ++i) {
         const ScanMark &m = marks_[i];
-        if (!Drawn(m))
-            continue;
+        if (!Drawn(m)) continue;
         const QPointF c = Centre(m.pos, rate);
-        if (!reach.contains(c))
-            continue;
+        if (!reach.contains(c)) continue;
         painter.drawImage(QPointF(c.x() - half, c.y() - half), m.hit ? hit : plain);
         if (labels) {
             const QColor &colour = m.hit ? HitColour().darker(150) : RingColour();
@@ -114,8 +112,7 @@ int ScanMarks::MarkAt(QPoint overlayPoint, double rate) const {
     int best = -1;
     double bestDistance = kRingRadius + 3;
     for (size_t i = 0; i < marks_.size(); ++i) {
-        if (!Drawn(marks_[i]))
-            continue;
+        if (!Drawn(marks_[i])) continue;
         const QPointF c = Centre(marks_[i].pos, rate);
         const double d = std::hypot(c.x() - overlayPoint.x(), c.y() - overlayPoint.y());
         if (d <= bestDistance) {
@@ -127,20 +124,20 @@ int ScanMarks::MarkAt(QPoint overlayPoint, double rate) const {
 }
 
 void ScanMarks::SetRegions(std::vector<WrittenRegion> regions) {
-    if (regions.size() != marks_.size())
-        return; // made for other marks
+    if (regions.size() != marks_.size()) return; // made for other marks
     regions_ = std::move(regions);
     positions_.clear();
     for (const ScanMark &m : marks_)
         positions_.push_back(m.pos);
 }
 
-int ScanMarks::RegionAt(QPoint p) const { return regions_.empty() ? -1 : ::RegionAt(regions_, positions_, p); }
+int ScanMarks::RegionAt(QPoint p) const {
+    return regions_.empty() ? -1 : ::RegionAt(regions_, positions_, p);
+}
 
 NoteRef ScanMarks::EntryAt(QPoint p, double radius) const {
     const int region = RegionAt(p);
-    if (region >= 0)
-        return marks_[size_t(region)].ref;
+    if (region >= 0) return marks_[size_t(region)].ref;
     NoteRef best;
     double bestDistance = radius;
     for (const ScanMark &m : marks_) {

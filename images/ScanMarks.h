@@ -9,9 +9,9 @@
 
 #include <QColor>
 #include <QImage>
-#include <QStaticText>
 #include <QPoint>
 #include <QRect>
+#include <QStaticText>
 #include <QString>
 #include <vector>
 
@@ -63,7 +63,7 @@ private:
     const QImage &Ring(bool hit, qreal density) const;
     std::vector<ScanMark> marks_;
     std::vector<WrittenRegion> regions_;
-    std::vector<QPoint> positions_; // the marks' positions, as the regions were made from them
+    std::vector<QPoint> positions_;           // the marks' positions, as the regions were made from them
     mutable std::vector<QStaticText> labels_; // laid out once per mark, at the first paint with labels
     mutable QImage rings_[2];
     bool showAll_ = false;

@@ -35,14 +35,13 @@ void ScrollBoxArea::UpdateExtent() {
     int right = 0, bottom = 0;
     for (QObject *child : content->children()) {
         auto *w = qobject_cast<QWidget *>(child);
-        if (!w || w->isHidden())
-            continue;
+        if (!w || w->isHidden()) continue;
         // Computed in 64 bits: a child at the largest size and a positive left would overflow.
         right = int(std::min<qint64>(std::max<qint64>(right, qint64(w->x()) + w->width()), QWIDGETSIZE_MAX));
-        bottom = int(std::min<qint64>(std::max<qint64>(bottom, qint64(w->y()) + w->height()), QWIDGETSIZE_MAX));
+        bottom =
+            int(std::min<qint64>(std::max<qint64>(bottom, qint64(w->y()) + w->height()), QWIDGETSIZE_MAX));
     }
-    if (content->size() != QSize(right, bottom))
-        content->resize(right, bottom);
+    if (content->size() != QSize(right, bottom)) content->resize(right, bottom);
     // Resize events of a hidden widget are postponed; this recomputes the scroll ranges now, so that a
     // scroll position set right after a size change is clamped to the new range.
     setWidgetResizable(false);
@@ -78,8 +77,7 @@ void ScrollBoxArea::wheelEvent(QWheelEvent *event) {
     // (tilt, touchpad) scrolls sideways, as Shift with the wheel does.
     const int delta = angle.y() != 0 ? angle.y() : angle.x();
     Qt::KeyboardModifiers modifiers = event->modifiers();
-    if (angle.y() == 0 && angle.x() != 0)
-        modifiers |= Qt::ShiftModifier;
+    if (angle.y() == 0 && angle.x() != 0) modifiers |= Qt::ShiftModifier;
     // Touchpads open and close a gesture with empty events; they are no wheel notch.
     if (delta == 0 && event->phase() != Qt::NoScrollPhase && event->phase() != Qt::ScrollUpdate) {
         event->accept();
@@ -131,7 +129,8 @@ int HalvingsFor(double scale) {
 }
 
 QImage HalvedPicture(const QImage &picture) {
-    return picture.scaled(picture.width() / 2, picture.height() / 2, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    return picture.scaled(picture.width() / 2, picture.height() / 2, Qt::IgnoreAspectRatio,
+                          Qt::SmoothTransformation);
 }
 
 QList<QImage> HalvedCopies(const QImage &picture, int count) {
@@ -163,18 +162,15 @@ const QImage &PageImage::LevelFor(double scale, int &level) {
     while (scale * 2 <= 1.0 && levels_[level].width() >= 2 && levels_[level].height() >= 2) {
         scale *= 2;
         ++level;
-        if (level == levels_.size())
-            levels_.append(HalvedPicture(levels_[level - 1]));
+        if (level == levels_.size()) levels_.append(HalvedPicture(levels_[level - 1]));
     }
     return levels_[level];
 }
 
 void PageImage::PaintRegion(QPainter &painter, const QRect &target) {
-    if (levels_.isEmpty() || width() <= 0 || height() <= 0)
-        return;
+    if (levels_.isEmpty() || width() <= 0 || height() <= 0) return;
     const QRect area = target & rect();
-    if (area.isEmpty())
-        return;
+    if (area.isEmpty()) return;
     const QImage &natural = levels_.first();
     // On a high-density screen a logical pixel is several device pixels: pick the level for those.
     const double scale = std::min(double(width()) / natural.width(), double(height()) / natural.height()) *
@@ -188,8 +184,7 @@ void PageImage::PaintRegion(QPainter &painter, const QRect &target) {
 }
 
 void PageImage::SetShade(Shade shade) {
-    if (shade == shade_)
-        return;
+    if (shade == shade_) return;
     shade_ = shade;
     update();
 }
@@ -197,8 +192,7 @@ void PageImage::SetShade(Shade shade) {
 void PageImage::paintEvent(QPaintEvent *event) {
     QPainter painter(this);
     PaintRegion(painter, event->rect());
-    if (shade_ == Shade::None || levels_.isEmpty())
-        return;
+    if (shade_ == Shade::None || levels_.isEmpty()) return;
     const QRect area = event->rect() & rect();
     if (shade_ == Shade::Inverted) {
         painter.setCompositionMode(QPainter::CompositionMode_Difference);
@@ -231,8 +225,7 @@ void PointOverlay::ResizeSurface(QSize size) {
 
 void PointOverlay::FillRect(const QRect &rect) {
     const QRect r = rect.normalized();
-    if (surface_.isEmpty() || r.contains(QRect(QPoint(0, 0), surface_)))
-        shapes_.clear();
+    if (surface_.isEmpty() || r.contains(QRect(QPoint(0, 0), surface_))) shapes_.clear();
     // Painting white on an empty surface changes nothing.
     if (!(shapes_.isEmpty() && brush_ == QColor(Qt::white)) && !r.isEmpty())
         shapes_.append(Shape{false, r, pen_, brush_});
@@ -241,8 +234,7 @@ void PointOverlay::FillRect(const QRect &rect) {
 
 void PointOverlay::Ellipse(const QRect &rect) {
     const QRect r = rect.normalized();
-    if (!r.isEmpty())
-        shapes_.append(Shape{true, r, pen_, brush_});
+    if (!r.isEmpty()) shapes_.append(Shape{true, r, pen_, brush_});
     update();
 }
 
@@ -253,7 +245,8 @@ void PointOverlay::PaintShapes(QPainter &painter) const {
             painter.setPen(QPen(s.pen, 1));
             painter.setBrush(s.brush);
             // Inscribed in the rectangle with right and bottom exclusive, outline included.
-            painter.drawEllipse(QRectF(s.rect.x() + 0.5, s.rect.y() + 0.5, s.rect.width() - 1, s.rect.height() - 1));
+            painter.drawEllipse(
+                QRectF(s.rect.x() + 0.5, s.rect.y() + 0.5, s.rect.width() - 1, s.rect.height() - 1));
         } else {
             painter.fillRect(s.rect, s.brush);
         }
@@ -264,8 +257,7 @@ QImage PointOverlay::RenderSurface(const QRect &region) const {
     const QRect area = region & QRect(QPoint(0, 0), surface_);
     QImage image(region.size(), QImage::Format_RGB32);
     image.fill(Qt::white);
-    if (area.isEmpty() || shapes_.isEmpty())
-        return image;
+    if (area.isEmpty() || shapes_.isEmpty()) return image;
     QPainter painter(&image);
     painter.translate(-region.topLeft());
     painter.setClipRect(area);
@@ -279,20 +271,17 @@ void PointOverlay::paintEvent(QPaintEvent *event) {
         painter.setClipRect(event->rect());
         underlay_(painter, event->rect());
     }
-    if (shapes_.isEmpty() || surface_.isEmpty() || width() <= 0 || height() <= 0)
-        return;
+    if (shapes_.isEmpty() || surface_.isEmpty() || width() <= 0 || height() <= 0) return;
     // The surface is painted stretched to the widget; normally both have the same size.
     const double sx = double(width()) / surface_.width(), sy = double(height()) / surface_.height();
     QRect bounds;
     for (const Shape &s : shapes_) {
-        if (s.brush != QColor(Qt::white) || (s.ellipse && s.pen != QColor(Qt::white)))
-            bounds |= s.rect;
+        if (s.brush != QColor(Qt::white) || (s.ellipse && s.pen != QColor(Qt::white))) bounds |= s.rect;
     }
     const QRectF exposed(event->rect().x() / sx, event->rect().y() / sy, event->rect().width() / sx,
                          event->rect().height() / sy);
     const QRect region = bounds & exposed.toAlignedRect() & QRect(QPoint(0, 0), surface_);
-    if (region.isEmpty())
-        return;
+    if (region.isEmpty()) return;
     // Render just that region as the bitmap would hold it, at the screen's density so that the marker
     // stays round on a high-density screen, then make its white transparent.
     const qreal density = devicePixelRatioF() * std::max(sx, sy);
@@ -308,8 +297,7 @@ void PointOverlay::paintEvent(QPaintEvent *event) {
     for (int y = 0; y < part.height(); ++y) {
         auto *line = reinterpret_cast<QRgb *>(part.scanLine(y));
         for (int x = 0; x < part.width(); ++x) {
-            if (line[x] == 0xffffffffu)
-                line[x] = 0;
+            if (line[x] == 0xffffffffu) line[x] = 0;
         }
     }
     QPainter painter(this);
@@ -332,19 +320,20 @@ void PointOverlay::SetPopupMenu(QMenu *menu, std::function<bool()> popupAuto) {
 void PointOverlay::mousePressEvent(QMouseEvent *event) {
     event->accept();
     if (down_)
-        down_(event->button(), event->modifiers(), qFloor(event->position().x()), qFloor(event->position().y()));
+        down_(event->button(), event->modifiers(), qFloor(event->position().x()),
+              qFloor(event->position().y()));
 }
 
 void PointOverlay::mouseMoveEvent(QMouseEvent *event) {
     event->accept();
-    if (move_)
-        move_(event->modifiers(), qFloor(event->position().x()), qFloor(event->position().y()));
+    if (move_) move_(event->modifiers(), qFloor(event->position().x()), qFloor(event->position().y()));
 }
 
 void PointOverlay::mouseReleaseEvent(QMouseEvent *event) {
     event->accept();
     if (up_)
-        up_(event->button(), event->modifiers(), qFloor(event->position().x()), qFloor(event->position().y()));
+        up_(event->button(), event->modifiers(), qFloor(event->position().x()),
+            qFloor(event->position().y()));
 }
 
 void PointOverlay::mouseDoubleClickEvent(QMouseEvent *event) {
@@ -358,6 +347,5 @@ void PointOverlay::mouseDoubleClickEvent(QMouseEvent *event) {
 
 void PointOverlay::contextMenuEvent(QContextMenuEvent *event) {
     event->accept();
-    if (menu_ && (!popupAuto_ || popupAuto_()))
-        menu_->popup(event->globalPos());
+    if (menu_ && (!popupAuto_ || popupAuto_())) menu_->popup(event->globalPos());
 }

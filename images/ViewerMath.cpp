@@ -11,18 +11,14 @@ namespace viewer {
 int TruncSize(double v) {
     if (!(v > 0)) // NaN and everything not positive
         return 0;
-    if (v >= double(kMaxSide))
-        return kMaxSide;
+    if (v >= double(kMaxSide)) return kMaxSide;
     return int(v); // the conversion truncates toward zero
 }
 
 int TruncCoord(double v) {
-    if (std::isnan(v))
-        return 0;
-    if (v >= double(INT_MAX))
-        return INT_MAX;
-    if (v <= double(INT_MIN))
-        return INT_MIN;
+    if (std::isnan(v)) return 0;
+    if (v >= double(INT_MAX)) return INT_MAX;
+    if (v <= double(INT_MIN)) return INT_MIN;
     return int(v);
 }
 
@@ -35,8 +31,7 @@ QSize SizeAfterLoad(QSize natural, float rate) {
 }
 
 float StoredZoom(double rate) {
-    if (!(std::isfinite(rate) && rate > 0 && std::isfinite(float(rate)) && float(rate) > 0))
-        return 1.0f;
+    if (!(std::isfinite(rate) && rate > 0 && std::isfinite(float(rate)) && float(rate) > 0)) return 1.0f;
     return qBound(kMinZoom, float(rate), kMaxZoom);
 }
 
@@ -47,12 +42,9 @@ double WheelFactor(int wheelDelta) {
 float RateAfterWheel(float rate, double factor) {
     const double product = double(rate) * factor;
     // The rate is stored as a float; keep it finite so that it can still be saved and read back.
-    if (std::isnan(product))
-        return 1.0f;
-    if (product > double(FLT_MAX))
-        return FLT_MAX;
-    if (product < -double(FLT_MAX))
-        return -FLT_MAX;
+    if (std::isnan(product)) return 1.0f;
+    if (product > double(FLT_MAX)) return FLT_MAX;
+    if (product < -double(FLT_MAX)) return -FLT_MAX;
     return float(product);
 }
 

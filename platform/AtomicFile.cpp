@@ -10,8 +10,8 @@
 #include <QRandomGenerator>
 
 #include <cerrno>
-#include <cstdio>
 #include <csignal>
+#include <cstdio>
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -198,7 +198,9 @@ bool AtomicFile::LinkUnnamed() {
     return false;
 }
 
-void AtomicFile::Commit() { CommitIf(nullptr); }
+void AtomicFile::Commit() {
+    CommitIf(nullptr);
+}
 
 bool AtomicFile::CommitIf(const std::function<bool()> &stillSame, const FileStamp *replacing) {
     if (done_) Fail(QStringLiteral("檔案已經關閉。"));
@@ -224,9 +226,10 @@ bool AtomicFile::CommitIf(const std::function<bool()> &stillSame, const FileStam
         ::renameat2(dirFd_, tmpName_.constData(), dirFd_, leaf_.constData(), RENAME_EXCHANGE) == 0) {
         // The old file now has the temporary name: it must be the one the check saw.
         struct stat st;
-        const bool same = ::fstatat(dirFd_, tmpName_.constData(), &st, 0) == 0 && quint64(st.st_dev) == replacing->device &&
-                          quint64(st.st_ino) == replacing->inode && qint64(st.st_size) == replacing->size &&
-                          qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec == replacing->modifiedNs;
+        const bool same =
+            ::fstatat(dirFd_, tmpName_.constData(), &st, 0) == 0 && quint64(st.st_dev) == replacing->device &&
+            quint64(st.st_ino) == replacing->inode && qint64(st.st_size) == replacing->size &&
+            qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec == replacing->modifiedNs;
         if (!same) {
             // Another program's file came in between: it goes back under its name.
             if (::renameat2(dirFd_, tmpName_.constData(), dirFd_, leaf_.constData(), RENAME_EXCHANGE) != 0)
@@ -253,29 +256,24 @@ void AtomicFile::ReadAttributes(const QByteArray &path) {
     QByteArray names;
     for (int attempt = 0; attempt < 5; ++attempt) {
         const ssize_t size = ::listxattr(path.constData(), nullptr, 0);
-        if (size <= 0)
-            return; // none, or not supported here
+        if (size <= 0) return; // none, or not supported here
         names.resize(size);
         const ssize_t got = ::listxattr(path.constData(), names.data(), size_t(size));
         if (got >= 0) {
             names.resize(got);
             break;
         }
-        if (errno != ERANGE)
-            return;
+        if (errno != ERANGE) return;
         names.clear(); // grew meanwhile: ask again
     }
     for (const QByteArray &name : names.split('\0')) {
-        if (name.isEmpty())
-            continue;
+        if (name.isEmpty()) continue;
         QByteArray value;
         ssize_t size = ::getxattr(path.constData(), name.constData(), nullptr, 0);
-        if (size < 0)
-            continue;
+        if (size < 0) continue;
         value.resize(size);
         size = ::getxattr(path.constData(), name.constData(), value.data(), size_t(size));
-        if (size < 0)
-            continue;
+        if (size < 0) continue;
         value.resize(size);
         attributes_.emplace_back(name, value);
     }
@@ -286,7 +284,8 @@ void AtomicFile::ReadAttributes(const QByteArray &path) {
 void AtomicFile::CopyAttributes() {
     for (const auto &[name, value] : attributes_) {
         if (::fsetxattr(fd_, name.constData(), value.constData(), size_t(value.size()), 0) != 0)
-            qCWarning(lcPlatform) << "extended attribute not kept on" << target_ << name << SystemErrorText(errno);
+            qCWarning(lcPlatform) << "extended attribute not kept on" << target_ << name
+                                  << SystemErrorText(errno);
     }
 }
 

@@ -18,8 +18,7 @@ DesktopOpener &TestOpener() {
 }
 
 void Fail(const OpenFailed &onFailure, const QString &path, OpenFailure why) {
-    if (onFailure)
-        QTimer::singleShot(0, qApp, [onFailure, path, why] { onFailure(path, why); });
+    if (onFailure) QTimer::singleShot(0, qApp, [onFailure, path, why] { onFailure(path, why); });
 }
 
 } // namespace
@@ -46,8 +45,7 @@ void OpenWithDesktop(const QString &path, OpenFailed onFailure) {
     opener->setArguments({absolute});
     opener->setStandardOutputFile(QProcess::nullDevice());
     QObject::connect(opener, &QProcess::errorOccurred, opener, [=](QProcess::ProcessError error) {
-        if (error != QProcess::FailedToStart)
-            return;
+        if (error != QProcess::FailedToStart) return;
         qCWarning(lcPlatform) << "no xdg-open to open" << absolute;
         Fail(onFailure, absolute, OpenFailure::NoOpener);
         opener->deleteLater();

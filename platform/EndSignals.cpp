@@ -20,8 +20,7 @@ void OnEndSignal(int number) {
     const int saved = errno;
     // Only what is safe inside a handler: the next one of this kind ends the process as by default.
     std::signal(number, SIG_DFL);
-    if (firstRequest == 0)
-        firstRequest = number;
+    if (firstRequest == 0) firstRequest = number;
     const unsigned char byte = static_cast<unsigned char>(number);
     [[maybe_unused]] const ssize_t written = ::write(wakeFds[0], &byte, 1);
     errno = saved;
@@ -30,8 +29,7 @@ void OnEndSignal(int number) {
 } // namespace
 
 void EndSignals::Install() {
-    if (wakeFds[0] >= 0)
-        return;
+    if (wakeFds[0] >= 0) return;
     if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0, wakeFds) != 0) {
         qCWarning(lcPlatform) << "requests to end by signal are not taken over:" << std::strerror(errno);
         wakeFds[0] = wakeFds[1] = -1;
@@ -45,12 +43,13 @@ void EndSignals::Install() {
         sigaction(number, &action, nullptr);
 }
 
-int EndSignals::Requested() { return firstRequest; }
+int EndSignals::Requested() {
+    return firstRequest;
+}
 
 EndSignals::EndSignals(QObject *parent) : QObject(parent) {
     Install();
-    if (wakeFds[1] < 0)
-        return;
+    if (wakeFds[1] < 0) return;
     // A request noted before now is still in the socket: the notifier reports it at the first chance.
     notifier_ = new QSocketNotifier(wakeFds[1], QSocketNotifier::Read, this);
     connect(notifier_, &QSocketNotifier::activated, this, &EndSignals::ReadRequest);

@@ -12,8 +12,7 @@
 namespace {
 
 QString KindOf(mode_t mode) {
-    if (S_ISDIR(mode))
-        return SystemErrorText(EISDIR);
+    if (S_ISDIR(mode)) return SystemErrorText(EISDIR);
     const char *kind = S_ISFIFO(mode)   ? "具名管道"
                        : S_ISSOCK(mode) ? "通訊端"
                        : S_ISCHR(mode)  ? "字元裝置"
@@ -29,15 +28,13 @@ QString TooLarge(qint64 size, qint64 limit) {
 } // namespace
 
 int OpenRegularFile(const QString &path, QString &reason, bool *missing) {
-    if (missing)
-        *missing = false;
+    if (missing) *missing = false;
     // O_NONBLOCK: opening a FIFO for reading would otherwise wait for a writer. O_NOCTTY: a terminal
     // named like the file must not become the program's.
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0) {
         const int error = errno;
-        if (missing)
-            *missing = error == ENOENT;
+        if (missing) *missing = error == ENOENT;
         reason = SystemErrorText(error);
         return -1;
     }
@@ -53,16 +50,14 @@ int OpenRegularFile(const QString &path, QString &reason, bool *missing) {
         return -1;
     }
     const int flags = ::fcntl(fd, F_GETFL);
-    if (flags >= 0)
-        ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+    if (flags >= 0) ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
     return fd;
 }
 
 RegularFileRead ReadRegularFile(const QString &path, qint64 limit) {
     RegularFileRead result;
     const int fd = OpenRegularFile(path, result.reason, &result.missing);
-    if (fd < 0)
-        return result;
+    if (fd < 0) return result;
     struct Closer {
         int fd;
         ~Closer() { ::close(fd); }
@@ -90,13 +85,11 @@ RegularFileRead ReadRegularFile(const QString &path, qint64 limit) {
             }
             const ssize_t n = ::read(fd, buffer.data() + used, size_t(buffer.size() - used));
             if (n < 0) {
-                if (errno == EINTR)
-                    continue;
+                if (errno == EINTR) continue;
                 result.reason = SystemErrorText(errno);
                 return result;
             }
-            if (n == 0)
-                break;
+            if (n == 0) break;
             used += n;
         }
         if (used > limit) {
@@ -117,16 +110,13 @@ qint64 MemoryBoundFileLimit() {
     const long pages = ::sysconf(_SC_PHYS_PAGES);
     const long pageSize = ::sysconf(_SC_PAGESIZE);
     const qint64 floor = qint64(256) << 20;
-    if (pages <= 0 || pageSize <= 0)
-        return qint64(1) << 30;
+    if (pages <= 0 || pageSize <= 0) return qint64(1) << 30;
     return qMax(floor, qint64(pages) * pageSize / 4);
 }
 
 QString ShownSize(qint64 bytes) {
-    if (bytes < 1024)
-        return QStringLiteral("%1 位元組").arg(bytes);
-    if (bytes < (qint64(1) << 20))
-        return QStringLiteral("%1 KB").arg(double(bytes) / 1024.0, 0, 'f', 1);
+    if (bytes < 1024) return QStringLiteral("%1 位元組").arg(bytes);
+    if (bytes < (qint64(1) << 20)) return QStringLiteral("%1 KB").arg(double(bytes) / 1024.0, 0, 'f', 1);
     if (bytes < (qint64(1) << 30))
         return QStringLiteral("%1 MB").arg(double(bytes) / double(1 << 20), 0, 'f', 1);
     return QStringLiteral("%1 GB").arg(double(bytes) / double(1 << 30), 0, 'f', 1);

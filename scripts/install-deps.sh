@@ -8,6 +8,7 @@ pkgs=(build-essential cmake pkg-config qt6-base-dev qt6-declarative-dev qt6-webe
       lintian  # ./run package checks the packages against Debian's policy
       dbus at-spi2-core python3-pyatspi  # the screen-reader test reads the window through AT-SPI
       clang-14 libclang-rt-14-dev  # these two: the fuzz targets (libFuzzer and its sanitizers)
+      clang-format-14  # the formatting check of CI: the tree as the project's .clang-format writes it
       unicode-data bzip2  # the search's fold classes, written at build time from Unihan_Variants.txt.bz2
       libturbojpeg0-dev  # the export's scan crops: cut losslessly from the JPEG with TurboJPEG's transform
       libxml2-utils chromium  # the export tests: xmllint checks the TEI, headless Chromium opens the site

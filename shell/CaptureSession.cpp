@@ -4,8 +4,8 @@
 #include "common/Log.h"
 #include "corpus/NotesFile.h"
 #include "corpus/ReadingContext.h"
-#include "widgets/ErrorBoundary.h"
 #include "shell/JournalOfferDialog.h"
+#include "widgets/ErrorBoundary.h"
 
 #include <utility>
 
@@ -24,7 +24,8 @@ CaptureSession::CaptureSession(NotebookStore &store, const ReadingContext &conte
     connect(&store_, &NotebookStore::BookExtended, this, [this] { UpdateCounts(); });
     // The store reads a changed notes file itself, and the log has moved the unsaved positions onto
     // the entries read anew by then: the session writes the journal and says what happened.
-    connect(&store_, &NotebookStore::FileChangedOnDisk, this, Guarded([this](int book) { AfterReadAnew(book); }));
+    connect(&store_, &NotebookStore::FileChangedOnDisk, this,
+            Guarded([this](int book) { AfterReadAnew(book); }));
     // A file not taken is said until it is taken: then the notice goes.
     connect(&store_, &NotebookStore::FileNotTakenYet, this, [this](int book) {
         notTaken_[size_t(book)] =
@@ -36,8 +37,7 @@ CaptureSession::CaptureSession(NotebookStore &store, const ReadingContext &conte
 }
 
 bool CaptureSession::TakeKeyword(const QString &filterText) {
-    if (filterText != QLatin1String("update"))
-        return false;
+    if (filterText != QLatin1String("update")) return false;
     Reveal();
     return true;
 }
@@ -55,13 +55,16 @@ void CaptureSession::SetRecording(bool recording) {
 }
 
 void CaptureSession::UpdateCounts() {
-    if (revealed_)
-        Q_EMIT CountsChanged(log_.UnpositionedText());
+    if (revealed_) Q_EMIT CountsChanged(log_.UnpositionedText());
 }
 
-NoteRef CaptureSession::Target() const { return targets_ ? targets_->Target() : NoteRef(); }
+NoteRef CaptureSession::Target() const {
+    return targets_ ? targets_->Target() : NoteRef();
+}
 
-QWidget *CaptureSession::DialogParent() const { return dialogParent_ ? dialogParent_->window() : nullptr; }
+QWidget *CaptureSession::DialogParent() const {
+    return dialogParent_ ? dialogParent_->window() : nullptr;
+}
 
 QString CaptureSession::Describe(NoteRef ref) const {
     return QStringLiteral("【") + NotebookLetters()[size_t(ref.book)] + QStringLiteral("】") +
@@ -80,12 +83,13 @@ void CaptureSession::RefreshCaption(const QString &done) {
     Q_EMIT CaptionChanged(done.isEmpty() ? next : done + QStringLiteral("　｜　") + next);
 }
 
-void CaptureSession::WriteJournal() { journal_.Write(log_.JournalBytes()); }
+void CaptureSession::WriteJournal() {
+    journal_.Write(log_.JournalBytes());
+}
 
 void CaptureSession::RecordAt(int x, int y) {
     const NoteRef target = Target();
-    if (!target.isValid() || !store_.Contains(target))
-        return; // nothing selected to record into
+    if (!target.isValid() || !store_.Contains(target)) return; // nothing selected to record into
     const bool recorded = log_.Record(target, x, y);
     const QString done =
         recorded ? QStringLiteral("已記錄 %1：x=%2, y=%3").arg(Describe(target)).arg(x).arg(y) : QString();
@@ -93,30 +97,26 @@ void CaptureSession::RecordAt(int x, int y) {
     targets_->StepOn();
     RefreshCaption(done);
     // The journal last: should it fail, the position stays recorded and the error is shown.
-    if (recorded)
-        WriteJournal();
+    if (recorded) WriteJournal();
 }
 
 void CaptureSession::Record(NoteRef ref, int x, int y) {
-    if (log_.Record(ref, x, y))
-        WriteJournal();
+    if (log_.Record(ref, x, y)) WriteJournal();
 }
 
 void CaptureSession::Undo() {
     const NoteRef undone = log_.UndoLast();
-    if (!undone.isValid())
-        return;
+    if (!undone.isValid()) return;
     const NoteEntry &e = store_.Entry(undone);
-    const QString value = e.HasPosition() ? QStringLiteral("x=%1, y=%2").arg(e.x).arg(e.y) : QStringLiteral("未定位");
-    if (targets_)
-        targets_->Reselect(undone);
+    const QString value =
+        e.HasPosition() ? QStringLiteral("x=%1, y=%2").arg(e.x).arg(e.y) : QStringLiteral("未定位");
+    if (targets_) targets_->Reselect(undone);
     RefreshCaption(QStringLiteral("已撤銷 %1：%2").arg(Describe(undone), value));
     WriteJournal();
 }
 
 void CaptureSession::ShowNextWithoutPosition() {
-    if (!targets_)
-        return;
+    if (!targets_) return;
     if (!targets_->ShowNextWithoutPosition().isValid()) {
         RefreshCaption(QStringLiteral("所有條目都已定位"));
         return;
@@ -129,8 +129,7 @@ bool CaptureSession::Save() {
     int written = 0;       // positions written into the notes files
     QStringList keptLines; // the ones left out: the disk's value kept over this reader's
     for (int b = 0; b < kNotebookCount; ++b) {
-        if (!log_.IsChanged(b))
-            continue;
+        if (!log_.IsChanged(b)) continue;
         const QString fileName = NotesFileNames()[size_t(b)];
         // A record both this reader and another program changed keeps the disk's value unless the
         // person says otherwise.
@@ -139,7 +138,10 @@ bool CaptureSession::Save() {
             for (const PositionConflict &c : conflicts)
                 names << QStringLiteral("%1：檔案中 x=%2, y=%3；本程式記錄 x=%4, y=%5")
                              .arg(Describe(NoteRef{b, int(c.change.record)}))
-                             .arg(c.diskX).arg(c.diskY).arg(c.change.x).arg(c.change.y);
+                             .arg(c.diskX)
+                             .arg(c.diskY)
+                             .arg(c.change.x)
+                             .arg(c.change.y);
             return AskYesNo(DialogParent(),
                             QStringLiteral("以下 %1 筆條目的座標在載入後已被其他程式更改：\n%2\n\n"
                                            "要以本程式記錄的座標取代嗎？（選「否」保留檔案中的座標）")
@@ -149,7 +151,8 @@ bool CaptureSession::Save() {
         // An error ends the save here: this notebook and the ones after it stay marked, and no OK.
         PositionSave saved;
         try {
-            saved = SavePositionChanges(store_.Set().books[size_t(b)].entries, fileName, log_.Changes(b), keepMine);
+            saved = SavePositionChanges(store_.Set().books[size_t(b)].entries, fileName, log_.Changes(b),
+                                        keepMine);
         } catch (...) {
             // The save error is the one to show; the journal keeps the positions either way.
             try {
@@ -185,8 +188,7 @@ bool CaptureSession::Save() {
                    QStringLiteral("\n以下 %1 個座標未寫入，筆記檔保留其他程式寫入的座標：\n%2")
                        .arg(keptLines.size())
                        .arg(keptLines.join(QLatin1Char('\n'))));
-    if (!log_.Unplaced().empty())
-        Q_EMIT LastingNotice(UnplacedNotice());
+    if (!log_.Unplaced().empty()) Q_EMIT LastingNotice(UnplacedNotice());
     return keptLines.isEmpty() && log_.Unplaced().empty();
 }
 
@@ -201,15 +203,17 @@ void CaptureSession::AfterReadAnew(int book) {
         Q_EMIT NoticeOver(std::exchange(notTaken_[size_t(book)], QString()));
     WriteJournal();
     RefreshCaption();
-    QString text = QStringLiteral("筆記檔 \"%1\" 已在磁碟上更改，已重新讀取").arg(ShownPath(NotesFileNames()[size_t(book)]));
+    QString text = QStringLiteral("筆記檔 \"%1\" 已在磁碟上更改，已重新讀取")
+                       .arg(ShownPath(NotesFileNames()[size_t(book)]));
     if (const size_t kept = log_.Changes(book).size(); kept > 0)
         text += QStringLiteral("；未儲存的座標 %1 個保留").arg(kept);
-    if (!log_.Unplaced().empty())
-        text += QStringLiteral("；") + UnplacedNotice();
+    if (!log_.Unplaced().empty()) text += QStringLiteral("；") + UnplacedNotice();
     Q_EMIT Notice(text + QStringLiteral("。"));
 }
 
-void CaptureSession::ForgetJournal() { journal_.Write(QByteArray()); }
+void CaptureSession::ForgetJournal() {
+    journal_.Write(QByteArray());
+}
 
 void CaptureSession::OfferJournals() {
     QWidget *window = DialogParent();
@@ -227,30 +231,30 @@ void CaptureSession::OfferJournals() {
         } catch (const VelmoraError &e) {
             // One journal that cannot be read does not keep the others from being offered.
             qCWarning(lcShell).noquote() << "journal skipped:" << orphan.fileName << e.message();
-            Q_EMIT LastingNotice(
-                QStringLiteral("座標日誌 \"%1\" 無法讀取：%2\n檔案保留未動。").arg(ShownPath(orphan.fileName), e.message()));
+            Q_EMIT LastingNotice(QStringLiteral("座標日誌 \"%1\" 無法讀取：%2\n檔案保留未動。")
+                                     .arg(ShownPath(orphan.fileName), e.message()));
             continue;
         }
-        for (const QJsonValue &item : QJsonDocument::fromJson(bytes).object().value(QStringLiteral("positions")).toArray()) {
+        for (const QJsonValue &item :
+             QJsonDocument::fromJson(bytes).object().value(QStringLiteral("positions")).toArray()) {
             const QString letter = item.toObject().value(QStringLiteral("notebook")).toString();
             const auto at = std::find(NotebookLetters().begin(), NotebookLetters().end(), letter);
-            const QString notes = at == NotebookLetters().end() ? letter : NotesFileNames()[size_t(at - NotebookLetters().begin())];
-            if (!offer.notesFiles.contains(notes))
-                offer.notesFiles << notes;
+            const QString notes = at == NotebookLetters().end()
+                                      ? letter
+                                      : NotesFileNames()[size_t(at - NotebookLetters().begin())];
+            if (!offer.notesFiles.contains(notes)) offer.notesFiles << notes;
         }
         offers.push_back(offer);
         contents.push_back(std::move(bytes));
     }
-    if (offers.empty())
-        return;
+    if (offers.empty()) return;
     std::vector<bool> restore;
     try {
         restore = JournalOfferDialog::Ask(window, offers);
     } catch (const QuestionUnanswered &) {
         return; // the program ends: every journal stays for the next start
     }
-    if (ending_)
-        return;
+    if (ending_) return;
     QStringList asideNames, skipped;
     int restoredCount = 0;
     for (size_t i = 0; i < restore.size(); ++i) {
@@ -265,17 +269,16 @@ void CaptureSession::OfferJournals() {
         WriteJournal();
         // Positions whose entries are not found are kept in this reader's journal too, so the orphan holds
         // nothing more; only items that could not be taken at all keep it.
-        if (restored.skipped.isEmpty())
-            ReaderJournal::RemoveOrphan(offers[i].fileName);
-        if (restored.unplaced > 0)
-            Q_EMIT LastingNotice(UnplacedNotice());
+        if (restored.skipped.isEmpty()) ReaderJournal::RemoveOrphan(offers[i].fileName);
+        if (restored.unplaced > 0) Q_EMIT LastingNotice(UnplacedNotice());
         restoredCount += restored.count;
         for (const QString &name : restored.skipped)
             skipped << (name.size() > 200 ? name.left(197) + QStringLiteral("…") : name);
     }
     if (!asideNames.isEmpty())
         Inform(window, QStringLiteral("未恢復的座標日誌已保留在 %1。")
-                           .arg(QStringLiteral("\"") + asideNames.join(QStringLiteral("\"、\"")) + QStringLiteral("\"")));
+                           .arg(QStringLiteral("\"") + asideNames.join(QStringLiteral("\"、\"")) +
+                                QStringLiteral("\"")));
     if (!skipped.isEmpty()) {
         const int shown = qMin<int>(int(skipped.size()), 30);
         Inform(window, QStringLiteral("已恢復 %1 個座標。以下 %2 個記錄與筆記檔不再相符，未恢復：\n%3%4")

@@ -34,8 +34,7 @@ EntriesPane::EntriesPane(const NotebookStore &store, QWidget *parent) : QWidget(
     const auto follow = Guarded([this](int) {
         const NoteRef selected = list_->Selected();
         list_->UpdateRows(Rows());
-        if (selected.isValid() && list_->Selected() != selected)
-            list_->Select(selected);
+        if (selected.isValid() && list_->Selected() != selected) list_->Select(selected);
     });
     connect(&store, &NotebookStore::BookReloaded, this, follow);
     connect(&store, &NotebookStore::BookExtended, this, follow);
@@ -50,8 +49,7 @@ std::vector<NoteRef> EntriesPane::Rows() const {
     std::vector<NoteRef> rows;
     rows.reserve(total);
     for (int b = 0; b < kNotebookCount; ++b) {
-        if (!notebookChecks_[size_t(b)]->isChecked())
-            continue;
+        if (!notebookChecks_[size_t(b)]->isChecked()) continue;
         const int count = int(notebooks.books[size_t(b)].entries.size());
         for (int e = 0; e < count; ++e)
             rows.push_back(NoteRef{b, e});
@@ -59,11 +57,12 @@ std::vector<NoteRef> EntriesPane::Rows() const {
     return rows;
 }
 
-void EntriesPane::Fill() { list_->SetRows(Rows()); }
+void EntriesPane::Fill() {
+    list_->SetRows(Rows());
+}
 
 bool EntriesPane::Select(NoteRef ref) {
-    if (!store_.Contains(ref))
-        return false;
+    if (!store_.Contains(ref)) return false;
     QCheckBox *box = notebookChecks_[size_t(ref.book)];
     if (!box->isChecked()) {
         box->setChecked(true);
@@ -72,9 +71,13 @@ bool EntriesPane::Select(NoteRef ref) {
     return list_->Select(ref);
 }
 
-void EntriesPane::SetListFontSize(int pixels) { list_->SetFontSize(pixels); }
+void EntriesPane::SetListFontSize(int pixels) {
+    list_->SetFontSize(pixels);
+}
 
-void EntriesPane::FocusList() { list_->Focus(); }
+void EntriesPane::FocusList() {
+    list_->Focus();
+}
 
 void EntriesPane::Follow(const ReadingContext &context) {
     connect(&context, &ReadingContext::ShownChanged, this,

@@ -118,12 +118,9 @@ QString WhyNotReadBack(const QString &section, const QString &key, const QString
         return QStringLiteral("換行會把這一行拆開");
     if (HasLoneSurrogate(section) || HasLoneSurrogate(key) || HasLoneSurrogate(value))
         return QStringLiteral("落單的 UTF-16 代理字元無法寫成 UTF-8");
-    if (HasBlankEnd(section))
-        return QStringLiteral("讀取時會去掉區段名稱兩端的空白與控制字元");
-    if (HasBlankEnd(key))
-        return QStringLiteral("讀取時會去掉鍵名兩端的空白與控制字元");
-    if (HasBlankEnd(value))
-        return QStringLiteral("讀取時會去掉值兩端的空白與控制字元");
+    if (HasBlankEnd(section)) return QStringLiteral("讀取時會去掉區段名稱兩端的空白與控制字元");
+    if (HasBlankEnd(key)) return QStringLiteral("讀取時會去掉鍵名兩端的空白與控制字元");
+    if (HasBlankEnd(value)) return QStringLiteral("讀取時會去掉值兩端的空白與控制字元");
     if (key.contains(u'=')) return QStringLiteral("鍵名不能含有 \"=\"，讀取時會在那裡拆開");
     if (key.startsWith(u';')) return QStringLiteral("以 \";\" 開頭的一行會被當成註解");
     if (key.startsWith(u'[') && value.endsWith(u']'))
@@ -267,8 +264,8 @@ void IniFile::WriteFloat(const QString &section, const QString &key, double valu
 
 void IniFile::UpdateFile() {
     if (unreadable_)
-        throw VelmoraError(
-            QStringLiteral("設定檔 \"%1\" 無法讀取，因此沒有覆寫它。%2").arg(ShownPath(fileName_), unreadableReason_));
+        throw VelmoraError(QStringLiteral("設定檔 \"%1\" 無法讀取，因此沒有覆寫它。%2")
+                               .arg(ShownPath(fileName_), unreadableReason_));
 
     try {
         QString text;
@@ -280,13 +277,11 @@ void IniFile::UpdateFile() {
         }
         // Written into a temporary file beside the target (found regardless of letter case), flushed
         // to disk and renamed over it only when every write went well.
-        AtomicFile file(fileName_,
-                        QStringLiteral("無法寫入設定檔 \"%1\"：%2"));
+        AtomicFile file(fileName_, QStringLiteral("無法寫入設定檔 \"%1\"：%2"));
         file.Write("\xEF\xBB\xBF");
         file.Write(text.toUtf8());
         file.Commit();
     } catch (const std::bad_alloc &) {
-        throw VelmoraError(
-            QStringLiteral("無法寫入設定檔 \"%1\"：記憶體不足。").arg(ShownPath(fileName_)));
+        throw VelmoraError(QStringLiteral("無法寫入設定檔 \"%1\"：記憶體不足。").arg(ShownPath(fileName_)));
     }
 }

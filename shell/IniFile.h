@@ -16,8 +16,9 @@ constexpr qint64 kIniFileLimit = 4 << 20;
 class IniFile {
 public:
     // Loads the file when it exists; a missing file gives an empty store. A file that is not a regular
-    // file, or larger than kIniFileLimit, is not read: the store is empty and the file is not replaced. The file is found as the
-    // program's other paths are (ResolveWinPath: letter case ignored), for reading and for writing.
+    // file, or larger than kIniFileLimit, is not read: the store is empty and the file is not replaced. The
+    // file is found as the program's other paths are (ResolveWinPath: letter case ignored), for reading and
+    // for writing.
     explicit IniFile(const QString &fileName);
 
     const QString &fileName() const { return fileName_; }

@@ -17,7 +17,9 @@ bool HoldsNotes(const QString &folder) {
     return QFileInfo::exists(QDir(folder).filePath(NotesFileNames()[0]));
 }
 
-QString LibraryFile(const QString &configFolder) { return QDir(configFolder).filePath(QStringLiteral("library.ini")); }
+QString LibraryFile(const QString &configFolder) {
+    return QDir(configFolder).filePath(QStringLiteral("library.ini"));
+}
 
 LibraryChoice InLibrary(const QString &folder, const LibrarySources &sources) {
     const QString library = QDir(folder).absolutePath();
@@ -36,7 +38,8 @@ LibraryChoice InLibrary(const QString &folder, const LibrarySources &sources) {
 LibraryChoice ChooseLibrary(const LibrarySources &sources) {
     if (!sources.requested.isEmpty()) {
         if (!QFileInfo(sources.requested).isDir())
-            throw VelmoraError(QStringLiteral("找不到筆記資料夾：%1").arg(QDir(sources.requested).absolutePath()));
+            throw VelmoraError(
+                QStringLiteral("找不到筆記資料夾：%1").arg(QDir(sources.requested).absolutePath()));
         if (!HoldsNotes(sources.requested))
             throw VelmoraError(QStringLiteral("這個資料夾裡沒有筆記（找不到 %1）：%2")
                                    .arg(NotesFileNames()[0], QDir(sources.requested).absolutePath()));
@@ -46,16 +49,18 @@ LibraryChoice ChooseLibrary(const LibrarySources &sources) {
     if (HoldsNotes(programFolder))
         return {sources.programFile, QString(), WithSlash(programFolder), QString()};
     const QString remembered = RememberedLibrary(sources.configFolder);
-    if (!remembered.isEmpty() && HoldsNotes(remembered))
-        return InLibrary(remembered, sources);
+    if (!remembered.isEmpty() && HoldsNotes(remembered)) return InLibrary(remembered, sources);
     LibraryChoice demo = InLibrary(sources.demoFolder, sources);
     if (!remembered.isEmpty())
-        demo.notice = QStringLiteral("上次使用的筆記資料夾已不在（或已沒有筆記）：%1\n改為開啟程式附帶的示範筆記。").arg(remembered);
+        demo.notice =
+            QStringLiteral("上次使用的筆記資料夾已不在（或已沒有筆記）：%1\n改為開啟程式附帶的示範筆記。")
+                .arg(remembered);
     return demo;
 }
 
 QString RememberedLibrary(const QString &configFolder) {
-    return IniFile(LibraryFile(configFolder)).ReadString(QStringLiteral("Library"), QStringLiteral("Folder"), QString());
+    return IniFile(LibraryFile(configFolder))
+        .ReadString(QStringLiteral("Library"), QStringLiteral("Folder"), QString());
 }
 
 void RememberLibrary(const QString &configFolder, const QString &folder) {

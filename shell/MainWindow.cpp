@@ -19,10 +19,10 @@
 #include "shell/ExportMenu.h"
 #include "shell/HistoryKeys.h"
 #include "shell/KeyboardAccess.h"
-#include "shell/PaneSplitter.h"
-#include "shell/StatusLine.h"
 #include "shell/MarksWiring.h"
 #include "shell/NightMode.h"
+#include "shell/PaneSplitter.h"
+#include "shell/StatusLine.h"
 #include "shell/WindowHeader.h"
 #include "shell/WindowKeys.h"
 #include "shell/WindowMemory.h"
@@ -51,7 +51,9 @@
 namespace {
 
 // Said in the header while large notes are still being read after the window showed.
-QString ReadingNotice() { return QStringLiteral("筆記讀入中，條目列表隨讀隨增；檢索先查已讀入的部分…"); }
+QString ReadingNotice() {
+    return QStringLiteral("筆記讀入中，條目列表隨讀隨增；檢索先查已讀入的部分…");
+}
 
 } // namespace
 
@@ -66,7 +68,8 @@ MainWindow::MainWindow(const QString &programPath, QWidget *parent, const QStrin
     // megabytes of notes that hides much of the reading.
     BuildPanes();
     loader_->TakeFirst();
-    // The reader's own marks (stars, notes: kept beside the library, never in its notes files), night reading.
+    // The reader's own marks (stars, notes: kept beside the library, never in its notes files), night
+    // reading.
     new MarksWiring({this, store_, reading_, tabs_, entries_->List(), search_, entryView_,
                      [this](const QString &text) { ShowLastingNotice(text); }},
                     QDir::currentPath(), this);
@@ -74,8 +77,8 @@ MainWindow::MainWindow(const QString &programPath, QWidget *parent, const QStrin
     for (QAction *action : {night_->Toggle(), night_->InvertScan()})
         static_cast<WindowHeader *>(header_)->AddMenuAction(action);
     SetCaption(ReadWindowTitle(programFolder_, windowTitle()));
-    memory_ = new WindowMemory({this, place_, mainSplitter_, leftPane_, leftBar_, tabs_, entries_, search_, entryView_,
-                                pageViewer_, reading_, store_, night_},
+    memory_ = new WindowMemory({this, place_, mainSplitter_, leftPane_, leftBar_, tabs_, entries_, search_,
+                                entryView_, pageViewer_, reading_, store_, night_},
                                settingsFolder_, this);
     memory_->ApplyStored();
 
@@ -94,7 +97,8 @@ MainWindow::MainWindow(const QString &programPath, QWidget *parent, const QStrin
     // The entry page and the scan draw no focus of their own; their context menus open from the keyboard.
     new FocusRing(this, {entryView_, pageViewer_});
     OrderPanes(this, {leftPane_, entryView_, pageViewer_});
-    InstallContextMenuKeys(this, {{entryView_, entryView_->WebView()}, {pageViewer_, pageViewer_->MenuSurface()}});
+    InstallContextMenuKeys(this,
+                           {{entryView_, entryView_->WebView()}, {pageViewer_, pageViewer_->MenuSurface()}});
     memory_->TakeUpReading(loader_->IsDone());
     // The keyboard starts where the reading does: in the entries list (or the open tab's own control),
     // not on the manual button, which Space would open.
@@ -114,17 +118,20 @@ MainWindow::~MainWindow() {
     EndQuestionsUnanswered(false); // a window made after this one may ask again
 }
 
-bool MainWindow::AllNotebooksRead() const { return loader_->IsDone(); }
+bool MainWindow::AllNotebooksRead() const {
+    return loader_->IsDone();
+}
 
-void MainWindow::FinishReading() { loader_->Finish(); }
+void MainWindow::FinishReading() {
+    loader_->Finish();
+}
 
 void MainWindow::TakeUpAfterReading() {
     notices_->Dismiss(ReadingNotice());
     for (const QString &warning : loader_->Warnings())
         ShowNotice(warning); // one a file, each with its own close button
     memory_->AllRead();
-    if (!firstShow_)
-        search_->PrepareInBackground();
+    if (!firstShow_) search_->PrepareInBackground();
     // Positions left unsaved by a run that did not end normally; an unreadable journal is said so and kept.
     Guarded([this] { capture_->OfferJournals(); })();
     // From now on a notes file written by another program is read again.
@@ -196,15 +203,13 @@ void MainWindow::BuildPanes() {
 }
 
 void MainWindow::Wire() {
-    connect(entries_, &EntriesPane::EntryChosen, this, Guarded([this](NoteRef ref) {
-                reading_->Show(ref, QString(), OpenedFrom::EntriesList);
-            }));
+    connect(entries_, &EntriesPane::EntryChosen, this,
+            Guarded([this](NoteRef ref) { reading_->Show(ref, QString(), OpenedFrom::EntriesList); }));
     connect(search_, &SearchPane::HitChosen, this, Guarded([this](NoteRef ref, const QString &highlight) {
                 reading_->Show(ref, highlight, OpenedFrom::SearchResults);
             }));
     connect(search_, &SearchPane::ShowInEntriesList, this, Guarded([this](NoteRef ref) {
-                if (!entries_->Select(ref))
-                    return;
+                if (!entries_->Select(ref)) return;
                 tabs_->setCurrentWidget(entries_);
                 entries_->FocusList();
             }));
@@ -212,12 +217,13 @@ void MainWindow::Wire() {
             Guarded([this](const QString &path) { pageViewer_->ShowScan(path); }));
     connect(scans_, &FileBrowserPane::FilterEdited, this, Guarded([this](const QString &text) {
                 // The keyword is taken out again; the list then shows every name.
-                if (capture_->TakeKeyword(text))
-                    scans_->ClearFilter();
+                if (capture_->TakeKeyword(text)) scans_->ClearFilter();
             }));
-    connect(pdfVolumes_, &FileBrowserPane::FileChosen, this, Guarded([this](const QString &path) { OpenDocument(this, path); }));
+    connect(pdfVolumes_, &FileBrowserPane::FileChosen, this,
+            Guarded([this](const QString &path) { OpenDocument(this, path); }));
     connect(capture_, &CaptureSession::Notice, this, [this](const QString &text) { ShowNotice(text); });
-    connect(capture_, &CaptureSession::LastingNotice, this, [this](const QString &text) { ShowLastingNotice(text); });
+    connect(capture_, &CaptureSession::LastingNotice, this,
+            [this](const QString &text) { ShowLastingNotice(text); });
     connect(capture_, &CaptureSession::NoticeOver, notices_, &NoticeStrip::Dismiss);
     // Capture: the scan's right click goes to the session, which records into the notebooks and moves
     // on in the list that opened the entry shown.
@@ -225,7 +231,8 @@ void MainWindow::Wire() {
     capture_->SetTargets(stepping_.get());
     connect(capture_, &CaptureSession::RecordingChanged, pageViewer_, &PageViewer::SetCaptureMode);
     connect(capture_, &CaptureSession::CaptionChanged, pageViewer_, &PageViewer::SetCaptureCaption);
-    connect(pageViewer_, &PageViewer::PositionPicked, capture_, Guarded([this](int x, int y) { capture_->RecordAt(x, y); }));
+    connect(pageViewer_, &PageViewer::PositionPicked, capture_,
+            Guarded([this](int x, int y) { capture_->RecordAt(x, y); }));
     connect(pageViewer_, &PageViewer::UndoCaptureWanted, capture_, Guarded([this] { capture_->Undo(); }));
     connect(pageViewer_, &PageViewer::NextUnpositionedWanted, capture_,
             Guarded([this] { capture_->ShowNextWithoutPosition(); }));
@@ -251,7 +258,8 @@ void MainWindow::WireShown() {
                     tabs_->setCurrentWidget(entries_);
                 // Once the page is drawn, the pages the reader steps to next are decoded ahead.
                 NoteList *list = shown.from == OpenedFrom::SearchResults ? search_->List() : entries_->List();
-                QTimer::singleShot(0, list, Guarded([this, list] { pageViewer_->PrefetchScans(list->NeighbourScans()); }));
+                QTimer::singleShot(
+                    0, list, Guarded([this, list] { pageViewer_->PrefetchScans(list->NeighbourScans()); }));
             }));
 }
 
@@ -305,11 +313,17 @@ void MainWindow::WireKeys() {
             }));
 }
 
-void MainWindow::ShowNotice(const QString &text) { notices_->Add(text, NoticeStrip::Kind::Routine); }
+void MainWindow::ShowNotice(const QString &text) {
+    notices_->Add(text, NoticeStrip::Kind::Routine);
+}
 
-void MainWindow::ShowLastingNotice(const QString &text) { notices_->Add(text, NoticeStrip::Kind::Lasting); }
+void MainWindow::ShowLastingNotice(const QString &text) {
+    notices_->Add(text, NoticeStrip::Kind::Lasting);
+}
 
-void MainWindow::ShowAsStored() { place_->Show(); }
+void MainWindow::ShowAsStored() {
+    place_->Show();
+}
 
 void MainWindow::SetCaption(const QString &caption) {
     setWindowTitle(caption);
@@ -319,45 +333,41 @@ void MainWindow::SetCaption(const QString &caption) {
 void MainWindow::ShowEmptyCaption() {
     // The toolkit shows the program's name for an empty title: a lone space shows an empty caption,
     // while windowTitle() stays empty.
-    if (windowTitle().isEmpty() && windowHandle())
-        windowHandle()->setTitle(QStringLiteral(" "));
+    if (windowTitle().isEmpty() && windowHandle()) windowHandle()->setTitle(QStringLiteral(" "));
 }
 
 void MainWindow::showEvent(QShowEvent *event) {
     ShowEmptyCaption(); // the native window exists from the first showing on
     QMainWindow::showEvent(event);
-    if (!firstShow_)
-        return;
+    if (!firstShow_) return;
     firstShow_ = false;
     // The first paint comes before the search buffers: they are built while the reader looks.
     QTimer::singleShot(0, this, Guarded([this] {
                            loader_->AddReader(); // the core that built the window reads too
-                           if (AllNotebooksRead())
-                               search_->PrepareInBackground();
+                           if (AllNotebooksRead()) search_->PrepareInBackground();
                            if (!scanIndex_->IsBuilt()) {
                                scanIndex_->Build();
                                pageViewer_->SetScanIndex(scanIndex_);
                            }
                        }));
-    if (QLayout *layout = centralWidget()->layout())
-        layout->activate();
+    if (QLayout *layout = centralWidget()->layout()) layout->activate();
     mainSplitter_->Settle();
 }
 
 bool MainWindow::MayClose() {
     if (capture_->HasUnsavedPositions()) {
         const CloseAnswer answer = AskCloseWithUnsaved(this);
-        if (answer == CloseAnswer::Stay)
-            return false;
+        if (answer == CloseAnswer::Stay) return false;
         // A save that leaves some position out (a "no" to its conflict question) keeps the window open.
-        if (answer == CloseAnswer::SaveThenLeave && !capture_->Save())
-            return false;
+        if (answer == CloseAnswer::SaveThenLeave && !capture_->Save()) return false;
     }
     try {
         memory_->Write();
     } catch (const std::exception &e) {
         // The window must not become impossible to close: the user may leave without the settings.
-        return AskYesNo(this, QStringLiteral("%1\n\n視窗設定無法儲存。仍要結束程式嗎？").arg(QString::fromUtf8(e.what())));
+        return AskYesNo(
+            this,
+            QStringLiteral("%1\n\n視窗設定無法儲存。仍要結束程式嗎？").arg(QString::fromUtf8(e.what())));
     }
     return true;
 }

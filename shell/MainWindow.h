@@ -44,7 +44,8 @@ public:
     // program's folder; raises VelmoraError when a notes file or a letter folder is missing (the
     // window is then never shown). velmoranote.ini is kept in `settingsFolder` when one is given
     // (a library that is not the user's to write), else in the program's folder.
-    explicit MainWindow(const QString &programPath, QWidget *parent = nullptr, const QString &settingsFolder = {});
+    explicit MainWindow(const QString &programPath, QWidget *parent = nullptr,
+                        const QString &settingsFolder = {});
     ~MainWindow() override;
 
     // Shows the window, maximised when the settings say so.
@@ -89,7 +90,7 @@ private:
     bool MayClose();
     void TakeUpAfterReading();
 
-    QString programFolder_; // with a trailing separator
+    QString programFolder_;  // with a trailing separator
     QString settingsFolder_; // where velmoranote.ini is kept, with a trailing separator
     NotebookStore *store_;
     NotebookLoader *loader_;

@@ -62,10 +62,13 @@ void WindowHeader::AddButton(QWidget *button) {
     ++buttons_;
 }
 
-void WindowHeader::AddMenuAction(QAction *action) { manualButton_->addAction(action); }
+void WindowHeader::AddMenuAction(QAction *action) {
+    manualButton_->addAction(action);
+}
 
 void WindowHeader::changeEvent(QEvent *event) {
     QWidget::changeEvent(event);
     if (event->type() == QEvent::PaletteChange && title_)
-        title_->setStyleSheet(IsNightPalette(palette()) ? QStringLiteral("color: #F08C8C;") : QStringLiteral("color: #800000;"));
+        title_->setStyleSheet(IsNightPalette(palette()) ? QStringLiteral("color: #F08C8C;")
+                                                        : QStringLiteral("color: #800000;"));
 }

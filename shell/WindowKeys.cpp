@@ -17,8 +17,7 @@
 namespace {
 
 bool IsTextBox(const QWidget *w) {
-    if (!w)
-        return false;
+    if (!w) return false;
     if (qobject_cast<const QLineEdit *>(w) || qobject_cast<const QAbstractSpinBox *>(w) ||
         qobject_cast<const QTextEdit *>(w) || qobject_cast<const QPlainTextEdit *>(w))
         return true;
@@ -28,8 +27,7 @@ bool IsTextBox(const QWidget *w) {
 
 bool IsTextSizeKey(const QKeyEvent *key) {
     const Qt::KeyboardModifiers mods = key->modifiers() & ~(Qt::KeypadModifier | Qt::ShiftModifier);
-    if (mods != Qt::ControlModifier)
-        return false;
+    if (mods != Qt::ControlModifier) return false;
     const int k = key->key();
     return k == Qt::Key_Plus || k == Qt::Key_Equal || k == Qt::Key_Minus || k == Qt::Key_0;
 }
@@ -41,8 +39,7 @@ int Direction(const QKeyEvent *key) {
 // A text box needs its typing and its own undo; the scan's Ctrl+PgUp/PgDn it does not need.
 bool TextBoxNeeds(const QKeyEvent *key) {
     const Qt::KeyboardModifiers mods = key->modifiers() & ~(Qt::KeypadModifier | Qt::ShiftModifier);
-    if (!(mods & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)))
-        return true;
+    if (!(mods & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))) return true;
     return key->key() == Qt::Key_Z;
 }
 
@@ -55,14 +52,10 @@ WindowKeys::WindowKeys(Panes panes, QObject *parent)
 
 WindowKeys::Pane WindowKeys::PaneOf(const QWidget *widget) const {
     for (const QWidget *w = widget; w; w = w->parentWidget()) {
-        if (w == panes_.scan)
-            return Pane::Scan;
-        if (w == panes_.page)
-            return Pane::Page;
-        if (w == panes_.lists)
-            return Pane::Lists;
-        if (w->isWindow())
-            break;
+        if (w == panes_.scan) return Pane::Scan;
+        if (w == panes_.page) return Pane::Page;
+        if (w == panes_.lists) return Pane::Lists;
+        if (w->isWindow()) break;
     }
     return Pane::None;
 }
@@ -73,12 +66,9 @@ WindowKeys::Pane WindowKeys::SizeTarget() const {
 }
 
 bool WindowKeys::TakeResultStep(QKeyEvent *key, bool act) {
-    if (!search_ || search_->ResultCount() == 0)
-        return false;
-    if (page_ && page_->IsFindBarOpen() && PaneOf(QApplication::focusWidget()) == Pane::Page)
-        return false;
-    if (act)
-        search_->StepResult(key->modifiers().testFlag(Qt::ShiftModifier) ? -1 : 1);
+    if (!search_ || search_->ResultCount() == 0) return false;
+    if (page_ && page_->IsFindBarOpen() && PaneOf(QApplication::focusWidget()) == Pane::Page) return false;
+    if (act) search_->StepResult(key->modifiers().testFlag(Qt::ShiftModifier) ? -1 : 1);
     return true;
 }
 
@@ -87,35 +77,27 @@ bool WindowKeys::Take(QKeyEvent *key, bool act) {
         return TakeResultStep(key, act);
     if (IsTextSizeKey(key)) {
         const Pane target = SizeTarget();
-        if (target == Pane::Scan)
-            return panes_.scan->TakeKey(key, act);
-        if (target == Pane::None)
-            return false;
-        if (act)
-            (target == Pane::Lists ? panes_.stepListText : panes_.stepPageZoom)(Direction(key));
+        if (target == Pane::Scan) return panes_.scan->TakeKey(key, act);
+        if (target == Pane::None) return false;
+        if (act) (target == Pane::Lists ? panes_.stepListText : panes_.stepPageZoom)(Direction(key));
         return true;
     }
     const QWidget *focus = QApplication::focusWidget();
     // The scan pane takes its keys itself while it has the focus.
-    if (PaneOf(focus) == Pane::Scan || !panes_.scan->isVisible())
-        return false;
-    if (IsTextBox(focus) && TextBoxNeeds(key))
-        return false;
+    if (PaneOf(focus) == Pane::Scan || !panes_.scan->isVisible()) return false;
+    if (IsTextBox(focus) && TextBoxNeeds(key)) return false;
     return panes_.scan->TakeKey(key, act);
 }
 
 bool WindowKeys::eventFilter(QObject *watched, QEvent *event) {
     const QEvent::Type type = event->type();
-    if (type != QEvent::ShortcutOverride && type != QEvent::KeyPress)
-        return false;
+    if (type != QEvent::ShortcutOverride && type != QEvent::KeyPress) return false;
     // A key travels from the focus widget up to the window: it is looked at once, where it starts.
     QWidget *focus = QApplication::focusWidget();
-    if (watched != focus || !focus || focus->window() != panes_.window)
-        return false;
+    if (watched != focus || !focus || focus->window() != panes_.window) return false;
     auto *key = static_cast<QKeyEvent *>(event);
     bool taken = false;
     Guarded([&] { taken = Take(key, type == QEvent::KeyPress); })();
-    if (taken)
-        event->accept(); // an accepted override keeps the window's shortcuts off the key
+    if (taken) event->accept(); // an accepted override keeps the window's shortcuts off the key
     return taken;
 }

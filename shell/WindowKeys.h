@@ -23,8 +23,8 @@ class WindowKeys : public QObject {
 public:
     struct Panes {
         QWidget *window = nullptr;
-        QWidget *lists = nullptr; // the left pane with its tabs
-        QWidget *page = nullptr;  // the entry page
+        QWidget *lists = nullptr;      // the left pane with its tabs
+        QWidget *page = nullptr;       // the entry page
         EntryView *pageView = nullptr; // the same, for its find bar
         SearchPane *search = nullptr;  // the search tab, for F3
         PageViewer *scan = nullptr;

@@ -17,8 +17,7 @@ QRect WithinScreens(QRect outer) {
     QRect desktop;
     for (const QScreen *screen : QGuiApplication::screens())
         desktop |= screen->availableGeometry();
-    if (desktop.isEmpty())
-        return outer;
+    if (desktop.isEmpty()) return outer;
     outer.setSize(outer.size().boundedTo(desktop.size()).expandedTo(QSize(1, 1)));
     return outer;
 }
@@ -28,12 +27,10 @@ QRect OntoAScreen(const QRect &outer) {
     const QRect titleBar(outer.left(), outer.top(), outer.width(), 30);
     for (const QScreen *screen : QGuiApplication::screens()) {
         const QRect seen = screen->availableGeometry().intersected(titleBar);
-        if (seen.width() >= 50 && seen.height() >= 10)
-            return outer;
+        if (seen.width() >= 50 && seen.height() >= 10) return outer;
     }
     const QScreen *primary = QGuiApplication::primaryScreen();
-    if (!primary)
-        return outer;
+    if (!primary) return outer;
     const QRect avail = primary->availableGeometry();
     return QRect(avail.topLeft(), outer.size().boundedTo(avail.size()));
 }
@@ -45,7 +42,9 @@ bool Plausible(const QMargins &m) {
 
 } // namespace
 
-WindowPlace::WindowPlace(QWidget *window) : QObject(window), window_(window) { window_->installEventFilter(this); }
+WindowPlace::WindowPlace(QWidget *window) : QObject(window), window_(window) {
+    window_->installEventFilter(this);
+}
 
 void WindowPlace::Restore(QRect outer, const QMargins &frame, bool maximised) {
     outer = OntoAScreen(WithinScreens(outer));
@@ -81,14 +80,14 @@ QMargins WindowPlace::CurrentFrame() const {
 }
 
 bool WindowPlace::InNormalState() const {
-    return window_->isVisible() && !(window_->windowState() & (Qt::WindowMaximized | Qt::WindowMinimized | Qt::WindowFullScreen));
+    return window_->isVisible() &&
+           !(window_->windowState() & (Qt::WindowMaximized | Qt::WindowMinimized | Qt::WindowFullScreen));
 }
 
 QMargins WindowPlace::Frame() const {
     if (settled_ && InNormalState()) {
         const QMargins frame = CurrentFrame();
-        if (Plausible(frame) && !frame.isNull())
-            return frame;
+        if (Plausible(frame) && !frame.isNull()) return frame;
     }
     return normalFrame_;
 }
@@ -100,14 +99,12 @@ QRect WindowPlace::Outer() const {
 void WindowPlace::Follow() {
     normalOuter_ = window_->frameGeometry();
     const QMargins frame = CurrentFrame();
-    if (Plausible(frame) && !frame.isNull())
-        normalFrame_ = frame;
+    if (Plausible(frame) && !frame.isNull()) normalFrame_ = frame;
 }
 
 void WindowPlace::CorrectForFrame() {
     const QMargins frame = CurrentFrame();
-    if (frame.isNull() || !Plausible(frame))
-        return; // not framed yet
+    if (frame.isNull() || !Plausible(frame)) return; // not framed yet
     settled_ = true;
     if (frame != assumedFrame_) {
         qCDebug(lcShell) << "window frame" << frame << "differs from the one assumed" << assumedFrame_;
@@ -128,8 +125,7 @@ bool WindowPlace::eventFilter(QObject *watched, QEvent *event) {
             // After the event is handled the frame may be known: look then. Only the normal state
             // counts: a maximised window's frame is not the one it returns to.
             QTimer::singleShot(0, this, [this] {
-                if (!InNormalState())
-                    return;
+                if (!InNormalState()) return;
                 if (settled_)
                     Follow();
                 else

@@ -36,10 +36,10 @@ private:
     void Follow();
 
     QWidget *window_;
-    QRect wantedOuter_;       // the outer rectangle asked for at the start, until the frame is known
-    QMargins assumedFrame_;   // the frame the client size was computed with
+    QRect wantedOuter_;     // the outer rectangle asked for at the start, until the frame is known
+    QMargins assumedFrame_; // the frame the client size was computed with
     bool maximised_ = false;
-    bool settled_ = false;    // the real frame was seen and the size corrected
+    bool settled_ = false; // the real frame was seen and the size corrected
     // The window's place the last time it was in its normal state: a maximised or minimised window is
     // stored where it will return to.
     QRect normalOuter_;

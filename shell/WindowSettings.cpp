@@ -3,13 +3,16 @@
 #include "images/ViewerMath.h"
 #include "shell/IniFile.h"
 
-
 namespace {
 const QString kSystem = QStringLiteral("System");
 const QString kPanel = QStringLiteral("Panel");
 const QString kReader = QStringLiteral("Reader");
-QString SetupFile(const QString &folder) { return folder + QStringLiteral("setup.ini"); }
-QString StateFile(const QString &folder) { return folder + QStringLiteral("velmoranote.ini"); }
+QString SetupFile(const QString &folder) {
+    return folder + QStringLiteral("setup.ini");
+}
+QString StateFile(const QString &folder) {
+    return folder + QStringLiteral("velmoranote.ini");
+}
 // A settings value is one line: a headword of several lines or a pasted query is kept on one.
 QString OneLine(QString text) {
     text.replace(QLatin1Char('\r'), QLatin1Char(' ')).replace(QLatin1Char('\n'), QLatin1Char(' '));
@@ -17,7 +20,9 @@ QString OneLine(QString text) {
 }
 } // namespace
 
-QString SettingsLine(const QString &text) { return OneLine(text); }
+QString SettingsLine(const QString &text) {
+    return OneLine(text);
+}
 
 QString ReadWindowTitle(const QString &programFolder, const QString &fallback) {
     return IniFile(SetupFile(programFolder)).ReadString(kSystem, QStringLiteral("Title"), fallback);
@@ -30,7 +35,8 @@ WindowSettings ReadWindowSettings(const QString &programFolder, const WindowSett
     s.outer.moveLeft(ini.ReadInteger(kSystem, QStringLiteral("Left"), s.outer.left()));
     s.outer.setWidth(ini.ReadInteger(kSystem, QStringLiteral("Width"), s.outer.width()));
     s.outer.setHeight(ini.ReadInteger(kSystem, QStringLiteral("Height"), s.outer.height()));
-    s.zoomFactor = viewer::StoredZoom(ini.ReadFloat(kSystem, QStringLiteral("ImageRate"), double(s.zoomFactor)));
+    s.zoomFactor =
+        viewer::StoredZoom(ini.ReadFloat(kSystem, QStringLiteral("ImageRate"), double(s.zoomFactor)));
     s.maximised = ini.ReadBool(kSystem, QStringLiteral("InitMax"), s.maximised);
     // The docked panes keep their places whatever the file says; the scan pane takes its width.
     s.scanPaneWidth = ini.ReadInteger(kPanel, QStringLiteral("Width2"), s.scanPaneWidth);
@@ -47,10 +53,10 @@ WindowSettings ReadWindowSettings(const QString &programFolder, const WindowSett
     s.searchFold = ini.ReadInteger(kReader, QStringLiteral("SearchFold"), s.searchFold ? 1 : 0) != 0;
     s.showPositions = ini.ReadInteger(kReader, QStringLiteral("ShowPositions"), s.showPositions ? 1 : 0) != 0;
     s.scanShare = ini.ReadFloat(kReader, QStringLiteral("ScanShare"), s.scanShare);
-    if (!(s.scanShare >= 0.0 && s.scanShare <= 1.0))
-        s.scanShare = defaults.scanShare;
+    if (!(s.scanShare >= 0.0 && s.scanShare <= 1.0)) s.scanShare = defaults.scanShare;
     s.night = ini.ReadInteger(kReader, QStringLiteral("NightMode"), s.night ? 1 : 0) != 0;
-    s.nightInverted = ini.ReadInteger(kReader, QStringLiteral("NightScanInverted"), s.nightInverted ? 1 : 0) != 0;
+    s.nightInverted =
+        ini.ReadInteger(kReader, QStringLiteral("NightScanInverted"), s.nightInverted ? 1 : 0) != 0;
     return s;
 }
 

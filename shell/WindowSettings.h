@@ -7,9 +7,9 @@
 #include <QString>
 
 struct WindowSettings {
-    QRect outer;              // the window with its frame, in its normal (not maximised) state
-    QMargins frame;           // the window manager's frame seen at the last close; null when unknown
-    float zoomFactor = 1.0f;  // of the page scan
+    QRect outer;             // the window with its frame, in its normal (not maximised) state
+    QMargins frame;          // the window manager's frame seen at the last close; null when unknown
+    float zoomFactor = 1.0f; // of the page scan
     bool maximised = false;
     // The panes' places as written; only the scan pane's width is taken back on reading.
     int panelTop = 0, panelLeft = 0, panelLeft2 = 0, panelWidth = 0, scanPaneWidth = 0, panelHeight = 0;
@@ -21,7 +21,7 @@ struct WindowSettings {
     QString lastHeadword;  // of that record, to see that it is still the same one
     int openTab = 0;       // of the left pane
     QString searchText;
-    bool searchFold = false; // the search matches across variant characters
+    bool searchFold = false;    // the search matches across variant characters
     bool showPositions = false; // the marks at every entry's position on the scan
     // The scan's part of the width the page and the scan share, kept as the window changes size; below
     // zero when none was stored.

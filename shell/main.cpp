@@ -11,8 +11,8 @@
 #include <QCommandLineParser>
 #include <QDir>
 #include <QFileInfo>
-#include <QStandardPaths>
 #include <QScopeGuard>
+#include <QStandardPaths>
 #include <QTimer>
 
 #include <cstdio>
@@ -46,11 +46,12 @@ void PrintLine(FILE *to, const QString &text) {
 // The demo library installed with the program, found from the program's own place so that the
 // installed tree can be moved as a whole.
 QString InstalledDemoFolder() {
-    return QDir::cleanPath(QCoreApplication::applicationDirPath() + QString::fromUtf8("/" VELMORA_DEMO_RELATIVE));
+    return QDir::cleanPath(QCoreApplication::applicationDirPath() +
+                           QString::fromUtf8("/" VELMORA_DEMO_RELATIVE));
 }
 
 struct CommandLine {
-    QString library; // --library DIR, or empty
+    QString library;   // --library DIR, or empty
     int exitCode = -1; // >= 0: the command line was answered (help, version, a mistake): end with it
 };
 
@@ -62,11 +63,13 @@ CommandLine ReadCommandLine(int argc, char *argv[]) {
         arguments << QString::fromLocal8Bit(argv[i]);
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("澄溪導師筆記：閱讀導師筆記，對照原稿掃描頁。"));
-    const QCommandLineOption helpOption({QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("顯示這段說明"));
+    const QCommandLineOption helpOption({QStringLiteral("h"), QStringLiteral("help")},
+                                        QStringLiteral("顯示這段說明"));
     const QCommandLineOption versionOption({QStringLiteral("v"), QStringLiteral("version")},
                                            QStringLiteral("顯示版本"));
-    const QCommandLineOption libraryOption(
-        QStringLiteral("library"), QStringLiteral("筆記資料夾（筆記讀入後記住，下次啟動時沿用）"), QStringLiteral("DIR"));
+    const QCommandLineOption libraryOption(QStringLiteral("library"),
+                                           QStringLiteral("筆記資料夾（筆記讀入後記住，下次啟動時沿用）"),
+                                           QStringLiteral("DIR"));
     parser.addOption(helpOption);
     parser.addOption(versionOption);
     parser.addOption(libraryOption);
@@ -81,14 +84,16 @@ CommandLine ReadCommandLine(int argc, char *argv[]) {
                                               QStringLiteral("display"), QStringLiteral("qwindowgeometry")}
                                       .contains(name);
         if (!onlyToolkitOptions) {
-            PrintLine(stderr, QStringLiteral("velmoranote：%1\n請用 velmoranote --help 查看用法。").arg(parser.errorText()));
+            PrintLine(stderr, QStringLiteral("velmoranote：%1\n請用 velmoranote --help 查看用法。")
+                                  .arg(parser.errorText()));
             line.exitCode = 2;
             return line;
         }
     }
     if (parser.isSet(helpOption)) {
         PrintLine(stdout, parser.helpText()
-                              .replace(QStringLiteral("Usage: <executable_name>"), QStringLiteral("用法：velmoranote"))
+                              .replace(QStringLiteral("Usage: <executable_name>"),
+                                       QStringLiteral("用法：velmoranote"))
                               .replace(QStringLiteral("Options:"), QStringLiteral("選項：")));
         line.exitCode = 0;
     } else if (parser.isSet(versionOption)) {
@@ -101,12 +106,13 @@ CommandLine ReadCommandLine(int argc, char *argv[]) {
 
 // Started from a terminal (or a script that reads its output), the reasons are printed and no dialog
 // waits for a click; started from the menu, the dialog is the only way to say anything.
-bool FromTerminal() { return isatty(STDERR_FILENO) || isatty(STDIN_FILENO); }
+bool FromTerminal() {
+    return isatty(STDERR_FILENO) || isatty(STDIN_FILENO);
+}
 
 void Say(const QString &message, bool fromTerminal) {
     PrintLine(stderr, QStringLiteral("velmoranote：%1").arg(message));
-    if (!fromTerminal)
-        ShowErrorMessage(message);
+    if (!fromTerminal) ShowErrorMessage(message);
 }
 
 } // namespace
@@ -118,8 +124,7 @@ int main(int argc, char *argv[]) {
     std::signal(SIGXFSZ, SIG_IGN); // a file-size limit fails the write with its reason, as a full disk does
 
     const CommandLine commandLine = ReadCommandLine(argc, argv);
-    if (commandLine.exitCode >= 0)
-        return commandLine.exitCode;
+    if (commandLine.exitCode >= 0) return commandLine.exitCode;
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts); // the web view asks for it
     ReaderApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("velmoranote"));
@@ -132,8 +137,7 @@ int main(int argc, char *argv[]) {
     MainWindow *built = nullptr;
     QObject::connect(&endSignals, &EndSignals::EndRequested, &app, [&built] {
         EndQuestionsUnanswered();
-        if (built)
-            built->PrepareToEndUnasked();
+        if (built) built->PrepareToEndUnasked();
         QCoreApplication::exit(0);
     });
     try {
@@ -154,8 +158,9 @@ int main(int argc, char *argv[]) {
         case SingleInstance::Claim::First:
             break;
         case SingleInstance::Claim::HandedOver:
-            PrintLine(stderr, QStringLiteral("velmoranote：這個筆記資料夾已在另一個視窗開著，已切換到該視窗：%1")
-                                  .arg(ShownPath(libraryFolder)));
+            PrintLine(stderr,
+                      QStringLiteral("velmoranote：這個筆記資料夾已在另一個視窗開著，已切換到該視窗：%1")
+                          .arg(ShownPath(libraryFolder)));
             return 0;
         case SingleInstance::Claim::Alone:
             PrintLine(stderr, QStringLiteral("velmoranote：%1").arg(instance.Reason()));
@@ -178,8 +183,7 @@ int main(int argc, char *argv[]) {
         }
         // Only a folder whose notes have loaded is remembered: a wrong one never locks the next start out.
         const auto remember = [&sources, fromTerminal] {
-            if (sources.requested.isEmpty())
-                return;
+            if (sources.requested.isEmpty()) return;
             try {
                 RememberLibrary(sources.configFolder, sources.requested);
             } catch (const VelmoraError &e) {
@@ -192,10 +196,11 @@ int main(int argc, char *argv[]) {
             QObject::connect(&window, &MainWindow::NotebooksRead, &window, remember);
         // Large notes are read on after the window shows: a file found unreadable then ends the start as
         // one found before would, without writing the window's settings.
-        QObject::connect(&window, &MainWindow::NotesUnreadable, &window, [fromTerminal](const QString &message) {
-            Say(message, fromTerminal);
-            QCoreApplication::exit(1);
-        });
+        QObject::connect(&window, &MainWindow::NotesUnreadable, &window,
+                         [fromTerminal](const QString &message) {
+                             Say(message, fromTerminal);
+                             QCoreApplication::exit(1);
+                         });
         QObject::connect(&instance, &SingleInstance::RaiseRequested, &window, [&window] {
             window.setWindowState((window.windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
             window.show();
@@ -206,7 +211,8 @@ int main(int argc, char *argv[]) {
         if (!library.notice.isEmpty()) {
             PrintLine(stderr, QStringLiteral("velmoranote：%1").arg(library.notice));
             if (!fromTerminal)
-                QTimer::singleShot(0, &window, [&window, notice = library.notice] { Inform(&window, notice); });
+                QTimer::singleShot(0, &window,
+                                   [&window, notice = library.notice] { Inform(&window, notice); });
         }
         return app.exec();
     } catch (const VelmoraError &e) {

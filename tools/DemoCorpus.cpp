@@ -3,8 +3,8 @@
 
 #include "tools/DemoLibrary.h"
 
-#include "corpus/Data.h"
 #include "common/Error.h"
+#include "corpus/Data.h"
 
 #include <QRegularExpression>
 
@@ -13,7 +13,8 @@ namespace {
 
 // One passage a line: source title | headword | passage | collation note | remark.
 // An empty note or remark is filled from the teacher's stock phrases below.
-const char *const kLunyu = R"(論語·學而|學而時習之|子曰：「學而時習之，不亦說乎？有朋自遠方來，不亦樂乎？人不知而不慍，不亦君子乎？」|「說」，讀為「悅」。|開卷第一章，言學之始終：習而說，朋來而樂，人不知而不慍，德乃成。
+const char *const kLunyu =
+    R"(論語·學而|學而時習之|子曰：「學而時習之，不亦說乎？有朋自遠方來，不亦樂乎？人不知而不慍，不亦君子乎？」|「說」，讀為「悅」。|開卷第一章，言學之始終：習而說，朋來而樂，人不知而不慍，德乃成。
 論語·學而|巧言令色|子曰：「巧言令色，鮮矣仁！」|「鮮」，少也。|與〈陽貨〉重出，記者兩存之。
 論語·學而|吾日三省吾身|曾子曰：「吾日三省吾身：為人謀而不忠乎？與朋友交而不信乎？傳不習乎？」|「三省」，或以為三事，或以為多次。|忠、信、習三者，皆切己之功。
 論語·學而|其為人也孝弟|有子曰：「其為人也孝弟，而好犯上者，鮮矣；不好犯上，而好作亂者，未之有也。君子務本，本立而道生。孝弟也者，其為仁之本與！」|「弟」，讀為「悌」。|本立而道生，此句最要。
@@ -76,7 +77,8 @@ const char *const kLunyu = R"(論語·學而|學而時習之|子曰：「學而�
 論語·陽貨|性相近也|子曰：「性相近也，習相遠也。」||
 論語·子張|博學而篤志|子夏曰：「博學而篤志，切問而近思，仁在其中矣。」||)";
 
-const char *const kMengzi = R"(孟子·梁惠王上|何必曰利|孟子見梁惠王。王曰：「叟！不遠千里而來，亦將有以利吾國乎？」孟子對曰：「王何必曰利？亦有仁義而已矣。」||開宗明義，辨義利之分。
+const char *const kMengzi =
+    R"(孟子·梁惠王上|何必曰利|孟子見梁惠王。王曰：「叟！不遠千里而來，亦將有以利吾國乎？」孟子對曰：「王何必曰利？亦有仁義而已矣。」||開宗明義，辨義利之分。
 孟子·梁惠王上|五十步笑百步|「棄甲曳兵而走，或百步而後止，或五十步而後止。以五十步笑百步，則何如？」曰：「不可，直不百步耳，是亦走也。」||
 孟子·梁惠王上|不違農時|「不違農時，穀不可勝食也；數罟不入洿池，魚鱉不可勝食也；斧斤以時入山林，材木不可勝用也。」|「數」，讀為「促」，密也。|
 孟子·梁惠王上|老吾老|「老吾老，以及人之老；幼吾幼，以及人之幼：天下可運於掌。」||推恩之說本此。
@@ -135,7 +137,8 @@ const char *const kMengzi = R"(孟子·梁惠王上|何必曰利|孟子見梁惠
 禮記·大學|爲人君止於仁|爲人君，止於仁；爲人臣，止於敬；爲人子，止於孝；爲人父，止於慈；與國人交，止於信。|此本「為」皆作「爲」，二字異體；勾選「繁簡異體」檢索，即可互見。|
 孟子·告子上|学问之道|学问之道无他，求其放心而已矣。|此條據簡體抄本錄入，與「求其放心」同文；以「學問」檢索並勾選「繁簡異體」，亦可找到。|)";
 
-const char *const kLaoZhuang = R"(道德經·第一章|道可道|道可道，非常道；名可名，非常名。無名天地之始，有名萬物之母。|帛書本作「道可道也，非恆道也」，漢人避文帝諱，改「恆」為「常」。|五千言之總綱。
+const char *const kLaoZhuang =
+    R"(道德經·第一章|道可道|道可道，非常道；名可名，非常名。無名天地之始，有名萬物之母。|帛書本作「道可道也，非恆道也」，漢人避文帝諱，改「恆」為「常」。|五千言之總綱。
 道德經·第二章|有無相生|故有無相生，難易相成，長短相較，高下相傾，音聲相和，前後相隨。|「較」，一本作「形」。|
 道德經·第二章|處無為之事|是以聖人處無為之事，行不言之教。||
 道德經·第三章|不尚賢|不尚賢，使民不爭；不貴難得之貨，使民不為盜。||
@@ -188,7 +191,8 @@ const char *const kLaoZhuang = R"(道德經·第一章|道可道|道可道，非
 莊子·外物|得魚忘筌|筌者所以在魚，得魚而忘筌；蹄者所以在兔，得兔而忘蹄；言者所以在意，得意而忘言。||
 莊子·天下|一尺之捶|一尺之捶，日取其半，萬世不竭。||)";
 
-const char *const kShijing = R"(詩經·周南·關雎|關關雎鳩|關關雎鳩，在河之洲。窈窕淑女，君子好逑。|「逑」，《釋文》作「仇」，匹也。|〈關雎〉樂而不淫，哀而不傷。
+const char *const kShijing =
+    R"(詩經·周南·關雎|關關雎鳩|關關雎鳩，在河之洲。窈窕淑女，君子好逑。|「逑」，《釋文》作「仇」，匹也。|〈關雎〉樂而不淫，哀而不傷。
 詩經·周南·關雎|寤寐求之|參差荇菜，左右流之。窈窕淑女，寤寐求之。求之不得，寤寐思服。悠哉悠哉，輾轉反側。||
 詩經·周南·葛覃|葛之覃兮|葛之覃兮，施于中谷，維葉萋萋。黃鳥于飛，集于灌木，其鳴喈喈。||
 詩經·周南·卷耳|采采卷耳|采采卷耳，不盈頃筐。嗟我懷人，寘彼周行。||
@@ -270,8 +274,7 @@ struct Passage {
     QString title, headword, passage, note, remark;
 };
 
-QList<Passage> ParsePassages(const char *data)
-{
+QList<Passage> ParsePassages(const char *data) {
     QList<Passage> out;
     const QStringList lines = QString::fromUtf8(data).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     for (const QString &line : lines) {
@@ -285,10 +288,8 @@ QList<Passage> ParsePassages(const char *data)
 
 // The teacher's stock phrases, for passages without a note or remark of their own.
 const char *const kStockNotes[] = {
-    "此章文字，諸本並同。",
-    "「%1」一語，各本無異文。",
-    "今據通行本錄出，句讀依師說。",
-    "「%1」，舊鈔本字形小異，今從通行本。",
+    "此章文字，諸本並同。",         "「%1」一語，各本無異文。",
+    "今據通行本錄出，句讀依師說。", "「%1」，舊鈔本字形小異，今從通行本。",
     "諸本同。石經殘字可參。",
 };
 const char *const kStockRemarks[] = {
@@ -309,32 +310,25 @@ const char *const kContentMarks[] = {"yc", "bc", "gc", "rc", "g2c", "underline"}
 const char *const kNoteMarks[] = {"red", "g5c", "red", "bold"};
 const char *const kRemarkMarks[] = {"underline", "bold", "blue"};
 
-QString Span(const char *cls, const QString &text)
-{
+QString Span(const char *cls, const QString &text) {
     return QStringLiteral("<span class=\"%1\">%2</span>").arg(QLatin1String(cls), text);
 }
 
-QString Commentary(const QString &title)
-{
-    if (title.startsWith(QStringLiteral("道德經")))
-        return QStringLiteral("參看王弼《老子道德經注》。");
-    if (title.startsWith(QStringLiteral("莊子")))
-        return QStringLiteral("參看郭象《莊子注》。");
-    if (title.startsWith(QStringLiteral("詩經")))
-        return QStringLiteral("參看《毛詩正義》。");
+QString Commentary(const QString &title) {
+    if (title.startsWith(QStringLiteral("道德經"))) return QStringLiteral("參看王弼《老子道德經注》。");
+    if (title.startsWith(QStringLiteral("莊子"))) return QStringLiteral("參看郭象《莊子注》。");
+    if (title.startsWith(QStringLiteral("詩經"))) return QStringLiteral("參看《毛詩正義》。");
     return QStringLiteral("參看朱熹《四書章句集注》。");
 }
 
 // Splits after sentence-ending punctuation, keeping it; a closing quote stays with its sentence.
-QStringList Sentences(const QString &text)
-{
+QStringList Sentences(const QString &text) {
     QStringList out;
     QString cur;
     for (int i = 0; i < text.size(); ++i) {
         cur += text[i];
         const bool end = QStringLiteral("。；？！").contains(text[i]);
-        if (end && i + 1 < text.size() && QStringLiteral("」』").contains(text[i + 1]))
-            continue;
+        if (end && i + 1 < text.size() && QStringLiteral("」』").contains(text[i + 1])) continue;
         if ((end || text[i] == QChar(0x300D)) && cur.size() >= 12) {
             out.append(cur);
             cur.clear();
@@ -350,8 +344,7 @@ QStringList Sentences(const QString &text)
 }
 
 // Headword file lines: long headwords are written over several lines, broken after commas.
-QStringList HeadwordLines(const QString &headword, int n)
-{
+QStringList HeadwordLines(const QString &headword, int n) {
     QStringList lines;
     if (headword.contains(QChar(0xFF0C)) && n % 3 != 2) {
         QString cur;
@@ -362,30 +355,25 @@ QStringList HeadwordLines(const QString &headword, int n)
                 cur.clear();
             }
         }
-        if (!cur.isEmpty())
-            lines.append(cur);
+        if (!cur.isEmpty()) lines.append(cur);
     } else {
         lines.append(headword);
     }
     // Some headwords are indented with an ideographic space, as the teacher typed them.
-    if (n % 9 == 4)
-        lines.first().prepend(QChar(0x3000));
+    if (n % 9 == 4) lines.first().prepend(QChar(0x3000));
     return lines;
 }
 
-DemoEntry MakeEntry(const Passage &p, int n)
-{
+DemoEntry MakeEntry(const Passage &p, int n) {
     DemoEntry e;
     e.headword = HeadwordLines(p.headword, n);
 
     // Content: the passage, with the headword (or its first phrase) marked by a highlighter.
     QString passage = p.passage;
     QString key = p.headword;
-    if (!passage.contains(key))
-        key = key.section(QChar(0xFF0C), 0, 0);
+    if (!passage.contains(key)) key = key.section(QChar(0xFF0C), 0, 0);
     const int at = passage.indexOf(key);
-    if (at >= 0 && !key.isEmpty())
-        passage.replace(at, key.size(), Span(kContentMarks[n % 6], key));
+    if (at >= 0 && !key.isEmpty()) passage.replace(at, key.size(), Span(kContentMarks[n % 6], key));
     if (n % 3 == 1 && p.passage.size() > 30) {
         // Long passages are written one sentence a line; marks never span a sentence break.
         const QStringList plainLines = Sentences(p.passage);
@@ -406,7 +394,8 @@ DemoEntry MakeEntry(const Passage &p, int n)
     if (n % 5 != 3) {
         QString note = p.note;
         if (note.isEmpty())
-            note = QString::fromUtf8(kStockNotes[n % 5]).replace(QStringLiteral("%1"), p.headword.section(QChar(0xFF0C), 0, 0));
+            note = QString::fromUtf8(kStockNotes[n % 5])
+                       .replace(QStringLiteral("%1"), p.headword.section(QChar(0xFF0C), 0, 0));
         const int q1 = note.indexOf(QChar(0x300C));
         const int q2 = note.indexOf(QChar(0x300D), q1 + 1);
         if (q1 >= 0 && q2 > q1)
@@ -435,14 +424,12 @@ DemoEntry MakeEntry(const Passage &p, int n)
         else
             remark = Span(kRemarkMarks[n % 3], remark);
         e.remark = QStringList{remark};
-        if (n % 4 == 2)
-            e.remark.append(QString::fromUtf8(kSecondRemarks[n % 3]));
+        if (n % 4 == 2) e.remark.append(QString::fromUtf8(kSecondRemarks[n % 3]));
     }
 
     // Sources: every entry; some add the commentary to read beside it on a second line.
     e.source = QStringList{QStringLiteral("《%1》").arg(p.title)};
-    if (n % 5 == 1)
-        e.source.append(Span("g2c", Commentary(p.title)));
+    if (n % 5 == 1) e.source.append(Span("g2c", Commentary(p.title)));
     return e;
 }
 
@@ -451,8 +438,7 @@ const int kPageSizes[] = {4, 3, 5, 4, 4, 3, 5};
 constexpr int kTextTop = 340;
 constexpr int kTextBottom = kScanHeight - 220;
 
-QList<DemoPage> LayOut(QChar letter, const QList<DemoEntry> &entries, bool allLocated)
-{
+QList<DemoPage> LayOut(QChar letter, const QList<DemoEntry> &entries, bool allLocated) {
     QList<DemoPage> pages;
     int next = 0;
     for (int p = 0; next < entries.size(); ++p) {
@@ -478,8 +464,7 @@ QList<DemoPage> LayOut(QChar letter, const QList<DemoEntry> &entries, bool allLo
 
 } // namespace
 
-QList<DemoBook> BuildBooks()
-{
+QList<DemoBook> BuildBooks() {
     QList<DemoBook> books;
     for (const BookSource &src : kBooks) {
         DemoBook book;
@@ -496,8 +481,7 @@ QList<DemoBook> BuildBooks()
     return books;
 }
 
-QList<DemoPage> LooseScanPages()
-{
+QList<DemoPage> LooseScanPages() {
     const QList<Passage> passages = ParsePassages(kLoose);
     QList<DemoEntry> entries;
     for (int n = 0; n < passages.size(); ++n) {
@@ -513,26 +497,21 @@ QList<DemoPage> LooseScanPages()
 
 namespace {
 
-void AppendSection(QStringList &out, const char *tag, const QStringList &lines)
-{
-    if (lines.isEmpty())
-        return;
+void AppendSection(QStringList &out, const char *tag, const QStringList &lines) {
+    if (lines.isEmpty()) return;
     const QString open = QStringLiteral("<%1>").arg(QString::fromUtf8(tag));
     const QString close = QStringLiteral("</%1>").arg(QString::fromUtf8(tag));
     for (int i = 0; i < lines.size(); ++i) {
         QString line = lines[i];
-        if (i == 0)
-            line.prepend(open);
-        if (i == lines.size() - 1)
-            line.append(close);
+        if (i == 0) line.prepend(open);
+        if (i == lines.size() - 1) line.append(close);
         out.append(line);
     }
 }
 
 } // namespace
 
-QByteArray NotesFileBytes(const DemoBook &book)
-{
+QByteArray NotesFileBytes(const DemoBook &book) {
     QStringList out;
     out.append(QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?>"));
     out.append(QStringLiteral("<velmora200 book=\"%1\">").arg(book.letter));
@@ -542,8 +521,7 @@ QByteArray NotesFileBytes(const DemoBook &book)
         out.append(QStringLiteral("<page>%1</page>").arg(page.name));
         for (const DemoEntry &e : page.entries) {
             AppendSection(out, "條目", e.headword);
-            if (e.x >= 0)
-                out.append(QStringLiteral("<座標 x=\"%1\" y=\"%2\"/>").arg(e.x).arg(e.y));
+            if (e.x >= 0) out.append(QStringLiteral("<座標 x=\"%1\" y=\"%2\"/>").arg(e.x).arg(e.y));
             AppendSection(out, "內容", e.content);
             AppendSection(out, "校註", e.note);
             AppendSection(out, "案語", e.remark);
@@ -557,18 +535,15 @@ QByteArray NotesFileBytes(const DemoBook &book)
 
 namespace {
 
-QString Joined(const QStringList &lines, bool trailing)
-{
+QString Joined(const QStringList &lines, bool trailing) {
     QString s = lines.join(QStringLiteral("<br><br>"));
-    if (trailing && !lines.isEmpty())
-        s += QStringLiteral("<br><br>");
+    if (trailing && !lines.isEmpty()) s += QStringLiteral("<br><br>");
     return s;
 }
 
 } // namespace
 
-QString CheckNotesFile(const QString &path, const DemoBook &book)
-{
+QString CheckNotesFile(const QString &path, const DemoBook &book) {
     Notebook nb;
     try {
         nb.LoadNotes(path);
@@ -597,20 +572,22 @@ QString CheckNotesFile(const QString &path, const DemoBook &book)
         }
     }
     if (nb.entries.size() != want.size())
-        return QStringLiteral("%1: %2 records read, %3 written").arg(path).arg(nb.entries.size()).arg(want.size());
+        return QStringLiteral("%1: %2 records read, %3 written")
+            .arg(path)
+            .arg(nb.entries.size())
+            .arg(want.size());
     for (int i = 0; i < want.size(); ++i) {
         const NoteEntry &a = nb.entries[i];
         const NoteEntry &b = want[i];
-        if (a.isPage != b.isPage || a.pageImage != b.pageImage || a.title != b.title
-            || a.lineCount != b.lineCount || a.content != b.content || a.note != b.note
-            || a.remark != b.remark || a.source != b.source || a.x != b.x || a.y != b.y)
+        if (a.isPage != b.isPage || a.pageImage != b.pageImage || a.title != b.title ||
+            a.lineCount != b.lineCount || a.content != b.content || a.note != b.note ||
+            a.remark != b.remark || a.source != b.source || a.x != b.x || a.y != b.y)
             return QStringLiteral("%1: record %2 (%3) reads back differently").arg(path).arg(i).arg(b.title);
     }
     return QString();
 }
 
-QString PlainText(const QString &fragment)
-{
+QString PlainText(const QString &fragment) {
     static const QRegularExpression tag(QStringLiteral("<[^>]*>"));
     QString s = fragment;
     return s.remove(tag);

@@ -19,26 +19,26 @@ constexpr int kScanHeight = 3508;
 constexpr int kOverlayShift = 3;
 
 struct DemoEntry {
-    QStringList headword;   // file lines of the headword, plain text (may start with U+3000)
-    QStringList content;    // file lines of each section, markup included; empty: no section
+    QStringList headword; // file lines of the headword, plain text (may start with U+3000)
+    QStringList content;  // file lines of each section, markup included; empty: no section
     QStringList note;
     QStringList remark;
     QStringList source;
-    int x = -1;             // stored position, overlay coordinates; -1, -1: no position line
+    int x = -1; // stored position, overlay coordinates; -1, -1: no position line
     int y = -1;
-    int cx = 0;             // centre of the headword's first character on the scan, image pixels
+    int cx = 0; // centre of the headword's first character on the scan, image pixels
     int cy = 0;
 };
 
 struct DemoPage {
-    QString name;           // "K001": also the scan's file name without ".jpg"
+    QString name; // "K001": also the scan's file name without ".jpg"
     QList<DemoEntry> entries;
 };
 
 struct DemoBook {
     QChar letter;
-    QString fileName;       // velmora200_k.xml, ...
-    QString title;          // running head of the scans and PDF volumes
+    QString fileName; // velmora200_k.xml, ...
+    QString title;    // running head of the scans and PDF volumes
     QList<DemoPage> pages;
 };
 

@@ -24,8 +24,7 @@ namespace {
 struct Lcg {
     quint32 state;
     explicit Lcg(quint32 seed) : state(seed * 2654435761u + 12345u) {}
-    quint32 next()
-    {
+    quint32 next() {
         state = state * 1664525u + 1013904223u;
         return state >> 8;
     }
@@ -33,8 +32,7 @@ struct Lcg {
     double jitter(double range) { return (double(next() % 20001) / 10000.0 - 1.0) * range; }
 };
 
-quint32 Seed(const QString &s)
-{
+quint32 Seed(const QString &s) {
     quint32 h = 2166136261u;
     for (QChar c : s)
         h = (h ^ c.unicode()) * 16777619u;
@@ -42,8 +40,7 @@ quint32 Seed(const QString &s)
 }
 
 // Paper grain, made once and tiled; a tile is too small to be noticed as repeating at reading zoom.
-const QImage &PaperTile()
-{
+const QImage &PaperTile() {
     static const QImage tile = [] {
         QImage img(509, 509, QImage::Format_RGB32);
         Lcg rng(7);
@@ -62,8 +59,7 @@ const QImage &PaperTile()
     return tile;
 }
 
-QFont ScanFont(int pixelSize, bool bold)
-{
+QFont ScanFont(int pixelSize, bool bold) {
     QFont f(QStringLiteral("Noto Serif CJK TC"));
     f.setPixelSize(pixelSize);
     f.setBold(bold);
@@ -74,8 +70,7 @@ QFont ScanFont(int pixelSize, bool bold)
 // Draws text one character at a time with a small wobble, starting at baseline point (x, y);
 // returns the x after the last character.
 double Handwrite(QPainter &p, const QString &text, double x, double y, const QFont &font, Lcg &rng,
-                 bool steadyFirst)
-{
+                 bool steadyFirst) {
     const QFontMetricsF fm(font);
     p.setFont(font);
     for (int i = 0; i < text.size(); ++i) {
@@ -100,8 +95,7 @@ double Handwrite(QPainter &p, const QString &text, double x, double y, const QFo
 }
 
 // Breaks text into lines no wider than width; closing punctuation never starts a line.
-QStringList Wrap(const QString &text, const QFont &font, double width)
-{
+QStringList Wrap(const QString &text, const QFont &font, double width) {
     const QFontMetricsF fm(font);
     static const QString noStart = QStringLiteral("，。、；：？！」』）》〉");
     QStringList lines;
@@ -117,15 +111,13 @@ QStringList Wrap(const QString &text, const QFont &font, double width)
         cur += c;
         w += a;
     }
-    if (!cur.isEmpty())
-        lines.append(cur);
+    if (!cur.isEmpty()) lines.append(cur);
     return lines;
 }
 
 } // namespace
 
-QImage DrawScan(const DemoPage &page, const QString &runningHead)
-{
+QImage DrawScan(const DemoPage &page, const QString &runningHead) {
     QImage img(kScanWidth, kScanHeight, QImage::Format_RGB32);
     QPainter p(&img);
     p.setRenderHint(QPainter::Antialiasing);
@@ -167,8 +159,7 @@ QImage DrawScan(const DemoPage &page, const QString &runningHead)
         QString head = PlainText(e.headword.join(QString()));
         while (!head.isEmpty() && head.at(0) == QChar(0x3000))
             head.remove(0, 1);
-        if (head.isEmpty())
-            continue;
+        if (head.isEmpty()) continue;
 
         // Centre the ink of the first character on (cx, cy).
         QPainterPath first;
@@ -187,8 +178,7 @@ QImage DrawScan(const DemoPage &page, const QString &runningHead)
         for (const QString &line : e.content)
             body += Wrap(PlainText(line), bodyFont, right - left);
         for (const QString &line : body) {
-            if (y > slotBottom - 60)
-                break;
+            if (y > slotBottom - 60) break;
             Handwrite(p, line, left + rng.jitter(4), y, bodyFont, rng, false);
             y += 90;
         }
@@ -197,8 +187,7 @@ QImage DrawScan(const DemoPage &page, const QString &runningHead)
             const QStringList noteLines =
                 Wrap(QStringLiteral("校：") + PlainText(e.note.join(QString())), noteFont, right - left - 40);
             for (const QString &line : noteLines) {
-                if (y > slotBottom - 50)
-                    break;
+                if (y > slotBottom - 50) break;
                 Handwrite(p, line, left + 40, y + 6, noteFont, rng, false);
                 y += 78;
             }
@@ -216,8 +205,7 @@ struct JpegError {
     char message[JMSG_LENGTH_MAX];
 };
 
-void JpegFail(j_common_ptr cinfo)
-{
+void JpegFail(j_common_ptr cinfo) {
     auto *err = reinterpret_cast<JpegError *>(cinfo->err);
     (*cinfo->err->format_message)(cinfo, err->message);
     std::longjmp(err->jump, 1);
@@ -225,9 +213,9 @@ void JpegFail(j_common_ptr cinfo)
 
 } // namespace
 
-QByteArray EncodeJpeg(const QImage &source, int quality)
-{
-    const QImage image = source.format() == QImage::Format_RGB32 ? source : source.convertToFormat(QImage::Format_RGB32);
+QByteArray EncodeJpeg(const QImage &source, int quality) {
+    const QImage image =
+        source.format() == QImage::Format_RGB32 ? source : source.convertToFormat(QImage::Format_RGB32);
     jpeg_compress_struct cinfo;
     JpegError err;
     cinfo.err = jpeg_std_error(&err.mgr);
@@ -249,7 +237,7 @@ QByteArray EncodeJpeg(const QImage &source, int quality)
     cinfo.in_color_space = Q_BYTE_ORDER == Q_LITTLE_ENDIAN ? JCS_EXT_BGRX : JCS_EXT_XRGB;
     jpeg_set_defaults(&cinfo);
     jpeg_set_quality(&cinfo, quality, TRUE);
-    cinfo.density_unit = 1;   // dots per inch, as a scanner writes it
+    cinfo.density_unit = 1; // dots per inch, as a scanner writes it
     cinfo.X_density = 300;
     cinfo.Y_density = 300;
     jpeg_start_compress(&cinfo, TRUE);

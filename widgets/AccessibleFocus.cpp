@@ -19,7 +19,9 @@ public:
     bool isValid() const override { return bar_ && index_ < bar_->count(); }
     QObject *object() const override { return nullptr; }
     QWindow *window() const override { return bar_ ? bar_->window()->windowHandle() : nullptr; }
-    QAccessibleInterface *parent() const override { return QAccessible::queryAccessibleInterface(bar_.data()); }
+    QAccessibleInterface *parent() const override {
+        return QAccessible::queryAccessibleInterface(bar_.data());
+    }
     QAccessibleInterface *child(int) const override { return nullptr; }
     QAccessibleInterface *childAt(int, int) const override { return nullptr; }
     int childCount() const override { return 0; }
@@ -64,7 +66,8 @@ public:
     }
 
     void *interface_cast(QAccessible::InterfaceType type) override {
-        return type == QAccessible::ActionInterface ? static_cast<QAccessibleActionInterface *>(this) : nullptr;
+        return type == QAccessible::ActionInterface ? static_cast<QAccessibleActionInterface *>(this)
+                                                    : nullptr;
     }
     QStringList actionNames() const override { return {pressAction()}; }
     void doAction(const QString &name) override {
@@ -139,7 +142,8 @@ public:
 QAccessibleInterface *FocusFactory(const QString &className, QObject *object) {
     if (!object || !object->isWidgetType()) return nullptr;
     if (className == QLatin1String("QTabBar")) return new TabBarInterface(static_cast<QTabBar *>(object));
-    if (className == QLatin1String("QWidget")) return new PlainWidgetInterface(static_cast<QWidget *>(object));
+    if (className == QLatin1String("QWidget"))
+        return new PlainWidgetInterface(static_cast<QWidget *>(object));
     return nullptr;
 }
 

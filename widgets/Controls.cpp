@@ -28,9 +28,10 @@ std::vector<QCheckBox *> MakeLetterChecks(QWidget *panel, const QStringList &let
     static const int lefts[5] = {11, 58, 105, 152, 199};
     std::vector<QCheckBox *> boxes;
     for (int i = 0; i < letters.size() && i < 5; ++i)
-        boxes.push_back(MakeCheck(panel, letters[i],
-                                  QRect(DesignPixels(lefts[i]), DesignPixels(16), DesignPixels(41), DesignPixels(17)),
-                                  QStringLiteral("cb") + letters[i] + suffix));
+        boxes.push_back(
+            MakeCheck(panel, letters[i],
+                      QRect(DesignPixels(lefts[i]), DesignPixels(16), DesignPixels(41), DesignPixels(17)),
+                      QStringLiteral("cb") + letters[i] + suffix));
     return boxes;
 }
 

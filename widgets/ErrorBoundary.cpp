@@ -21,13 +21,18 @@ std::function<void(const QString &)> &TestNotice() {
 bool questionsEnded = false;
 } // namespace
 
-void EndQuestionsUnanswered(bool ending) { questionsEnded = ending; }
-bool QuestionsEnded() { return questionsEnded; }
-bool QuestionsAnsweredForTesting() { return bool(TestAnswer()); }
+void EndQuestionsUnanswered(bool ending) {
+    questionsEnded = ending;
+}
+bool QuestionsEnded() {
+    return questionsEnded;
+}
+bool QuestionsAnsweredForTesting() {
+    return bool(TestAnswer());
+}
 
 void ShowErrorMessage(const QString &message) {
-    if (questionsEnded)
-        return;
+    if (questionsEnded) return;
     if (TestErrorDisplay()) {
         TestErrorDisplay()(message);
         return;
@@ -48,21 +53,19 @@ void ShowCurrentError() {
 }
 
 bool AskYesNo(QWidget *parent, const QString &text, bool yesIsDefault) {
-    if (questionsEnded)
-        throw QuestionUnanswered{};
-    const bool yes = TestAnswer() ? TestAnswer()(text)
-                                  : QMessageBox::question(parent, AppTitle(), text, QMessageBox::Yes | QMessageBox::No,
-                                                          yesIsDefault ? QMessageBox::Yes : QMessageBox::No) ==
-                                        QMessageBox::Yes;
+    if (questionsEnded) throw QuestionUnanswered{};
+    const bool yes =
+        TestAnswer()
+            ? TestAnswer()(text)
+            : QMessageBox::question(parent, AppTitle(), text, QMessageBox::Yes | QMessageBox::No,
+                                    yesIsDefault ? QMessageBox::Yes : QMessageBox::No) == QMessageBox::Yes;
     // Closed because the program ends: the box reads as "no", which it is not.
-    if (questionsEnded)
-        throw QuestionUnanswered{};
+    if (questionsEnded) throw QuestionUnanswered{};
     return yes;
 }
 
 void Inform(QWidget *parent, const QString &text) {
-    if (questionsEnded)
-        return;
+    if (questionsEnded) return;
     if (TestNotice()) {
         TestNotice()(text);
         return;
@@ -71,6 +74,12 @@ void Inform(QWidget *parent, const QString &text) {
     box.exec();
 }
 
-void SetErrorDisplayForTesting(std::function<void(const QString &)> display) { TestErrorDisplay() = std::move(display); }
-void SetQuestionAnswerForTesting(std::function<bool(const QString &)> answer) { TestAnswer() = std::move(answer); }
-void SetNoticeDisplayForTesting(std::function<void(const QString &)> display) { TestNotice() = std::move(display); }
+void SetErrorDisplayForTesting(std::function<void(const QString &)> display) {
+    TestErrorDisplay() = std::move(display);
+}
+void SetQuestionAnswerForTesting(std::function<bool(const QString &)> answer) {
+    TestAnswer() = std::move(answer);
+}
+void SetNoticeDisplayForTesting(std::function<void(const QString &)> display) {
+    TestNotice() = std::move(display);
+}

@@ -10,7 +10,9 @@ int DesignPixels(int designPixels) {
     return int(qRound(designPixels * dpi / 120.0));
 }
 
-bool IsNightPalette(const QPalette &palette) { return palette.color(QPalette::Base).lightness() < 128; }
+bool IsNightPalette(const QPalette &palette) {
+    return palette.color(QPalette::Base).lightness() < 128;
+}
 
 QColor NightRowColour(const QColor &day) {
     // Day tints lie between lightness 200 and 250: their distance from white sets the night depth, up to

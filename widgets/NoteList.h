@@ -18,7 +18,8 @@ class QWidget;
 class NoteList : public QObject {
     Q_OBJECT
 public:
-    NoteList(const NotebookStore &store, NoteRowsModel::Style style, QWidget *parent, const QString &objectName);
+    NoteList(const NotebookStore &store, NoteRowsModel::Style style, QWidget *parent,
+             const QString &objectName);
 
     OwnerDrawList *View() const { return view_; }
     NoteRowsModel *Rows() const { return rows_; }

@@ -26,14 +26,12 @@ OwnerDrawList::OwnerDrawList(QWidget *parent) : QListView(parent) {
 
 int OwnerDrawList::ItemIndex() const {
     const QModelIndex current = currentIndex();
-    if (!current.isValid() || !selectionModel() || !selectionModel()->isSelected(current))
-        return -1;
+    if (!current.isValid() || !selectionModel() || !selectionModel()->isSelected(current)) return -1;
     return current.row();
 }
 
 void OwnerDrawList::SetItemIndex(int row) {
-    if (!model())
-        return;
+    if (!model()) return;
     if (row < 0 || row >= model()->rowCount()) {
         clearSelection();
         return;
@@ -50,7 +48,8 @@ void OwnerDrawList::doItemsLayout() {
     qint64 y = 0;
     for (int r = 0; r < rows; ++r) {
         tops_[r] = y;
-        const int h = lineCounts ? itemHeight * lineCounts->RowLineCount(r) : sizeHintForIndex(RowIndex(r)).height();
+        const int h =
+            lineCounts ? itemHeight * lineCounts->RowLineCount(r) : sizeHintForIndex(RowIndex(r)).height();
         y += qMax(h, 0);
     }
     tops_[rows] = y;
@@ -58,7 +57,9 @@ void OwnerDrawList::doItemsLayout() {
     QAbstractItemView::doItemsLayout();
 }
 
-QModelIndex OwnerDrawList::RowIndex(int row) const { return model()->index(row, modelColumn(), rootIndex()); }
+QModelIndex OwnerDrawList::RowIndex(int row) const {
+    return model()->index(row, modelColumn(), rootIndex());
+}
 
 void OwnerDrawList::EnsureLayout() const {
     const_cast<OwnerDrawList *>(this)->executeDelayedItemsLayout();
@@ -66,8 +67,7 @@ void OwnerDrawList::EnsureLayout() const {
 
 int OwnerDrawList::RowAtY(qint64 y) const {
     const int rows = RowCount();
-    if (rows <= 0)
-        return -1;
+    if (rows <= 0) return -1;
     const auto after = std::upper_bound(tops_.begin(), tops_.begin() + rows, y);
     return int(qBound<qint64>(0, qint64(after - tops_.begin()) - 1, qint64(rows) - 1));
 }
@@ -78,8 +78,7 @@ QRect OwnerDrawList::RowRect(const QModelIndex &index) const {
         return QRect();
     EnsureLayout();
     const int r = index.row();
-    if (r < 0 || r >= RowCount())
-        return QRect();
+    if (r < 0 || r >= RowCount()) return QRect();
     return QRect(0, int(tops_[r]), qMax(viewport()->width(), 1), int(tops_[r + 1] - tops_[r]));
 }
 
@@ -88,22 +87,24 @@ QRect OwnerDrawList::visualRect(const QModelIndex &index) const {
     return rect.isValid() ? rect.translated(-horizontalOffset(), -verticalOffset()) : rect;
 }
 
-int OwnerDrawList::horizontalOffset() const { return 0; }
+int OwnerDrawList::horizontalOffset() const {
+    return 0;
+}
 
-int OwnerDrawList::verticalOffset() const { return verticalScrollBar()->value(); }
+int OwnerDrawList::verticalOffset() const {
+    return verticalScrollBar()->value();
+}
 
 QModelIndex OwnerDrawList::indexAt(const QPoint &point) const {
     EnsureLayout();
     const qint64 y = qint64(point.y()) + verticalOffset();
-    if (point.x() < 0 || point.x() >= viewport()->width() || y < 0 || y >= tops_.back())
-        return QModelIndex();
+    if (point.x() < 0 || point.x() >= viewport()->width() || y < 0 || y >= tops_.back()) return QModelIndex();
     return RowIndex(RowAtY(y));
 }
 
 void OwnerDrawList::scrollTo(const QModelIndex &index, ScrollHint hint) {
     const QRect rect = visualRect(index);
-    if (!rect.isValid())
-        return;
+    if (!rect.isValid()) return;
     const QRect area = viewport()->rect();
     if (hint == EnsureVisible && area.contains(rect)) {
         viewport()->update(rect);
@@ -130,11 +131,9 @@ void OwnerDrawList::scrollTo(const QModelIndex &index, ScrollHint hint) {
 QModelIndex OwnerDrawList::moveCursor(CursorAction cursorAction, Qt::KeyboardModifiers) {
     EnsureLayout();
     const int rows = RowCount();
-    if (rows <= 0 || !model())
-        return QModelIndex();
+    if (rows <= 0 || !model()) return QModelIndex();
     const QModelIndex current = currentIndex();
-    if (!current.isValid() || current.row() >= rows)
-        return RowIndex(0);
+    if (!current.isValid() || current.row() >= rows) return RowIndex(0);
     const int r = current.row();
     const qint64 h = tops_[r + 1] - tops_[r];
     const qint64 page = viewport()->height();
@@ -166,8 +165,7 @@ QModelIndex OwnerDrawList::moveCursor(CursorAction cursorAction, Qt::KeyboardMod
 }
 
 void OwnerDrawList::setSelection(const QRect &rect, QItemSelectionModel::SelectionFlags command) {
-    if (!selectionModel() || !model())
-        return;
+    if (!selectionModel() || !model()) return;
     EnsureLayout();
     QItemSelection selection;
     const QRect r = rect.normalized();
@@ -189,13 +187,11 @@ QRegion OwnerDrawList::visualRegionForSelection(const QItemSelection &selection)
     QRegion region;
     const QRect area = viewport()->rect();
     for (const QItemSelectionRange &range : selection) {
-        if (!range.isValid() || range.left() > modelColumn() || range.right() < modelColumn())
-            continue;
+        if (!range.isValid() || range.left() > modelColumn() || range.right() < modelColumn()) continue;
         const QModelIndex top = RowIndex(range.top());
         const QModelIndex bottom = RowIndex(range.bottom());
         const QRect rect = visualRect(top).united(visualRect(bottom));
-        if (area.intersects(rect))
-            region += rect;
+        if (area.intersects(rect)) region += rect;
     }
     return region;
 }
@@ -252,8 +248,7 @@ void OwnerDrawList::selectionChanged(const QItemSelection &selected, const QItem
     if (QAccessible::isActive()) {
         const auto tell = [this](const QItemSelection &rows, QAccessible::Event kind) {
             const QModelIndex row = rows.indexes().value(0);
-            if (!row.isValid())
-                return;
+            if (!row.isValid()) return;
             QAccessibleEvent event(this, kind);
             event.setChild(row.row());
             QAccessible::updateAccessibility(&event);
@@ -272,7 +267,8 @@ bool OwnerDrawList::viewportEvent(QEvent *event) {
         QString whole;
         if (index.isValid()) {
             const QVariant lines = index.data(RowTextLinesRole);
-            const QStringList texts = lines.isValid() ? lines.toStringList() : QStringList{index.data().toString()};
+            const QStringList texts =
+                lines.isValid() ? lines.toStringList() : QStringList{index.data().toString()};
             const QFontMetrics fm(font());
             for (const QString &line : texts)
                 if (fm.horizontalAdvance(line) > viewport()->width() - 2)
@@ -288,8 +284,7 @@ bool OwnerDrawList::viewportEvent(QEvent *event) {
 }
 
 void OwnerDrawList::SetEmptyText(const QString &text) {
-    if (text == emptyText_)
-        return;
+    if (text == emptyText_) return;
     emptyText_ = text;
     viewport()->update();
 }
@@ -312,13 +307,11 @@ void OwnerDrawList::paintEvent(QPaintEvent *event) {
         return;
     }
     QAbstractItemDelegate *rowDelegate = itemDelegate();
-    if (!rowDelegate || !model() || RowCount() <= 0)
-        return;
+    if (!rowDelegate || !model() || RowCount() <= 0) return;
     const QRect exposed = event->rect();
     const qint64 offset = verticalOffset();
     const qint64 top = qint64(exposed.top()) + offset;
-    if (top >= tops_.back())
-        return;
+    if (top >= tops_.back()) return;
     const int first = RowAtY(qMax<qint64>(top, 0));
     const int last = RowAtY(qint64(exposed.bottom()) + offset);
 
@@ -334,18 +327,15 @@ void OwnerDrawList::paintEvent(QPaintEvent *event) {
         const QModelIndex index = RowIndex(r);
         option.rect = QRect(0, int(tops_[r] - offset), width, int(tops_[r + 1] - tops_[r]));
         option.state = state;
-        if (selections && selections->isSelected(index))
-            option.state |= QStyle::State_Selected;
-        if (focus && current == index)
-            option.state |= QStyle::State_HasFocus;
+        if (selections && selections->isSelected(index)) option.state |= QStyle::State_Selected;
+        if (focus && current == index) option.state |= QStyle::State_HasFocus;
         rowDelegate->paint(&painter, option, index);
     }
 }
 
 void OwnerDrawList::EmitIfMoved(int before) {
     const int after = ItemIndex();
-    if (after >= 0 && after != before)
-        Q_EMIT Click();
+    if (after >= 0 && after != before) Q_EMIT Click();
 }
 
 void OwnerDrawList::keyPressEvent(QKeyEvent *event) {
@@ -359,8 +349,8 @@ void OwnerDrawList::keyPressEvent(QKeyEvent *event) {
     }
     // Focus (Tab) makes the top row current without selecting it, and a cleared selection keeps its
     // current row: the first move in a list with nothing selected selects row 0, whichever row is current.
-    static const QList<int> moveKeys = {Qt::Key_Up,   Qt::Key_Down,   Qt::Key_Left,   Qt::Key_Right,
-                                        Qt::Key_Home, Qt::Key_End,    Qt::Key_PageUp, Qt::Key_PageDown};
+    static const QList<int> moveKeys = {Qt::Key_Up,   Qt::Key_Down, Qt::Key_Left,   Qt::Key_Right,
+                                        Qt::Key_Home, Qt::Key_End,  Qt::Key_PageUp, Qt::Key_PageDown};
     if (before < 0 && currentIndex().isValid() && selectionModel() && moveKeys.contains(event->key()))
         selectionModel()->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
     ++inKeyPress_;
@@ -378,7 +368,8 @@ void OwnerDrawList::keyboardSearch(const QString &search) {
 
 void OwnerDrawList::mouseReleaseEvent(QMouseEvent *event) {
     QListView::mouseReleaseEvent(event);
-    if (event->button() == Qt::LeftButton && indexAt(event->position().toPoint()).isValid() && ItemIndex() >= 0)
+    if (event->button() == Qt::LeftButton && indexAt(event->position().toPoint()).isValid() &&
+        ItemIndex() >= 0)
         Q_EMIT Click();
 }
 
@@ -391,16 +382,18 @@ void PaintRowWithFocus(QPainter &painter, const QStyleOptionViewItem &option,
     const bool selected = option.state & QStyle::State_Selected;
     painter.save();
     painter.setFont(option.font);
-    painter.setPen(option.palette.color(QPalette::Active, selected ? QPalette::HighlightedText : QPalette::WindowText));
+    painter.setPen(
+        option.palette.color(QPalette::Active, selected ? QPalette::HighlightedText : QPalette::WindowText));
     paintBody(selected);
     painter.restore();
     if (option.state & QStyle::State_HasFocus) {
         QStyleOptionFocusRect focus;
         focus.QStyleOption::operator=(option);
-        focus.backgroundColor = selected ? SelectionColour(IsNightPalette(option.palette))
-                                         : option.palette.color(QPalette::Base);
+        focus.backgroundColor =
+            selected ? SelectionColour(IsNightPalette(option.palette)) : option.palette.color(QPalette::Base);
         const QWidget *w = option.widget;
-        (w ? w->style() : QApplication::style())->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, &painter, w);
+        (w ? w->style() : QApplication::style())
+            ->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, &painter, w);
     }
 }
 
@@ -408,15 +401,19 @@ void PaintRowWithFocus(QPainter &painter, const QStyleOptionViewItem &option,
 
 RowDelegate::RowDelegate(OwnerDrawList *list) : QStyledItemDelegate(list), list_(list) {}
 
-void RowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const {
+void RowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option,
+                        const QModelIndex &index) const {
     const bool night = IsNightPalette(option.palette);
     PaintRowWithFocus(*painter, option, [&](bool selected) {
         const QVariant background = index.data(Qt::BackgroundRole);
         const QVariant lines = index.data(RowTextLinesRole);
         const QColor day = background.value<QColor>();
         PaintRowLines(*painter, option.rect,
-                      selected ? SelectionColour(night) : night ? NightRowColour(day) : day,
-                      lines.isValid() ? lines.toStringList() : QStringList{index.data(Qt::DisplayRole).toString()},
+                      selected ? SelectionColour(night)
+                      : night  ? NightRowColour(day)
+                               : day,
+                      lines.isValid() ? lines.toStringList()
+                                      : QStringList{index.data(Qt::DisplayRole).toString()},
                       list_->itemHeight);
         if (index.data(RowStarredRole).toBool())
             PaintRowStar(*painter, option.rect, list_->itemHeight, night);
@@ -445,13 +442,11 @@ QStringList SplitRowLines(const QString &text) {
     qsizetype from = 0;
     for (;;) {
         const qsizetype at = text.indexOf(marker, from);
-        if (at < 0)
-            break;
+        if (at < 0) break;
         lines << text.mid(from, at - from);
         from = at + marker.size();
     }
-    if (from < text.size() || lines.isEmpty())
-        lines << text.mid(from);
+    if (from < text.size() || lines.isEmpty()) lines << text.mid(from);
     return lines;
 }
 

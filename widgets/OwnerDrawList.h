@@ -95,7 +95,8 @@ class RowDelegate : public QStyledItemDelegate {
     Q_OBJECT
 public:
     explicit RowDelegate(OwnerDrawList *list);
-    void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override;
+    void paint(QPainter *painter, const QStyleOptionViewItem &option,
+               const QModelIndex &index) const override;
     QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override;
 
 private:

@@ -21,7 +21,9 @@ const QByteArray kNotes = "<page>K1</page>\r\n"
                           "<條目>四</條目>\r\n<座標 x=\"4\" y=\"4\"/>\r\n<內容>d</內容>\r\n"
                           "<條目>五</條目>\r\n<內容>e</內容>\r\n";
 
-QPoint At(const QList<NoteEntry> &records, int r) { return QPoint(records[r].x, records[r].y); }
+QPoint At(const QList<NoteEntry> &records, int r) {
+    return QPoint(records[r].x, records[r].y);
+}
 
 QList<NoteEntry> Reread(const QString &path) {
     QList<NoteEntry> records;
@@ -40,11 +42,11 @@ struct Reader {
         store.TakeLoaded(0, std::move(read));
     }
     PositionSave Save(bool keepMine = false, std::vector<PositionConflict> *asked = nullptr) {
-        const PositionSave saved = SavePositionChanges(
-            store.Set().books[0].entries, path, log.Changes(0), [&](const std::vector<PositionConflict> &c) {
-                if (asked) *asked = c;
-                return keepMine;
-            });
+        const PositionSave saved = SavePositionChanges(store.Set().books[0].entries, path, log.Changes(0),
+                                                       [&](const std::vector<PositionConflict> &c) {
+                                                           if (asked) *asked = c;
+                                                           return keepMine;
+                                                       });
         log.ForgetBook(0);
         store.TakeSavedPositions(0, saved.saved);
         return saved;
@@ -88,10 +90,10 @@ void TestCaptureLog::saveKeepsWhatOthersWrote() {
     const PositionSave saved = mine.Save();
     QVERIFY(saved.keptFromDisk.empty());
     const QList<NoteEntry> onDisk = Reread(path);
-    QCOMPARE(At(onDisk, 2), QPoint(20, 22));  // mine
-    QCOMPARE(At(onDisk, 5), QPoint(50, 55));  // the other reader's
-    QCOMPARE(At(onDisk, 3), QPoint(33, 33));  // the editor's
-    QCOMPARE(At(onDisk, 4), QPoint(-1, -1));  // taken out by the editor, not put back
+    QCOMPARE(At(onDisk, 2), QPoint(20, 22)); // mine
+    QCOMPARE(At(onDisk, 5), QPoint(50, 55)); // the other reader's
+    QCOMPARE(At(onDisk, 3), QPoint(33, 33)); // the editor's
+    QCOMPARE(At(onDisk, 4), QPoint(-1, -1)); // taken out by the editor, not put back
     QCOMPARE(At(onDisk, 1), QPoint(1, 1));
     // Only 二's lines changed: the file is the edited one with one position line added (the other
     // reader's save gave it its byte order mark).
@@ -189,7 +191,8 @@ void TestCaptureLog::recordedWhileTheRestIsRead() {
     QCOMPARE(At(store.Set().books[0].entries, 1), QPoint(11, 12));
     QCOMPARE(At(store.Set().books[0].entries, 3), QPoint(3, 3));
     QCOMPARE(log.UnpositionedCount(0), 2);
-    SavePositionChanges(store.Set().books[0].entries, path, log.Changes(0), [](const auto &) { return false; });
+    SavePositionChanges(store.Set().books[0].entries, path, log.Changes(0),
+                        [](const auto &) { return false; });
     QCOMPARE(At(Reread(path), 1), QPoint(11, 12));
 
     Notebook other;
@@ -217,8 +220,9 @@ void TestCaptureLog::journalValuesAreChecked() {
     QFETCH(bool, taken);
     QTemporaryDir dir;
     Reader r(WriteFile(dir, kNotes));
-    const QByteArray journal = "{\"positions\": [{\"notebook\": \"K\", \"record\": 2, \"title\": \"二\", \"x\": " + x +
-                               ", \"y\": 9}, {\"notebook\": \"K\", \"record\": 5, \"title\": \"五\", \"x\": 5, \"y\": 6}]}";
+    const QByteArray journal =
+        "{\"positions\": [{\"notebook\": \"K\", \"record\": 2, \"title\": \"二\", \"x\": " + x +
+        ", \"y\": 9}, {\"notebook\": \"K\", \"record\": 5, \"title\": \"五\", \"x\": 5, \"y\": 6}]}";
     QCOMPARE(CaptureLog::JournalSize(journal), 2);
     const CaptureLog::Restored restored = r.log.Restore(journal);
     QCOMPARE(restored.count, taken ? 2 : 1);

@@ -1,7 +1,7 @@
 // The notes checker: each kind of problem on the lines where the reader meets it, line numbers as
 // the reader splits lines, and the velmora-notes program's output and exit statuses.
-#include "corpus/Data.h"
 #include "common/Error.h"
+#include "corpus/Data.h"
 #include "corpus/NotesCheck.h"
 #include "corpus/NotesText.h"
 #include "support/OddFiles.h"
@@ -329,8 +329,10 @@ void TestNotesCheck::outputThatCannotBeWrittenFails() {
 void TestNotesCheck::oddFilesAreRefused_data() {
     QTest::addColumn<QString>("file");
     QTest::addColumn<QString>("reason");
-    QTest::newRow("named pipe") << "pipe.xml" << "具名管道";
-    QTest::newRow("/dev/zero") << "/dev/zero" << "字元裝置";
+    QTest::newRow("named pipe") << "pipe.xml"
+                                << "具名管道";
+    QTest::newRow("/dev/zero") << "/dev/zero"
+                               << "字元裝置";
 }
 
 // A named pipe or a device is refused at once, and the files after it are checked still.
@@ -354,7 +356,8 @@ void TestNotesCheck::oddFilesAreRefused() {
     QCOMPARE(p.exitStatus(), QProcess::NormalExit);
     QCOMPARE(p.exitCode(), 2);
     const QString err = QString::fromUtf8(p.readAllStandardError());
-    QVERIFY2(err.contains(file) && err.contains(reason) && err.contains("clean.xml: 3 records"), qPrintable(err));
+    QVERIFY2(err.contains(file) && err.contains(reason) && err.contains("clean.xml: 3 records"),
+             qPrintable(err));
 }
 
 // Output past a file-size limit fails the write with the tool's message, as a full disk does, instead
@@ -384,7 +387,10 @@ void TestNotesCheck::fileSizeLimitFailsTheWrite() {
 // of it, which the dump gives as its escape rather than "?".
 void TestNotesCheck::dumpKeepsLoneSurrogates() {
     QTemporaryDir dir;
-    WriteFile(dir, "abc\xF0\xA0\x80\x80<條目>甲</條目>\n<條目>乙</條目>\xF0\xA0\x80\x81" "abcd\n", "cut.xml");
+    WriteFile(dir,
+              "abc\xF0\xA0\x80\x80<條目>甲</條目>\n<條目>乙</條目>\xF0\xA0\x80\x81"
+              "abcd\n",
+              "cut.xml");
     Notebook reader;
     reader.LoadNotes(dir.filePath("cut.xml"));
     const Run r = RunNotes(dir.path(), {"dump", "cut.xml"});

@@ -1,6 +1,6 @@
 // The notes reader: records, texts and positions from small files, and its failures.
-#include "corpus/Data.h"
 #include "common/Error.h"
+#include "corpus/Data.h"
 #include "corpus/NotebookLoading.h"
 #include "corpus/NotesFile.h"
 #include "support/OddFiles.h"
@@ -77,9 +77,9 @@ void TestNotesReader::cases_data() {
     const QString P = ".\\image\\K\\K1.jpg";
     QTest::newRow("empty file") << QByteArray() << QStringList();
     QTest::newRow("no tags") << QByteArray("<?xml?>\n<root>\n\n</root>\n") << QStringList();
-    QTest::newRow("page lines only")
-        << QByteArray("<page>K1</page>\n<page>M22</page>\n")
-        << QStringList{"P|" + P + "|[K1]|1|||||-1|-1", "P|.\\image\\M\\M22.jpg|[M22]|1|||||-1|-1"};
+    QTest::newRow("page lines only") << QByteArray("<page>K1</page>\n<page>M22</page>\n")
+                                     << QStringList{"P|" + P + "|[K1]|1|||||-1|-1",
+                                                    "P|.\\image\\M\\M22.jpg|[M22]|1|||||-1|-1"};
     QTest::newRow("entry before any page, short page line")
         << QByteArray("<條目>甲</條目>\n<page></page>\n<條目>乙</條目>\n")
         << QStringList{"E||甲|1|||||-1|-1", "P|.\\image\\\\.jpg|[]|1|||||-1|-1",
@@ -92,22 +92,22 @@ void TestNotesReader::cases_data() {
     QTest::newRow("content opening and closing lines with tags only")
         << QByteArray("<條目>甲</條目>\n<內容>\n中\n</內容>\n")
         << QStringList{"E||甲|1|<br><br>中<br><br>||||-1|-1"};
-    QTest::newRow("note closing line with tag only")
-        << QByteArray("<條目>甲</條目>\n<校註>注\n</校註>\n") << QStringList{"E||甲|1||注<br><br><br><br>|||-1|-1"};
+    QTest::newRow("note closing line with tag only") << QByteArray("<條目>甲</條目>\n<校註>注\n</校註>\n")
+                                                     << QStringList{"E||甲|1||注<br><br><br><br>|||-1|-1"};
     QTest::newRow("spaces before the opening tag: first 4 characters dropped anyway")
         << QByteArray("<條目>甲</條目>\n  <內容>文</內容>\n") << QStringList{"E||甲|1|容>文||||-1|-1"};
     QTest::newRow("text after closing tag: only last 5 dropped")
         << QByteArray("<條目>甲</條目>\n<內容>文</內容>abc\n") << QStringList{"E||甲|1|文</內||||-1|-1"};
-    QTest::newRow("position forms")
-        << QByteArray("<條目>a</條目>\n<座標 X = \"1\" Y= '2'/>\n"
-                      "<條目>b</條目>\n<座標 x='3\" y=\"-4\"/>\n"
-                      "<條目>c</條目>\n<座標 x=5 y=6/>\n"
-                      "<條目>d</條目>\n<座標 x=\"+5\" y=\"6\"/>\n"
-                      "<條目>e</條目>\n<座標 y=\"5\" x=\"6\"/>\n"
-                      "<條目>f</條目>\n<座標 x=\"1\" y=\"2\" x=\"3\" y=\"4\"/>\n"
-                      "<條目>g</條目>\n<座標 x=\"-1\" y=\"-1\"/>\n")
-        << QStringList{"E||a|1|||||1|2",   "E||b|1|||||3|-4",  "E||c|1|||||-1|-1", "E||d|1|||||-1|-1",
-                       "E||e|1|||||-1|-1", "E||f|1|||||-1|-1", "E||g|1|||||-1|-1"};
+    QTest::newRow("position forms") << QByteArray("<條目>a</條目>\n<座標 X = \"1\" Y= '2'/>\n"
+                                                  "<條目>b</條目>\n<座標 x='3\" y=\"-4\"/>\n"
+                                                  "<條目>c</條目>\n<座標 x=5 y=6/>\n"
+                                                  "<條目>d</條目>\n<座標 x=\"+5\" y=\"6\"/>\n"
+                                                  "<條目>e</條目>\n<座標 y=\"5\" x=\"6\"/>\n"
+                                                  "<條目>f</條目>\n<座標 x=\"1\" y=\"2\" x=\"3\" y=\"4\"/>\n"
+                                                  "<條目>g</條目>\n<座標 x=\"-1\" y=\"-1\"/>\n")
+                                    << QStringList{"E||a|1|||||1|2",   "E||b|1|||||3|-4",  "E||c|1|||||-1|-1",
+                                                   "E||d|1|||||-1|-1", "E||e|1|||||-1|-1", "E||f|1|||||-1|-1",
+                                                   "E||g|1|||||-1|-1"};
     QTest::newRow("position not directly after the headword is skipped")
         << QByteArray("<條目>甲</條目>\n<內容>文</內容>\n<座標 x=\"1\" y=\"2\"/>\n")
         << QStringList{"E||甲|1|文||||-1|-1"};
@@ -118,10 +118,13 @@ void TestNotesReader::cases_data() {
         << QByteArray("<條目>甲</條目>\n<出處>書</出處>\n<內容>文</內容>\n")
         << QStringList{"E||甲|1||||書<br><br>|-1|-1"};
     QTest::newRow("all sections, multi-line, page line inside a section is text")
-        << QByteArray("<page>K1</page>\n<條目>甲\n乙\n丙</條目>\n<座標 x=\"7\" y=\"8\"/>\n<內容>一\n二</內容>\n"
-                      "<校註>注</校註>\n<案語>案\n<page>K2</page>\n語</案語>\n<出處>源</出處>\n<條目>丁</條目>\n")
+        << QByteArray(
+               "<page>K1</page>\n<條目>甲\n乙\n丙</條目>\n<座標 x=\"7\" y=\"8\"/>\n<內容>一\n二</內容>\n"
+               "<校註>注</校註>\n<案語>案\n<page>K2</page>\n語</案語>\n<出處>源</出處>\n<條目>丁</條目>\n")
         << QStringList{"P|" + P + "|[K1]|1|||||-1|-1",
-                       "E|" + P + "|甲<br>乙<br>丙|3|一<br><br>二|注<br><br>|案<br><br><page>K2</page><br><br>語<br><br>|源<br><br>|7|8",
+                       "E|" + P +
+                           "|甲<br>乙<br>丙|3|一<br><br>二|注<br><br>|案<br><br><page>K2</"
+                           "page><br><br>語<br><br>|源<br><br>|7|8",
                        "E|" + P + "|丁|1|||||-1|-1"};
     QTest::newRow("supplementary characters count as two units")
         << QByteArray("<條目>\xF0\xA0\x80\x80</條目>\n<內容>\xF0\xA0\x80\x80\xF0\xA0\x80\x81</內容>\n")
@@ -170,12 +173,14 @@ void TestNotesReader::headwordNeverCloses() {
 
 void TestNotesReader::positionOverflow() {
     QTemporaryDir dir;
-    const QString path = WriteFile(dir, "<條目>甲</條目>\n<條目>乙</條目>\n<座標 x=\"2147483648\" y=\"1\"/>\n");
+    const QString path =
+        WriteFile(dir, "<條目>甲</條目>\n<條目>乙</條目>\n<座標 x=\"2147483648\" y=\"1\"/>\n");
     Notebook nb;
     QVERIFY_THROWS_EXCEPTION(VelmoraError, nb.LoadNotes(path));
     QCOMPARE(nb.entries.size(), 1);
     Notebook edge;
-    edge.LoadNotes(WriteFile(dir, "<條目>甲</條目>\n<座標 x=\"-2147483648\" y=\"2147483647\"/>\n", "edge.xml"));
+    edge.LoadNotes(
+        WriteFile(dir, "<條目>甲</條目>\n<座標 x=\"-2147483648\" y=\"2147483647\"/>\n", "edge.xml"));
     QCOMPARE(edge.entries[0].x, std::numeric_limits<qint32>::min());
     QCOMPARE(edge.entries[0].y, std::numeric_limits<qint32>::max());
 }
@@ -236,7 +241,7 @@ void TestNotesReader::notebooksReadSideBySide() {
     QByteArray k;
     for (int i = 0; i < 2000; ++i)
         k += "<page>K" + QByteArray::number(i) + "</page>\n<條目>甲" + QByteArray::number(i) + "</條目>\n";
-    WriteFile(dir, k, "velmora200_K.xml"); // found whatever the letter case
+    WriteFile(dir, k, "velmora200_K.xml");                             // found whatever the letter case
     WriteFile(dir, "<條目>乙</條目>\n<條目>丙\n", "velmora200_M.xml"); // ends inside a headword
     // N is missing.
     WriteFile(dir, "<條目>丁</條目>\n", "velmora200_O.xml");
@@ -274,7 +279,8 @@ void TestNotesReader::notebooksReadSideBySide() {
 void TestNotesReader::startOfFile() {
     QTemporaryDir dir;
     const QByteArray bytes = "\xEF\xBB\xBF<page>K1</page>\r\n"
-                             "<條目>甲一\r\n甲二</條目>\r\n<座標 x=\"5\" y=\"6\"/>\r\n<內容>文一\r\n<條目>非條目\r\n文三</內容>\r\n"
+                             "<條目>甲一\r\n甲二</條目>\r\n<座標 x=\"5\" "
+                             "y=\"6\"/>\r\n<內容>文一\r\n<條目>非條目\r\n文三</內容>\r\n"
                              "<出處>書</出處>\n"
                              "雜行\n"
                              "<條目>乙</條目>\n<內容>乙文</內容>\n"
@@ -289,7 +295,8 @@ void TestNotesReader::startOfFile() {
     qsizetype most = 0;
     for (qint64 cut = 0; cut <= bytes.size() + 10; ++cut) {
         const QStringList start = Describe(ReadNotesFileStart(path, cut));
-        QVERIFY2(start == all.mid(0, start.size()), qPrintable(QString("cut at %1: %2").arg(cut).arg(start.join(" / "))));
+        QVERIFY2(start == all.mid(0, start.size()),
+                 qPrintable(QString("cut at %1: %2").arg(cut).arg(start.join(" / "))));
         QVERIFY2(start.size() >= most, qPrintable(QString("cut at %1").arg(cut)));
         most = start.size();
     }
@@ -341,7 +348,8 @@ void TestNotesReader::notUtf8IsSaidOnce() {
     QCOMPARE(Describe(records), Describe(asToday));
     QCOMPARE(said.size(), warnings);
     if (warnings) {
-        QVERIFY2(said[0].contains(path) && said[0].contains("UTF-8") && said[0].contains(guess), qPrintable(said[0]));
+        QVERIFY2(said[0].contains(path) && said[0].contains("UTF-8") && said[0].contains(guess),
+                 qPrintable(said[0]));
     }
 
     // The window's loading passes it on, once per file.
@@ -352,8 +360,7 @@ void TestNotesReader::notUtf8IsSaidOnce() {
     (void)loading.Take(2); // the other three notebooks are missing
     QDir::setCurrent(saved);
     QCOMPARE(loading.Warnings(2).size(), warnings);
-    if (warnings)
-        QVERIFY(loading.Warnings(2)[0].contains("velmora200_N.xml"));
+    if (warnings) QVERIFY(loading.Warnings(2)[0].contains("velmora200_N.xml"));
 }
 
 QTEST_APPLESS_MAIN(TestNotesReader)

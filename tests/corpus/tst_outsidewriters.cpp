@@ -68,7 +68,11 @@ struct Reader {
     NotebookStore store;
     CaptureLog log{store};
     explicit Reader(int settleMs = 100) {
-        { Notebook read; read.LoadNotes(kK); store.TakeLoaded(0, std::move(read)); }
+        {
+            Notebook read;
+            read.LoadNotes(kK);
+            store.TakeLoaded(0, std::move(read));
+        }
         store.SetSettleTime(settleMs, 60000);
         store.WatchFiles();
     }
@@ -273,7 +277,11 @@ void TestOutsideWriters::saveWaitsForAnInPlaceWriter() {
         InFolder fx(kNotes);
         NotebookStore store;
         CaptureLog log{store};
-        { Notebook read; read.LoadNotes(kK); store.TakeLoaded(0, std::move(read)); }
+        {
+            Notebook read;
+            read.LoadNotes(kK);
+            store.TakeLoaded(0, std::move(read));
+        }
         QVERIFY(log.Record(NoteRef{0, 2}, 20, 22));
         QByteArray next = kNotes;
         next.replace("<內容>f</內容>", "<內容>ff</內容>");
@@ -303,7 +311,11 @@ void TestOutsideWriters::editWhileTheQuestionIsOpenIsMerged() {
     InFolder fx(kNotes);
     NotebookStore store;
     CaptureLog log{store};
-    { Notebook read; read.LoadNotes(kK); store.TakeLoaded(0, std::move(read)); }
+    {
+        Notebook read;
+        read.LoadNotes(kK);
+        store.TakeLoaded(0, std::move(read));
+    }
     log.Record(NoteRef{0, 3}, 30, 30); // 三, which the other program moves too
     log.Record(NoteRef{0, 5}, 40, 40);
     QByteArray edited = kNotes;
@@ -344,7 +356,11 @@ void TestOutsideWriters::killedReadersJournalAfterAnEntryAdded() {
     const ChildOutcome killed = RunInChild([&](QByteArray &) {
         NotebookStore store;
         CaptureLog log{store};
-        { Notebook read; read.LoadNotes(kK); store.TakeLoaded(0, std::move(read)); }
+        {
+            Notebook read;
+            read.LoadNotes(kK);
+            store.TakeLoaded(0, std::move(read));
+        }
         ReaderJournal journal(fx.dir.path());
         log.Record(NoteRef{0, 2}, 20, 22);
         log.Record(NoteRef{0, 3}, 30, 33);
@@ -363,7 +379,11 @@ void TestOutsideWriters::killedReadersJournalAfterAnEntryAdded() {
 
     NotebookStore store;
     CaptureLog log{store};
-    { Notebook read; read.LoadNotes(kK); store.TakeLoaded(0, std::move(read)); }
+    {
+        Notebook read;
+        read.LoadNotes(kK);
+        store.TakeLoaded(0, std::move(read));
+    }
     const QStringList orphans = ReaderJournal::Orphans(fx.dir.path());
     QCOMPARE(orphans.size(), 1);
     const CaptureLog::Restored restored = log.Restore(ReaderJournal::ReadOrphan(orphans[0]));
@@ -380,7 +400,11 @@ void TestOutsideWriters::killedReadersJournalAfterAnEntryAdded() {
     QByteArray without = kNotes;
     without.replace("<條目>六</條目>\r\n<內容>f</內容>\r\n", "");
     WriteFile(fx.dir, without, kK);
-    { Notebook read; read.LoadNotes(kK); second.TakeLoaded(0, std::move(read)); }
+    {
+        Notebook read;
+        read.LoadNotes(kK);
+        second.TakeLoaded(0, std::move(read));
+    }
     const CaptureLog::Restored partial = secondLog.Restore(ReaderJournal::ReadOrphan(orphans[0]));
     QCOMPARE(partial.count, 2);
     QCOMPARE(partial.unplaced, 1);
@@ -393,7 +417,11 @@ void TestOutsideWriters::hostileJournalsAreRefused() {
     InFolder fx(kNotes);
     NotebookStore store;
     CaptureLog log{store};
-    { Notebook read; read.LoadNotes(kK); store.TakeLoaded(0, std::move(read)); }
+    {
+        Notebook read;
+        read.LoadNotes(kK);
+        store.TakeLoaded(0, std::move(read));
+    }
     const QByteArray longTitle = "{\"positions\": [{\"notebook\": \"K\", \"record\": 2, \"title\": \"" +
                                  QByteArray(5000000, 'a') + "\", \"x\": 1, \"y\": 1}]}";
     QByteArray many = "{\"positions\": [";
@@ -422,7 +450,11 @@ void TestOutsideWriters::renamingWriterDuringSaves() {
     InFolder fx(kNotes);
     NotebookStore store;
     CaptureLog log{store};
-    { Notebook read; read.LoadNotes(kK); store.TakeLoaded(0, std::move(read)); }
+    {
+        Notebook read;
+        read.LoadNotes(kK);
+        store.TakeLoaded(0, std::move(read));
+    }
     // Counts the versions it wrote and how often it found its last one gone (an update lost). Careful:
     // it renames only when the file is still the one it read.
     const QString script = QStringLiteral(

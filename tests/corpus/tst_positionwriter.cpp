@@ -1,6 +1,6 @@
 // The position writer: exact bytes written, lines kept, and a file that no longer matches refused.
-#include "corpus/Data.h"
 #include "common/Error.h"
+#include "corpus/Data.h"
 #include "support/TestFiles.h"
 
 #include <QDir>
@@ -77,7 +77,8 @@ void TestPositionWriter::writes_data() {
         << QByteArray("\xEF\xBB\xBF<r>\r<條目>甲</條目>\n\xFF\xFE junk\r\n") << -1 << 0 << 0
         << QByteArray("\xEF\xBB\xBF<r>\r\n<條目>甲</條目>\r\n\xFF\xFE junk\r\n");
     QTest::newRow("headword on the last line gets its position line")
-        << QByteArray("<條目>甲</條目>") << 0 << 5 << 6 << QByteArray("\xEF\xBB\xBF<條目>甲</條目>\n<座標 x=\"5\" y=\"6\"/>\r\n");
+        << QByteArray("<條目>甲</條目>") << 0 << 5 << 6
+        << QByteArray("\xEF\xBB\xBF<條目>甲</條目>\n<座標 x=\"5\" y=\"6\"/>\r\n");
     QTest::newRow("existing position line of another form is replaced")
         << QByteArray("<條目>甲</條目>\n<座標 X = '1' Y = '2'/>\n<內容>文</內容>\n") << 0 << 1 << 2
         << QByteArray("\xEF\xBB\xBF<條目>甲</條目>\r\n<座標 x=\"1\" y=\"2\"/>\r\n<內容>文</內容>\r\n");
@@ -86,12 +87,14 @@ void TestPositionWriter::writes_data() {
         << QByteArray("\xEF\xBB\xBF<條目>甲</條目>\r\n<座標 x=\"9\" y=\"8\"/>\r\n");
     QTest::newRow("position further down is not seen: a second one is added")
         << QByteArray("<條目>甲</條目>\n<內容>文</內容>\n<座標 x=\"1\" y=\"1\"/>\n") << 0 << 3 << 4
-        << QByteArray("\xEF\xBB\xBF<條目>甲</條目>\n<座標 x=\"3\" y=\"4\"/>\r\n<內容>文</內容>\r\n<座標 x=\"1\" y=\"1\"/>\r\n");
+        << QByteArray("\xEF\xBB\xBF<條目>甲</條目>\n<座標 x=\"3\" y=\"4\"/>\r\n<內容>文</內容>\r\n<座標 "
+                      "x=\"1\" y=\"1\"/>\r\n");
     QTest::newRow("only one of x, y set is written with -1")
         << QByteArray("<條目>甲</條目>\n") << 0 << -1 << 7
         << QByteArray("\xEF\xBB\xBF<條目>甲</條目>\n<座標 x=\"-1\" y=\"7\"/>\r\n");
     QTest::newRow("page and headword tags inside sections do not shift the records")
-        << QByteArray("<條目>甲</條目>\n<內容>文<page>K9</page>\n又</條目>\n</內容>\n<條目>乙</條目>\n") << 1 << 4 << 5
+        << QByteArray("<條目>甲</條目>\n<內容>文<page>K9</page>\n又</條目>\n</內容>\n<條目>乙</條目>\n") << 1
+        << 4 << 5
         << QByteArray("\xEF\xBB\xBF<條目>甲</條目>\r\n<內容>文<page>K9</page>\r\n又</條目>\r\n</內容>\r\n"
                       "<條目>乙</條目>\n<座標 x=\"4\" y=\"5\"/>\r\n");
     // A file the writer saved before: runs of CR LF lines and position lines already in the written
@@ -148,15 +151,19 @@ void TestPositionWriter::roundTrip() {
 void TestPositionWriter::refusesChangedFile_data() {
     QTest::addColumn<QByteArray>("changed");
     QTest::addColumn<QString>("mentions");
-    QTest::newRow("headword renamed") << QByteArray("<page>K12</page>\n<條目>第一條</條目>\n<條目>別條</條目>\n")
-                                      << QString("別條");
-    QTest::newRow("record added") << QByteArray("<page>K12</page>\n<條目>第一條</條目>\n<條目>第二條\n續</條目>\n"
-                                                "<page>K13</page>\n")
+    QTest::newRow("headword renamed")
+        << QByteArray("<page>K12</page>\n<條目>第一條</條目>\n<條目>別條</條目>\n") << QString("別條");
+    QTest::newRow("record added") << QByteArray(
+                                         "<page>K12</page>\n<條目>第一條</條目>\n<條目>第二條\n續</條目>\n"
+                                         "<page>K13</page>\n")
                                   << QString("[K13]");
-    QTest::newRow("record removed") << QByteArray("<page>K12</page>\n<條目>第一條</條目>\n") << QString("第二條");
+    QTest::newRow("record removed") << QByteArray("<page>K12</page>\n<條目>第一條</條目>\n")
+                                    << QString("第二條");
     QTest::newRow("page turned into an entry")
-        << QByteArray("<條目>K12</條目>\n<條目>第一條</條目>\n<條目>第二條\n續</條目>\n") << QString("第 0 筆");
-    QTest::newRow("headword no longer closes") << QByteArray("<page>K12</page>\n<條目>第一條\n") << QString("2");
+        << QByteArray("<條目>K12</條目>\n<條目>第一條</條目>\n<條目>第二條\n續</條目>\n")
+        << QString("第 0 筆");
+    QTest::newRow("headword no longer closes")
+        << QByteArray("<page>K12</page>\n<條目>第一條\n") << QString("2");
 }
 
 void TestPositionWriter::refusesChangedFile() {

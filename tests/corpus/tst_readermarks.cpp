@@ -2,8 +2,8 @@
 // found again after the teacher's notes file was edited (or listed as "找不到的條目", never dropped),
 // merged with what another reader wrote, also by two processes writing at once; a damaged marks file
 // set aside, not overwritten; the notes files never written.
-#include "corpus/AnchorIndex.h"
 #include "common/Error.h"
+#include "corpus/AnchorIndex.h"
 #include "corpus/ReaderMarks.h"
 #include "support/TestFiles.h"
 
@@ -38,7 +38,11 @@ struct Reader {
     ReaderMarks marks;
     Reader(const QString &notes, const QString &marksFile)
         : marks(store, marksFile, QStringLiteral("/library")) {
-        { Notebook read; read.LoadNotes(notes); store.TakeLoaded(0, std::move(read)); }
+        {
+            Notebook read;
+            read.LoadNotes(notes);
+            store.TakeLoaded(0, std::move(read));
+        }
         marks.Load();
     }
     // The notes file read anew, as after another program edited it.
@@ -219,7 +223,11 @@ private Q_SLOTS:
         const QByteArray damaged = "{\"kind\":\"velmoranote-marks\",\"marks\":[{\"notebook\":\"K\",";
         WriteFile(dir_, damaged, "marks.json");
         NotebookStore store;
-        { Notebook read; read.LoadNotes(notes_); store.TakeLoaded(0, std::move(read)); }
+        {
+            Notebook read;
+            read.LoadNotes(notes_);
+            store.TakeLoaded(0, std::move(read));
+        }
         ReaderMarks marks(store, marks_, QStringLiteral("/library"));
         try {
             marks.Load();

@@ -3,8 +3,8 @@
 // runs in a forked child that suffers the fault; the test then compares the notes file byte for byte
 // and lists its folder. A failed save must raise the program's error naming the file and the system's
 // reason, leave the old file byte-identical and leave no temporary file.
-#include "corpus/Data.h"
 #include "common/Error.h"
+#include "corpus/Data.h"
 #include "support/BigNotes.h"
 #include "support/FaultChild.h"
 #include "support/TestFiles.h"

@@ -3,9 +3,9 @@
 #include "display/EntryView.h"
 #include "shell/IniFile.h"
 #include "shell/MainWindow.h"
+#include "support/DialogCapture.h"
 #include "support/ReaderFixture.h"
 #include "support/WebViewProbe.h"
-#include "support/DialogCapture.h"
 #include "widgets/OwnerDrawList.h"
 
 #include <QClipboard>
@@ -125,7 +125,7 @@ void TestEntryView::pageRecordBlankAtOnce() {
         return dark;
     };
     QVERIFY(darkPixels() > 20); // the entry's text
-    r.clickRow(3); // the page record K2: no event loop has run since
+    r.clickRow(3);              // the page record K2: no event loop has run since
     QCOMPARE(darkPixels(), 0);
     auto *cover = Child<QWidget>(r.w, "blankCover");
     QTRY_VERIFY_WITH_TIMEOUT(cover->isHidden(), 5000);
@@ -194,9 +194,11 @@ void TestEntryView::findBarIsOneLine() {
     QCOMPARE(r.page->WebView()->geometry().top(), bar->geometry().bottom() + 1);
     // Down to the page's own strip (the reader's star and note), or to the pane's bottom without one.
     auto *strip = r.page->findChild<QWidget *>("PersonalNotePanel");
-    QCOMPARE(r.page->WebView()->geometry().bottom(), strip ? strip->geometry().top() - 1 : r.page->rect().bottom());
+    QCOMPARE(r.page->WebView()->geometry().bottom(),
+             strip ? strip->geometry().top() - 1 : r.page->rect().bottom());
     if (strip)
-        QVERIFY2(strip->height() < 2 * text->sizeHint().height(), qPrintable(QString::number(strip->height())));
+        QVERIFY2(strip->height() < 2 * text->sizeHint().height(),
+                 qPrintable(QString::number(strip->height())));
 }
 
 void TestEntryView::textSizeKeptBetweenRuns() {

@@ -72,13 +72,21 @@ private Q_SLOTS:
         const QString marksFile = dir.filePath("marks.json");
         {
             NotebookStore store;
-            { Notebook read; read.LoadNotes(notes); store.TakeLoaded(0, std::move(read)); }
+            {
+                Notebook read;
+                read.LoadNotes(notes);
+                store.TakeLoaded(0, std::move(read));
+            }
             ReaderMarks marks(store, marksFile, dir.path());
             marks.SetNote({0, 2}, QStringLiteral("讀到這裡"));
             marks.Flush();
         }
         NotebookStore store;
-        { Notebook read; read.LoadNotes(notes); store.TakeLoaded(0, std::move(read)); }
+        {
+            Notebook read;
+            read.LoadNotes(notes);
+            store.TakeLoaded(0, std::move(read));
+        }
         ReaderMarks marks(store, marksFile, dir.path());
         marks.Load();
         QCOMPARE(PersonalNotesSearch(marks.Notes()).Find(QStringLiteral("這裡"), SearchScope()),

@@ -255,7 +255,8 @@ private Q_SLOTS:
         QFETCH(QString, members);
         QList<Notebook> books(4);
         for (QChar m : members)
-            books[1].entries.append(Entry(QStringLiteral("甲") + m + QStringLiteral("乙"), QStringLiteral("內容")));
+            books[1].entries.append(
+                Entry(QStringLiteral("甲") + m + QStringLiteral("乙"), QStringLiteral("內容")));
         books[1].entries.append(Entry(QStringLiteral("覺觉友")));
         const EntrySearch search(Pointers(books));
         SearchScope folded;
@@ -365,8 +366,9 @@ private Q_SLOTS:
     void foldedFindAgreesWithFullScan() {
         QRandomGenerator rng(2026);
         QStringList tokens;
-        for (const char32_t c : {U'学', U'學', U'斈', U'为', U'為', U'爲', U'后', U'後', U'甲', U'乙', U'<', U'>',
-                                 U'\U0002C362', U'匱', U'櫃', U'\U0002005E', U'\U0002003E', U'\U00020325', U'a'})
+        for (const char32_t c :
+             {U'学', U'學', U'斈', U'为', U'為', U'爲', U'后', U'後', U'甲', U'乙', U'<', U'>', U'\U0002C362',
+              U'匱', U'櫃', U'\U0002005E', U'\U0002003E', U'\U00020325', U'a'})
             tokens << QString::fromUcs4(&c, 1);
         tokens << QStringLiteral("<b>");
         auto text = [&](int maxTokens) {
@@ -395,15 +397,16 @@ private Q_SLOTS:
             else if (action < 17)
                 scope.fold = !scope.fold;
             else {
-                bool *flags[] = {&scope.books[0], &scope.books[1], &scope.title, &scope.content, &scope.remark,
-                                 &scope.source};
+                bool *flags[] = {&scope.books[0], &scope.books[1], &scope.title,
+                                 &scope.content,  &scope.remark,   &scope.source};
                 bool *flag = flags[rng.bounded(6)];
                 *flag = !*flag;
             }
             while (query.size() > 3)
                 query.removeFirst();
             const QString q = query.join(QString());
-            const QList<NoteRef> expected = scope.fold ? FoldedFullScan(books, q, scope) : FullScan(books, q, scope);
+            const QList<NoteRef> expected =
+                scope.fold ? FoldedFullScan(books, q, scope) : FullScan(books, q, scope);
             nonEmpty += !expected.isEmpty();
             differ += scope.fold && expected != FullScan(books, q, scope);
             const QList<NoteRef> found = search.Find(q, scope);

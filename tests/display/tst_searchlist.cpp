@@ -4,8 +4,8 @@
 #include "display/SearchPane.h"
 #include "shell/EntriesPane.h"
 #include "shell/MainWindow.h"
-#include "support/ReaderFixture.h"
 #include "support/ErrorCheckedTest.h"
+#include "support/ReaderFixture.h"
 #include "widgets/NoteList.h"
 #include "widgets/OwnerDrawList.h"
 
@@ -177,7 +177,8 @@ void TestSearchList::resultShownInEntriesList() {
     tabs->setCurrentIndex(1);
     w.findChild<QLineEdit *>("edSearch")->setText("甲乙");
     OwnerDrawList *list = w.findChild<OwnerDrawList *>("lbSearch");
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(list->model()->index(1, 0)).center());
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                      list->visualRect(list->model()->index(1, 0)).center());
     const QString pageBefore = w.findChild<EntryView *>()->LastWrittenPage();
     QTest::keyClick(list, Qt::Key_L, Qt::ControlModifier);
     QCOMPARE(tabs->currentIndex(), 0);
@@ -225,10 +226,13 @@ void TestSearchList::foldingBoxFindsVariants() {
         QVERIFY(fold->width() >= fold->sizeHint().width());
         const QRect foldInPane(fold->mapTo(pane, QPoint(0, 0)), fold->size());
         const QWidget *results = w.findChild<QWidget *>("lbSearch");
-        QVERIFY2(pane->rect().contains(foldInPane), qPrintable(QStringLiteral("box %1,%2 %3x%4 in a pane %5 wide")
-                                                               .arg(foldInPane.x()).arg(foldInPane.y())
-                                                               .arg(foldInPane.width()).arg(foldInPane.height())
-                                                               .arg(pane->width())));
+        QVERIFY2(pane->rect().contains(foldInPane),
+                 qPrintable(QStringLiteral("box %1,%2 %3x%4 in a pane %5 wide")
+                                .arg(foldInPane.x())
+                                .arg(foldInPane.y())
+                                .arg(foldInPane.width())
+                                .arg(foldInPane.height())
+                                .arg(pane->width())));
         QVERIFY(!foldInPane.intersects(QRect(results->mapTo(pane, QPoint(0, 0)), results->size())));
         auto *query = w.findChild<QLineEdit *>("edSearch");
         query->setFocus();
@@ -238,7 +242,8 @@ void TestSearchList::foldingBoxFindsVariants() {
         QVERIFY(fold->isChecked());
         QCOMPARE(Results(pane), (QList<QPair<int, int>>{{0, 1}, {0, 2}})); // never 覺
         OwnerDrawList *list = w.findChild<OwnerDrawList *>("lbSearch");
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(list->model()->index(0, 0)).center());
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                          list->visualRect(list->model()->index(0, 0)).center());
         const QString page = w.findChild<EntryView *>()->LastWrittenPage();
         QVERIFY2(page.contains("<span class='search'>學</span>而"), qPrintable(page));
         QVERIFY(page.contains("<b><span class='search'>學</span></b>")); // the markup stays whole

@@ -78,8 +78,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
         FUZZ_CHECK(body == ModelPage(e), "page body differs from the model");
         // A query typed in the window holds no line break (a line break separates the forms that a
         // folded search found, tested apart).
-        const QString word = QString(queries.isEmpty() ? e.content.left(2) : queries.first().first)
-                                 .remove(QLatin1Char('\n'));
+        const QString word =
+            QString(queries.isEmpty() ? e.content.left(2) : queries.first().first).remove(QLatin1Char('\n'));
         const QString marked = HighlightWords(body, word);
         FUZZ_CHECK(marked == ModelHighlight(body, word), "highlighting differs from the model");
         FUZZ_CHECK(WrapPage(marked) == EntryPageHead() + marked + EntryPageTail(), "wrapped page differs");

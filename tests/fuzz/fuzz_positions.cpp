@@ -1,8 +1,8 @@
 // Load, set positions, save, load again: the records read back equal, with the new positions, and every
 // line other than the entries' position lines keeps its bytes. A save that fails leaves the file as it was.
 #include "FuzzSupport.h"
-#include "corpus/Data.h"
 #include "common/Error.h"
+#include "corpus/Data.h"
 #include "corpus/NotesText.h"
 #include "corpus/NotesWalk.h"
 

@@ -3,8 +3,8 @@
 // from bit 10 down), 704 scans in all. Decoding it costs hundreds of times a plain decode of the same
 // picture. The test data is made with this at test time rather than kept as a large file.
 //   make_scan_bomb OUT.jpg [WIDTH HEIGHT]
-#include <cstdio>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <random>
 #include <vector>

@@ -6,8 +6,8 @@
 #include "support/OddFiles.h"
 
 #include <QDir>
-#include <QProcess>
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -164,12 +164,12 @@ void TestJpeg::refusesUnreadableFiles_data() {
                             << "Cannot open file \"folder.jpg\". 這是資料夾";
     // The JPEG faults are said in our words after the file's name.
     QTest::newRow("empty") << "empty.jpg" << -1 << QByteArray() << "empty.jpg\"：檔案是空的";
-    QTest::newRow("truncated in the data") << "cut.jpg" << 700 << QByteArray()
-                                           << "cut.jpg\"：檔案不完整，圖像資料在中途截斷";
+    QTest::newRow("truncated in the data")
+        << "cut.jpg" << 700 << QByteArray() << "cut.jpg\"：檔案不完整，圖像資料在中途截斷";
     QTest::newRow("truncated in the data, end marker appended")
         << "cutend.jpg" << 700 << QByteArray("\xff\xd9", 2) << "cutend.jpg\"：檔案不完整，圖像資料在中途截斷";
-    QTest::newRow("truncated in the header") << "head.jpg" << 40 << QByteArray()
-                                             << "head.jpg\"：檔案不完整，圖像資料在中途截斷";
+    QTest::newRow("truncated in the header")
+        << "head.jpg" << 40 << QByteArray() << "head.jpg\"：檔案不完整，圖像資料在中途截斷";
     QTest::newRow("not a JPEG") << "text.jpg" << -1 << QByteArray("hello, this is text\n")
                                 << "text.jpg\"：這不是 JPEG 圖檔";
     QTest::newRow("PNG named jpg") << "png.jpg" << -1 << QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16)
@@ -339,7 +339,8 @@ void TestJpeg::refusesNamedPipe() {
 // A decode whose caller no longer wants it stops on the caller's word, with JpegDecodeAbandoned.
 void TestJpeg::abandonsWhenAsked() {
     int asked = 0;
-    QVERIFY_THROWS_EXCEPTION(JpegDecodeAbandoned, DecodeJpegFile(good_, JpegScale::Full, [&] { return ++asked > 1; }));
+    QVERIFY_THROWS_EXCEPTION(JpegDecodeAbandoned,
+                             DecodeJpegFile(good_, JpegScale::Full, [&] { return ++asked > 1; }));
     QCOMPARE(asked, 2);
     QCOMPARE(DecodeJpegFile(good_, JpegScale::Full, [] { return false; }).size(), QSize(64, 48));
 }

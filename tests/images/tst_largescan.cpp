@@ -4,23 +4,22 @@
 #include "corpus/Data.h"
 #include "images/PageViewer.h"
 #include "images/ScanCache.h"
-#include "widgets/ErrorBoundary.h"
 #include "images/ScanWidgets.h"
+#include "widgets/ErrorBoundary.h"
 
 #include <QAbstractScrollArea>
 #include <QDir>
 #include <QPainter>
-#include <QWheelEvent>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QWheelEvent>
 #include <QtTest>
 
 namespace {
 void WriteScan(const QString &path, int w, int h, QRgb colour) {
     QImage image(w, h, QImage::Format_RGB32);
     image.fill(colour);
-    if (!image.save(path, "JPG", 50))
-        qFatal("cannot write %s", qPrintable(path));
+    if (!image.save(path, "JPG", 50)) qFatal("cannot write %s", qPrintable(path));
 }
 NoteEntry OnPage(const QString &page) {
     NoteEntry e;
@@ -126,8 +125,8 @@ void TestLargeScan::scaledDecodePaintsTheSamePage() {
         // Zoomed past half size, the full picture is decoded; the sizes follow the zoom as before.
         QWidget *box = viewer.findChild<QAbstractScrollArea *>("ScrollBox")->viewport();
         for (int i = 0; i < 8 && viewer.ZoomFactor() < 0.5f; ++i) {
-            QWheelEvent e(QPointF(10, 10), box->mapToGlobal(QPointF(10, 10)), {}, QPoint(0, 120), Qt::NoButton,
-                          Qt::ControlModifier, Qt::NoScrollPhase, false);
+            QWheelEvent e(QPointF(10, 10), box->mapToGlobal(QPointF(10, 10)), {}, QPoint(0, 120),
+                          Qt::NoButton, Qt::ControlModifier, Qt::NoScrollPhase, false);
             QApplication::sendEvent(box, &e);
         }
         QVERIFY(viewer.ZoomFactor() >= 0.5f);

@@ -11,8 +11,7 @@ QString WriteScan(const QTemporaryDir &dir, const QString &name, int w, int h, Q
     QImage image(w, h, QImage::Format_RGB32);
     image.fill(colour);
     const QString path = dir.filePath(name);
-    if (!image.save(path, "JPG", 90))
-        qFatal("cannot write %s", qPrintable(path));
+    if (!image.save(path, "JPG", 90)) qFatal("cannot write %s", qPrintable(path));
     return path;
 }
 } // namespace
@@ -42,7 +41,8 @@ private Q_SLOTS:
         QTemporaryDir dir;
         QStringList paths;
         for (int i = 0; i < 4; ++i)
-            paths << WriteScan(dir, QString("s%1.jpg").arg(i), 500, 500, qRgb(0, 200, 0)); // 1 MB decoded each
+            paths << WriteScan(dir, QString("s%1.jpg").arg(i), 500, 500,
+                               qRgb(0, 200, 0)); // 1 MB decoded each
         ScanCache cache(2'200'000);
         for (const QString &p : paths) {
             cache.Prefetch({p});
@@ -88,7 +88,8 @@ private Q_SLOTS:
         const QString small = WriteScan(dir, "small.jpg", 100, 100, qRgb(0, 0, 0));
         ScanCache cache(1LL << 30);
         QStringList announced;
-        connect(&cache, &ScanCache::Requested, [&](const QString &path, bool, const QString &) { announced << path; });
+        connect(&cache, &ScanCache::Requested,
+                [&](const QString &path, bool, const QString &) { announced << path; });
         cache.Request(big);
         QTest::qWait(150); // under way by now
         cache.Request(small);

@@ -4,14 +4,14 @@
 // following the zoom; undo of recorded positions, the count of entries without a position and the
 // key to the next of them; the journal that keeps unsaved positions across a crash.
 #include "images/PageViewer.h"
+#include "images/ScanWidgets.h"
 #include "shell/CaptureSession.h"
 #include "shell/MainWindow.h"
+#include "support/DialogCapture.h"
 #include "support/ReaderFixture.h"
 #include "support/ScanWindow.h"
-#include "support/DialogCapture.h"
 #include "widgets/NoticeStrip.h"
 #include "widgets/OwnerDrawList.h"
-#include "images/ScanWidgets.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -54,11 +54,11 @@ struct Folder : ReaderFixture {
 using Window = ScanWindow;
 
 // The journals in the folder: every reader keeps one of its own, named after it.
-QStringList Journals(const ReaderFixture &fx, const QString &pattern = QStringLiteral("velmoranote-*.journal")) {
+QStringList Journals(const ReaderFixture &fx,
+                     const QString &pattern = QStringLiteral("velmoranote-*.journal")) {
     QStringList found;
     for (const QString &name : QDir(fx.path()).entryList({pattern}, QDir::Files))
-        if (!name.startsWith(QLatin1String("velmoranote-declined-")))
-            found << fx.path(name);
+        if (!name.startsWith(QLatin1String("velmoranote-declined-"))) found << fx.path(name);
     return found;
 }
 
@@ -145,7 +145,8 @@ void TestScanFeatures::menuZoomKeepsTheEntryInPlace() {
     QTRY_COMPARE(win.viewer->CurrentPath(), kK1);
     const auto onOverlay = [&] { return (QPointF(400, 300) * double(win.viewer->ZoomFactor())).toPoint(); };
     const auto inView = [&] {
-        return onOverlay() - QPoint(win.box->horizontalScrollBar()->value(), win.box->verticalScrollBar()->value());
+        return onOverlay() -
+               QPoint(win.box->horizontalScrollBar()->value(), win.box->verticalScrollBar()->value());
     };
     const QPoint before = inView();
     QVERIFY(win.box->viewport()->rect().contains(before));
@@ -154,8 +155,12 @@ void TestScanFeatures::menuZoomKeepsTheEntryInPlace() {
         const QPoint after = inView();
         QVERIFY2((after - before).manhattanLength() <= 4,
                  qPrintable(QString("%1 at %2: (%3, %4), was (%5, %6)")
-                                .arg(item).arg(win.viewer->ZoomFactor())
-                                .arg(after.x()).arg(after.y()).arg(before.x()).arg(before.y())));
+                                .arg(item)
+                                .arg(win.viewer->ZoomFactor())
+                                .arg(after.x())
+                                .arg(after.y())
+                                .arg(before.x())
+                                .arg(before.y())));
     }
     QVERIFY(errors.isEmpty());
 }
@@ -177,8 +182,7 @@ void TestScanFeatures::currentFactorCheckedAndShown() {
     win.openMenu();
     QStringList checked;
     for (QAction *a : win.menu->actions())
-        if (a->isChecked())
-            checked << a->text();
+        if (a->isChecked()) checked << a->text();
     QCOMPARE(checked, QStringList{"50%"});
     win.menu->hide();
 
@@ -207,7 +211,8 @@ void TestScanFeatures::nextAndPreviousScanKeepTheZoom() {
         {Qt::Key_PageDown, ".\\image\\K\\K3.jpg", QSize(300, 400)}, // the last of K: stays
         {Qt::Key_PageUp, ".\\image\\K\\K2.jpg", QSize(500, 750)},
         {Qt::Key_PageUp, ".\\image\\K\\K1.jpg", QSize(500, 750)},
-        {Qt::Key_PageUp, ".\\image\\K\\K1.jpg", QSize(500, 750)}, // the first: stays, never into another letter
+        {Qt::Key_PageUp, ".\\image\\K\\K1.jpg",
+         QSize(500, 750)}, // the first: stays, never into another letter
     };
     for (const auto &step : steps) {
         win.key(step.key, Qt::ControlModifier);
@@ -318,7 +323,7 @@ void TestScanFeatures::journalKeepsUnsavedPositionsAcrossACrash() {
         QCOMPARE(Journals(fx).size(), 1);
         QCOMPARE(QJsonDocument::fromJson(ReadAll(Journals(fx)[0])).object()["positions"].toArray().size(), 1);
         win.rightClick(QPoint(220, 240)); // 二
-        win.rightClick(QPoint(20, 40)); // 三 on K2
+        win.rightClick(QPoint(20, 40));   // 三 on K2
         // The window goes without a save and without the close question: as after a crash.
     }
     QCOMPARE(Journals(fx).size(), 1);
@@ -413,8 +418,7 @@ void TestScanFeatures::journalOfferedWhileTheSessionEndsStays() {
     SetQuestionAnswerForTesting([this](const QString &q) {
         questions << q;
         for (QWidget *top : QApplication::topLevelWidgets())
-            if (auto *window = qobject_cast<MainWindow *>(top))
-                window->PrepareToEndUnasked();
+            if (auto *window = qobject_cast<MainWindow *>(top)) window->PrepareToEndUnasked();
         return false;
     });
     {

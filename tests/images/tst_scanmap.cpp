@@ -42,9 +42,9 @@ struct DemoPageFixture : ReaderFixture {
                 break;
             }
         }
-        if (page.name.isEmpty())
-            qFatal("no demo page with three positions");
-        write(QStringLiteral("Image/K/%1.jpg").arg(page.name), demo::EncodeJpeg(demo::DrawScan(page, k.title), 80));
+        if (page.name.isEmpty()) qFatal("no demo page with three positions");
+        write(QStringLiteral("Image/K/%1.jpg").arg(page.name),
+              demo::EncodeJpeg(demo::DrawScan(page, k.title), 80));
     }
     demo::DemoPage page;
 };
@@ -57,8 +57,7 @@ struct Placed {
 QList<Placed> PlacedOn(const demo::DemoPage &page) {
     QList<Placed> out;
     for (const demo::DemoEntry &e : page.entries)
-        if (e.x >= 0)
-            out.append({e.headword.join(QStringLiteral("<br>")), QPoint(e.x, e.y)});
+        if (e.x >= 0) out.append({e.headword.join(QStringLiteral("<br>")), QPoint(e.x, e.y)});
     return out;
 }
 
@@ -66,8 +65,7 @@ struct MapWindow : ScanWindow {
     using ScanWindow::ScanWindow;
     NoteRef entriesSelected() const {
         for (NoteList *l : w.findChildren<NoteList *>())
-            if (l->View() == lbData)
-                return l->Selected();
+            if (l->View() == lbData) return l->Selected();
         return {};
     }
     const NotebookStore &store() const { return *w.findChild<NotebookStore *>(); }
@@ -75,7 +73,8 @@ struct MapWindow : ScanWindow {
     void doubleClick(QPoint overlayPoint) {
         box->ensureVisible(overlayPoint.x() - 3, overlayPoint.y(), 60, 60);
         QWindow *window = w.windowHandle();
-        QTest::mouseDClick(window, Qt::LeftButton, {}, window->mapFromGlobal(overlay->mapToGlobal(overlayPoint)));
+        QTest::mouseDClick(window, Qt::LeftButton, {},
+                           window->mapFromGlobal(overlay->mapToGlobal(overlayPoint)));
         QTest::qWait(qApp->doubleClickInterval() + 50); // the next click is a click of its own
     }
     QPoint at(QPoint natural) const {
@@ -96,17 +95,20 @@ struct MapWindow : ScanWindow {
             for (int dy = -1; dy <= 1 && !near; ++dy)
                 for (int dx = -1; dx <= 1 && !near; ++dx) {
                     const QPoint q = p + QPoint(dx, dy);
-                    if (!shot.rect().contains(q))
-                        continue;
+                    if (!shot.rect().contains(q)) continue;
                     const QColor c = shot.pixelColor(q);
                     near = qAbs(c.red() - colour.red()) + qAbs(c.green() - colour.green()) +
-                               qAbs(c.blue() - colour.blue()) < 90;
+                               qAbs(c.blue() - colour.blue()) <
+                           90;
                 }
             found += near ? 1 : 0;
         }
         return found >= 12; // most of the ring (the label may cover part of it)
     }
-    QString corner() { return child<QLabel>("zoomIndicator")->isVisible() ? child<QLabel>("zoomIndicator")->text() : QString(); }
+    QString corner() {
+        return child<QLabel>("zoomIndicator")->isVisible() ? child<QLabel>("zoomIndicator")->text()
+                                                           : QString();
+    }
 };
 
 } // namespace
@@ -166,8 +168,9 @@ private Q_SLOTS:
         // corner of the pane says so.
         QPoint far;
         double farthest = 0;
-        for (const QPoint c : {QPoint(40, 40), QPoint(demo::kScanWidth - 40, 40), QPoint(40, demo::kScanHeight - 40),
-                               QPoint(demo::kScanWidth - 40, demo::kScanHeight - 40)}) {
+        for (const QPoint c :
+             {QPoint(40, 40), QPoint(demo::kScanWidth - 40, 40), QPoint(40, demo::kScanHeight - 40),
+              QPoint(demo::kScanWidth - 40, demo::kScanHeight - 40)}) {
             double nearest = 1e9;
             for (const Placed &p : placed)
                 nearest = std::min(nearest, std::hypot(double(p.pos.x() - c.x()), double(p.pos.y() - c.y())));
@@ -211,7 +214,8 @@ private Q_SLOTS:
             const QPoint over = win.at(fifth + QPoint(-pitch / 2, 0));
             QHelpEvent tip(QEvent::ToolTip, over, win.overlay->mapToGlobal(over));
             QApplication::sendEvent(win.overlay, &tip);
-            QTRY_COMPARE(QToolTip::text(), QString(p.title).replace(QStringLiteral("<br>"), QStringLiteral(" ")));
+            QTRY_COMPARE(QToolTip::text(),
+                         QString(p.title).replace(QStringLiteral("<br>"), QStringLiteral(" ")));
             ++tested;
         }
         QVERIFY(tested > 0);
@@ -362,7 +366,8 @@ private Q_SLOTS:
         // Capture stepped on to the next entry: bring the moved mark back into view.
         win.box->ensureVisible(win.at(posOf(ref)).x(), win.at(posOf(ref)).y(), 150, 150);
         QTest::qWait(50);
-        QVERIFY(win.ringAt(win.grabViewport(), win.at(posOf(ref)), ScanMarks::RingColour(), ScanMarks::kRingRadius));
+        QVERIFY(win.ringAt(win.grabViewport(), win.at(posOf(ref)), ScanMarks::RingColour(),
+                           ScanMarks::kRingRadius));
         win.key(Qt::Key_Z, Qt::ControlModifier);
         QTRY_COMPARE(posOf(ref), first.pos);
         QCOMPARE(markOf(), first.pos);

@@ -4,25 +4,25 @@
 #include "common/Error.h"
 #include "corpus/Data.h"
 #include "images/PageViewer.h"
-#include "shell/CaptureSession.h"
+#include "images/ScanWidgets.h"
 #include "platform/DesktopOpen.h"
+#include "shell/CaptureSession.h"
 #include "shell/MainWindow.h"
 #include "support/ReaderFixture.h"
 #include "support/ScanWindow.h"
 #include "widgets/ErrorBoundary.h"
 #include "widgets/FileNamesModel.h"
 #include "widgets/OwnerDrawList.h"
-#include "images/ScanWidgets.h"
 
 #include <QAction>
 #include <QCheckBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTabBar>
 #include <QTabWidget>
-#include <QLabel>
 #include <QTimer>
 #include <QWheelEvent>
 #include <QtTest>
@@ -43,8 +43,12 @@ const QByteArray kNotesK = "<page>K1</page>\n"
                            "<page>K3</page>\n"
                            "<條目>四</條目>\n<座標 x=\"10\" y=\"10\"/>\n<內容>d</內容>\n";
 
-bool IsRed(QRgb c) { return qRed(c) > 200 && qGreen(c) < 60 && qBlue(c) < 60; }
-bool IsBlue(QRgb c) { return qBlue(c) > 200 && qRed(c) < 60 && qGreen(c) < 60; }
+bool IsRed(QRgb c) {
+    return qRed(c) > 200 && qGreen(c) < 60 && qBlue(c) < 60;
+}
+bool IsBlue(QRgb c) {
+    return qBlue(c) > 200 && qRed(c) < 60 && qGreen(c) < 60;
+}
 
 QColor PixelOfRow(OwnerDrawList *list, int row) {
     const QRect r = list->visualRect(list->model()->index(row, 0));
@@ -240,7 +244,8 @@ void TestViewer::loadFailureShowsANotice() {
             win.viewer->LoadPage(path);
             QFAIL("no error");
         } catch (const VelmoraError &e) {
-            QVERIFY2(e.message().contains(path.mid(path.lastIndexOf(QLatin1Char('\\')) + 1)), qPrintable(e.message()));
+            QVERIFY2(e.message().contains(path.mid(path.lastIndexOf(QLatin1Char('\\')) + 1)),
+                     qPrintable(e.message()));
         }
         // The earlier page does not stay under the new entry as if it were its page.
         QCOMPARE(win.viewer->CurrentPath(), QString());
@@ -253,8 +258,7 @@ void TestViewer::loadFailureShowsANotice() {
     try {
         win.viewer->LoadPage(".\\image\\K\\none.jpg");
     } catch (const VelmoraError &e) {
-        QCOMPARE(e.message(),
-                 QString("Cannot open file \".\\image\\K\\none.jpg\". 沒有此檔案或資料夾"));
+        QCOMPARE(e.message(), QString("Cannot open file \".\\image\\K\\none.jpg\". 沒有此檔案或資料夾"));
     }
 }
 
@@ -395,11 +399,16 @@ void TestViewer::entryScrolling_data() {
     QTest::addColumn<int>("y");
     QTest::addColumn<QString>("horz"); // "same", "0", "max", or "x"/"y" for the scroll target
     QTest::addColumn<QString>("vert");
-    QTest::newRow("no position") << 1 << -1 << -1 << "same" << "same";
-    QTest::newRow("x only") << 1 << 650 << -1 << "x" << "same";
-    QTest::newRow("y only") << 1 << -1 << 900 << "same" << "y";
-    QTest::newRow("x 0") << 1 << 0 << 900 << "0" << "y";
-    QTest::newRow("page record: top right corner") << 0 << -1 << -1 << "max" << "0";
+    QTest::newRow("no position") << 1 << -1 << -1 << "same"
+                                 << "same";
+    QTest::newRow("x only") << 1 << 650 << -1 << "x"
+                            << "same";
+    QTest::newRow("y only") << 1 << -1 << 900 << "same"
+                            << "y";
+    QTest::newRow("x 0") << 1 << 0 << 900 << "0"
+                         << "y";
+    QTest::newRow("page record: top right corner") << 0 << -1 << -1 << "max"
+                                                   << "0";
 }
 
 void TestViewer::entryScrolling() {
@@ -498,11 +507,10 @@ void TestViewer::scansList() {
 void TestViewer::scanRowColours() {
     // The colour of a file row goes by the first character of its name, for names of every kind; odd
     // rows take the letter's other colour.
-    const QList<QPair<QString, QColor>> cases{{"K1.jpg", QColor("#FFD0D0")}, {"L1.jpg", QColor("#FFFFBB")},
-                                              {"M1.pdf", QColor("#D0FFD0")}, {"N1.pdf", QColor("#FFEED0")},
-                                              {"O9.jpg", QColor("#D0D0FF")}, {"book.pdf", QColor("#FFD0D0")},
-                                              {"", QColor("#FFD0D0")},       {"x.JPG", QColor("#FFD0D0")},
-                                              {"l1.jpg", QColor("#FFD0D0")}};
+    const QList<QPair<QString, QColor>> cases{
+        {"K1.jpg", QColor("#FFD0D0")}, {"L1.jpg", QColor("#FFFFBB")}, {"M1.pdf", QColor("#D0FFD0")},
+        {"N1.pdf", QColor("#FFEED0")}, {"O9.jpg", QColor("#D0D0FF")}, {"book.pdf", QColor("#FFD0D0")},
+        {"", QColor("#FFD0D0")},       {"x.JPG", QColor("#FFD0D0")},  {"l1.jpg", QColor("#FFD0D0")}};
     const QList<QPair<QString, QColor>> odd{{"K1.jpg", QColor("#FFF0F0")}, {"L1.jpg", QColor("#FFFFE3")},
                                             {"M1.pdf", QColor("#F0FFF0")}, {"N1.pdf", QColor("#FFFAF0")},
                                             {"O9.jpg", QColor("#F0F0FF")}, {"book.pdf", QColor("#FFF0F0")}};

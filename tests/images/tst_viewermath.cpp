@@ -38,7 +38,8 @@ void TestViewerMath::sizeAfterLoad_data() {
     QTest::newRow("float 1.1 truncates") << QSize(1000, 1500) << 1.1f << QSize(1100, 1650);
     QTest::newRow("huge rate saturates") << QSize(2480, 3508) << 1e30f << QSize(kMaxSide, kMaxSide);
     QTest::newRow("negative rate gives 0") << QSize(1000, 1500) << -2.0f << QSize(0, 0);
-    QTest::newRow("NaN rate gives 0") << QSize(1000, 1500) << std::numeric_limits<float>::quiet_NaN() << QSize(0, 0);
+    QTest::newRow("NaN rate gives 0")
+        << QSize(1000, 1500) << std::numeric_limits<float>::quiet_NaN() << QSize(0, 0);
 }
 
 void TestViewerMath::sizeAfterLoad() {
@@ -102,8 +103,7 @@ void TestViewerMath::menuCaptions() {
     QFETCH(int, percent);
     int got = -1;
     QCOMPARE(MenuPercent(caption, got), ok);
-    if (ok)
-        QCOMPARE(got, percent);
+    if (ok) QCOMPARE(got, percent);
 }
 
 void TestViewerMath::markerAndScrollTargets_data() {
@@ -115,7 +115,8 @@ void TestViewerMath::markerAndScrollTargets_data() {
     QTest::addColumn<QRect>("marker"); // left, top, right, bottom with right and bottom exclusive
     const auto r = [](int l, int t, int rr, int b) { return QRect(l, t, rr - l, b - t); };
     QTest::newRow("400,300 at 1.5") << 400 << 300 << 1.5f << 220 << 366 << r(590, 440, 610, 460);
-    QTest::newRow("5,5 at 1.0 reaches out of the page") << 5 << 5 << 1.0f << -225 << -229 << r(-5, -5, 15, 15);
+    QTest::newRow("5,5 at 1.0 reaches out of the page")
+        << 5 << 5 << 1.0f << -225 << -229 << r(-5, -5, 15, 15);
     // 7.5 - 10 = -2.5 truncates toward zero, not down.
     QTest::newRow("5,5 at 1.5 truncates toward zero") << 5 << 5 << 1.5f << -222 << -226 << r(-2, -2, 17, 17);
     QTest::newRow("far out saturates") << 2000000000 << 2000000000 << 1000.0f << INT_MAX << INT_MAX
@@ -157,7 +158,8 @@ void TestViewerMath::capture() {
 
 void TestViewerMath::unusableRates() {
     // A stored rate of 0, below 0 or not a number must not turn the menu's division into garbage.
-    for (float bad : {0.0f, -1.0f, std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity()})
+    for (float bad :
+         {0.0f, -1.0f, std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity()})
         QCOMPARE(SizeAfterMenu(QSize(1000, 1500), 0.5, bad), QSize(500, 750));
     QCOMPARE(SizeAfterMenu(QSize(kMaxSide, kMaxSide), 2.0, 1.0f), QSize(kMaxSide, kMaxSide));
     QCOMPARE(RateAfterWheel(FLT_MAX, 1.1), FLT_MAX);

@@ -115,8 +115,7 @@ private Q_SLOTS:
         QTest::addColumn<QString>("kind");
         QTest::addColumn<QString>("reason");
         QTest::newRow("missing folder") << "missing-folder" << QStringLiteral("沒有此檔案或資料夾");
-        QTest::newRow("a folder where the file is")
-            << "folder" << QStringLiteral("這是資料夾");
+        QTest::newRow("a folder where the file is") << "folder" << QStringLiteral("這是資料夾");
         QTest::newRow("read-only file") << "read-only"
                                         << "唯讀";
     }
@@ -250,8 +249,7 @@ private Q_SLOTS:
             file.Commit();
         });
         QVERIFY2(o.threwVelmoraError(), o.describe().constData());
-        QVERIFY2(o.report.contains(path.toUtf8()) && o.report.contains("檔案太大"),
-                 o.describe().constData());
+        QVERIFY2(o.report.contains(path.toUtf8()) && o.report.contains("檔案太大"), o.describe().constData());
         QCOMPARE(ReadFile(path), QByteArray("old"));
         QCOMPARE(FolderFiles(dir.path()), QStringList{"f.txt"});
     }
@@ -287,8 +285,7 @@ private Q_SLOTS:
         file.Commit();
         QCOMPARE(ReadFile(path), QByteArray("new"));
         QCOMPARE(read("user.velmora.tag"), QByteArray("紅"));
-        if (!withAcl)
-            QSKIP("no access control lists on this file system");
+        if (!withAcl) QSKIP("no access control lists on this file system");
         QCOMPARE(read("system.posix_acl_access"), aclBefore);
     }
 };

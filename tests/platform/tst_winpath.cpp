@@ -135,9 +135,12 @@ private Q_SLOTS:
     void listMissingFolder_data() {
         QTest::addColumn<QString>("folder");
         QTest::addColumn<QString>("shown"); // relative to the fixture folder
-        QTest::newRow("missing letter folder") << root_ + "/\\image\\M\\" << "Image/M";
-        QTest::newRow("missing relative") << "nowhere" << "nowhere";
-        QTest::newRow("a file, not a folder") << "image\\k\\K001.jpg" << "Image/K/K001.jpg";
+        QTest::newRow("missing letter folder") << root_ + "/\\image\\M\\"
+                                               << "Image/M";
+        QTest::newRow("missing relative") << "nowhere"
+                                          << "nowhere";
+        QTest::newRow("a file, not a folder") << "image\\k\\K001.jpg"
+                                              << "Image/K/K001.jpg";
     }
     void listMissingFolder() {
         QFETCH(QString, folder);

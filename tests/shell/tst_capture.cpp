@@ -2,13 +2,13 @@
 // right clicks on the scan, save, start again and see the marker where the clicks were. A save into a
 // read-only notes file fails, keeps its flag and leaves the file as it was.
 #include "images/PageViewer.h"
+#include "images/ScanWidgets.h"
 #include "shell/CaptureSession.h"
 #include "shell/MainWindow.h"
+#include "support/DialogCapture.h"
 #include "support/ReaderFixture.h"
 #include "support/ScanWindow.h"
-#include "support/DialogCapture.h"
 #include "widgets/OwnerDrawList.h"
-#include "images/ScanWidgets.h"
 
 #include <QCheckBox>
 #include <QLineEdit>

@@ -1,9 +1,9 @@
 // Capture mode when another program writes the notes: the window reads a changed notes file again,
 // keeps the entry shown, the selection and the unsaved positions, and says so; a save then asks about a
 // record that both sides changed, keeps the disk's value unless told otherwise, and writes the rest.
+#include "support/DialogCapture.h"
 #include "support/ReaderFixture.h"
 #include "support/ScanWindow.h"
-#include "support/DialogCapture.h"
 
 #include "widgets/NoticeStrip.h"
 
@@ -65,11 +65,11 @@ void TestCaptureSession::changedFileIsReadAgain() {
     QTRY_VERIFY_WITH_TIMEOUT(noticeText().contains("已重新讀取"), 5000);
     QVERIFY2(noticeText().contains("velmora200_k.xml"), qPrintable(noticeText()));
     const NotebookSet &books = win.capture->Notebooks();
-    QCOMPARE(books.entry({0, 4}).x, 70);              // the editor's position is read
+    QCOMPARE(books.entry({0, 4}).x, 70); // the editor's position is read
     QCOMPARE(books.entry({0, 2}).content, QString("乙乙"));
-    QCOMPARE(books.entry({0, 1}).x, 120);             // the unsaved one is kept
+    QCOMPARE(books.entry({0, 1}).x, 120); // the unsaved one is kept
     QVERIFY(win.capture->IsChanged(0));
-    QCOMPARE(win.lbData->ItemIndex(), selected);      // selection and page stay
+    QCOMPARE(win.lbData->ItemIndex(), selected); // selection and page stay
     QCOMPARE(win.viewer->CurrentPath(), shown);
 
     // The save asks about 一, which both changed; the disk's value stays.
@@ -107,12 +107,14 @@ void TestCaptureSession::halfWrittenFileIsSaidAndWaitedFor() {
     QByteArray next = "<page>K0</page>\n<條目>零</條目>\n<內容>z</內容>\n" + kNotesK;
     fx.write("next.xml", next);
     QProcess writer;
-    writer.start("perl", {"-e",
-                          "open(my $in, '<', $ARGV[1]); binmode $in; local $/; my $c = <$in>;"
-                          "open(my $f, '+<', $ARGV[0]); binmode $f; truncate($f, 0);"
-                          "for (my $i = 0; $i < length($c); $i += 50) { seek($f, $i, 0); syswrite($f, substr($c, $i, 50));"
-                          "  select(undef, undef, undef, 0.7); }",
-                          fx.path("velmora200_k.xml"), fx.path("next.xml")});
+    writer.start(
+        "perl",
+        {"-e",
+         "open(my $in, '<', $ARGV[1]); binmode $in; local $/; my $c = <$in>;"
+         "open(my $f, '+<', $ARGV[0]); binmode $f; truncate($f, 0);"
+         "for (my $i = 0; $i < length($c); $i += 50) { seek($f, $i, 0); syswrite($f, substr($c, $i, 50));"
+         "  select(undef, undef, undef, 0.7); }",
+         fx.path("velmora200_k.xml"), fx.path("next.xml")});
     QVERIFY(writer.waitForStarted());
     QTRY_VERIFY_WITH_TIMEOUT(noticeText().contains("正在被其他程式寫入，稍後再讀"), 10000);
     QVERIFY2(noticeText().contains("velmora200_k.xml 正在被"), qPrintable(noticeText()));

@@ -2,13 +2,13 @@
 // in a folder of their own, and the scan's marker and capture on a high-density screen. Registered
 // twice: at the screen's own density and with QT_SCALE_FACTOR=2.
 #include "images/PageViewer.h"
+#include "images/ScanWidgets.h"
 #include "images/ViewerMath.h"
 #include "shell/IniFile.h"
 #include "shell/MainWindow.h"
 #include "support/ErrorCheckedTest.h"
-#include "widgets/OwnerDrawList.h"
-#include "images/ScanWidgets.h"
 #include "support/ReaderFixture.h"
+#include "widgets/OwnerDrawList.h"
 
 #include <QAbstractButton>
 #include <QAbstractItemView>
@@ -38,15 +38,13 @@ struct Folder : ReaderFixture {
 
 bool HasChinese(const QString &text) {
     for (QChar c : text)
-        if (c.unicode() >= 0x4E00 && c.unicode() <= 0x9FFF)
-            return true;
+        if (c.unicode() >= 0x4E00 && c.unicode() <= 0x9FFF) return true;
     return false;
 }
 
 bool InsideWebView(const QWidget *w) {
     for (const QWidget *p = w->parentWidget(); p; p = p->parentWidget())
-        if (qobject_cast<const QWebEngineView *>(p))
-            return true;
+        if (qobject_cast<const QWebEngineView *>(p)) return true;
     return false;
 }
 
@@ -54,7 +52,8 @@ bool InsideWebView(const QWidget *w) {
 // takes the keyboard focus. The web view's own render surface and the scroll bars and tab-bar
 // arrows that belong to a named control are parts of it, not controls of their own.
 bool IsControl(const QWidget *w) {
-    if (InsideWebView(w) || qobject_cast<const QScrollBar *>(w) || qobject_cast<const QTabBar *>(w->parentWidget()))
+    if (InsideWebView(w) || qobject_cast<const QScrollBar *>(w) ||
+        qobject_cast<const QTabBar *>(w->parentWidget()))
         return false;
     return qobject_cast<const QAbstractButton *>(w) || qobject_cast<const QLineEdit *>(w) ||
            qobject_cast<const QAbstractScrollArea *>(w) || qobject_cast<const QTabWidget *>(w) ||
@@ -63,7 +62,9 @@ bool IsControl(const QWidget *w) {
            w->focusPolicy() != Qt::NoFocus;
 }
 
-bool IsRed(QRgb c) { return qRed(c) > 200 && qGreen(c) < 60 && qBlue(c) < 60; }
+bool IsRed(QRgb c) {
+    return qRed(c) > 200 && qGreen(c) < 60 && qBlue(c) < 60;
+}
 
 int RedCount(const QImage &image) {
     int n = 0;
@@ -77,8 +78,7 @@ QRect RedBounds(const QImage &image) {
     QRect bounds;
     for (int y = 0; y < image.height(); ++y)
         for (int x = 0; x < image.width(); ++x) {
-            if (IsRed(image.pixel(x, y)))
-                bounds |= QRect(x, y, 1, 1);
+            if (IsRed(image.pixel(x, y))) bounds |= QRect(x, y, 1, 1);
         }
     return bounds;
 }
@@ -97,12 +97,12 @@ private Q_SLOTS:
         QStringList unnamed;
         int controls = 0;
         for (QWidget *child : w.findChildren<QWidget *>()) {
-            if (!IsControl(child))
-                continue;
+            if (!IsControl(child)) continue;
             ++controls;
             if (!HasChinese(child->accessibleName()))
                 unnamed << QStringLiteral("%1 %2 \"%3\"")
-                               .arg(child->metaObject()->className(), child->objectName(), child->accessibleName());
+                               .arg(child->metaObject()->className(), child->objectName(),
+                                    child->accessibleName());
         }
         QVERIFY2(unnamed.isEmpty(), qPrintable(unnamed.join('\n')));
         QVERIFY(controls >= 30);
@@ -153,11 +153,19 @@ private Q_SLOTS:
         const QRect red = RedBounds(shot.toImage());
         const QRect expected(QPoint(4, 4) * density, viewer::MarkerRect(100, 80, 1.5f).size() * density);
         // Painted at the screen's density: as wide and high as the marker, give or take its outline.
-        QVERIFY2(qAbs(red.left() - expected.left()) <= density && qAbs(red.right() - expected.right()) <= density &&
-                     qAbs(red.top() - expected.top()) <= density && qAbs(red.bottom() - expected.bottom()) <= density,
+        QVERIFY2(qAbs(red.left() - expected.left()) <= density &&
+                     qAbs(red.right() - expected.right()) <= density &&
+                     qAbs(red.top() - expected.top()) <= density &&
+                     qAbs(red.bottom() - expected.bottom()) <= density,
                  qPrintable(QStringLiteral("marker at %1,%2 %3x%4, expected %5,%6 %7x%8")
-                                .arg(red.x()).arg(red.y()).arg(red.width()).arg(red.height())
-                                .arg(expected.x()).arg(expected.y()).arg(expected.width()).arg(expected.height())));
+                                .arg(red.x())
+                                .arg(red.y())
+                                .arg(red.width())
+                                .arg(red.height())
+                                .arg(expected.x())
+                                .arg(expected.y())
+                                .arg(expected.width())
+                                .arg(expected.height())));
 
         // Drawn at the device's pixels, not a logical-pixel drawing blown up: on a screen of density 2
         // some 2 x 2 block of device pixels along the marker's edge is partly red.

@@ -25,8 +25,7 @@ struct Folder : ReaderFixture {
         QPdfWriter writer(path(relative));
         QPainter painter(&writer);
         for (int page = 0; page < pages; ++page) {
-            if (page > 0)
-                writer.newPage();
+            if (page > 0) writer.newPage();
             painter.drawText(100, 100, QStringLiteral("page %1").arg(page + 1));
         }
     }
@@ -34,8 +33,7 @@ struct Folder : ReaderFixture {
 
 PdfWindow *OpenPdfWindow() {
     for (QWidget *w : QApplication::topLevelWidgets())
-        if (auto *pdf = qobject_cast<PdfWindow *>(w); pdf && pdf->isVisible())
-            return pdf;
+        if (auto *pdf = qobject_cast<PdfWindow *>(w); pdf && pdf->isVisible()) return pdf;
     return nullptr;
 }
 
@@ -137,14 +135,14 @@ private Q_SLOTS:
         QFETCH(QByteArray, content);
         QFETCH(QString, expected);
         Folder fx;
-        if (!content.isEmpty())
-            fx.write("readme.pdf", content);
+        if (!content.isEmpty()) fx.write("readme.pdf", content);
         opener(3);
         MainWindow w(fx.programPath());
         w.show();
         QTest::mouseClick(w.findChild<QPushButton *>("btReadme"), Qt::LeftButton);
         QTRY_COMPARE(errors.size(), 1);
-        QVERIFY2(errors[0].contains(fx.path("readme.pdf")) && errors[0].contains(expected), qPrintable(errors[0]));
+        QVERIFY2(errors[0].contains(fx.path("readme.pdf")) && errors[0].contains(expected),
+                 qPrintable(errors[0]));
         QVERIFY(!OpenPdfWindow());
     }
 

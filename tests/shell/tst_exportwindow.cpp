@@ -180,7 +180,8 @@ private Q_SLOTS:
     // A long export cancelled from its progress dialog, and one the crops' folder refuses (it holds a
     // file of the reader's own): nothing is written, and the reader's file stays.
     void cancelledOrRefusedWritesNothing() {
-        Library fx(MakeNotesBytes(16 << 20)); // long enough that the cancel lands while it runs, also on a busy machine
+        Library fx(MakeNotesBytes(
+            16 << 20)); // long enough that the cancel lands while it runs, also on a busy machine
         QTemporaryDir out;
         Window win(fx);
         QTRY_VERIFY_WITH_TIMEOUT(win.w.AllNotebooksRead(), 30000);

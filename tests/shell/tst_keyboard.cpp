@@ -29,16 +29,14 @@ struct Folder : ReaderFixture {
 
 bool Inside(const QWidget *w, const QWidget *pane) {
     for (; w; w = w->parentWidget())
-        if (w == pane)
-            return true;
+        if (w == pane) return true;
     return false;
 }
 
 // Tabs from the current focus until `pane` holds it; false after a whole round without it.
 bool TabInto(QWidget *window, const QWidget *pane) {
     for (int i = 0; i < 80; ++i) {
-        if (Inside(QApplication::focusWidget(), pane))
-            return true;
+        if (Inside(QApplication::focusWidget(), pane)) return true;
         QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : window, Qt::Key_Tab);
         QTest::qWait(20);
     }
@@ -61,7 +59,8 @@ private Q_SLOTS:
         QVERIFY(ring);
         w.findChild<QWidget *>("lbData")->setFocus();
         QTRY_VERIFY(!ring->isVisible());
-        for (QWidget *pane : std::initializer_list<QWidget *>{w.findChild<EntryView *>(), w.findChild<PageViewer *>()}) {
+        for (QWidget *pane :
+             std::initializer_list<QWidget *>{w.findChild<EntryView *>(), w.findChild<PageViewer *>()}) {
             QVERIFY2(TabInto(&w, pane), pane->metaObject()->className());
             QTRY_VERIFY(ring->isVisible());
             QCOMPARE(ring->Around(), pane);
@@ -69,7 +68,8 @@ private Q_SLOTS:
             // Drawn: the ring's colour on the pane's edge in the window as shown.
             const QImage shown = w.grab().toImage();
             const QPoint edge = ring->geometry().topLeft() + QPoint(ring->width() / 2, 0);
-            QCOMPARE(shown.pixelColor(edge * shown.devicePixelRatio()).rgb(), w.palette().color(QPalette::Highlight).rgb());
+            QCOMPARE(shown.pixelColor(edge * shown.devicePixelRatio()).rgb(),
+                     w.palette().color(QPalette::Highlight).rgb());
         }
     }
 
@@ -123,8 +123,8 @@ private Q_SLOTS:
         QTest::keyClick(list, Qt::Key_Down);
         QTest::keyClick(list, Qt::Key_Down);
         QTRY_VERIFY(!w.findChild<EntryView *>()->LastWrittenPage().isEmpty()); // an entry's page is shown
-        const std::vector<const QWidget *> panes{list->parentWidget()->parentWidget(), w.findChild<EntryView *>(),
-                                                  w.findChild<PageViewer *>()};
+        const std::vector<const QWidget *> panes{list->parentWidget()->parentWidget(),
+                                                 w.findChild<EntryView *>(), w.findChild<PageViewer *>()};
         QVERIFY(Inside(list, panes[0]) && !Inside(w.findChild<QWidget *>("btReadme"), panes[0]));
         const auto paneOf = [&](const QWidget *f) {
             for (size_t i = 0; i < panes.size(); ++i)
@@ -179,7 +179,8 @@ private Q_SLOTS:
         MainWindow w(fx.programPath());
         w.show();
         QVERIFY(QTest::qWaitForWindowActive(&w));
-        QWidget *pane = scan ? static_cast<QWidget *>(w.findChild<PageViewer *>()) : w.findChild<EntryView *>();
+        QWidget *pane =
+            scan ? static_cast<QWidget *>(w.findChild<PageViewer *>()) : w.findChild<EntryView *>();
         w.findChild<QWidget *>("lbData")->setFocus();
         QVERIFY(TabInto(&w, pane));
         QTest::keyClick(QApplication::focusWidget(), Qt::Key(key), Qt::KeyboardModifiers(modifiers));

@@ -52,12 +52,30 @@ private Q_SLOTS:
         QTest::addColumn<QString>("remembered");
         QTest::addColumn<QString>("expected");
         QTest::addColumn<QString>("settings");
-        QTest::newRow("asked for") << "mine" << "" << "mine" << "mine";
-        QTest::newRow("asked for over remembered") << "mine" << "other" << "mine" << "mine";
-        QTest::newRow("remembered") << "" << "other" << "other" << "other";
-        QTest::newRow("remembered but gone") << "" << "gone" << "share/demo" << "config";
-        QTest::newRow("nothing: the demo") << "" << "" << "share/demo" << "config";
-        QTest::newRow("demo asked for") << "share/demo" << "" << "share/demo" << "config";
+        QTest::newRow("asked for") << "mine"
+                                   << ""
+                                   << "mine"
+                                   << "mine";
+        QTest::newRow("asked for over remembered") << "mine"
+                                                   << "other"
+                                                   << "mine"
+                                                   << "mine";
+        QTest::newRow("remembered") << ""
+                                    << "other"
+                                    << "other"
+                                    << "other";
+        QTest::newRow("remembered but gone") << ""
+                                             << "gone"
+                                             << "share/demo"
+                                             << "config";
+        QTest::newRow("nothing: the demo") << ""
+                                           << ""
+                                           << "share/demo"
+                                           << "config";
+        QTest::newRow("demo asked for") << "share/demo"
+                                        << ""
+                                        << "share/demo"
+                                        << "config";
     }
     void chosenLibrary() {
         QFETCH(QString, requested);
@@ -66,21 +84,21 @@ private Q_SLOTS:
         QFETCH(QString, settings);
         library("mine");
         library("other");
-        if (!remembered.isEmpty())
-            RememberLibrary(path("config"), path(remembered));
-        const LibraryChoice choice = ChooseLibrary(sources("usr/bin", requested.isEmpty() ? QString() : path(requested)));
+        if (!remembered.isEmpty()) RememberLibrary(path("config"), path(remembered));
+        const LibraryChoice choice =
+            ChooseLibrary(sources("usr/bin", requested.isEmpty() ? QString() : path(requested)));
         QCOMPARE(choice.workingFolder, path(expected));
         QCOMPARE(choice.programPath, path(expected) + "/velmoranote");
         QCOMPARE(choice.settingsFolder, path(settings) + "/");
         // Only a remembered library that has gone is worth a word: the user expected it.
         const bool gone = remembered == "gone";
-        QVERIFY2(gone ? choice.notice.contains(path("gone")) : choice.notice.isEmpty(), qPrintable(choice.notice));
+        QVERIFY2(gone ? choice.notice.contains(path("gone")) : choice.notice.isEmpty(),
+                 qPrintable(choice.notice));
     }
 
     // A library the user cannot write keeps the window settings in the user's settings folder.
     void readOnlyLibrary() {
-        if (geteuid() == 0)
-            QSKIP("root writes into read-only folders");
+        if (geteuid() == 0) QSKIP("root writes into read-only folders");
         const QString shared = library("readonly");
         QVERIFY(QFile::setPermissions(shared, QFile::ReadOwner | QFile::ExeOwner));
         const LibraryChoice choice = ChooseLibrary(sources("usr/bin", shared));

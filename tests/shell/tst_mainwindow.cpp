@@ -6,32 +6,32 @@
 #include "shell/CaptureSession.h"
 #include "shell/IniFile.h"
 #include "shell/MainWindow.h"
-#include "widgets/ErrorBoundary.h"
-#include "widgets/Look.h"
-#include "widgets/Translations.h"
-#include "widgets/OwnerDrawList.h"
-#include "widgets/NoticeStrip.h"
 #include "support/BigNotes.h"
 #include "support/ReaderFixture.h"
 #include "support/WebViewProbe.h"
+#include "widgets/ErrorBoundary.h"
+#include "widgets/Look.h"
+#include "widgets/NoticeStrip.h"
+#include "widgets/OwnerDrawList.h"
+#include "widgets/Translations.h"
 
 #include <QAbstractScrollArea>
 #include <QCheckBox>
-#include <QLineEdit>
-#include <QTabWidget>
-#include <QLabel>
-#include <QMessageBox>
-#include <QPushButton>
 #include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QProcess>
+#include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QSplitter>
+#include <QStandardPaths>
+#include <QTabWidget>
+#include <QTcpServer>
 #include <QWebEngineScript>
 #include <QWebEngineView>
-#include <QProcess>
-#include <QStandardPaths>
-#include <QTcpServer>
 #include <QtTest>
 
 namespace {
@@ -66,8 +66,7 @@ QStringList RowTexts(OwnerDrawList *list) {
 
 template <typename T> T *Child(QWidget &w, const char *name) {
     T *child = w.findChild<T *>(QString::fromLatin1(name));
-    if (!child)
-        qFatal("no %s", name);
+    if (!child) qFatal("no %s", name);
     return child;
 }
 
@@ -129,7 +128,8 @@ void TestMainWindow::startsWithoutSettings() {
     QCOMPARE(w.findChild<PageViewer *>()->ZoomFactor(), 1.0f);
     QCOMPARE(Child<QTabWidget>(w, "PageControl1")->currentIndex(), 0);
     OwnerDrawList *entries = Child<OwnerDrawList>(w, "lbData");
-    QCOMPARE(RowTexts(entries), QStringList({"[K1]", "甲條", "乙條", "[K2]", "丙一<br>丙二<br>丙三", "[M1]", "丁條"}));
+    QCOMPARE(RowTexts(entries),
+             QStringList({"[K1]", "甲條", "乙條", "[K2]", "丙一<br>丙二<br>丙三", "[M1]", "丁條"}));
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
     QCOMPARE(Child<QWidget>(w, "ScrollBox")->width(), DesignPixels(469));
@@ -143,7 +143,8 @@ void TestMainWindow::startsWithoutSettings() {
     QCOMPARE(ini.ReadFloat("System", "ImageRate", -1), 1.0);
     QCOMPARE(ini.ReadInteger("Panel", "Width2", -1), DesignPixels(469));
     const QString text = QString::fromUtf8(fx.read("velmoranote.ini"));
-    for (const char *key : {"Top=", "Left=", "Width=", "Height=", "ImageRate=1\r\n", "InitMax=0", "Left2=", "Width2="})
+    for (const char *key :
+         {"Top=", "Left=", "Width=", "Height=", "ImageRate=1\r\n", "InitMax=0", "Left2=", "Width2="})
         QVERIFY2(text.contains(key), key);
 }
 
@@ -185,7 +186,8 @@ void TestMainWindow::unusableStoredValues_data() {
     // window made the web view ask for gigabytes.
     QTest::newRow("zoom below 5 %") << QByteArray("[System]\nImageRate=0.0001\n") << 0.05f;
     QTest::newRow("zoom above 800 %") << QByteArray("[System]\nImageRate=100\n") << 8.0f;
-    QTest::newRow("window larger than the screens") << QByteArray("[System]\nWidth=1000000\nHeight=1000000\n") << 1.0f;
+    QTest::newRow("window larger than the screens")
+        << QByteArray("[System]\nWidth=1000000\nHeight=1000000\n") << 1.0f;
 }
 
 void TestMainWindow::unusableStoredValues() {
@@ -211,9 +213,12 @@ void TestMainWindow::unusableStoredValues() {
 void TestMainWindow::startFailures_data() {
     QTest::addColumn<QString>("remove");
     QTest::addColumn<QString>("message");
-    QTest::newRow("notes file") << "velmora200_N.xml" << "velmora200_N.xml";
-    QTest::newRow("scan letter folder") << "Image/L" << "The specified path was not found";
-    QTest::newRow("PDF letter folder") << "PDF/O" << "The specified path was not found";
+    QTest::newRow("notes file") << "velmora200_N.xml"
+                                << "velmora200_N.xml";
+    QTest::newRow("scan letter folder") << "Image/L"
+                                        << "The specified path was not found";
+    QTest::newRow("PDF letter folder") << "PDF/O"
+                                       << "The specified path was not found";
 }
 
 void TestMainWindow::startFailures() {
@@ -252,8 +257,7 @@ void TestMainWindow::closeQuestion() {
     MainWindow w(fx.programPath());
     w.show();
     auto *capture = w.findChild<CaptureSession *>();
-    if (changed)
-        capture->Record(NoteRef{0, 1}, 5, 6);
+    if (changed) capture->Record(NoteRef{0, 1}, 5, 6);
     QString question;
     SetQuestionAnswerForTesting([&](const QString &text) {
         question = text;
@@ -261,8 +265,7 @@ void TestMainWindow::closeQuestion() {
     });
     QCOMPARE(w.close(), closes);
     QCOMPARE(!question.isEmpty(), asked);
-    if (asked)
-        QCOMPARE(question, QString("警告 : 定位有更改，尚未儲存，是否確定結束程式？"));
+    if (asked) QCOMPARE(question, QString("警告 : 定位有更改，尚未儲存，是否確定結束程式？"));
     QCOMPARE(QFile::exists(fx.path("velmoranote.ini")), closes);
     QCOMPARE(w.isVisible(), !closes);
     QCOMPARE(capture->IsChanged(0), changed); // the positions are never saved by closing
@@ -352,8 +355,8 @@ void TestMainWindow::pageWrittenIntoWebView() {
     page->ShowEntry(k.entries[2], "乙");
     w.show();
     QTRY_VERIFY_WITH_TIMEOUT(page->IsDocumentReady(), 20000);
-    QTRY_COMPARE_WITH_TIMEOUT(Evaluate(view, "document.querySelectorAll('span.search').length"),
-                              QString("2"), 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(Evaluate(view, "document.querySelectorAll('span.search').length"), QString("2"),
+                              10000);
     // The page is drawn by the view, not only held in the document.
     QTRY_VERIFY_WITH_TIMEOUT(DarkPixels(view) > 20, 10000);
     QVERIFY(page->LastWrittenPage().contains("ran")); // written whole, the notes' script kept as text
@@ -378,11 +381,12 @@ void TestMainWindow::webViewStaysOffline() {
     const QByteArray url = "http://127.0.0.1:" + QByteArray::number(server.serverPort());
     ReaderFixture fx;
     // Remote pictures, frames and style sheets, a link out, a script, event handlers and a javascript: link.
-    fx.writeNotes("<條目>網</條目>\n<內容><img src=\"" + url + "/a.png\"><iframe src=\"" + url +
-                  "/f\"></iframe><link rel=\"stylesheet\" href=\"" + url + "/s.css\"><a id=\"go\" href=\"" + url +
-                  "/link\">link</a><script>document.title='script'</script>"
-                  "<img src=\"x\" onerror=\"document.title='handler'\"><body onload=\"document.title='onload'\">"
-                  "<a id=\"js\" href=\"javascript:document.title='js-link'\">js</a></內容>\n");
+    fx.writeNotes(
+        "<條目>網</條目>\n<內容><img src=\"" + url + "/a.png\"><iframe src=\"" + url +
+        "/f\"></iframe><link rel=\"stylesheet\" href=\"" + url + "/s.css\"><a id=\"go\" href=\"" + url +
+        "/link\">link</a><script>document.title='script'</script>"
+        "<img src=\"x\" onerror=\"document.title='handler'\"><body onload=\"document.title='onload'\">"
+        "<a id=\"js\" href=\"javascript:document.title='js-link'\">js</a></內容>\n");
     MainWindow w(fx.programPath());
     w.show();
     auto *page = w.findChild<EntryView *>();
@@ -482,12 +486,14 @@ void TestMainWindow::captureRecordsIntoTheShownEntry() {
     auto *tabs = Child<QTabWidget>(w, "PageControl1");
     // An entry of K selected in the entries list...
     auto *entries = Child<OwnerDrawList>(w, "lbData");
-    QTest::mouseClick(entries->viewport(), Qt::LeftButton, {}, entries->visualRect(entries->model()->index(1, 0)).center());
+    QTest::mouseClick(entries->viewport(), Qt::LeftButton, {},
+                      entries->visualRect(entries->model()->index(1, 0)).center());
     // ...then a search hit of M opened: its page is the one shown.
     tabs->setCurrentIndex(1);
     Child<QLineEdit>(w, "edSearch")->setText("丁");
     auto *results = Child<OwnerDrawList>(w, "lbSearch");
-    QTest::mouseClick(results->viewport(), Qt::LeftButton, {}, results->visualRect(results->model()->index(0, 0)).center());
+    QTest::mouseClick(results->viewport(), Qt::LeftButton, {},
+                      results->visualRect(results->model()->index(0, 0)).center());
     auto *viewer = w.findChild<PageViewer *>();
     QCOMPARE(viewer->CurrentPath(), QString(".\\image\\M\\M1.jpg"));
     // Capture mode, and a right click on the page.
@@ -514,8 +520,10 @@ void TestMainWindow::toolkitTextsInChinese() {
     QVERIFY(!before.button(QMessageBox::Yes)->text().contains("是"));
     QVERIFY(InstallToolkitTranslation());
     QMessageBox after(QMessageBox::Question, "t", "q", QMessageBox::Yes | QMessageBox::No);
-    QVERIFY2(after.button(QMessageBox::Yes)->text().contains("是"), qPrintable(after.button(QMessageBox::Yes)->text()));
-    QVERIFY2(after.button(QMessageBox::No)->text().contains("否"), qPrintable(after.button(QMessageBox::No)->text()));
+    QVERIFY2(after.button(QMessageBox::Yes)->text().contains("是"),
+             qPrintable(after.button(QMessageBox::Yes)->text()));
+    QVERIFY2(after.button(QMessageBox::No)->text().contains("否"),
+             qPrintable(after.button(QMessageBox::No)->text()));
 }
 
 int main(int argc, char **argv) {
@@ -529,11 +537,9 @@ int main(int argc, char **argv) {
 
 // The toolkit shows the program's name for an empty title; the caption on the screen must be empty.
 void TestMainWindow::emptyTitleGivesEmptyCaption() {
-    if (QGuiApplication::platformName() != QLatin1String("xcb"))
-        QSKIP("reads the caption from the X server");
+    if (QGuiApplication::platformName() != QLatin1String("xcb")) QSKIP("reads the caption from the X server");
     const QString xdotool = QStandardPaths::findExecutable("xdotool");
-    if (xdotool.isEmpty())
-        QSKIP("xdotool reads the caption as the desktop shows it");
+    if (xdotool.isEmpty()) QSKIP("xdotool reads the caption as the desktop shows it");
     ReaderFixture fx;
     fx.writeNotes(kNotesK);
     fx.write("setup.ini", "[System]\r\nTitle=\r\n");
@@ -544,7 +550,8 @@ void TestMainWindow::emptyTitleGivesEmptyCaption() {
     const auto shownCaption = [&] {
         QProcess xdo;
         xdo.start(xdotool, {"getwindowname", QString::number(w.winId())});
-        return xdo.waitForFinished(5000) ? QString::fromUtf8(xdo.readAllStandardOutput()).trimmed() : QString("?");
+        return xdo.waitForFinished(5000) ? QString::fromUtf8(xdo.readAllStandardOutput()).trimmed()
+                                         : QString("?");
     };
     QCOMPARE(shownCaption(), QString());
     QCOMPARE(w.windowTitle(), QString());
@@ -609,14 +616,16 @@ void TestMainWindow::readsOnWhileShown() {
         entries->SetItemIndex(first / 2);
         entries->verticalScrollBar()->setValue(entries->verticalScrollBar()->maximum());
         const int scrolled = entries->verticalScrollBar()->value();
-        QVERIFY(scrolled > 0 && !entries->viewport()->rect().intersects(entries->visualRect(entries->model()->index(first / 2, 0))));
+        QVERIFY(scrolled > 0 && !entries->viewport()->rect().intersects(
+                                    entries->visualRect(entries->model()->index(first / 2, 0))));
         QVERIFY(Child<NoticeStrip>(w, "windowNotice")->Texts().join('\n').contains("讀入中"));
         QVERIFY(read.wait(30000));
         QVERIFY(w.AllNotebooksRead());
         QVERIFY(Child<NoticeStrip>(w, "windowNotice")->Texts().isEmpty());
         QVERIFY(entries->model()->rowCount() > kRows + 1000);
         QCOMPARE(entries->model()->index(kRows - 1, 0).data().toString(), alone.entries.last().title);
-        QCOMPARE(entries->model()->index(entries->model()->rowCount() - 1, 0).data().toString(), QString("獨條"));
+        QCOMPARE(entries->model()->index(entries->model()->rowCount() - 1, 0).data().toString(),
+                 QString("獨條"));
         QCOMPARE(entries->ItemIndex(), first / 2);
         QCOMPARE(entries->verticalScrollBar()->value(), scrolled);
         QCOMPARE(Child<QLineEdit>(w, "edSearch")->text(), QString("獨"));
@@ -653,7 +662,8 @@ void TestMainWindow::readsOnWhileShown() {
         QSignalSpy read(&w, &MainWindow::NotebooksRead);
         w.show();
         QVERIFY(failed.wait(30000));
-        QVERIFY2(failed.at(0).at(0).toString().contains("velmora200_O.xml"), qPrintable(failed.at(0).at(0).toString()));
+        QVERIFY2(failed.at(0).at(0).toString().contains("velmora200_O.xml"),
+                 qPrintable(failed.at(0).at(0).toString()));
         QTest::qWait(200); // what else comes in must not count the notebooks as read
         QCOMPARE(read.count(), 0);
         QVERIFY(!w.AllNotebooksRead());

@@ -2,10 +2,10 @@
 // box needs them, the text-size keys on the pane under the pointer, the zoom keys about the shown
 // entry; the find bar's Esc and its place; the capture line; the search tab's keyboard; back and
 // forward in the entries list; a narrow window; cut headwords; the recovery question's default.
-#include "support/ReaderFixture.h"
-#include "support/ScanWindow.h"
 #include "display/EntryView.h"
 #include "support/DialogCapture.h"
+#include "support/ReaderFixture.h"
+#include "support/ScanWindow.h"
 #include "support/WebViewProbe.h"
 
 #include <QApplication>
@@ -23,12 +23,13 @@ namespace {
 
 // K: 0 page K1, 1 一 at (1500, 1800), 2 二 at (300, 400), 3 page K2, 4 a long headword without
 // position, 5 三 without position.
-const QByteArray kNotesK = "<page>K1</page>\n"
-                           "<條目>一</條目>\n<座標 x=\"1500\" y=\"1800\"/>\n<內容>甲</內容>\n"
-                           "<條目>二</條目>\n<座標 x=\"300\" y=\"400\"/>\n<內容>乙</內容>\n"
-                           "<page>K2</page>\n"
-                           "<條目>學而時習之不亦說乎有朋自遠方來不亦樂乎人不知而不慍不亦君子乎</條目>\n<內容>丙</內容>\n"
-                           "<條目>三</條目>\n<內容>丁</內容>\n";
+const QByteArray kNotesK =
+    "<page>K1</page>\n"
+    "<條目>一</條目>\n<座標 x=\"1500\" y=\"1800\"/>\n<內容>甲</內容>\n"
+    "<條目>二</條目>\n<座標 x=\"300\" y=\"400\"/>\n<內容>乙</內容>\n"
+    "<page>K2</page>\n"
+    "<條目>學而時習之不亦說乎有朋自遠方來不亦樂乎人不知而不慍不亦君子乎</條目>\n<內容>丙</內容>\n"
+    "<條目>三</條目>\n<內容>丁</內容>\n";
 
 struct Folder : ReaderFixture {
     Folder() {
@@ -50,13 +51,14 @@ bool InView(const ScanWindow &win, QPoint natural) {
 }
 
 // Moves the pointer over a widget, or off the window.
-void PointAt(QWidget *w) { QCursor::setPos(w ? w->mapToGlobal(w->rect().center()) : QPoint(1590, 990)); }
+void PointAt(QWidget *w) {
+    QCursor::setPos(w ? w->mapToGlobal(w->rect().center()) : QPoint(1590, 990));
+}
 
 // The window as the person's: active, so the keyboard reaches it.
 void Activate(ScanWindow &win) {
     win.w.activateWindow();
-    if (!QTest::qWaitForWindowActive(&win.w))
-        qWarning("window not active");
+    if (!QTest::qWaitForWindowActive(&win.w)) qWarning("window not active");
 }
 
 QWidget *PageSurface(ScanWindow &win) {
@@ -270,8 +272,9 @@ void TestWindowKeys::captureLineReadableAboveTheScan() {
     win.rightClick(QPoint(80, 90)); // the line says what was recorded and what comes next
     QVERIFY2(caption->text().size() > 20, qPrintable(caption->text()));
     // All of its text fits in it, and it leaves the scan's top in sight.
-    QTRY_VERIFY2(caption->heightForWidth(caption->width()) <= caption->height(),
-             qPrintable(QString("%1 > %2").arg(caption->heightForWidth(caption->width())).arg(caption->height())));
+    QTRY_VERIFY2(
+        caption->heightForWidth(caption->width()) <= caption->height(),
+        qPrintable(QString("%1 > %2").arg(caption->heightForWidth(caption->width())).arg(caption->height())));
     const QRect captionRect(caption->mapTo(win.viewer, QPoint(0, 0)), caption->size());
     const QRect boxRect(win.box->mapTo(win.viewer, QPoint(0, 0)), win.box->size());
     QVERIFY(!captionRect.intersects(boxRect));
@@ -472,9 +475,9 @@ void TestWindowKeys::resultsOpenByKey() {
     QCOMPARE(query->text(), QString("学"));
 
     // The find bar open in the page: F3 there finds in the page, the results stay.
-    QTRY_VERIFY_WITH_TIMEOUT(Evaluate(win.w.findChild<EntryView *>()->WebView(), "document.body.innerText")
-                                 .contains("所習"),
-                             10000);
+    QTRY_VERIFY_WITH_TIMEOUT(
+        Evaluate(win.w.findChild<EntryView *>()->WebView(), "document.body.innerText").contains("所習"),
+        10000);
     surface = PageSurface(win);
     surface->setFocus();
     QTest::keyClick(surface, Qt::Key_F, Qt::ControlModifier);

@@ -35,10 +35,8 @@ struct Folder : ReaderFixture {
 
 // Waits until the window manager has framed the window and the reader has settled its size.
 bool Framed(MainWindow &w) {
-    if (!QTest::qWaitForWindowExposed(&w))
-        return false;
-    if (!QTest::qWaitFor([&] { return w.frameGeometry() != w.geometry(); }, 15000))
-        return false;
+    if (!QTest::qWaitForWindowExposed(&w)) return false;
+    if (!QTest::qWaitFor([&] { return w.frameGeometry() != w.geometry(); }, 15000)) return false;
     QTest::qWait(400);
     return true;
 }
@@ -91,7 +89,11 @@ private Q_SLOTS:
             return qAbs(a.left() - b.left()) <= slack && qAbs(a.top() - b.top()) <= slack &&
                    qAbs(a.width() - b.width()) <= slack && qAbs(a.height() - b.height()) <= slack;
         };
-        QVERIFY2(near(w.frameGeometry(), closedAt), qPrintable(QString("%1,%2 %3x%4").arg(w.frameGeometry().x()).arg(w.frameGeometry().y()).arg(w.frameGeometry().width()).arg(w.frameGeometry().height())));
+        QVERIFY2(near(w.frameGeometry(), closedAt), qPrintable(QString("%1,%2 %3x%4")
+                                                                   .arg(w.frameGeometry().x())
+                                                                   .arg(w.frameGeometry().y())
+                                                                   .arg(w.frameGeometry().width())
+                                                                   .arg(w.frameGeometry().height())));
         QVERIFY(near(QRect(QPoint(), w.geometry().size()), QRect(0, 0, 520, 330)));
     }
 

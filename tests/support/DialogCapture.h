@@ -36,4 +36,5 @@ struct ErrorCapture {
 };
 
 // No error was shown (a test's cleanup()).
-#define VERIFY_NO_ERROR_SHOWN(capture) QVERIFY2((capture).errors.isEmpty(), qPrintable((capture).errors.join('\n')))
+#define VERIFY_NO_ERROR_SHOWN(capture)                                                                       \
+    QVERIFY2((capture).errors.isEmpty(), qPrintable((capture).errors.join('\n')))

@@ -16,8 +16,7 @@ inline QString ModelMarkRun(const QString &text, const QString &word) {
 }
 
 inline QString ModelHighlight(const QString &body, const QString &word) {
-    if (word.isEmpty())
-        return body;
+    if (word.isEmpty()) return body;
     static const QRegularExpression markup(QStringLiteral("<[^>]*>|&[A-Za-z0-9#]+;"));
     QString result;
     qsizetype from = 0;

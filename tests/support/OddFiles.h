@@ -38,8 +38,7 @@ private:
         const auto start = std::chrono::steady_clock::now();
         while (!stop_) {
             std::this_thread::sleep_for(std::chrono::milliseconds(50));
-            if (std::chrono::steady_clock::now() - start < std::chrono::milliseconds(afterMs))
-                continue;
+            if (std::chrono::steady_clock::now() - start < std::chrono::milliseconds(afterMs)) continue;
             // Opening for writing without blocking succeeds only while a reader has the pipe open.
             const int fd = ::open(path_.constData(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
             if (fd >= 0) {

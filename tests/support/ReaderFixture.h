@@ -13,7 +13,8 @@
 class ReaderFixture {
 public:
     ReaderFixture() : oldCwd_(QDir::currentPath()) {
-        for (const char *d : {"Image/K", "Image/L", "Image/M", "Image/N", "Image/O", "PDF/K", "PDF/M", "PDF/N", "PDF/O"})
+        for (const char *d :
+             {"Image/K", "Image/L", "Image/M", "Image/N", "Image/O", "PDF/K", "PDF/M", "PDF/N", "PDF/O"})
             QDir(dir_.path()).mkpath(d);
         QDir::setCurrent(dir_.path());
     }
@@ -25,8 +26,7 @@ public:
 
     void write(const QString &relative, const QByteArray &bytes) const {
         QFile f(path(relative));
-        if (!f.open(QIODevice::WriteOnly))
-            qFatal("cannot write %s", qPrintable(relative));
+        if (!f.open(QIODevice::WriteOnly)) qFatal("cannot write %s", qPrintable(relative));
         f.write(bytes);
     }
     QByteArray read(const QString &relative) const {
@@ -45,8 +45,7 @@ public:
     void writeScan(const QString &relative, int width, int height, QRgb colour = 0xFFFFFFFF) const {
         QImage image(width, height, QImage::Format_RGB32);
         image.fill(colour);
-        if (!image.save(path(relative), "JPG", 90))
-            qFatal("cannot write scan %s", qPrintable(relative));
+        if (!image.save(path(relative), "JPG", 90)) qFatal("cannot write scan %s", qPrintable(relative));
     }
 
 private:

@@ -3,11 +3,11 @@
 // capture tests drive found by their names, and the moves a user makes with them.
 
 #include "images/PageViewer.h"
+#include "images/ScanWidgets.h"
 #include "shell/CaptureSession.h"
 #include "shell/MainWindow.h"
 #include "support/ReaderFixture.h"
 #include "widgets/OwnerDrawList.h"
-#include "images/ScanWidgets.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -30,8 +30,7 @@ inline void ClickRow(OwnerDrawList *list, int row) {
 struct ScanWindow {
     explicit ScanWindow(const ReaderFixture &fx) : w(fx.programPath()) {
         w.show();
-        if (!QTest::qWaitForWindowExposed(&w))
-            qFatal("window not exposed");
+        if (!QTest::qWaitForWindowExposed(&w)) qFatal("window not exposed");
         viewer = w.findChild<PageViewer *>();
         capture = w.findChild<CaptureSession *>();
         if (!viewer || !capture || !box || !image || !overlay || !menu || !timer || !tabs || !lbData ||
@@ -42,8 +41,7 @@ struct ScanWindow {
 
     QAction *menuItem(const QString &caption) const {
         for (QAction *a : menu->actions())
-            if (a->text() == caption)
-                return a;
+            if (a->text() == caption) return a;
         qFatal("no menu item %s", qPrintable(caption));
     }
     void showTab(int index) {
@@ -69,15 +67,13 @@ struct ScanWindow {
     }
     // Reveals the capture controls the way the user does: the keyword in the scans filter.
     void revealCapture() {
-        if (cbGetImgXY->isHidden())
-            edImg->setText(QStringLiteral("update"));
+        if (cbGetImgXY->isHidden()) edImg->setText(QStringLiteral("update"));
     }
     void setRecording(bool on) {
         revealCapture();
         if (cbGetImgXY->isChecked() != on)
             QTest::mouseClick(cbGetImgXY, Qt::LeftButton, {}, QPoint(5, cbGetImgXY->height() / 2));
-        if (cbGetImgXY->isChecked() != on)
-            qFatal("recording did not switch");
+        if (cbGetImgXY->isChecked() != on) qFatal("recording did not switch");
     }
     void startRecording() { setRecording(true); }
     void rightClick(QPoint overlayPoint) {

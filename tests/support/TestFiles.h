@@ -6,11 +6,11 @@
 #include <QString>
 #include <QTemporaryDir>
 
-inline QString WriteFile(const QTemporaryDir &dir, const QByteArray &bytes, const QString &name = "notes.xml") {
+inline QString WriteFile(const QTemporaryDir &dir, const QByteArray &bytes,
+                         const QString &name = "notes.xml") {
     const QString path = dir.filePath(name);
     QFile f(path);
-    if (!f.open(QIODevice::WriteOnly))
-        qFatal("cannot write fixture %s", qPrintable(path));
+    if (!f.open(QIODevice::WriteOnly)) qFatal("cannot write fixture %s", qPrintable(path));
     f.write(bytes);
     return path;
 }

@@ -27,22 +27,20 @@ private Q_SLOTS:
     void wholeLibraryIsCompleteAndRepeatable();
 };
 
-static QString WriteTemp(const QTemporaryDir &dir, const QString &name, const QByteArray &bytes)
-{
+static QString WriteTemp(const QTemporaryDir &dir, const QString &name, const QByteArray &bytes) {
     const QString path = dir.filePath(name);
     QFile f(path);
-    if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size())
-        return QString();
+    if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size()) return QString();
     return path;
 }
 
-void TestDemo::notesFilesReadBack()
-{
+void TestDemo::notesFilesReadBack() {
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
     const QList<DemoBook> books = BuildBooks();
     QCOMPARE(books.size(), 4);
-    const QStringList names = {"velmora200_k.xml", "velmora200_M.xml", "velmora200_N.xml", "velmora200_O.xml"};
+    const QStringList names = {"velmora200_k.xml", "velmora200_M.xml", "velmora200_N.xml",
+                               "velmora200_O.xml"};
     for (int b = 0; b < books.size(); ++b) {
         QCOMPARE(books[b].fileName, names[b]);
         const QString path = WriteTemp(dir, books[b].fileName, NotesFileBytes(books[b]));
@@ -55,7 +53,9 @@ void TestDemo::notesFilesReadBack()
         for (const NoteEntry &e : nb.entries) {
             if (e.isPage) {
                 ++pages;
-                QCOMPARE(e.pageImage, QStringLiteral(".\\image\\%1\\%2.jpg").arg(books[b].letter).arg(e.title.mid(1, e.title.size() - 2)));
+                QCOMPARE(e.pageImage, QStringLiteral(".\\image\\%1\\%2.jpg")
+                                          .arg(books[b].letter)
+                                          .arg(e.title.mid(1, e.title.size() - 2)));
                 continue;
             }
             ++entries;
@@ -74,8 +74,7 @@ void TestDemo::notesFilesReadBack()
     QVERIFY(!CheckNotesFile(dir.filePath(books[0].fileName), wrong).isEmpty());
 }
 
-void TestDemo::notesFilesUseTheWholeFormat()
-{
+void TestDemo::notesFilesUseTheWholeFormat() {
     QByteArray all;
     for (const DemoBook &book : BuildBooks()) {
         const QByteArray bytes = NotesFileBytes(book);
@@ -88,13 +87,24 @@ void TestDemo::notesFilesUseTheWholeFormat()
     }
     const QString text = QString::fromUtf8(all);
     const QStringList wanted = {
-        "<?xml", "<page>K001</page>", "<page>M001</page>", "<page>N001</page>", "<page>O001</page>",
-        "<條目>\u3000",          // an indented headword
-        "，\r\n",                 // a headword or line broken after a comma
+        "<?xml",
+        "<page>K001</page>",
+        "<page>M001</page>",
+        "<page>N001</page>",
+        "<page>O001</page>",
+        "<條目>\u3000", // an indented headword
+        "，\r\n",       // a headword or line broken after a comma
         "<座標 x=\"",
-        "<span class=\"bc\">", "<span class=\"yc\">", "<span class=\"gc\">", "<span class=\"rc\">",
-        "<span class=\"g2c\">", "<span class=\"g5c\">", "<span class=\"blue\">", "<span class=\"red\">",
-        "<span class=\"bold\">", "<span class=\"underline\">",
+        "<span class=\"bc\">",
+        "<span class=\"yc\">",
+        "<span class=\"gc\">",
+        "<span class=\"rc\">",
+        "<span class=\"g2c\">",
+        "<span class=\"g5c\">",
+        "<span class=\"blue\">",
+        "<span class=\"red\">",
+        "<span class=\"bold\">",
+        "<span class=\"underline\">",
     };
     for (const QString &w : wanted)
         QVERIFY2(text.contains(w), qPrintable(w));
@@ -121,8 +131,7 @@ void TestDemo::notesFilesUseTheWholeFormat()
 }
 
 // The checker finds nothing to say about the notes we ship, framing lines included.
-void TestDemo::notesFilesPassTheChecker()
-{
+void TestDemo::notesFilesPassTheChecker() {
     for (const DemoBook &book : BuildBooks()) {
         const NotesCheckResult r = CheckNotes(NotesText::FromBytes(NotesFileBytes(book)), book.fileName);
         QStringList problems;
@@ -134,9 +143,8 @@ void TestDemo::notesFilesPassTheChecker()
     }
 }
 
-void TestDemo::scanPutsHeadwordOnPosition_data()
-{
-    QTest::addColumn<int>("book");   // -1: the L pages
+void TestDemo::scanPutsHeadwordOnPosition_data() {
+    QTest::addColumn<int>("book"); // -1: the L pages
     QTest::addColumn<int>("page");
     QTest::newRow("K001") << 0 << 0;
     QTest::newRow("K002, indented headword") << 0 << 1;
@@ -145,8 +153,7 @@ void TestDemo::scanPutsHeadwordOnPosition_data()
     QTest::newRow("L001") << -1 << 0;
 }
 
-void TestDemo::scanPutsHeadwordOnPosition()
-{
+void TestDemo::scanPutsHeadwordOnPosition() {
     QFETCH(int, book);
     QFETCH(int, page);
     const DemoPage p = book < 0 ? LooseScanPages()[page] : BuildBooks()[book].pages[page];
@@ -154,8 +161,7 @@ void TestDemo::scanPutsHeadwordOnPosition()
     QCOMPARE(img.size(), QSize(kScanWidth, kScanHeight));
     int checked = 0;
     for (const DemoEntry &e : p.entries) {
-        if (e.x < 0)
-            continue;
+        if (e.x < 0) continue;
         // The ink of the first character, in a window that holds nothing else.
         const int cx = e.x - kOverlayShift, cy = e.y;
         int left = INT_MAX, right = -1, top = INT_MAX, bottom = -1;
@@ -166,47 +172,51 @@ void TestDemo::scanPutsHeadwordOnPosition()
                     top = qMin(top, y), bottom = qMax(bottom, y);
                 }
         QVERIFY2(right >= 0, qPrintable(p.name));
-        QVERIFY(right - left > 40 && bottom - top > 40);   // a character, not a speck
+        QVERIFY(right - left > 40 && bottom - top > 40); // a character, not a speck
         QVERIFY2(qAbs((left + right) / 2.0 - cx) <= 1.5 && qAbs((top + bottom) / 2.0 - cy) <= 1.5,
                  qPrintable(QStringLiteral("%1: ink %2..%3 x %4..%5, position %6,%7")
-                                .arg(p.name).arg(left).arg(right).arg(top).arg(bottom).arg(e.x).arg(e.y)));
+                                .arg(p.name)
+                                .arg(left)
+                                .arg(right)
+                                .arg(top)
+                                .arg(bottom)
+                                .arg(e.x)
+                                .arg(e.y)));
         ++checked;
     }
     QVERIFY(checked > 0);
 }
 
-void TestDemo::jpegRoundTrip()
-{
+void TestDemo::jpegRoundTrip() {
     QImage img(64, 48, QImage::Format_RGB32);
     img.fill(qRgb(200, 30, 40));
     const QByteArray jpeg = EncodeJpeg(img, 85);
     QVERIFY(jpeg.startsWith("\xFF\xD8"));
     QCOMPARE(EncodeJpeg(img, 85), jpeg);
     const QImage back = QImage::fromData(jpeg, "JPEG");
-    if (!back.isNull()) {   // only where Qt has its JPEG plugin
+    if (!back.isNull()) { // only where Qt has its JPEG plugin
         QCOMPARE(back.size(), img.size());
         QVERIFY(qAbs(qRed(back.pixel(10, 10)) - 200) < 8);
     }
 }
 
-static QMap<QString, QByteArray> Hashes(const QString &root)
-{
+static QMap<QString, QByteArray> Hashes(const QString &root) {
     QMap<QString, QByteArray> out;
     QDirIterator it(root, QDir::Files, QDirIterator::Subdirectories);
     while (it.hasNext()) {
         const QString path = it.next();
         QFile f(path);
         if (f.open(QIODevice::ReadOnly))
-            out.insert(QDir(root).relativeFilePath(path), QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha1));
+            out.insert(QDir(root).relativeFilePath(path),
+                       QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha1));
     }
     return out;
 }
 
-void TestDemo::wholeLibraryIsCompleteAndRepeatable()
-{
+void TestDemo::wholeLibraryIsCompleteAndRepeatable() {
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
-    const QString root = dir.filePath("demo/nested");   // created on the way
+    const QString root = dir.filePath("demo/nested"); // created on the way
     const Summary s = WriteDemoLibrary(root);
     QCOMPARE(s.notebooks, 4);
     QVERIFY(s.entries >= 200 && s.positions < s.entries);
@@ -225,7 +235,8 @@ void TestDemo::wholeLibraryIsCompleteAndRepeatable()
     }
     QFile ini(root + "/setup.ini");
     QVERIFY(ini.open(QIODevice::ReadOnly));
-    QCOMPARE(ini.readAll(), QByteArray("\xEF\xBB\xBF[System]\r\nTitle=") + QStringLiteral("澄溪導師筆記").toUtf8() + "\r\n");
+    QCOMPARE(ini.readAll(),
+             QByteArray("\xEF\xBB\xBF[System]\r\nTitle=") + QStringLiteral("澄溪導師筆記").toUtf8() + "\r\n");
     QFile readme(root + "/readme.pdf");
     QVERIFY(readme.open(QIODevice::ReadOnly));
     QVERIFY(readme.read(5) == "%PDF-");

@@ -49,8 +49,16 @@ private Q_SLOTS:
         WriteFile(dir_, kK, "library/velmora200_K.xml");
         WriteFile(dir_, kM, "library/velmora200_M.xml");
         NotebookStore store;
-        { Notebook read; read.LoadNotes(library_ + "/velmora200_K.xml"); store.TakeLoaded(0, std::move(read)); }
-        { Notebook read; read.LoadNotes(library_ + "/velmora200_M.xml"); store.TakeLoaded(1, std::move(read)); }
+        {
+            Notebook read;
+            read.LoadNotes(library_ + "/velmora200_K.xml");
+            store.TakeLoaded(0, std::move(read));
+        }
+        {
+            Notebook read;
+            read.LoadNotes(library_ + "/velmora200_M.xml");
+            store.TakeLoaded(1, std::move(read));
+        }
         ReaderMarks marks(store, MarksFileFor(library_), library_);
         marks.SetStarred({1, 1}, true);                                // 丙
         marks.SetNote({0, 2}, QStringLiteral("乙的筆記\n第二行\t\\")); // 乙

@@ -58,22 +58,24 @@ private Q_SLOTS:
         const QByteArray ding = R"({"file":"b.xml","record":1,"title":"丁"})"
                                 "\n";
         QTest::newRow("exact") << QStringList{"search", "学", "a.xml", "b.xml"} << 0 << xue2;
-        QTest::newRow("folded, file by file") << QStringList{"search", "--fold", "学", "a.xml", "b.xml"} << 0
-                                              << xue1 + xue2 + ding;
-        QTest::newRow("folded traditional query") << QStringList{"search", "--fold", "为学", "a.xml", "b.xml"} << 0
-                                                  << xue1 + ding;
-        QTest::newRow("fields: titles only") << QStringList{"search", "--fold", "--fields", "title", "学", "b.xml"}
-                                             << 1 << QByteArray();
+        QTest::newRow("folded, file by file")
+            << QStringList{"search", "--fold", "学", "a.xml", "b.xml"} << 0 << xue1 + xue2 + ding;
+        QTest::newRow("folded traditional query")
+            << QStringList{"search", "--fold", "为学", "a.xml", "b.xml"} << 0 << xue1 + ding;
+        QTest::newRow("fields: titles only")
+            << QStringList{"search", "--fold", "--fields", "title", "学", "b.xml"} << 1 << QByteArray();
         QTest::newRow("note is the remarks, tags removed")
             << QStringList{"search", "--fold", "--fields=note", "见后", "a.xml"} << 0 << xue2;
         QTest::newRow("content leaves the remarks out")
             << QStringList{"search", "--fields", "content,source", "後", "a.xml"} << 1 << QByteArray();
-        QTest::newRow("look-alike stays apart") << QStringList{"search", "--fold", "觉", "b.xml"} << 1 << QByteArray();
+        QTest::newRow("look-alike stays apart")
+            << QStringList{"search", "--fold", "觉", "b.xml"} << 1 << QByteArray();
         QTest::newRow("no hits") << QStringList{"search", "zz", "a.xml"} << 1 << QByteArray();
         QTest::newRow("missing file: nothing printed")
             << QStringList{"search", "学", "a.xml", "missing.xml"} << 2 << QByteArray();
         QTest::newRow("bad option") << QStringList{"search", "--fuzzy", "学", "a.xml"} << 2 << QByteArray();
-        QTest::newRow("bad field") << QStringList{"search", "--fields", "body", "学", "a.xml"} << 2 << QByteArray();
+        QTest::newRow("bad field") << QStringList{"search", "--fields", "body", "学", "a.xml"} << 2
+                                   << QByteArray();
         QTest::newRow("no file") << QStringList{"search", "学"} << 2 << QByteArray();
         QTest::newRow("query after --") << QStringList{"search", "--", "-", "a.xml"} << 1 << QByteArray();
     }
@@ -91,8 +93,8 @@ private Q_SLOTS:
     void helpDocumentsSearch() {
         const Run r = Notes({"--help"}, dir.path());
         QCOMPARE(r.status, 0);
-        for (const char *word : {"search [--fold] [--fields title,content,source,note] QUERY FILE...", "--fold",
-                                 "--fields", "\"record\""})
+        for (const char *word : {"search [--fold] [--fields title,content,source,note] QUERY FILE...",
+                                 "--fold", "--fields", "\"record\""})
             QVERIFY2(r.out.contains(word), word);
     }
 };

@@ -17,7 +17,7 @@ void Focused(QAccessibleInterface *node, QStringList &found, int depth = 0) {
     if (!node || depth > 30) return;
     if (node->state().focused)
         found << (node->text(QAccessible::Name).isEmpty() ? QString::number(node->role())
-                                                           : node->text(QAccessible::Name));
+                                                          : node->text(QAccessible::Name));
     for (int i = 0; i < node->childCount(); ++i)
         Focused(node->child(i), found, depth + 1);
 }

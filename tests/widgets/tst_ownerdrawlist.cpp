@@ -17,17 +17,17 @@ namespace {
 constexpr int kLine = 20;
 
 // 60 rows; every fifth row is three lines tall, the rest one line.
-int LinesOf(int row) { return row % 5 == 4 ? 3 : 1; }
+int LinesOf(int row) {
+    return row % 5 == 4 ? 3 : 1;
+}
 
 // Rows answer their colour and height through the roles the painted lists ask for.
 class StripedRows : public QStringListModel, public RowLineCounts {
 public:
     int RowLineCount(int row) const override { return LinesOf(row); }
     QVariant data(const QModelIndex &index, int role) const override {
-        if (role == Qt::BackgroundRole)
-            return QColor(index.row() % 2 ? 0xFF0000 : 0x00FF00);
-        if (role == RowLineCountRole)
-            return LinesOf(index.row());
+        if (role == Qt::BackgroundRole) return QColor(index.row() % 2 ? 0xFF0000 : 0x00FF00);
+        if (role == RowLineCountRole) return LinesOf(index.row());
         return QStringListModel::data(index, role);
     }
 };

@@ -104,7 +104,8 @@ int main(int argc, char **argv) {
            "#include \"display/FoldTable.h\"\n\n"
            "const FoldPair kFoldPairs[] = {\n";
     for (const auto &f : folds)
-        out << "    {0x" << std::hex << uint32_t(f.first) << ", 0x" << uint32_t(f.second) << std::dec << "},\n";
+        out << "    {0x" << std::hex << uint32_t(f.first) << ", 0x" << uint32_t(f.second) << std::dec
+            << "},\n";
     out << "};\n"
            "const int kFoldPairCount = "
         << folds.size() << ";\nconst int kFoldClassCount = " << classes << ";\n";

@@ -1,7 +1,7 @@
 #include "tools/notes/SearchCommand.h"
 
-#include "corpus/Data.h"
 #include "common/Error.h"
+#include "corpus/Data.h"
 #include "corpus/NotesText.h"
 #include "corpus/NotesWalk.h"
 #include "display/Search.h"
@@ -15,7 +15,9 @@ namespace {
 
 enum ExitStatus { kHits = 0, kNoHits = 1, kTrouble = 2 };
 
-void Write(FILE *stream, const QByteArray &bytes) { std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream); }
+void Write(FILE *stream, const QByteArray &bytes) {
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream);
+}
 
 int Trouble(const QString &what, bool usage) {
     Write(stderr, QStringLiteral("velmora-notes: %1\n%2")
@@ -74,7 +76,8 @@ int RunSearchCommand(const QStringList &args) {
                 return Trouble(QStringLiteral("--fields needs a list, such as title,content"), true);
             QString bad;
             if (!ReadFields(list, scope, bad))
-                return Trouble(QStringLiteral("unknown field '%1' (title, content, source, note)").arg(bad), true);
+                return Trouble(QStringLiteral("unknown field '%1' (title, content, source, note)").arg(bad),
+                               true);
         } else {
             return Trouble(QStringLiteral("unknown option '%1'").arg(a), true);
         }

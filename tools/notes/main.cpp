@@ -1,14 +1,14 @@
 // velmora-notes: checks notes files with the reader's own walk and prints what the reader makes
 // of them, for the people who edit the files by hand.
 
-#include "corpus/Data.h"
 #include "common/Error.h"
+#include "corpus/Data.h"
 #include "corpus/NotesCheck.h"
 #include "corpus/NotesText.h"
 #include "corpus/NotesWalk.h"
+#include "tools/notes/ExportCommand.h"
 #include "tools/notes/MarksCommand.h"
 #include "tools/notes/ProposeCommand.h"
-#include "tools/notes/ExportCommand.h"
 #include "tools/notes/SearchCommand.h"
 
 #include <QCoreApplication>
