@@ -4,6 +4,7 @@
 // afford at every reading of a notebook. The index groups the records by headword once, with the page
 // and occurrence each has, and gives the same answer as FindAnchor.
 
+#include "corpus/Data.h"
 #include "corpus/EntryAnchor.h"
 
 #include <QHash>

@@ -98,10 +98,11 @@ void CaptureLog::AnchorBook(int book) {
         const NoteRef ref{book, it->first.second};
         if (!store_.Contains(ref)) continue;
         const NoteEntry &e = store_.Entry(ref);
-        moving_.push_back(NotPlaced{AnchorOf(notebook, ref), e.x, e.y, it->second.first, it->second.second});
+        moving_.push_back(
+            NotPlaced{AnchorOf(notebook.entries, ref), e.x, e.y, it->second.first, it->second.second});
     }
     for (const Step &step : steps_)
-        if (step.ref.book == book) movingSteps_.emplace_back(AnchorOf(notebook, step.ref), step);
+        if (step.ref.book == book) movingSteps_.emplace_back(AnchorOf(notebook.entries, step.ref), step);
     steps_.erase(
         std::remove_if(steps_.begin(), steps_.end(), [book](const Step &s) { return s.ref.book == book; }),
         steps_.end());
@@ -110,7 +111,7 @@ void CaptureLog::AnchorBook(int book) {
 
 int CaptureLog::Find(const NotPlaced &p) const {
     const Notebook &notebook = store_.Set().books[size_t(p.anchor.book)];
-    return p.byRecord ? FindLegacy(notebook, p.anchor) : FindAnchor(notebook, p.anchor);
+    return p.byRecord ? FindLegacy(notebook, p.anchor) : FindAnchor(notebook.entries, p.anchor);
 }
 
 void CaptureLog::Place(const NotPlaced &p, int record) {
@@ -143,7 +144,7 @@ void CaptureLog::PlaceBook(int book) {
     }
     const Notebook &notebook = store_.Set().books[size_t(book)];
     for (auto &[anchor, step] : movingSteps_) {
-        const int record = FindAnchor(notebook, anchor);
+        const int record = FindAnchor(notebook.entries, anchor);
         if (record < 0) continue; // its entry is gone: the step can no longer be undone
         step.ref.entry = record;
         steps_.push_back(step);
@@ -215,7 +216,8 @@ QByteArray CaptureLog::JournalBytes() const {
     for (int b = 0; b < kNotebookCount; ++b) {
         for (const PositionChange &c : Changes(b)) {
             // The entry's anchor (notebook, record and title as before, with its page and neighbours).
-            QJsonObject item = AnchorOf(store_.Set().books[size_t(b)], NoteRef{b, int(c.record)}).ToJson();
+            QJsonObject item =
+                AnchorOf(store_.Set().books[size_t(b)].entries, NoteRef{b, int(c.record)}).ToJson();
             item.insert(QStringLiteral("x"), c.x);
             item.insert(QStringLiteral("y"), c.y);
             positions.append(item);

@@ -4,11 +4,6 @@
 
 namespace {
 
-// The page name of a page record's title "[name]".
-QString PageName(const NoteEntry &page) {
-    return page.title.mid(1, page.title.size() - 2);
-}
-
 QString NeighbourTitle(const QList<NoteEntry> &entries, qsizetype from, int step) {
     for (qsizetype r = from + step; r >= 0 && r < entries.size(); r += step)
         if (!entries[r].isPage) return entries[r].title;
@@ -16,6 +11,13 @@ QString NeighbourTitle(const QList<NoteEntry> &entries, qsizetype from, int step
 }
 
 } // namespace
+
+QString PageNameOf(const NoteEntry &page) {
+    const QString &t = page.title; // "[" + name + "]"
+    return t.size() >= 2 && t.startsWith(QLatin1Char('[')) && t.endsWith(QLatin1Char(']'))
+               ? t.mid(1, t.size() - 2)
+               : t;
+}
 
 QJsonObject EntryAnchor::ToJson() const {
     return QJsonObject{{QStringLiteral("notebook"), NotebookLetters()[size_t(book)]},
@@ -43,8 +45,7 @@ EntryAnchor EntryAnchor::FromJson(const QJsonObject &object) {
     return a;
 }
 
-EntryAnchor AnchorOf(const Notebook &notebook, NoteRef ref) {
-    const QList<NoteEntry> &entries = notebook.entries;
+EntryAnchor AnchorOf(const QList<NoteEntry> &entries, NoteRef ref) {
     if (ref.entry < 0 || ref.entry >= entries.size() || entries[ref.entry].isPage) return EntryAnchor();
     EntryAnchor a;
     a.book = ref.book;
@@ -53,7 +54,7 @@ EntryAnchor AnchorOf(const Notebook &notebook, NoteRef ref) {
     if (a.title.isNull()) a.title = QLatin1String("");
     for (qsizetype r = ref.entry - 1; r >= 0; --r) {
         if (entries[r].isPage) {
-            a.page = PageName(entries[r]);
+            a.page = PageNameOf(entries[r]);
             break;
         }
         if (entries[r].title == a.title) ++a.occurrence;
@@ -63,9 +64,8 @@ EntryAnchor AnchorOf(const Notebook &notebook, NoteRef ref) {
     return a;
 }
 
-int FindAnchor(const Notebook &notebook, const EntryAnchor &anchor) {
+int FindAnchor(const QList<NoteEntry> &entries, const EntryAnchor &anchor) {
     if (!anchor.IsValid()) return -1;
-    const QList<NoteEntry> &entries = notebook.entries;
     // Every record of the headword, with its page and occurrence as they are now.
     struct Candidate {
         int record;
@@ -78,7 +78,7 @@ int FindAnchor(const Notebook &notebook, const EntryAnchor &anchor) {
     for (qsizetype r = 0; r < entries.size(); ++r) {
         const NoteEntry &e = entries[r];
         if (e.isPage) {
-            page = PageName(e);
+            page = PageNameOf(e);
             occurrence = 0;
             continue;
         }
@@ -108,7 +108,7 @@ int FindAnchor(const Notebook &notebook, const EntryAnchor &anchor) {
     if (candidates.size() == 1) {
         bool pageGone = true;
         for (const NoteEntry &e : entries)
-            if (e.isPage && PageName(e) == anchor.page) pageGone = false;
+            if (e.isPage && PageNameOf(e) == anchor.page) pageGone = false;
         if (pageGone) return candidates.front().record;
     }
     return -1;

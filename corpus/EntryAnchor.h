@@ -4,7 +4,10 @@
 // which of the equal headwords on that page it is, and the headwords beside it. Unsaved positions and
 // the reader's own marks are keyed this way.
 
-#include "corpus/Notebooks.h"
+#include "corpus/NoteRef.h"
+#include "corpus/Records.h"
+
+#include <QList>
 
 #include <QJsonObject>
 #include <QString>
@@ -28,10 +31,14 @@ struct EntryAnchor {
     static EntryAnchor FromJson(const QJsonObject &object);
 };
 
-// The anchor of an entry record; invalid for a page record or a reference outside the notebook.
-EntryAnchor AnchorOf(const Notebook &notebook, NoteRef ref);
+// The name of a page record's page: its title without the brackets of "[name]".
+QString PageNameOf(const NoteEntry &page);
 
-// The record an anchor names in `notebook` as it is now, or -1 when no record can be said to be it.
-// The headword, page and occurrence decide; when the page line was renamed or removed, a single record
+// The anchor of an entry record of a notebook's records; invalid for a page record or a reference outside the
+// notebook.
+EntryAnchor AnchorOf(const QList<NoteEntry> &records, NoteRef ref);
+
+// The record an anchor names in a notebook's `records` as they are now, or -1 when no record can be said to
+// be it. The headword, page and occurrence decide; when the page line was renamed or removed, a single record
 // of that headword whose neighbours agree is taken; the old index only breaks a tie between equals.
-int FindAnchor(const Notebook &notebook, const EntryAnchor &anchor);
+int FindAnchor(const QList<NoteEntry> &records, const EntryAnchor &anchor);

@@ -308,13 +308,11 @@ int SaveBackoffMs(int attempt) {
 }
 
 // The record of `found` a change made on `expected` belongs to, or -1.
-qsizetype PlaceChange(const PositionChange &c, const QList<NoteEntry> &expected, const Notebook &found,
-                      bool sameRecords) {
+qsizetype PlaceChange(const PositionChange &c, const QList<NoteEntry> &expected,
+                      const QList<NoteEntry> &found, bool sameRecords) {
     if (sameRecords) return c.record;
-    Notebook before;
-    before.entries = expected;
-    const EntryAnchor anchor = AnchorOf(before, NoteRef{0, int(c.record)});
-    return anchor.IsValid() ? FindAnchor(found, EntryAnchor(anchor)) : -1;
+    const EntryAnchor anchor = AnchorOf(expected, NoteRef{0, int(c.record)});
+    return anchor.IsValid() ? FindAnchor(found, anchor) : -1;
 }
 
 } // namespace
@@ -373,8 +371,7 @@ PositionSave SavePositionChanges(const QList<NoteEntry> &expected, const QString
                 continue;
             }
             const bool sameRecords = SameRecords(now.found, expected);
-            Notebook found;
-            if (!sameRecords) found.entries = now.found;
+            const QList<NoteEntry> &found = now.found;
             // Each change placed on the file's record, conflicts apart.
             std::vector<PositionChange> clean;
             std::vector<PositionConflict> unasked, keptFromDisk;

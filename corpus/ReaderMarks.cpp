@@ -90,7 +90,7 @@ void ReaderMarks::Refresh(MarksData &data) {
         const Notebook &notebook = store_.Set().books[size_t(old.book)];
         const int record = IndexOf(old.book).Find(old);
         if (record < 0) continue;
-        const EntryAnchor now = AnchorOf(notebook, NoteRef{old.book, record});
+        const EntryAnchor now = AnchorOf(notebook.entries, NoteRef{old.book, record});
         if (now == old) {
             data.marks[i].anchor = now; // the neighbours and index as they are now
             continue;
@@ -142,7 +142,7 @@ const Mark *ReaderMarks::MarkOf(NoteRef ref) const {
 Mark &ReaderMarks::TakeMark(NoteRef ref) {
     if (Mark *m = MarkOf(ref)) return *m;
     const int at = int(data_.marks.size());
-    Mark &m = data_.Take(AnchorOf(store_.Set().books[size_t(ref.book)], ref));
+    Mark &m = data_.Take(AnchorOf(store_.Set().books[size_t(ref.book)].entries, ref));
     if (int(data_.marks.size()) > at)
         found_.push_back(ref);
     else

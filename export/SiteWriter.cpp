@@ -1,4 +1,5 @@
 // The static site form of an export (declared in ExportWriters.h).
+#include "corpus/EntryAnchor.h"
 #include "export/ExportWriters.h"
 
 #include "display/EntryPage.h"
@@ -48,10 +49,6 @@ QString Headword(const NoteEntry &e) {
     return MarkupToPlain(FieldLines(e, NotesField::Title).join(QLatin1Char(' ')));
 }
 
-QString PageName(const NoteEntry &page) {
-    return page.title.mid(1, page.title.size() - 2);
-}
-
 } // namespace
 
 void WriteSite(const ExportPlan &plan, const CropSet &crops, ExportFolder &folder,
@@ -84,7 +81,7 @@ void WriteSite(const ExportPlan &plan, const CropSet &crops, ExportFolder &folde
             }
             const NoteEntry &e = records[r];
             if (e.isPage) {
-                page = PageName(e);
+                page = PageNameOf(e);
                 list += QStringLiteral("</ul>\n<h2>%1</h2>\n<ul>\n").arg(XmlEscape(page));
                 continue;
             }

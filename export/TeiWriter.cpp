@@ -1,4 +1,5 @@
 // The TEI form of an export (declared in ExportWriters.h).
+#include "corpus/EntryAnchor.h"
 #include "export/ExportWriters.h"
 
 #include "export/NotesMarkup.h"
@@ -29,13 +30,6 @@ private:
     const ExportSink &sink_;
     QByteArray buffer_;
 };
-
-QString PageName(const NoteEntry &page) {
-    const QString &t = page.title; // "[" + name + "]"
-    return t.size() >= 2 && t.startsWith(QLatin1Char('[')) && t.endsWith(QLatin1Char(']'))
-               ? t.mid(1, t.size() - 2)
-               : t;
-}
 
 QString Coordinates(const ScanZone &z) {
     return QStringLiteral("ulx=\"%1\" uly=\"%2\" lrx=\"%3\" lry=\"%4\"")
@@ -117,7 +111,8 @@ void WriteTei(const ExportPlan &plan, const ExportSink &sink, const ExportContro
             const NoteEntry &e = book.records[r];
             const QString stem = plan.Stem(bi, r);
             if (e.isPage) {
-                out << QStringLiteral("<pb n=\"%1\" facs=\"#%2-scan\"/>\n").arg(XmlEscape(PageName(e)), stem);
+                out << QStringLiteral("<pb n=\"%1\" facs=\"#%2-scan\"/>\n")
+                           .arg(XmlEscape(PageNameOf(e)), stem);
                 continue;
             }
             out << QStringLiteral("<div type=\"entry\" xml:id=\"%1\" n=\"%2\"")

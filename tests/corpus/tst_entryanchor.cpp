@@ -57,20 +57,20 @@ private Q_SLOTS:
         QFETCH(int, record);
         QFETCH(QString, after);
         QFETCH(int, found);
-        const EntryAnchor anchor = AnchorOf(Book(before), NoteRef{0, record});
+        const EntryAnchor anchor = AnchorOf(Book(before).entries, NoteRef{0, record});
         QVERIFY(anchor.IsValid());
-        QCOMPARE(FindAnchor(Book(after), anchor), found);
+        QCOMPARE(FindAnchor(Book(after).entries, anchor), found);
         // The index the reader's marks use gives the same answer.
         const Notebook edited = Book(after);
         QCOMPARE(AnchorIndex(edited).Find(anchor), found);
         // Kept in a journal or a marks file and read back, it finds the same record.
-        QCOMPARE(FindAnchor(Book(after), EntryAnchor::FromJson(anchor.ToJson())), found);
+        QCOMPARE(FindAnchor(Book(after).entries, EntryAnchor::FromJson(anchor.ToJson())), found);
     }
 
     void pagesAndStrangersHaveNoAnchor() {
         const Notebook book = Book("[K1] 甲");
-        QVERIFY(!AnchorOf(book, NoteRef{0, 0}).IsValid());
-        QVERIFY(!AnchorOf(book, NoteRef{0, 5}).IsValid());
+        QVERIFY(!AnchorOf(book.entries, NoteRef{0, 0}).IsValid());
+        QVERIFY(!AnchorOf(book.entries, NoteRef{0, 5}).IsValid());
         QVERIFY(!EntryAnchor::FromJson(QJsonObject{{QStringLiteral("notebook"), QStringLiteral("Z")},
                                                    {QStringLiteral("title"), QStringLiteral("甲")}})
                      .IsValid());

@@ -37,7 +37,7 @@ QString Escaped(QString text) {
 }
 
 QString PageOf(const NotebookStore &store, const ReaderMarks::Row &row) {
-    return row.ref.isValid() ? AnchorOf(store.Set().books[size_t(row.ref.book)], row.ref).page
+    return row.ref.isValid() ? AnchorOf(store.Set().books[size_t(row.ref.book)].entries, row.ref).page
                              : row.anchor.page;
 }
 
